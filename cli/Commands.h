@@ -1,0 +1,9 @@
+// One factory per headless command; the table in Commands.cpp lists them in --help order.
+#pragma once
+
+#include "cli/CommandLine.h"
+
+namespace twinleaf::cli {
+
+
+} // namespace twinleaf::cli

@@ -1,0 +1,166 @@
+// Atomic replacement of a file with a checked write, flush and rename.
+#include "platform/files/AtomicFile.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace twinleaf {
+namespace {
+
+struct Fault {
+    bool active = false;
+    int failOnCall = 0;
+    int calls = 0;
+};
+
+Fault g_faults[6];
+
+// Counts a use of `call`; true, with errno set to `error`, when a test asked for this use to fail.
+bool faultInjected(FileCall call, int error = EIO) {
+    Fault& fault = g_faults[static_cast<int>(call)];
+    if (!fault.active || ++fault.calls < fault.failOnCall) {
+        return false;
+    }
+    errno = error;
+    return true;
+}
+
+std::string describe(const std::filesystem::path& path, const char* step, int error) {
+    return path.string() + ": " + step + " failed: " + std::strerror(error);
+}
+
+std::filesystem::path temporaryPathFor(const std::filesystem::path& path) {
+    static std::mt19937 generator{std::random_device{}()};
+    std::string name = "." + path.filename().string() + ".tmp-";
+    name += std::to_string(::getpid()) + "-" + std::to_string(generator() % 1000000);
+    return path.parent_path() / name;
+}
+
+bool writeAll(int fd, const std::uint8_t* data, std::size_t size, int& error) {
+    while (size > 0) {
+        const ssize_t written = faultInjected(FileCall::Write, ENOSPC) ? -1 : ::write(fd, data, size);
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            error = errno;
+            return false;
+        }
+        data += written;
+        size -= static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+// The backup is a hard link to the current file where the file system allows it (no copy, and
+// the original's bytes are never touched), else a copy.
+bool keepBackupOf(const std::filesystem::path& path, int& error) {
+    if (faultInjected(FileCall::Backup)) {
+        error = errno;
+        return false;
+    }
+    const std::filesystem::path backup = backupPathFor(path);
+    std::error_code ec;
+    std::filesystem::remove(backup, ec);
+    if (::link(path.c_str(), backup.c_str()) == 0) {
+        return true;
+    }
+    std::filesystem::copy_file(path, backup, std::filesystem::copy_options::overwrite_existing,
+                               ec);
+    error = ec.value();
+    return !ec;
+}
+
+} // namespace
+
+std::filesystem::path backupPathFor(const std::filesystem::path& path) {
+    return path.parent_path() / (path.filename().string() + ".bak");
+}
+
+AtomicSaveResult saveAtomically(const std::filesystem::path& path,
+                                std::span<const std::uint8_t> bytes, KeepBackup backup) {
+    AtomicSaveResult result;
+    const std::filesystem::path temporary = temporaryPathFor(path);
+
+    // New files get the mode of the file they replace, so a save never widens who may read it.
+    mode_t mode = 0644;
+    struct stat existing{};
+    const bool exists = ::stat(path.c_str(), &existing) == 0;
+    if (exists) {
+        mode = existing.st_mode & 07777;
+    }
+
+    const int fd = faultInjected(FileCall::Open, EACCES)
+                       ? -1
+                       : ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+    if (fd < 0) {
+        result.error = describe(path, "creating a temporary file", errno);
+        return result;
+    }
+
+    int error = 0;
+    const char* step = nullptr;
+    if (!writeAll(fd, bytes.data(), bytes.size(), error)) {
+        step = "writing";
+    } else if (faultInjected(FileCall::Sync) || ::fsync(fd) != 0) {
+        // A full disk or a lost network share may first be reported by the flush.
+        step = "flushing", error = errno;
+    }
+    // An injected close fault still releases the descriptor; only the result is a failure.
+    const bool closeFault = faultInjected(FileCall::Close);
+    const bool closed = ::close(fd) == 0 && !closeFault;
+    if (closeFault) {
+        errno = EIO;
+    }
+    if (!closed && !step) {
+        step = "closing", error = errno;
+    }
+    if (!step && exists && backup == KeepBackup::Yes && !keepBackupOf(path, error)) {
+        step = "keeping the backup";
+    }
+    if (!step && (faultInjected(FileCall::Rename) ||
+                  ::rename(temporary.c_str(), path.c_str()) != 0)) {
+        step = "replacing the file", error = errno;
+    }
+    if (step) {
+        ::unlink(temporary.c_str());
+        result.error = describe(path, step, error);
+        return result;
+    }
+    result.ok = true;
+    return result;
+}
+
+AtomicSaveResult saveAtomically(const std::filesystem::path& path, std::string_view text,
+                                KeepBackup backup) {
+    return saveAtomically(
+        path, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()), backup);
+}
+
+ScopedFileFault::ScopedFileFault(FileCall call, int failOnCall) : m_call(call) {
+    g_faults[static_cast<int>(call)] = Fault{true, failOnCall, 0};
+}
+
+ScopedFileFault::~ScopedFileFault() { g_faults[static_cast<int>(m_call)] = Fault{}; }
+
+bool readWholeFile(const std::filesystem::path& path, std::string& out) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        return false;
+    }
+    std::ostringstream buffer;
+    buffer << in.rdbuf();
+    if (in.bad()) {
+        return false;
+    }
+    out = std::move(buffer).str();
+    return true;
+}
+
+} // namespace twinleaf

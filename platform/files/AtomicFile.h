@@ -1,0 +1,54 @@
+// Saving a file users own so that a failure at any point leaves the old file in place: the new
+// content goes to a temporary file in the same folder, every write and the flush are checked,
+// and only then is it renamed over the original. Optionally the previous version is kept beside
+// it as "<name>.bak".
+//
+// The few system calls a save makes go through a table whose entries a test can swap for the
+// length of a scope (ScopedFileFault), so every failure path is reachable from tests.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace twinleaf {
+
+enum class FileCall { Open, Write, Sync, Close, Rename, Backup };
+
+struct AtomicSaveResult {
+    bool ok = false;
+    std::string error; // names the file and the step that failed; empty on success
+    explicit operator bool() const { return ok; }
+};
+
+enum class KeepBackup { No, Yes };
+
+AtomicSaveResult saveAtomically(const std::filesystem::path& path,
+                                std::span<const std::uint8_t> bytes,
+                                KeepBackup backup = KeepBackup::No);
+AtomicSaveResult saveAtomically(const std::filesystem::path& path, std::string_view text,
+                                KeepBackup backup = KeepBackup::No);
+
+// The backup that a save with KeepBackup::Yes leaves beside `path`.
+std::filesystem::path backupPathFor(const std::filesystem::path& path);
+
+// Makes the `failOnCall`-th use (1-based) of `call`, and every later one, fail with EIO (ENOSPC
+// for writes) until the object goes out of scope.
+class ScopedFileFault {
+public:
+    ScopedFileFault(FileCall call, int failOnCall);
+    ~ScopedFileFault();
+    ScopedFileFault(const ScopedFileFault&) = delete;
+    ScopedFileFault& operator=(const ScopedFileFault&) = delete;
+
+private:
+    FileCall m_call;
+};
+
+// Reads a whole file; false when it cannot be opened or read.
+bool readWholeFile(const std::filesystem::path& path, std::string& out);
+
+} // namespace twinleaf

@@ -1,0 +1,67 @@
+#include "cli/CommandLine.h"
+
+#include <gtest/gtest.h>
+#include <sstream>
+
+namespace twinleaf::cli {
+namespace {
+
+struct CommandRun {
+    int status;
+    bool startGui;
+    std::string out;
+    std::string err;
+};
+
+CommandRun run(std::vector<std::string> args) {
+    std::ostringstream out;
+    std::ostringstream err;
+    CommandContext context{out, err};
+    CommandRun result{};
+    result.status = runCommandLine(args, context, result.startGui);
+    result.out = out.str();
+    result.err = err.str();
+    return result;
+}
+
+TEST(CommandLine, NoCommandStartsTheDesktopProgram) {
+    EXPECT_TRUE(run({}).startGui);
+    EXPECT_TRUE(run({"--home", "/tmp"}).startGui);
+}
+
+TEST(CommandLine, HelpListsTheCommandsAndTheHomeOption) {
+    const CommandRun result = run({"--help"});
+    EXPECT_EQ(result.status, kExitOk);
+    EXPECT_NE(result.out.find("--home DIR"), std::string::npos);
+    for (const Command& command : commands()) {
+        EXPECT_NE(result.out.find(command.usage), std::string::npos) << command.name;
+    }
+}
+
+TEST(CommandLine, UnknownCommandsAndOptionsAreUsageErrors) {
+    for (const char* word : {"frobnicate", "--frobnicate"}) {
+        SCOPED_TRACE(word);
+        const CommandRun result = run({word});
+        EXPECT_EQ(result.status, kExitUsage);
+        EXPECT_NE(result.err.find(word), std::string::npos);
+        EXPECT_NE(result.err.find("Usage:"), std::string::npos);
+    }
+    EXPECT_EQ(run({"--home"}).status, kExitUsage);
+}
+
+TEST(Arguments, ParsesFlagsValuesAndRejectsWhatItDoesNotKnow) {
+    const Arguments args({"--json", "--user", "7", "--file=/a b", "contacts"}, {"json"},
+                         {"user", "file"});
+    ASSERT_TRUE(args.ok()) << args.error();
+    EXPECT_TRUE(args.has("json"));
+    EXPECT_EQ(args.value("user"), "7");
+    EXPECT_EQ(args.value("file"), "/a b");
+    EXPECT_EQ(args.positional(), std::vector<std::string>{"contacts"});
+
+    EXPECT_FALSE(Arguments({"--user"}, {}, {"user"}).ok());
+    EXPECT_FALSE(Arguments({"--jsn"}, {"json"}, {}).ok());
+    EXPECT_FALSE(Arguments({"--json=1"}, {"json"}, {}).ok());
+}
+
+} // namespace
+} // namespace twinleaf::cli

@@ -1,0 +1,88 @@
+#include "platform/files/AtomicFile.h"
+
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+namespace twinleaf {
+namespace {
+
+using test::readBytes;
+using test::TempDir;
+using test::writeBytes;
+
+constexpr std::string_view kOriginal = "original content";
+constexpr std::string_view kChanged = "changed content, longer than before";
+
+TEST(AtomicFile, ReplacesTheFileAndKeepsTheBackupWhenAsked) {
+    TempDir dir;
+    const auto file = dir.path() / "todo.dat";
+    writeBytes(file, kOriginal);
+    ASSERT_TRUE(saveAtomically(file, kChanged, KeepBackup::Yes));
+    EXPECT_EQ(readBytes(file), kChanged);
+    EXPECT_EQ(readBytes(backupPathFor(file)), kOriginal);
+    ASSERT_TRUE(saveAtomically(file, kOriginal));
+    EXPECT_EQ(readBytes(backupPathFor(file)), kOriginal); // untouched without KeepBackup
+}
+
+TEST(AtomicFile, CreatesAMissingFileWithoutBackup) {
+    TempDir dir;
+    const auto file = dir.path() / "new.ini";
+    ASSERT_TRUE(saveAtomically(file, kChanged, KeepBackup::Yes));
+    EXPECT_EQ(readBytes(file), kChanged);
+    EXPECT_FALSE(std::filesystem::exists(backupPathFor(file)));
+}
+
+TEST(AtomicFile, AFailureAtAnyStepLeavesTheOriginalAndNoTemporaryFile) {
+    struct Case { const char* name; FileCall call; const char* step; };
+    const Case cases[] = {
+        {"open", FileCall::Open, "creating a temporary file"},
+        {"full disk on write", FileCall::Write, "writing"},
+        {"flush", FileCall::Sync, "flushing"},
+        {"close", FileCall::Close, "closing"},
+        {"backup", FileCall::Backup, "keeping the backup"},
+        {"rename", FileCall::Rename, "replacing the file"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        const auto file = dir.path() / "address.dat";
+        writeBytes(file, kOriginal);
+        AtomicSaveResult result;
+        {
+            ScopedFileFault fault(c.call, 1);
+            result = saveAtomically(file, kChanged, KeepBackup::Yes);
+        }
+        EXPECT_FALSE(result.ok);
+        EXPECT_NE(result.error.find(c.step), std::string::npos) << result.error;
+        EXPECT_NE(result.error.find("address.dat"), std::string::npos) << result.error;
+        EXPECT_EQ(readBytes(file), kOriginal);
+        std::size_t files = 0;
+        for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+            ++files;
+        }
+        EXPECT_LE(files, 2u); // the original and at most its backup
+    }
+}
+
+TEST(AtomicFile, KeepsThePermissionsOfTheFileItReplaces) {
+    TempDir dir;
+    const auto file = dir.path() / "private.dat";
+    writeBytes(file, kOriginal);
+    std::filesystem::permissions(file, std::filesystem::perms::owner_read |
+                                           std::filesystem::perms::owner_write);
+    ASSERT_TRUE(saveAtomically(file, kChanged));
+    EXPECT_EQ(std::filesystem::status(file).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+}
+
+TEST(AtomicFile, FailsCleanlyInAFolderThatIsNotThere) {
+    TempDir dir;
+    const auto result = saveAtomically(dir.path() / "missing" / "x.dat", kChanged);
+    EXPECT_FALSE(result.ok);
+    EXPECT_FALSE(result.error.empty());
+}
+
+} // namespace
+} // namespace twinleaf

@@ -1,0 +1,15 @@
+// Comparing byte strings in tests: on a difference the failure shows a hex dump of both sides
+// from just before the first differing byte.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <string_view>
+
+namespace twinleaf::test {
+
+::testing::AssertionResult sameBytes(std::string_view expected, std::string_view actual);
+
+} // namespace twinleaf::test
+
+#define EXPECT_SAME_BYTES(expected, actual) EXPECT_TRUE(::twinleaf::test::sameBytes(expected, actual))
+#define ASSERT_SAME_BYTES(expected, actual) ASSERT_TRUE(::twinleaf::test::sameBytes(expected, actual))
