@@ -1,0 +1,33 @@
+// The desktop program's entry: the application object, the main window under its splash, and
+// the event loop until the main window closes.
+#include "src/Desktop.h"
+
+#include "src/Screenshots.h"
+#include "src/main.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <exception>
+
+namespace twinleaf {
+
+int runDesktop(int argc, char** argv) {
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Twinleaf"));
+    QApplication::setApplicationDisplayName(
+        QStringLiteral("Twinleaf - Sync Palm Desktop and Microsoft Outlook"));
+    try {
+        TfmMain window;
+        window.show();
+        const QString screenshots = qEnvironmentVariable("TWINLEAF_SCREENSHOTS");
+        if (!screenshots.isEmpty()) {
+            return writeScreenshots(window, screenshots) ? 0 : 1;
+        }
+        return QApplication::exec();
+    } catch (const std::exception& error) {
+        QMessageBox::critical(nullptr, QStringLiteral("Twinleaf"), QString::fromUtf8(error.what()));
+        return 1;
+    }
+}
+
+} // namespace twinleaf

@@ -1,0 +1,119 @@
+// The report-style list views of the main window: one row per common record, a check box on
+// every row, the text coloured by the record's compare status. A model over record pointers
+// rather than one widget item per cell, so that ten thousand contacts fill at once: texts are
+// produced only for the rows that are painted.
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QColor>
+#include <QMenu>
+#include <QString>
+#include <QTreeView>
+#include <functional>
+#include <vector>
+
+namespace twinleaf {
+
+struct ListColumn {
+    const char* caption;
+    int width; // 0: the view's default width
+    int fieldId;
+};
+
+// How rows are coloured. Read at every paint, so a change in the options shows at the next repaint.
+struct RowColours {
+    bool showColor = true;
+    unsigned int diffColor = 8388608; // COLORREF, 0x00BBGGRR
+    unsigned int newColor = 32768;
+    unsigned int sameColor = 0;
+};
+
+QColor colorFromColorRef(unsigned int colorRef);
+
+class RecordListModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    // The text of one field of a record (UTF-8 is the caller's business; the model shows it).
+    using TextFunction = std::function<QString(const void* record, int fieldId)>;
+    // The record's compare status: 0 same, 1 new, 2 different.
+    using StatusFunction = std::function<int(const void* record)>;
+    using ColoursFunction = std::function<RowColours()>;
+
+    explicit RecordListModel(QObject* parent = nullptr);
+
+    void setColumns(std::vector<ListColumn> columns);
+    const std::vector<ListColumn>& columns() const { return m_columns; }
+    void setTextFunction(TextFunction function) { m_text = std::move(function); }
+    void setStatusFunction(StatusFunction function) { m_status = std::move(function); }
+    void setColoursFunction(ColoursFunction function) { m_colours = std::move(function); }
+
+    // An update bracket: rows added between the two calls reach the view in one reset.
+    void beginUpdate();
+    void endUpdate();
+    void clear();
+    void addRow(void* record);
+
+    int rows() const { return static_cast<int>(m_rows.size()); }
+    void* recordAt(int row) const;
+    bool isChecked(int row) const;
+    void setChecked(int row, bool checked);
+    void setAllChecked(bool checked);
+    // Checks exactly the rows whose record is new or different.
+    void checkDifferent();
+    int checkedCount() const;
+    // Every row is asked for its colour again.
+    void refreshColours();
+    QColor rowColour(int row) const;
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+private:
+    struct Row {
+        void* record;
+        bool checked;
+    };
+    int status(int row) const;
+
+    std::vector<ListColumn> m_columns;
+    std::vector<Row> m_rows;
+    TextFunction m_text;
+    StatusFunction m_status;
+    ColoursFunction m_colours;
+    int m_updateDepth = 0;
+};
+
+// The view: whole-row selection, no editing, fixed column widths, one popup menu with
+// "Select &All", "Select &Diff", "&Clear", a separator and "Detail &Information".
+class RecordListView : public QTreeView {
+    Q_OBJECT
+public:
+    explicit RecordListView(QWidget* parent = nullptr);
+
+    RecordListModel* records() const { return m_model; }
+    void setColumns(std::vector<ListColumn> columns);
+    // The selected row, or -1.
+    int selectedRow() const;
+    void selectRow(int row);
+    QMenu* popupMenu() const { return m_popup; }
+
+signals:
+    void selectAllRequested();
+    void selectDiffRequested();
+    void clearRequested();
+    // Double click on a row or "Detail &Information".
+    void detailRequested();
+
+protected:
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+private:
+    RecordListModel* m_model;
+    QMenu* m_popup;
+};
+
+} // namespace twinleaf

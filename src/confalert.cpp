@@ -1,0 +1,202 @@
+// The conflict alert. Its four lists exist all the time; only the current kind's tab is shown.
+#include "src/confalert.h"
+
+#include "platform/Assert.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace twinleaf {
+
+namespace {
+
+constexpr int kMaxValueLength = 255;
+
+QTreeWidget* makeList(QWidget* parent, int kind) {
+    auto* list = new QTreeWidget(parent);
+    list->setRootIsDecorated(false);
+    list->setItemsExpandable(false);
+    list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    list->setHeaderLabels(TfmConfAlert::columnCaptions(kind));
+    list->header()->setStretchLastSection(false);
+    list->header()->setSectionResizeMode(QHeaderView::Interactive);
+    return list;
+}
+
+} // namespace
+
+QStringList TfmConfAlert::columnCaptions(int kind) {
+    switch (kind) {
+    case 1:
+        return {QStringLiteral("Software"),       QStringLiteral("First Name"),
+                QStringLiteral("Last Name"),      QStringLiteral("Email"),
+                QStringLiteral("Business Phone"), QStringLiteral("Home Phone"),
+                QStringLiteral("Mobile Phone"),   QStringLiteral("Company"),
+                QStringLiteral("Title")};
+    case 2:
+        return {QStringLiteral("Software"), QStringLiteral("Description"), QStringLiteral("Date"),
+                QStringLiteral("Start Time"), QStringLiteral("End Time")};
+    case 3:
+        return {QStringLiteral("Software"), QStringLiteral("Description"),
+                QStringLiteral("Due Date"), QStringLiteral("Completed"),
+                QStringLiteral("Priority")};
+    case 4:
+        return {QStringLiteral("Software"), QStringLiteral("Description")};
+    default:
+        return {};
+    }
+}
+
+TfmConfAlert::TfmConfAlert(QWidget* owner) : QDialog(owner) {
+    setObjectName(QStringLiteral("fmConfAlert"));
+    setWindowTitle(QStringLiteral("Conflict Records Alert"));
+    setModal(true);
+    resize(578, 351);
+
+    auto* layout = new QVBoxLayout(this);
+    auto* intro = new QLabel(QStringLiteral("Conflict records found  in the synchronization, "
+                                            "please select the action to handle the conflicts."),
+                             this);
+    intro->setWordWrap(true);
+    layout->addWidget(intro);
+
+    m_pcData = new QTabWidget(this);
+    m_pcData->setObjectName(QStringLiteral("pcData"));
+    const char* const tabNames[] = {"tAddr", "tDate", "tTodo", "tMemo"};
+    const char* const listNames[] = {"lvAddr", "lvDate", "lvTodo", "lvMemo"};
+    const char* const captions[] = {"Contacts", "Calendar", "Tasks", "Notes"};
+    for (int index = 0; index < 4; ++index) {
+        auto* page = new QWidget(m_pcData);
+        page->setObjectName(QString::fromLatin1(tabNames[index]));
+        auto* pageLayout = new QVBoxLayout(page);
+        pageLayout->setContentsMargins(4, 4, 4, 4);
+        QTreeWidget* list = makeList(page, index + 1);
+        list->setObjectName(QString::fromLatin1(listNames[index]));
+        pageLayout->addWidget(list);
+        m_lists[static_cast<std::size_t>(index)] = list;
+        m_pcData->addTab(page, QString::fromLatin1(captions[index]));
+        // The calendar, task and notes pages are switched off: their lists show but do not react.
+        page->setEnabled(index == 0);
+    }
+    layout->addWidget(m_pcData, 1);
+
+    auto* choices = new QHBoxLayout;
+    auto* directions = new QVBoxLayout;
+    m_rbtnP2O = new QRadioButton(QStringLiteral("Palm Desktop overwrites Microsoft Outlook"), this);
+    m_rbtnP2O->setObjectName(QStringLiteral("rbtnP2O"));
+    m_rbtnO2P = new QRadioButton(QStringLiteral("Microsoft Outlook overwrites Palm Desktop"), this);
+    m_rbtnO2P->setObjectName(QStringLiteral("rbtnO2P"));
+    auto* group = new QButtonGroup(this);
+    group->addButton(m_rbtnP2O);
+    group->addButton(m_rbtnO2P);
+    directions->addWidget(m_rbtnP2O);
+    directions->addWidget(m_rbtnO2P);
+    auto* rules = new QVBoxLayout;
+    m_cbThis = new QCheckBox(QStringLiteral("Apply this rule to this synchronization"), this);
+    m_cbThis->setObjectName(QStringLiteral("cbThis"));
+    m_cbAll = new QCheckBox(QStringLiteral("Apply this rule to all future synchronizations"), this);
+    m_cbAll->setObjectName(QStringLiteral("cbAll"));
+    rules->addWidget(m_cbThis);
+    rules->addWidget(m_cbAll);
+    choices->addLayout(directions);
+    choices->addSpacing(12);
+    choices->addLayout(rules);
+    choices->addStretch(1);
+    layout->addLayout(choices);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    m_btnOK = new QPushButton(QStringLiteral("OK"), this);
+    m_btnOK->setObjectName(QStringLiteral("btnOK"));
+    m_btnOK->setDefault(true);
+    m_btnCancel = new QPushButton(QStringLiteral("Cancel"), this);
+    m_btnCancel->setObjectName(QStringLiteral("btnCancel"));
+    buttons->addWidget(m_btnOK);
+    buttons->addWidget(m_btnCancel);
+    layout->addLayout(buttons);
+
+    connect(m_btnOK, &QPushButton::clicked, this, &TfmConfAlert::btnOKClick);
+    connect(m_btnCancel, &QPushButton::clicked, this, &TfmConfAlert::btnCancelClick);
+    SetKind(1);
+}
+
+QTreeWidget* TfmConfAlert::list(int kind) const {
+    TL_ASSERT(kind >= 1 && kind <= 4);
+    return m_lists[static_cast<std::size_t>(kind - 1)];
+}
+
+void TfmConfAlert::SetKind(int kind) {
+    TL_ASSERT(kind >= 1 && kind <= 4);
+    m_kind = kind;
+    for (int index = 0; index < 4; ++index) {
+        m_pcData->setTabVisible(index, index == kind - 1);
+    }
+    m_pcData->setCurrentIndex(kind - 1);
+}
+
+void TfmConfAlert::ShowPair(const void* palmRecord, const QStringList& palmTexts,
+                            const void* outlookRecord, const QStringList& outlookTexts) {
+    TL_ASSERT(palmRecord && outlookRecord);
+    QTreeWidget* view = list(m_kind);
+    view->clear();
+    const int columns = view->columnCount();
+    const auto addRow = [&](const char* software, const void* record, const QStringList& texts) {
+        auto* item = new QTreeWidgetItem(view);
+        item->setText(0, QString::fromLatin1(software));
+        for (int column = 1; column < columns && column - 1 < texts.size(); ++column) {
+            item->setText(column, texts[column - 1].left(kMaxValueLength));
+        }
+        item->setData(0, Qt::UserRole, QVariant::fromValue(reinterpret_cast<quintptr>(record)));
+    };
+    addRow("Palm Desktop", palmRecord, palmTexts);
+    addRow("Microsoft Outlook", outlookRecord, outlookTexts);
+    // The values that differ are what the user has to judge; they stand out in bold.
+    QFont bold = view->font();
+    bold.setBold(true);
+    for (int column = 1; column < columns; ++column) {
+        if (view->topLevelItem(0)->text(column) != view->topLevelItem(1)->text(column)) {
+            view->topLevelItem(0)->setFont(column, bold);
+            view->topLevelItem(1)->setFont(column, bold);
+        }
+    }
+    for (int column = 0; column < columns; ++column) {
+        view->resizeColumnToContents(column);
+    }
+}
+
+void TfmConfAlert::TransferChoice(bool save) {
+    if (save) {
+        m_direction = !m_rbtnP2O->isChecked() && m_rbtnO2P->isChecked() ? 2 : 1;
+        m_applyThisRun = m_cbThis->isChecked();
+        m_applyAlways = m_cbAll->isChecked();
+        return;
+    }
+    (m_direction == 2 ? m_rbtnO2P : m_rbtnP2O)->setChecked(true);
+}
+
+void TfmConfAlert::btnOKClick() {
+    TransferChoice(true);
+    done(1);
+}
+
+void TfmConfAlert::btnCancelClick() {
+    m_cancelled = true;
+    done(2);
+}
+
+// Escape and the window's close button leave the dialog as Cancel does.
+void TfmConfAlert::reject() {
+    btnCancelClick();
+}
+
+} // namespace twinleaf

@@ -1,0 +1,472 @@
+// The main window: construction of its controls, the layout rules and the menus.
+#include "src/main.h"
+
+#include "platform/Assert.h"
+#include "src/About.h"
+#include "src/MainLayout.h"
+#include "src/ProductArt.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QResizeEvent>
+#include <QScreen>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace twinleaf {
+
+namespace {
+
+const char* const kKindNames[] = {"Addr", "Date", "Todo", "Memo"};
+const char* const kTabCaptions[] = {"Contacts", "Calendar", "Tasks", "Memos"};
+
+QString controlName(const char* prefix, int kind, const char* suffix = "") {
+    return QString::fromLatin1(prefix) + QString::fromLatin1(kKindNames[kind - 1]) +
+           QString::fromLatin1(suffix);
+}
+
+constexpr int kButtonWidth = 75;
+constexpr int kButtonHeight = 25;
+constexpr int kSmallestFont = 9;
+
+// Widgets placed at fixed positions get the largest font (down to 9 pixels) whose text fits
+// the room they have: the positions are fixed in pixels, the desktop's font is not.
+void fitFont(const std::vector<std::pair<QWidget*, int>>& widgets, const QFont& base) {
+    for (int size = base.pixelSize() > 0 ? base.pixelSize() : QFontInfo(base).pixelSize();
+         size >= kSmallestFont; --size) {
+        QFont font = base;
+        font.setPixelSize(size);
+        bool fits = true;
+        for (const auto& [widget, room] : widgets) {
+            widget->setFont(font);
+            fits = fits && widget->sizeHint().width() <= room;
+        }
+        if (fits) {
+            return;
+        }
+    }
+}
+
+} // namespace
+
+TfmMain::TfmMain(QWidget* parent) : QMainWindow(parent) {
+    setObjectName(QStringLiteral("fmMain"));
+    setWindowTitle(QStringLiteral("Twinleaf - Synchronize Palm Desktop and Microsoft Outlook"));
+    // Windows' 8-point dialog font: the fixed positions of the panels are measured for it.
+    QFont windowFont = font();
+    windowFont.setPixelSize(11);
+    setFont(windowFont);
+
+    buildMenus();
+
+    auto* central = new QWidget(this);
+    auto* column = new QVBoxLayout(central);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    buildBanner();
+    column->addWidget(m_spTop);
+    m_spMain = new QTabWidget(central);
+    m_spMain->setObjectName(QStringLiteral("spMain"));
+    column->addWidget(m_spMain, 1);
+    setCentralWidget(central);
+    for (int kind = 1; kind <= 4; ++kind) {
+        buildTab(kind);
+    }
+    connect(m_spMain, &QTabWidget::currentChanged, this, &TfmMain::tabChanged);
+
+    m_sbMain = new QStatusBar(this);
+    m_sbMain->setObjectName(QStringLiteral("sbMain"));
+    m_sbMain->setSizeGripEnabled(true);
+    setStatusBar(m_sbMain);
+    m_sbMain->installEventFilter(this);
+    // Laid over the status bar rather than into it, so that it takes the bar's whole width.
+    m_pbSync = new QProgressBar(this);
+    m_pbSync->setObjectName(QStringLiteral("pbSync"));
+    m_pbSync->setRange(0, 100);
+    m_pbSync->setValue(0);
+    m_pbSync->setTextVisible(false);
+    m_pbSync->hide();
+
+    setMinimumSize(kMinimumWidth, kMinimumHeight);
+    resize(kMinimumWidth, kMinimumHeight);
+    m_spMain->setCurrentIndex(0);
+}
+
+TfmMain::~TfmMain() = default;
+
+const KindControls& TfmMain::controls(int kind) const {
+    TL_ASSERT(kind >= 1 && kind <= 4);
+    return m_kinds[static_cast<std::size_t>(kind - 1)];
+}
+
+QAction* TfmMain::viewAction(int kind) const {
+    TL_ASSERT(kind >= 1 && kind <= 4);
+    return m_viewActions[static_cast<std::size_t>(kind - 1)];
+}
+
+QAction* TfmMain::fileAction(int kind) const {
+    TL_ASSERT(kind >= 1 && kind <= 4);
+    return m_fileActions[static_cast<std::size_t>(kind - 1)];
+}
+
+std::vector<ListColumn> TfmMain::kindColumns(int kind) {
+    switch (kind) {
+    case 1:
+        return {{"First Name", 80, 1},       {"Last Name", 80, 2},   {"Email", 100, 25},
+                {"Business Phone", 100, 19}, {"Home Phone", 80, 18}, {"Mobile Phone", 80, 20},
+                {"Company", 80, 37},         {"Title", 80, 38}};
+    case 2:
+        return {
+            {"Description", 200, 1}, {"Date", 80, 6}, {"Start Time", 80, 2}, {"End Time", 80, 3}};
+    case 3:
+        return {
+            {"Description", 200, 0}, {"Due Date", 80, 4}, {"Completed", 70, 3}, {"Priority", 0, 2}};
+    case 4:
+        return {{"Description", 320, 3}};
+    default:
+        return {};
+    }
+}
+
+RowColours TfmMain::rowColours() const {
+    return RowColours{};
+}
+
+void TfmMain::buildMenus() {
+    QMenuBar* bar = menuBar();
+    QMenu* file = bar->addMenu(QStringLiteral("&File"));
+    const char* const fileItems[] = {"&Contact", "Ca&lendar", "&Task", "&Memos"};
+    for (int kind = 1; kind <= 4; ++kind) {
+        QAction* action = file->addAction(QString::fromLatin1(fileItems[kind - 1]));
+        action->setObjectName(controlName("miFile", kind));
+        connect(action, &QAction::triggered, this, [this, kind] { setActiveKind(kind); });
+        m_fileActions[static_cast<std::size_t>(kind - 1)] = action;
+    }
+    file->addSeparator();
+    QAction* exit = file->addAction(QStringLiteral("E&xit"));
+    exit->setObjectName(QStringLiteral("miExit"));
+    connect(exit, &QAction::triggered, this, &QWidget::close);
+
+    QMenu* view = bar->addMenu(QStringLiteral("&View"));
+    const char* const viewItems[] = {"&Contacts", "C&alendar", "&Tasks", "&Notes"};
+    for (int kind = 1; kind <= 4; ++kind) {
+        QAction* action = view->addAction(QString::fromLatin1(viewItems[kind - 1]));
+        action->setObjectName(controlName("miView", kind));
+        action->setCheckable(true);
+        action->setChecked(kind == 1);
+        connect(action, &QAction::triggered, this, [this, kind] { setActiveKind(kind); });
+        m_viewActions[static_cast<std::size_t>(kind - 1)] = action;
+    }
+
+    QMenu* tools = bar->addMenu(QStringLiteral("&Tools"));
+    QAction* options = tools->addAction(QStringLiteral("&Options ..."));
+    options->setObjectName(QStringLiteral("miOptions"));
+
+    QMenu* help = bar->addMenu(QStringLiteral("&Help"));
+    QAction* content = help->addAction(QStringLiteral("&Content"));
+    content->setObjectName(QStringLiteral("miContent"));
+    connect(content, &QAction::triggered, this, &TfmMain::openHelp);
+    QAction* homePage = help->addAction(QStringLiteral("Twinleaf &Home Page"));
+    homePage->setObjectName(QStringLiteral("miHomePage"));
+    connect(homePage, &QAction::triggered, this, &TfmMain::openHomePage);
+    help->addSeparator();
+    QAction* about = help->addAction(QStringLiteral("&About Twinleaf"));
+    about->setObjectName(QStringLiteral("miAbout"));
+    connect(about, &QAction::triggered, this, &TfmMain::showAbout);
+}
+
+void TfmMain::buildBanner() {
+    m_spTop = new QWidget(this);
+    m_spTop->setObjectName(QStringLiteral("spTop"));
+    m_spTop->setFixedHeight(kBannerHeight);
+    m_spTop->setAutoFillBackground(true);
+    QPalette banner = m_spTop->palette();
+    QLinearGradient band(0, 0, 1, 0);
+    band.setCoordinateMode(QGradient::ObjectBoundingMode);
+    band.setColorAt(0, QColor(38, 92, 52));
+    band.setColorAt(1, QColor(30, 74, 128));
+    banner.setBrush(QPalette::Window, band);
+    m_spTop->setPalette(banner);
+    m_spTop->installEventFilter(this);
+
+    m_imgLogo = new QLabel(m_spTop);
+    m_imgLogo->setObjectName(QStringLiteral("imgLogo"));
+    m_imgLogo->setPixmap(bannerLogo(64));
+    m_imgLogo->setGeometry(12, (kBannerHeight - 64) / 2, 256, 64);
+    m_imgLogo->setCursor(Qt::PointingHandCursor);
+    m_imgLogo->setToolTip(homePageAddress());
+    m_imgLogo->installEventFilter(this);
+
+    m_btnHelp = new QPushButton(QStringLiteral("&Help"), m_spTop);
+    m_btnHelp->setObjectName(QStringLiteral("btnHelp"));
+    connect(m_btnHelp, &QPushButton::clicked, this, &TfmMain::openHelp);
+    m_btnExit = new QPushButton(QStringLiteral("E&xit"), m_spTop);
+    m_btnExit->setObjectName(QStringLiteral("btnExit"));
+    connect(m_btnExit, &QPushButton::clicked, this, &QWidget::close);
+    for (QPushButton* button : {m_btnHelp, m_btnExit}) {
+        button->setFocusPolicy(Qt::TabFocus);
+        button->resize(kButtonWidth, kButtonHeight);
+    }
+}
+
+void TfmMain::buildTab(int kind) {
+    KindControls& c = m_kinds[static_cast<std::size_t>(kind - 1)];
+    c.page = new QWidget(m_spMain);
+    c.page->setObjectName(controlName("t", kind));
+    c.page->installEventFilter(this);
+    m_spMain->addTab(c.page, QString::fromLatin1(kTabCaptions[kind - 1]));
+
+    c.pTop = new QWidget(c.page);
+    c.pTop->setObjectName(controlName("p", kind, "Top"));
+    c.lblUser = new QLabel(QStringLiteral("Palm User:"), c.pTop);
+    c.cbUser = new QComboBox(c.pTop);
+    c.cbUser->setObjectName(controlName("cb", kind, "User"));
+    c.lblMode = new QLabel(QStringLiteral("Sync Mode:"), c.pTop);
+    c.rbtnP2O = new QRadioButton(QStringLiteral("Palm Desktop to Outlook"), c.pTop);
+    c.rbtnP2O->setObjectName(controlName("rbtn", kind, "P2O"));
+    c.rbtnO2P = new QRadioButton(QStringLiteral("Outlook to Palm Desktop"), c.pTop);
+    c.rbtnO2P->setObjectName(controlName("rbtn", kind, "O2P"));
+    c.rbtnSync = new QRadioButton(QStringLiteral("Synchronize All"), c.pTop);
+    c.rbtnSync->setObjectName(controlName("rbtn", kind, "Sync"));
+    c.btnStart = new QPushButton(QStringLiteral("Start"), c.pTop);
+    c.btnStart->setObjectName(controlName("btn", kind, "Start"));
+
+    c.pMain = new QWidget(c.page);
+    c.pMain->setObjectName(controlName("p", kind, "Main"));
+    c.splitter = new QSplitter(Qt::Horizontal, c.pMain);
+    c.splitter->setHandleWidth(3);
+    c.splitter->setChildrenCollapsible(false);
+    c.lvPD = new RecordListView(c.splitter);
+    c.lvPD->setObjectName(controlName("lvPD", kind));
+    c.lvOL = new RecordListView(c.splitter);
+    c.lvOL->setObjectName(controlName("lvOL", kind));
+    for (RecordListView* view : {c.lvPD, c.lvOL}) {
+        view->setColumns(kindColumns(kind));
+        view->records()->setColoursFunction([this] { return rowColours(); });
+        // The data keep the desktop's font; only the fixed panels use the small one.
+        view->setFont(QGuiApplication::font());
+        view->header()->setFont(QGuiApplication::font());
+    }
+
+    c.pBottom = new QWidget(c.page);
+    c.pBottom->setObjectName(controlName("p", kind, "Bottom"));
+    c.lblPD = new QLabel(QStringLiteral("Palm Desktop Data:"), c.pBottom);
+    c.btnPDAll = new QPushButton(QStringLiteral("Select All"), c.pBottom);
+    c.btnPDAll->setObjectName(controlName("btn", kind, "PDAll"));
+    c.btnPDDiff = new QPushButton(QStringLiteral("Select Diff"), c.pBottom);
+    c.btnPDDiff->setObjectName(controlName("btn", kind, "PDDiff"));
+    c.btnPDClear = new QPushButton(QStringLiteral("Clear"), c.pBottom);
+    c.btnPDClear->setObjectName(controlName("btn", kind, "PDClear"));
+    c.lblOL = new QLabel(QStringLiteral("Outlook Data:"), c.pBottom);
+    c.btnOLAll = new QPushButton(QStringLiteral("Select All"), c.pBottom);
+    c.btnOLAll->setObjectName(controlName("btn", kind, "OLAll"));
+    c.btnOLDiff = new QPushButton(QStringLiteral("Select Diff"), c.pBottom);
+    c.btnOLDiff->setObjectName(controlName("btn", kind, "OLDiff"));
+    c.btnOLClear = new QPushButton(QStringLiteral("Clear"), c.pBottom);
+    c.btnOLClear->setObjectName(controlName("btn", kind, "OLClear"));
+    for (QPushButton* button :
+         {c.btnPDAll, c.btnPDDiff, c.btnPDClear, c.btnOLAll, c.btnOLDiff, c.btnOLClear}) {
+        button->resize(kButtonWidth, kButtonHeight);
+    }
+    c.btnStart->resize(kButtonWidth, kButtonHeight);
+
+    connect(c.btnStart, &QPushButton::clicked, this, [this, kind] { startClicked(kind); });
+    connect(c.cbUser, &QComboBox::activated, this,
+            [this, kind](int index) { userChanged(kind, index); });
+    connect(c.rbtnP2O, &QRadioButton::clicked, this, [this, kind] { modeClicked(kind, 1); });
+    connect(c.rbtnO2P, &QRadioButton::clicked, this, [this, kind] { modeClicked(kind, 2); });
+    connect(c.rbtnSync, &QRadioButton::clicked, this, [this, kind] { modeClicked(kind, 4); });
+    for (RecordListView* view : {c.lvPD, c.lvOL}) {
+        connect(view, &RecordListView::selectAllRequested, this, [this, view] { selectAll(view); });
+        connect(view, &RecordListView::selectDiffRequested, this,
+                [this, view] { selectDiff(view); });
+        connect(view, &RecordListView::clearRequested, this,
+                [this, view] { clearSelection(view); });
+        connect(view, &RecordListView::detailRequested, this,
+                [this, kind, view] { showDetail(kind, view); });
+    }
+    const auto connectButtons = [this](QPushButton* all, QPushButton* diff, QPushButton* clear,
+                                       RecordListView* view) {
+        connect(all, &QPushButton::clicked, this, [this, view] { selectAll(view); });
+        connect(diff, &QPushButton::clicked, this, [this, view] { selectDiff(view); });
+        connect(clear, &QPushButton::clicked, this, [this, view] { clearSelection(view); });
+    };
+    connectButtons(c.btnPDAll, c.btnPDDiff, c.btnPDClear, c.lvPD);
+    connectButtons(c.btnOLAll, c.btnOLDiff, c.btnOLClear, c.lvOL);
+}
+
+void TfmMain::layoutTab(int kind) {
+    const KindControls& c = controls(kind);
+    const int width = c.page->width();
+    const int height = c.page->height();
+    const TabLayout layout = tabLayout(width, height);
+
+    c.pTop->setGeometry(layout.panelLeft, 0, layout.panelWidth, layout.topHeight);
+    // The top row runs left to right in the widgets' own widths; the start button ends the row.
+    const QFont base = font();
+    std::vector<QWidget*> row = {c.lblUser, c.lblMode,  c.rbtnP2O,
+                                 c.rbtnO2P, c.rbtnSync, c.btnStart};
+    for (int size = QFontInfo(base).pixelSize(); size >= kSmallestFont; --size) {
+        QFont smaller = base;
+        smaller.setPixelSize(size);
+        int total = kUserSelectorWidth + 6 + 18 + 6 + 8 + 8 + 16;
+        for (QWidget* widget : row) {
+            widget->setFont(smaller);
+            total += widget == c.btnStart ? kButtonWidth : widget->sizeHint().width();
+        }
+        if (total <= layout.panelWidth) {
+            break;
+        }
+    }
+    int x = 0;
+    const auto place = [&](QWidget* widget, int widgetWidth, int gap) {
+        const int widgetHeight = widget == c.btnStart ? kButtonHeight : widget->sizeHint().height();
+        widget->setGeometry(x, (layout.topHeight - widgetHeight) / 2, widgetWidth, widgetHeight);
+        x += widgetWidth + gap;
+    };
+    place(c.lblUser, c.lblUser->sizeHint().width(), 6);
+    c.cbUser->setFont(c.lblUser->font());
+    place(c.cbUser, kUserSelectorWidth, 18);
+    place(c.lblMode, c.lblMode->sizeHint().width(), 6);
+    place(c.rbtnP2O, c.rbtnP2O->sizeHint().width(), 8);
+    place(c.rbtnO2P, c.rbtnO2P->sizeHint().width(), 8);
+    place(c.rbtnSync, c.rbtnSync->sizeHint().width(), 16);
+    place(c.btnStart, kButtonWidth, 0);
+
+    c.pMain->setGeometry(layout.panelLeft, layout.middleTop, layout.panelWidth,
+                         layout.middleHeight);
+    c.splitter->setGeometry(0, 0, layout.panelWidth, layout.middleHeight);
+    c.splitter->setSizes({layout.palmWidth, layout.outlookWidth});
+
+    c.pBottom->setGeometry(layout.panelLeft, layout.bottomTop, layout.panelWidth,
+                           layout.bottomHeight);
+    const int buttonTop = (layout.bottomHeight - kButtonHeight) / 2;
+    fitFont({{c.lblPD, kPalmAllLeft - 4},
+             {c.lblOL, layout.outlookAllLeft - layout.outlookLabelLeft - 4}},
+            base);
+    const int labelHeight = c.lblPD->sizeHint().height();
+    c.lblPD->setGeometry(0, (layout.bottomHeight - labelHeight) / 2, kPalmAllLeft - 4, labelHeight);
+    c.lblOL->setGeometry(layout.outlookLabelLeft, (layout.bottomHeight - labelHeight) / 2,
+                         layout.outlookAllLeft - layout.outlookLabelLeft - 4, labelHeight);
+    c.btnPDAll->move(kPalmAllLeft, buttonTop);
+    c.btnPDDiff->move(kPalmDiffLeft, buttonTop);
+    c.btnPDClear->move(kPalmClearLeft, buttonTop);
+    c.btnOLAll->move(layout.outlookAllLeft, buttonTop);
+    c.btnOLDiff->move(layout.outlookDiffLeft, buttonTop);
+    c.btnOLClear->move(layout.outlookClearLeft, buttonTop);
+}
+
+void TfmMain::layoutBanner() {
+    const int width = m_spTop->width();
+    const int step = bannerButtonStep(width);
+    const int top = (kBannerHeight - kButtonHeight) / 2;
+    m_btnExit->move(width - step, top);
+    m_btnHelp->move(width - 2 * step, top);
+}
+
+void TfmMain::layoutProgressBar() {
+    const QRect bar = m_sbMain->geometry();
+    m_pbSync->setGeometry(bar.left() + 2, bar.top() + 1, bar.width() - 4, bar.height() - 2);
+    m_pbSync->raise();
+}
+
+bool TfmMain::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (type == QEvent::Resize) {
+        if (watched == m_spTop) {
+            layoutBanner();
+        } else if (watched == m_sbMain) {
+            layoutProgressBar();
+        } else {
+            for (int kind = 1; kind <= 4; ++kind) {
+                if (watched == controls(kind).page) {
+                    layoutTab(kind);
+                }
+            }
+        }
+    } else if (type == QEvent::Move && watched == m_sbMain) {
+        layoutProgressBar();
+    } else if (type == QEvent::MouseButtonRelease && watched == m_imgLogo) {
+        openHomePage();
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TfmMain::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    layoutProgressBar();
+}
+
+void TfmMain::showEvent(QShowEvent* event) {
+    if (!m_centred) {
+        m_centred = true;
+        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+            move(screen->availableGeometry().center() - rect().center());
+        }
+    }
+    QMainWindow::showEvent(event);
+}
+
+void TfmMain::setActiveKind(int kind) {
+    TL_ASSERT(kind >= 1 && kind <= 4);
+    m_spMain->setCurrentIndex(kind - 1);
+    tabChanged(kind - 1);
+}
+
+void TfmMain::tabChanged(int index) {
+    for (QAction* action : m_viewActions) {
+        action->setChecked(false);
+    }
+    if (index >= 0 && index < 4) {
+        m_viewActions[static_cast<std::size_t>(index)]->setChecked(true);
+    }
+}
+
+void TfmMain::openHelp() {}
+
+void TfmMain::openHomePage() {
+    QDesktopServices::openUrl(QUrl(homePageAddress()));
+}
+
+void TfmMain::showAbout() {
+    TfmAbout about(this);
+    about.exec();
+}
+
+void TfmMain::startClicked(int) {}
+
+void TfmMain::selectAll(RecordListView* view) {
+    view->records()->setAllChecked(true);
+}
+
+void TfmMain::selectDiff(RecordListView* view) {
+    view->records()->checkDifferent();
+}
+
+void TfmMain::clearSelection(RecordListView* view) {
+    view->records()->setAllChecked(false);
+}
+
+void TfmMain::showDetail(int, RecordListView*) {}
+
+void TfmMain::userChanged(int, int) {}
+
+void TfmMain::modeClicked(int, int) {}
+
+} // namespace twinleaf

@@ -1,0 +1,117 @@
+// TfmMain, the main window: the banner, the four tabs of the sync controller with their list
+// views, the menus and the status bar with the progress bar laid over it.
+#pragma once
+
+#include "src/RecordListView.h"
+
+#include <QMainWindow>
+#include <array>
+
+class QAction;
+class QComboBox;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QSplitter;
+class QStatusBar;
+class QTabWidget;
+
+namespace twinleaf {
+
+// The controls of one tab. Object names follow the kind: cbAddrUser, lvPDDate, btnTodoStart, ...
+struct KindControls {
+    QWidget* page = nullptr;
+    QWidget* pTop = nullptr;
+    QWidget* pMain = nullptr;
+    QWidget* pBottom = nullptr;
+    QLabel* lblUser = nullptr;
+    QComboBox* cbUser = nullptr;
+    QLabel* lblMode = nullptr;
+    QRadioButton* rbtnP2O = nullptr;
+    QRadioButton* rbtnO2P = nullptr;
+    QRadioButton* rbtnSync = nullptr;
+    QPushButton* btnStart = nullptr;
+    QSplitter* splitter = nullptr;
+    RecordListView* lvPD = nullptr;
+    RecordListView* lvOL = nullptr;
+    QLabel* lblPD = nullptr;
+    QPushButton* btnPDAll = nullptr;
+    QPushButton* btnPDDiff = nullptr;
+    QPushButton* btnPDClear = nullptr;
+    QLabel* lblOL = nullptr;
+    QPushButton* btnOLAll = nullptr;
+    QPushButton* btnOLDiff = nullptr;
+    QPushButton* btnOLClear = nullptr;
+};
+
+class TfmMain : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TfmMain(QWidget* parent = nullptr);
+    ~TfmMain() override;
+
+    // kind: 1 contacts, 2 calendar, 3 tasks, 4 memos.
+    const KindControls& controls(int kind) const;
+    QTabWidget* tabs() const { return m_spMain; }
+    QWidget* banner() const { return m_spTop; }
+    QPushButton* helpButton() const { return m_btnHelp; }
+    QPushButton* exitButton() const { return m_btnExit; }
+    QStatusBar* statusBarWidget() const { return m_sbMain; }
+    QProgressBar* progressBar() const { return m_pbSync; }
+    QAction* viewAction(int kind) const;
+    QAction* fileAction(int kind) const;
+
+    // The list view columns of a kind, the same for both sides.
+    static std::vector<ListColumn> kindColumns(int kind);
+
+    // The colours rows are drawn in; read at every repaint.
+    virtual RowColours rowColours() const;
+
+    // Layout rules, run on resize; public so that a test can see their results at once.
+    void layoutTab(int kind);
+    void layoutBanner();
+    void layoutProgressBar();
+
+public slots:
+    void setActiveKind(int kind);
+    void openHelp();
+    void openHomePage();
+    void showAbout();
+
+protected:
+    // A kind's Start button; the sync controller runs the mode.
+    virtual void startClicked(int kind);
+    // The selection operations of one view.
+    virtual void selectAll(RecordListView* view);
+    virtual void selectDiff(RecordListView* view);
+    virtual void clearSelection(RecordListView* view);
+    // Double click or "Detail &Information": the kind's detail viewer for the selected record.
+    virtual void showDetail(int kind, RecordListView* view);
+    virtual void userChanged(int kind, int index);
+    virtual void modeClicked(int kind, int mode);
+
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void buildMenus();
+    void buildBanner();
+    void buildTab(int kind);
+    void tabChanged(int index);
+
+    QWidget* m_spTop = nullptr;
+    QLabel* m_imgLogo = nullptr;
+    QPushButton* m_btnHelp = nullptr;
+    QPushButton* m_btnExit = nullptr;
+    QTabWidget* m_spMain = nullptr;
+    QStatusBar* m_sbMain = nullptr;
+    QProgressBar* m_pbSync = nullptr;
+    std::array<KindControls, 4> m_kinds{};
+    std::array<QAction*, 4> m_viewActions{};
+    std::array<QAction*, 4> m_fileActions{};
+    bool m_centred = false;
+};
+
+} // namespace twinleaf
