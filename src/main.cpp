@@ -107,7 +107,16 @@ TfmMain::TfmMain(QWidget* parent) : QMainWindow(parent) {
     m_spMain->setCurrentIndex(0);
 }
 
-TfmMain::~TfmMain() = default;
+TfmMain::~TfmMain() {
+    // The rows point into lists and the colours come from this window: neither may be asked for
+    // while the base classes hide and destroy the views.
+    for (const KindControls& c : m_kinds) {
+        for (RecordListView* view : {c.lvPD, c.lvOL}) {
+            view->records()->setColoursFunction(nullptr);
+            view->records()->clear();
+        }
+    }
+}
 
 const KindControls& TfmMain::controls(int kind) const {
     TL_ASSERT(kind >= 1 && kind <= 4);

@@ -1,0 +1,272 @@
+// The main window: layout rules, minimum size, menus in step with the tabs, row colours and the
+// selection buttons and popup entries.
+#include "src/MainLayout.h"
+#include "src/main.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QMenu>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTest>
+#include <memory>
+
+using namespace twinleaf;
+
+namespace {
+
+struct FakeRecord {
+    int status;
+    QString name;
+};
+
+// Fills a view with records of the given compare statuses.
+void fill(RecordListView* view, std::vector<FakeRecord>& records) {
+    RecordListModel* model = view->records();
+    model->setTextFunction(
+        [](const void* record, int) { return static_cast<const FakeRecord*>(record)->name; });
+    model->setStatusFunction(
+        [](const void* record) { return static_cast<const FakeRecord*>(record)->status; });
+    model->beginUpdate();
+    model->clear();
+    for (FakeRecord& record : records) {
+        model->addRow(&record);
+    }
+    model->endUpdate();
+}
+
+std::vector<bool> checks(RecordListView* view) {
+    std::vector<bool> result;
+    for (int row = 0; row < view->records()->rows(); ++row) {
+        result.push_back(view->records()->isChecked(row));
+    }
+    return result;
+}
+
+class ColouredMain : public TfmMain {
+public:
+    RowColours colours;
+    RowColours rowColours() const override { return colours; }
+};
+
+} // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init() {
+        m_window = std::make_unique<ColouredMain>();
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    }
+    void cleanup() {
+        m_window.reset();
+        m_records.clear();
+    }
+
+    void tabLayoutFollowsTheWindowSize_data() {
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("minimum") << QSize(800, 600);
+        QTest::newRow("odd width") << QSize(1013, 701);
+        QTest::newRow("large") << QSize(1280, 960);
+    }
+    void tabLayoutFollowsTheWindowSize() {
+        QFETCH(QSize, size);
+        m_window->resize(size);
+        QCoreApplication::processEvents();
+        for (int kind = 1; kind <= 4; ++kind) {
+            // A hidden tab is laid out when it is shown.
+            m_window->setActiveKind(kind);
+            QCoreApplication::processEvents();
+            const KindControls& c = m_window->controls(kind);
+            const int width = c.page->width();
+            const int height = c.page->height();
+            QCOMPARE(c.pTop->width(), width - 30);
+            QCOMPARE(c.pMain->width(), width - 30);
+            QCOMPARE(c.pBottom->width(), width - 30);
+            QCOMPARE(c.pBottom->y(), height - 71);
+            QCOMPARE(c.pMain->height(), height - 125);
+            const int half = (width - 3) / 2;
+            QCOMPARE(c.lvPD->width(), half - 15);
+            const int outlookLeft = c.lvOL->mapTo(c.page, QPoint(0, 0)).x();
+            QCOMPARE(outlookLeft, half + 3);
+            QCOMPARE(c.lvOL->width(), width - outlookLeft - 15);
+            const int labelLeft = (width - 30) / 2 + 5;
+            QCOMPARE(c.lblOL->x(), labelLeft);
+            QCOMPARE(c.btnOLAll->x(), labelLeft + 75);
+            QCOMPARE(c.btnOLDiff->x(), labelLeft + 165);
+            QCOMPARE(c.btnOLClear->x(), labelLeft + 255);
+            QCOMPARE(c.btnPDAll->x(), 114);
+            QCOMPARE(c.btnPDDiff->x(), 198);
+            QCOMPARE(c.btnPDClear->x(), 284);
+            QCOMPARE(c.cbUser->width(), 112);
+        }
+        const QRect bar = m_window->statusBarWidget()->geometry();
+        QCOMPARE(m_window->progressBar()->geometry(),
+                 QRect(bar.left() + 2, bar.top() + 1, bar.width() - 4, bar.height() - 2));
+    }
+
+    void textsFitTheirPlaces() {
+        // Fixed positions must not cut labels at the smallest window.
+        for (int kind = 1; kind <= 4; ++kind) {
+            m_window->setActiveKind(kind);
+            QCoreApplication::processEvents();
+            const KindControls& c = m_window->controls(kind);
+            QVERIFY(c.lblPD->sizeHint().width() <= c.btnPDAll->x() - c.lblPD->x());
+            QVERIFY(c.lblOL->sizeHint().width() <= c.btnOLAll->x() - c.lblOL->x());
+            QVERIFY(c.btnStart->geometry().right() < c.pTop->width());
+            QVERIFY(c.rbtnSync->geometry().right() < c.btnStart->x());
+        }
+    }
+
+    void bannerButtonsKeepTheirDistance() {
+        QCOMPARE(bannerButtonStep(792), 93);
+        QCOMPARE(bannerButtonStep(823), 100);
+        QCOMPARE(bannerButtonStep(824), 100);
+        QCOMPARE(bannerButtonStep(1400), 100);
+        m_window->resize(810, 600);
+        QCoreApplication::processEvents();
+        const int width = m_window->banner()->width();
+        const int step = bannerButtonStep(width);
+        QCOMPARE(m_window->exitButton()->x(), width - step);
+        QCOMPARE(m_window->helpButton()->x(), width - 2 * step);
+        QCOMPARE(m_window->banner()->height(), 80);
+    }
+
+    void refusesToBecomeSmallerThan800By600() {
+        QCOMPARE(m_window->minimumSize(), QSize(800, 600));
+        m_window->resize(640, 480);
+        QCoreApplication::processEvents();
+        QVERIFY(m_window->width() >= 800);
+        QVERIFY(m_window->height() >= 600);
+    }
+
+    void captions() {
+        QCOMPARE(m_window->windowTitle(),
+                 QStringLiteral("Twinleaf - Synchronize Palm Desktop and Microsoft Outlook"));
+        const QStringList tabs = {"Contacts", "Calendar", "Tasks", "Memos"};
+        for (int index = 0; index < 4; ++index) {
+            QCOMPARE(m_window->tabs()->tabText(index), tabs[index]);
+        }
+        QCOMPARE(m_window->tabs()->currentIndex(), 0);
+        QCOMPARE(m_window->helpButton()->text(), QStringLiteral("&Help"));
+        QCOMPARE(m_window->exitButton()->text(), QStringLiteral("E&xit"));
+        QVERIFY(m_window->progressBar()->isHidden());
+        QCOMPARE(m_window->progressBar()->maximum(), 100);
+        const QStringList contacts = {"First Name", "Last Name",    "Email",   "Business Phone",
+                                      "Home Phone", "Mobile Phone", "Company", "Title"};
+        RecordListModel* model = m_window->controls(1).lvOL->records();
+        QCOMPARE(model->columnCount(), contacts.size());
+        for (int column = 0; column < contacts.size(); ++column) {
+            QCOMPARE(model->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString(),
+                     contacts[column]);
+        }
+        QCOMPARE(m_window->controls(3).lvPD->columnWidth(3), 100);
+        QCOMPARE(m_window->controls(4).lvPD->columnWidth(0), 320);
+    }
+
+    void viewMenuFollowsTheActiveTab() {
+        const auto checkedItems = [this] {
+            QStringList checked;
+            for (int kind = 1; kind <= 4; ++kind) {
+                if (m_window->viewAction(kind)->isChecked()) {
+                    checked << m_window->viewAction(kind)->text();
+                }
+            }
+            return checked;
+        };
+        QCOMPARE(checkedItems(), QStringList{"&Contacts"});
+        // The user picks the tab.
+        m_window->tabs()->tabBar()->setCurrentIndex(3);
+        QCOMPARE(checkedItems(), QStringList{"&Notes"});
+        // The View menu picks it.
+        m_window->viewAction(2)->trigger();
+        QCOMPARE(m_window->tabs()->currentIndex(), 1);
+        QCOMPARE(checkedItems(), QStringList{"C&alendar"});
+        // Choosing the checked item again keeps it checked.
+        m_window->viewAction(2)->trigger();
+        QCOMPARE(checkedItems(), QStringList{"C&alendar"});
+        // The File menu picks it too.
+        m_window->fileAction(3)->trigger();
+        QCOMPARE(m_window->tabs()->currentIndex(), 2);
+        QCOMPARE(checkedItems(), QStringList{"&Tasks"});
+    }
+
+    void rowsAreColouredByStatus() {
+        std::vector<FakeRecord>& records = m_records;
+        records = {{0, "same"}, {1, "new"}, {2, "different"}, {7, "odd"}};
+        RecordListView* view = m_window->controls(1).lvPD;
+        fill(view, records);
+        m_window->colours = RowColours{true, 0x00800000, 0x00008000, 0x000000FF};
+        const auto colour = [view](int row) {
+            return view->records()
+                ->data(view->records()->index(row, 1), Qt::ForegroundRole)
+                .value<QColor>();
+        };
+        QCOMPARE(colour(0), QColor(255, 0, 0));
+        QCOMPARE(colour(1), QColor(0, 128, 0));
+        QCOMPARE(colour(2), QColor(0, 0, 128));
+        QCOMPARE(colour(3), QColor(255, 0, 0));
+        m_window->colours.showColor = false;
+        for (int row = 0; row < 4; ++row) {
+            QCOMPARE(colour(row), QColor(Qt::black));
+        }
+    }
+
+    void selectionButtonsAndPopupEntries() {
+        std::vector<FakeRecord>& records = m_records;
+        records = {{0, "a"}, {1, "b"}, {2, "c"}, {0, "d"}};
+        const KindControls& c = m_window->controls(2);
+        fill(c.lvOL, records);
+        fill(c.lvPD, records);
+        QTest::mouseClick(c.btnOLAll, Qt::LeftButton);
+        QCOMPARE(checks(c.lvOL), (std::vector<bool>{true, true, true, true}));
+        QCOMPARE(checks(c.lvPD), (std::vector<bool>{false, false, false, false}));
+        QTest::mouseClick(c.btnOLDiff, Qt::LeftButton);
+        QCOMPARE(checks(c.lvOL), (std::vector<bool>{false, true, true, false}));
+        QTest::mouseClick(c.btnOLClear, Qt::LeftButton);
+        QCOMPARE(checks(c.lvOL), (std::vector<bool>{false, false, false, false}));
+
+        const QList<QAction*> entries = c.lvPD->popupMenu()->actions();
+        QCOMPARE(entries.size(), 5);
+        QCOMPARE(entries[0]->text(), QStringLiteral("Select &All"));
+        QCOMPARE(entries[1]->text(), QStringLiteral("Select &Diff"));
+        QCOMPARE(entries[2]->text(), QStringLiteral("&Clear"));
+        QVERIFY(entries[3]->isSeparator());
+        QCOMPARE(entries[4]->text(), QStringLiteral("Detail &Information"));
+        entries[1]->trigger();
+        QCOMPARE(checks(c.lvPD), (std::vector<bool>{false, true, true, false}));
+        entries[0]->trigger();
+        QCOMPARE(checks(c.lvPD), (std::vector<bool>{true, true, true, true}));
+        entries[2]->trigger();
+        QCOMPARE(checks(c.lvPD), (std::vector<bool>{false, false, false, false}));
+        QCOMPARE(checks(c.lvOL), (std::vector<bool>{false, false, false, false}));
+    }
+
+    void checkBoxTogglesOnClick() {
+        std::vector<FakeRecord>& records = m_records;
+        records = {{0, "a"}, {1, "b"}};
+        RecordListView* view = m_window->controls(1).lvPD;
+        fill(view, records);
+        RecordListModel* model = view->records();
+        QVERIFY(model->flags(model->index(0, 0)) & Qt::ItemIsUserCheckable);
+        QVERIFY(!(model->flags(model->index(0, 1)) & Qt::ItemIsEditable));
+        QVERIFY(model->setData(model->index(1, 0), Qt::Checked, Qt::CheckStateRole));
+        QCOMPARE(checks(view), (std::vector<bool>{false, true}));
+        QCOMPARE(model->checkedCount(), 1);
+    }
+
+private:
+    // The rows point into these; they outlive the window.
+    std::vector<FakeRecord> m_records;
+    std::unique_ptr<ColouredMain> m_window;
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "MainWindowTest.moc"
