@@ -6,6 +6,13 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#ifdef TWINLEAF_PRODUCT_PICTURE
+// The resource lives in a static library: nothing would pull it into the program otherwise.
+static void initProductPicture() {
+    Q_INIT_RESOURCE(ProductPicture);
+}
+#endif
+
 namespace twinleaf {
 
 namespace {
@@ -44,9 +51,12 @@ void drawLeaves(QPainter& painter, QRectF box) {
 
 QPixmap productPicture() {
 #ifdef TWINLEAF_PRODUCT_PICTURE
+    initProductPicture();
     QPixmap configured(QStringLiteral(TWINLEAF_PRODUCT_PICTURE));
     if (!configured.isNull()) {
-        return configured;
+        return configured.size() == QSize(399, 51)
+                   ? configured
+                   : configured.scaled(399, 51, Qt::KeepAspectRatio, Qt::SmoothTransformation);
     }
 #endif
     QPixmap picture(399, 51);

@@ -2,6 +2,7 @@
 #include "src/main.h"
 
 #include "platform/Assert.h"
+#include "platform/files/ProgramFolder.h"
 #include "src/About.h"
 #include "src/MainLayout.h"
 #include "src/ProductArt.h"
@@ -17,6 +18,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -447,7 +449,23 @@ void TfmMain::tabChanged(int index) {
     }
 }
 
-void TfmMain::openHelp() {}
+QString TfmMain::helpFilePath() {
+    const QString name = QStringLiteral("twinleaf.html");
+    // The home folder may hold its own copy; the one built with the program is beside it.
+    const QString inHome = QDir(QString::fromStdString(programFolder().string())).filePath(name);
+    if (QFileInfo::exists(inHome)) {
+        return inHome;
+    }
+    return QDir(QCoreApplication::applicationDirPath()).filePath(name);
+}
+
+void TfmMain::openHelp() {
+    const QString path = helpFilePath();
+    if (!QFileInfo::exists(path) || !QDesktopServices::openUrl(QUrl::fromLocalFile(path))) {
+        showMessage(QStringLiteral("Can not open the help file %1.").arg(path),
+                    QStringLiteral("Error"), true);
+    }
+}
 
 void TfmMain::openHomePage() {
     QDesktopServices::openUrl(QUrl(homePageAddress()));
@@ -456,6 +474,12 @@ void TfmMain::openHomePage() {
 void TfmMain::showAbout() {
     TfmAbout about(this);
     about.exec();
+}
+
+void TfmMain::showMessage(const QString& text, const QString& caption, bool error) {
+    QMessageBox box(error ? QMessageBox::Critical : QMessageBox::Information, caption, text,
+                    QMessageBox::Ok, this);
+    box.exec();
 }
 
 void TfmMain::startClicked(int) {}

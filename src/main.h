@@ -68,6 +68,9 @@ public:
     // The colours rows are drawn in; read at every repaint.
     virtual RowColours rowColours() const;
 
+    // The help document: the home folder's copy, else the one beside the program.
+    static QString helpFilePath();
+
     // Layout rules, run on resize; public so that a test can see their results at once.
     void layoutTab(int kind);
     void layoutBanner();
@@ -80,6 +83,7 @@ public slots:
     void showAbout();
 
 protected:
+    virtual void showMessage(const QString& text, const QString& caption, bool error);
     // A kind's Start button; the sync controller runs the mode.
     virtual void startClicked(int kind);
     // The selection operations of one view.

@@ -1,10 +1,13 @@
 // The main window: layout rules, minimum size, menus in step with the tabs, row colours and the
 // selection buttons and popup entries.
+#include "platform/files/ProgramFolder.h"
 #include "src/MainLayout.h"
 #include "src/main.h"
 
 #include <QAction>
 #include <QComboBox>
+#include <QDesktopServices>
+#include <QFile>
 #include <QLabel>
 #include <QMenu>
 #include <QProgressBar>
@@ -14,7 +17,9 @@
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
 #include <memory>
 
 using namespace twinleaf;
@@ -52,10 +57,25 @@ std::vector<bool> checks(RecordListView* view) {
 class ColouredMain : public TfmMain {
 public:
     RowColours colours;
+    QStringList messages;
     RowColours rowColours() const override { return colours; }
+
+protected:
+    void showMessage(const QString& text, const QString& caption, bool) override {
+        messages << caption + ": " + text;
+    }
 };
 
 } // namespace
+
+// Receives what would go to the desktop's default handlers.
+class UrlRecorder : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> opened;
+public slots:
+    void open(const QUrl& url) { opened << url; }
+};
 
 class MainWindowTest : public QObject {
     Q_OBJECT
@@ -260,6 +280,50 @@ private slots:
         QVERIFY(model->setData(model->index(1, 0), Qt::Checked, Qt::CheckStateRole));
         QCOMPARE(checks(view), (std::vector<bool>{false, true}));
         QCOMPARE(model->checkedCount(), 1);
+    }
+
+    void helpOpensTheDocumentInTheHomeFolder() {
+        QTemporaryDir home;
+        QVERIFY(home.isValid());
+        const QString help = home.filePath(QStringLiteral("twinleaf.html"));
+        QFile file(help);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.close();
+        setProgramFolderOverride(home.path().toStdString());
+        UrlRecorder recorder;
+        QDesktopServices::setUrlHandler(QStringLiteral("file"), &recorder, "open");
+        QTest::mouseClick(m_window->helpButton(), Qt::LeftButton);
+        m_window->findChild<QAction*>(QStringLiteral("miContent"))->trigger();
+        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+        setProgramFolderOverride({});
+        QCOMPARE(recorder.opened,
+                 (QList<QUrl>{QUrl::fromLocalFile(help), QUrl::fromLocalFile(help)}));
+        QVERIFY(m_window->messages.isEmpty());
+    }
+
+    void missingHelpIsReported() {
+        QTemporaryDir home;
+        setProgramFolderOverride(home.path().toStdString());
+        UrlRecorder recorder;
+        QDesktopServices::setUrlHandler(QStringLiteral("file"), &recorder, "open");
+        m_window->openHelp();
+        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+        setProgramFolderOverride({});
+        QVERIFY(recorder.opened.isEmpty());
+        QCOMPARE(m_window->messages.size(), 1);
+        QVERIFY(
+            m_window->messages[0].startsWith(QStringLiteral("Error: Can not open the help file")));
+    }
+
+    void logoAndMenuOpenTheHomePage() {
+        UrlRecorder recorder;
+        const QString scheme = QUrl(QStringLiteral(TWINLEAF_HOME_PAGE)).scheme();
+        QDesktopServices::setUrlHandler(scheme, &recorder, "open");
+        QTest::mouseClick(m_window->findChild<QLabel*>(QStringLiteral("imgLogo")), Qt::LeftButton);
+        m_window->findChild<QAction*>(QStringLiteral("miHomePage"))->trigger();
+        QDesktopServices::unsetUrlHandler(scheme);
+        const QUrl page(QStringLiteral(TWINLEAF_HOME_PAGE));
+        QCOMPARE(recorder.opened, (QList<QUrl>{page, page}));
     }
 
 private:
