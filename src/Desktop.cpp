@@ -2,6 +2,7 @@
 // the event loop until the main window closes.
 #include "src/Desktop.h"
 
+#include "src/QtMessageBox.h"
 #include "src/Screenshots.h"
 #include "src/main.h"
 
@@ -16,6 +17,7 @@ int runDesktop(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Twinleaf"));
     QApplication::setApplicationDisplayName(
         QStringLiteral("Twinleaf - Sync Palm Desktop and Microsoft Outlook"));
+    win::setMessageBoxHandler(answerWithQMessageBox);
     try {
         TfmMain window;
         window.show();

@@ -2,7 +2,9 @@
 #include "src/main.h"
 
 #include "platform/Assert.h"
+#include "platform/codepage/Codepage.h"
 #include "platform/files/ProgramFolder.h"
+#include "platform/ui/MessageBox.h"
 #include "src/About.h"
 #include "src/MainLayout.h"
 #include "src/ProductArt.h"
@@ -18,7 +20,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -477,9 +478,9 @@ void TfmMain::showAbout() {
 }
 
 void TfmMain::showMessage(const QString& text, const QString& caption, bool error) {
-    QMessageBox box(error ? QMessageBox::Critical : QMessageBox::Information, caption, text,
-                    QMessageBox::Ok, this);
-    box.exec();
+    win::MessageBoxA(this, utf8ToAnsi(text.toStdString()).c_str(),
+                     utf8ToAnsi(caption.toStdString()).c_str(),
+                     win::MB_OK | (error ? win::MB_ICONERROR : win::MB_ICONINFORMATION));
 }
 
 void TfmMain::startClicked(int) {}

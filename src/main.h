@@ -83,7 +83,6 @@ public slots:
     void showAbout();
 
 protected:
-    virtual void showMessage(const QString& text, const QString& caption, bool error);
     // A kind's Start button; the sync controller runs the mode.
     virtual void startClicked(int kind);
     // The selection operations of one view.
@@ -100,6 +99,8 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    // Through the core's message boxes, so that every message goes to the same handler.
+    void showMessage(const QString& text, const QString& caption, bool error);
     void buildMenus();
     void buildBanner();
     void buildTab(int kind);

@@ -1,6 +1,7 @@
 // The main window: layout rules, minimum size, menus in step with the tabs, row colours and the
 // selection buttons and popup entries.
 #include "platform/files/ProgramFolder.h"
+#include "platform/ui/MessageBox.h"
 #include "src/MainLayout.h"
 #include "src/main.h"
 
@@ -57,13 +58,18 @@ std::vector<bool> checks(RecordListView* view) {
 class ColouredMain : public TfmMain {
 public:
     RowColours colours;
-    QStringList messages;
     RowColours rowColours() const override { return colours; }
+};
 
-protected:
-    void showMessage(const QString& text, const QString& caption, bool) override {
-        messages << caption + ": " + text;
-    }
+// Message boxes answered at once, as a user pressing OK would.
+struct MessageRecorder {
+    QStringList messages;
+    win::ScopedMessageBoxHandler handler{
+        [this](win::HWND, const char* text, const char* caption, win::UINT type) {
+            messages << QString::fromLatin1(caption) + "/" + QString::number(type, 16) + ": " +
+                            QString::fromLatin1(text);
+            return win::IDOK;
+        }};
 };
 
 } // namespace
@@ -298,7 +304,7 @@ private slots:
         setProgramFolderOverride({});
         QCOMPARE(recorder.opened,
                  (QList<QUrl>{QUrl::fromLocalFile(help), QUrl::fromLocalFile(help)}));
-        QVERIFY(m_window->messages.isEmpty());
+        QVERIFY(m_messages.messages.isEmpty());
     }
 
     void missingHelpIsReported() {
@@ -310,9 +316,9 @@ private slots:
         QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
         setProgramFolderOverride({});
         QVERIFY(recorder.opened.isEmpty());
-        QCOMPARE(m_window->messages.size(), 1);
-        QVERIFY(
-            m_window->messages[0].startsWith(QStringLiteral("Error: Can not open the help file")));
+        QCOMPARE(m_messages.messages.size(), 1);
+        QVERIFY(m_messages.messages[0].startsWith(
+            QStringLiteral("Error/10: Can not open the help file")));
     }
 
     void logoAndMenuOpenTheHomePage() {
@@ -329,6 +335,7 @@ private slots:
 private:
     // The rows point into these; they outlive the window.
     std::vector<FakeRecord> m_records;
+    MessageRecorder m_messages;
     std::unique_ptr<ColouredMain> m_window;
 };
 
