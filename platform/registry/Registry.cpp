@@ -4,7 +4,7 @@
 
 #include "platform/codepage/Codepage.h"
 
-#include <cstring>
+#include <algorithm>
 #include <string>
 #include <utility>
 
@@ -99,7 +99,7 @@ LONG RegQueryValueExA(HKEY key, const char* valueName, DWORD* /*reserved*/, DWOR
     if (room < needed) {
         return ERROR_MORE_DATA;
     }
-    std::memcpy(data, bytes.data(), bytes.size());
+    std::copy(bytes.begin(), bytes.end(), data);
     return ERROR_SUCCESS;
 }
 
