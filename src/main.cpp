@@ -1,16 +1,21 @@
 // The main window: construction of its controls, the layout rules and the menus.
 #include "src/main.h"
 
+#include "common/palm/PalmEnv.h"
 #include "platform/Assert.h"
 #include "platform/codepage/Codepage.h"
 #include "platform/files/ProgramFolder.h"
+#include "platform/text/FieldText.h"
 #include "platform/ui/MessageBox.h"
 #include "src/About.h"
+#include "src/KindRecords.h"
 #include "src/MainLayout.h"
 #include "src/ProductArt.h"
+#include "src/confalert.h"
 
 #include <QAction>
 #include <QActionGroup>
+#include <QApplication>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDesktopServices>
@@ -25,6 +30,7 @@
 #include <QRadioButton>
 #include <QResizeEvent>
 #include <QScreen>
+#include <QSignalBlocker>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -270,6 +276,12 @@ void TfmMain::buildTab(int kind) {
     for (RecordListView* view : {c.lvPD, c.lvOL}) {
         view->setColumns(kindColumns(kind));
         view->records()->setColoursFunction([this] { return rowColours(); });
+        const auto dataKind = static_cast<DataKind>(kind);
+        view->records()->setTextFunction([dataKind](const void* record, int fieldId) {
+            return recordFieldText(dataKind, record, fieldId);
+        });
+        view->records()->setStatusFunction(
+            [dataKind](const void* record) { return recordCompareStatus(dataKind, record); });
         // The data keep the desktop's font; only the fixed panels use the small one.
         view->setFont(QGuiApplication::font());
         view->header()->setFont(QGuiApplication::font());
@@ -463,8 +475,9 @@ QString TfmMain::helpFilePath() {
 void TfmMain::openHelp() {
     const QString path = helpFilePath();
     if (!QFileInfo::exists(path) || !QDesktopServices::openUrl(QUrl::fromLocalFile(path))) {
-        showMessage(QStringLiteral("Can not open the help file %1.").arg(path),
-                    QStringLiteral("Error"), true);
+        showMessage(
+            utf8ToAnsi(QStringLiteral("Can not open the help file %1.").arg(path).toStdString()),
+            "Error", win::MB_ICONERROR);
     }
 }
 
@@ -477,10 +490,120 @@ void TfmMain::showAbout() {
     about.exec();
 }
 
-void TfmMain::showMessage(const QString& text, const QString& caption, bool error) {
-    win::MessageBoxA(this, utf8ToAnsi(text.toStdString()).c_str(),
-                     utf8ToAnsi(caption.toStdString()).c_str(),
-                     win::MB_OK | (error ? win::MB_ICONERROR : win::MB_ICONINFORMATION));
+RecordListView* TfmMain::view(DataKind kind, ViewSide side) const {
+    const KindControls& c = controls(static_cast<int>(kind));
+    return side == ViewSide::Palm ? c.lvPD : c.lvOL;
+}
+
+void TfmMain::setRows(DataKind kind, ViewSide side, std::vector<void*> records) {
+    RecordListView* target = view(kind, side);
+    RecordListModel* model = target->records();
+    model->beginUpdate();
+    model->clear();
+    for (void* record : records) {
+        model->addRow(record);
+    }
+    model->endUpdate();
+    if (model->rows() > 0) {
+        target->selectRow(0);
+    }
+}
+
+void TfmMain::refreshRows(DataKind kind, ViewSide side) {
+    view(kind, side)->records()->refreshColours();
+}
+
+std::vector<bool> TfmMain::checkedRows(DataKind kind, ViewSide side) const {
+    const RecordListModel* model = view(kind, side)->records();
+    std::vector<bool> checked(static_cast<std::size_t>(model->rows()));
+    for (int row = 0; row < model->rows(); ++row) {
+        checked[static_cast<std::size_t>(row)] = model->isChecked(row);
+    }
+    return checked;
+}
+
+void TfmMain::setChecked(DataKind kind, ViewSide side, std::size_t row, bool checked) {
+    view(kind, side)->records()->setChecked(static_cast<int>(row), checked);
+}
+
+void TfmMain::setAllChecked(DataKind kind, ViewSide side, const std::vector<bool>& checked) {
+    RecordListModel* model = view(kind, side)->records();
+    model->beginUpdate();
+    for (int row = 0; row < model->rows() && row < static_cast<int>(checked.size()); ++row) {
+        model->setChecked(row, checked[static_cast<std::size_t>(row)]);
+    }
+    model->endUpdate();
+}
+
+void TfmMain::fillUserSelector(DataKind kind, std::int32_t userId) {
+    QComboBox* selector = controls(static_cast<int>(kind)).cbUser;
+    // Filling is no choice of the user's: the selector's signals stay quiet.
+    const QSignalBlocker quiet(selector);
+    selector->clear();
+    CxList& users = palmUserList();
+    int chosen = -1;
+    int position = 0;
+    for (void* entry = users.First(); entry != nullptr; entry = users.Next(), ++position) {
+        const auto* user = static_cast<const PalmUserRec*>(entry);
+        selector->addItem(QString::fromStdString(ansiToUtf8(fieldText(user->name))),
+                          QVariant::fromValue<qulonglong>(user->id));
+        if (chosen < 0 && static_cast<std::int32_t>(user->id) == userId) {
+            chosen = position;
+        }
+    }
+    if (chosen < 0 && selector->count() > 0) {
+        chosen = 0;
+    }
+    selector->setCurrentIndex(chosen);
+}
+
+void TfmMain::setProgress(int percent) {
+    m_pbSync->setValue(percent);
+    // A run blocks the event loop; the bar is painted at once so that it moves.
+    if (m_pbSync->isVisible()) {
+        m_pbSync->repaint();
+    }
+}
+
+void TfmMain::setProgressVisible(bool visible) {
+    if (visible) {
+        layoutProgressBar();
+    }
+    m_pbSync->setVisible(visible);
+}
+
+void TfmMain::setBusyCursor(bool busy) {
+    if (busy == m_busy) {
+        return;
+    }
+    m_busy = busy;
+    if (busy) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    } else {
+        QApplication::restoreOverrideCursor();
+    }
+}
+
+void TfmMain::showMessage(const std::string& text, const std::string& caption, win::UINT icon) {
+    win::MessageBoxA(this, text.c_str(), caption.c_str(), win::MB_OK | icon);
+}
+
+ConflictAnswer TfmMain::askConflict(DataKind kind, void* palmRecord, void* outlookRecord) {
+    TfmConfAlert alert(this);
+    alert.SetKind(static_cast<int>(kind));
+    std::vector<int> fieldIds;
+    for (const ListColumn& column : kindColumns(static_cast<int>(kind))) {
+        fieldIds.push_back(column.fieldId);
+    }
+    alert.ShowPair(palmRecord, recordTexts(kind, palmRecord, fieldIds), outlookRecord,
+                   recordTexts(kind, outlookRecord, fieldIds));
+    alert.TransferChoice(false);
+    ConflictAnswer answer;
+    answer.accepted = alert.exec() == 1;
+    answer.direction = alert.GetDirection();
+    answer.applyThisRun = alert.GetApplyThisRun();
+    answer.applyAlways = alert.GetApplyAlways();
+    return answer;
 }
 
 void TfmMain::startClicked(int) {}

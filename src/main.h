@@ -2,6 +2,7 @@
 // views, the menus and the status bar with the progress bar laid over it.
 #pragma once
 
+#include "common/sync/SyncUi.h"
 #include "src/RecordListView.h"
 
 #include <QMainWindow>
@@ -45,11 +46,27 @@ struct KindControls {
     QPushButton* btnOLClear = nullptr;
 };
 
-class TfmMain : public QMainWindow {
+class TfmMain : public QMainWindow, public SyncUi {
     Q_OBJECT
 public:
     explicit TfmMain(QWidget* parent = nullptr);
     ~TfmMain() override;
+
+    // What the sync controller asks of the window. The dialogs among them (messages, the
+    // conflict alert) may be answered by a derived class in tests.
+    void setRows(DataKind kind, ViewSide side, std::vector<void*> records) override;
+    void refreshRows(DataKind kind, ViewSide side) override;
+    std::vector<bool> checkedRows(DataKind kind, ViewSide side) const override;
+    void setChecked(DataKind kind, ViewSide side, std::size_t row, bool checked) override;
+    void setAllChecked(DataKind kind, ViewSide side, const std::vector<bool>& checked) override;
+    void fillUserSelector(DataKind kind, std::int32_t userId) override;
+    void setProgress(int percent) override;
+    void setProgressVisible(bool visible) override;
+    void setBusyCursor(bool busy) override;
+    void showMessage(const std::string& text, const std::string& caption, win::UINT icon) override;
+    ConflictAnswer askConflict(DataKind kind, void* palmRecord, void* outlookRecord) override;
+
+    RecordListView* view(DataKind kind, ViewSide side) const;
 
     // kind: 1 contacts, 2 calendar, 3 tasks, 4 memos.
     const KindControls& controls(int kind) const;
@@ -99,8 +116,6 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    // Through the core's message boxes, so that every message goes to the same handler.
-    void showMessage(const QString& text, const QString& caption, bool error);
     void buildMenus();
     void buildBanner();
     void buildTab(int kind);
@@ -117,6 +132,7 @@ private:
     std::array<QAction*, 4> m_viewActions{};
     std::array<QAction*, 4> m_fileActions{};
     bool m_centred = false;
+    bool m_busy = false;
 };
 
 } // namespace twinleaf
