@@ -1,9 +1,13 @@
 // The main window: layout rules, minimum size, menus in step with the tabs, row colours and the
 // selection buttons and popup entries.
+#include "common/palm/PalmEnv.h"
 #include "platform/files/ProgramFolder.h"
+#include "platform/registry/Registry.h"
 #include "platform/ui/MessageBox.h"
 #include "src/MainLayout.h"
 #include "src/main.h"
+#include "support/ScopedProgramFolder.h"
+#include "support/TempDir.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -14,6 +18,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalSpy>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTabBar>
@@ -94,6 +99,7 @@ private slots:
     void cleanup() {
         m_window.reset();
         m_records.clear();
+        m_messages.messages.clear();
     }
 
     void tabLayoutFollowsTheWindowSize_data() {
@@ -330,6 +336,36 @@ private slots:
         QDesktopServices::unsetUrlHandler(scheme);
         const QUrl page(QStringLiteral(TWINLEAF_HOME_PAGE));
         QCOMPARE(recorder.opened, (QList<QUrl>{page, page}));
+    }
+
+    void userSelectorWithAnUnknownIdShowsTheFirstUser() {
+        test::TempDir dir;
+        test::ScopedProgramFolder home(dir.path() / "home");
+        ScopedRegistryPrefix prefix(dir.path() / "wine");
+        std::filesystem::create_directories(dir.path() / "Palm" / "Alice" / "address");
+        std::filesystem::create_directories(dir.path() / "Palm" / "bob" / "todo");
+        test::writeBytes(dir.path() / "home" / "corvane.ini",
+                         "[Path]\r\nPDPath=" + (dir.path() / "Palm").string() + "\r\n");
+        QVERIFY(OpenPalmEnvironment());
+        QComboBox* selector = m_window->controls(3).cbUser;
+        QSignalSpy changes(selector, &QComboBox::currentIndexChanged);
+
+        m_window->fillUserSelector(DataKind::Todo, 12345);
+        QCOMPARE(selector->count(), 2);
+        QCOMPARE(selector->currentIndex(), 0);
+        QCOMPARE(selector->currentText(), QStringLiteral("Alice"));
+        const auto bob = static_cast<std::int32_t>(selector->itemData(1).toULongLong());
+        m_window->fillUserSelector(DataKind::Todo, bob);
+        QCOMPARE(selector->currentText(), QStringLiteral("bob"));
+        QCOMPARE(changes.count(), 0);
+        // The other tabs keep their own selectors.
+        QCOMPARE(m_window->controls(1).cbUser->count(), 0);
+
+        QVERIFY(ClosePalmEnvironment());
+        m_window->fillUserSelector(DataKind::Todo, bob);
+        QCOMPARE(selector->count(), 0);
+        QCOMPARE(selector->currentIndex(), -1);
+        QCOMPARE(m_messages.messages, QStringList{});
     }
 
 private:
