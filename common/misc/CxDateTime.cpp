@@ -62,8 +62,8 @@ std::optional<std::int64_t> localTimeToSeconds(const win::SYSTEMTIME& st) {
     }
     constexpr std::int64_t kDaysFrom1899To1970 = 25569;
     const std::int64_t wallClock =
-        (static_cast<std::int64_t>(day) - kDaysFrom1899To1970) * kSecondsPerDay + st.wHour * 3600 +
-        st.wMinute * 60 + st.wSecond;
+        (static_cast<std::int64_t>(day) - kDaysFrom1899To1970) * kSecondsPerDay +
+        std::int64_t{st.wHour} * 3600 + std::int64_t{st.wMinute} * 60 + st.wSecond;
     // At most one change of offset lies within a day of any time; the offsets a day before and a
     // day after are the two candidates.
     const std::optional<long> before = offsetAt(wallClock - kSecondsPerDay);
