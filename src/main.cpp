@@ -2,6 +2,7 @@
 #include "src/main.h"
 
 #include "common/palm/PalmEnv.h"
+#include "common/sync/Options.h"
 #include "platform/Assert.h"
 #include "platform/codepage/Codepage.h"
 #include "platform/files/ProgramFolder.h"
@@ -161,8 +162,42 @@ std::vector<ListColumn> TfmMain::kindColumns(int kind) {
     }
 }
 
-RowColours TfmMain::rowColours() const {
-    return RowColours{};
+RowColours TfmMain::rowColours() {
+    const OptionBlock& options = *GetOptionBlock();
+    return RowColours{options.ShowColor, options.DiffColor, options.NewColor, options.SameColor};
+}
+
+namespace {
+
+std::int32_t& syncModeSetting(OptionBlock& options, int kind) {
+    switch (kind) {
+    case 1:
+        return options.AddrSyncMode;
+    case 2:
+        return options.DateSyncMode;
+    case 3:
+        return options.TodoSyncMode;
+    default:
+        return options.MemoSyncMode;
+    }
+}
+
+} // namespace
+
+void TfmMain::RestoreModeButtons() {
+    OptionBlock& options = *GetOptionBlock();
+    for (int kind = 1; kind <= 4; ++kind) {
+        const KindControls& c = controls(kind);
+        std::int32_t& mode = syncModeSetting(options, kind);
+        if (mode == 2) {
+            c.rbtnO2P->setChecked(true);
+        } else if (mode == 4) {
+            c.rbtnSync->setChecked(true);
+        } else {
+            mode = 1;
+            c.rbtnP2O->setChecked(true);
+        }
+    }
 }
 
 void TfmMain::buildMenus() {
@@ -275,7 +310,7 @@ void TfmMain::buildTab(int kind) {
     c.lvOL->setObjectName(controlName("lvOL", kind));
     for (RecordListView* view : {c.lvPD, c.lvOL}) {
         view->setColumns(kindColumns(kind));
-        view->records()->setColoursFunction([this] { return rowColours(); });
+        view->records()->setColoursFunction(&TfmMain::rowColours);
         const auto dataKind = static_cast<DataKind>(kind);
         view->records()->setTextFunction([dataKind](const void* record, int fieldId) {
             return recordFieldText(dataKind, record, fieldId);
@@ -624,6 +659,8 @@ void TfmMain::showDetail(int, RecordListView*) {}
 
 void TfmMain::userChanged(int, int) {}
 
-void TfmMain::modeClicked(int, int) {}
+void TfmMain::modeClicked(int kind, int mode) {
+    syncModeSetting(*GetOptionBlock(), kind) = mode;
+}
 
 } // namespace twinleaf

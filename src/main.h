@@ -82,8 +82,11 @@ public:
     // The list view columns of a kind, the same for both sides.
     static std::vector<ListColumn> kindColumns(int kind);
 
-    // The colours rows are drawn in; read at every repaint.
-    virtual RowColours rowColours() const;
+    // The colours rows are drawn in, from the settings; read at every repaint.
+    static RowColours rowColours();
+
+    // Each tab's mode buttons from the settings; a stored mode other than 1, 2 or 4 becomes 1.
+    void RestoreModeButtons();
 
     // The help document: the home folder's copy, else the one beside the program.
     static QString helpFilePath();

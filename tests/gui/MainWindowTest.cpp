@@ -1,6 +1,7 @@
 // The main window: layout rules, minimum size, menus in step with the tabs, row colours and the
 // selection buttons and popup entries.
 #include "common/palm/PalmEnv.h"
+#include "common/sync/Options.h"
 #include "platform/files/ProgramFolder.h"
 #include "platform/registry/Registry.h"
 #include "platform/ui/MessageBox.h"
@@ -60,12 +61,6 @@ std::vector<bool> checks(RecordListView* view) {
     return result;
 }
 
-class ColouredMain : public TfmMain {
-public:
-    RowColours colours;
-    RowColours rowColours() const override { return colours; }
-};
-
 // Message boxes answered at once, as a user pressing OK would.
 struct MessageRecorder {
     QStringList messages;
@@ -92,7 +87,7 @@ class MainWindowTest : public QObject {
     Q_OBJECT
 private slots:
     void init() {
-        m_window = std::make_unique<ColouredMain>();
+        m_window = std::make_unique<TfmMain>();
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
     }
@@ -235,7 +230,11 @@ private slots:
         records = {{0, "same"}, {1, "new"}, {2, "different"}, {7, "odd"}};
         RecordListView* view = m_window->controls(1).lvPD;
         fill(view, records);
-        m_window->colours = RowColours{true, 0x00800000, 0x00008000, 0x000000FF};
+        OptionBlock& options = *GetOptionBlock();
+        options.ShowColor = true;
+        options.DiffColor = 0x00800000;
+        options.NewColor = 0x00008000;
+        options.SameColor = 0x000000FF;
         const auto colour = [view](int row) {
             return view->records()
                 ->data(view->records()->index(row, 1), Qt::ForegroundRole)
@@ -245,7 +244,7 @@ private slots:
         QCOMPARE(colour(1), QColor(0, 128, 0));
         QCOMPARE(colour(2), QColor(0, 0, 128));
         QCOMPARE(colour(3), QColor(255, 0, 0));
-        m_window->colours.showColor = false;
+        options.ShowColor = false;
         for (int row = 0; row < 4; ++row) {
             QCOMPARE(colour(row), QColor(Qt::black));
         }
@@ -338,6 +337,29 @@ private slots:
         QCOMPARE(recorder.opened, (QList<QUrl>{page, page}));
     }
 
+    void modeButtonsFollowTheSettings() {
+        OptionBlock& options = *GetOptionBlock();
+        options.AddrSyncMode = 3;
+        options.DateSyncMode = 4;
+        options.TodoSyncMode = 2;
+        options.MemoSyncMode = 0;
+        m_window->RestoreModeButtons();
+        QCOMPARE(options.AddrSyncMode, 1);
+        QCOMPARE(options.MemoSyncMode, 1);
+        QVERIFY(m_window->controls(1).rbtnP2O->isChecked());
+        QVERIFY(m_window->controls(2).rbtnSync->isChecked());
+        QVERIFY(m_window->controls(3).rbtnO2P->isChecked());
+        QVERIFY(m_window->controls(4).rbtnP2O->isChecked());
+        // Clicking a button changes that tab's setting only.
+        m_window->setActiveKind(1);
+        QTest::mouseClick(m_window->controls(1).rbtnSync, Qt::LeftButton);
+        QCOMPARE(options.AddrSyncMode, 4);
+        QCOMPARE(options.DateSyncMode, 4);
+        QCOMPARE(options.TodoSyncMode, 2);
+        QTest::mouseClick(m_window->controls(1).rbtnO2P, Qt::LeftButton);
+        QCOMPARE(options.AddrSyncMode, 2);
+    }
+
     void userSelectorWithAnUnknownIdShowsTheFirstUser() {
         test::TempDir dir;
         test::ScopedProgramFolder home(dir.path() / "home");
@@ -372,7 +394,7 @@ private:
     // The rows point into these; they outlive the window.
     std::vector<FakeRecord> m_records;
     MessageRecorder m_messages;
-    std::unique_ptr<ColouredMain> m_window;
+    std::unique_ptr<TfmMain> m_window;
 };
 
 QTEST_MAIN(MainWindowTest)
