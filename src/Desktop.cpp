@@ -20,6 +20,7 @@ int runDesktop(int argc, char** argv) {
     win::setMessageBoxHandler(answerWithQMessageBox);
     try {
         TfmMain window;
+        window.FormCreate();
         window.show();
         const QString screenshots = qEnvironmentVariable("TWINLEAF_SCREENSHOTS");
         if (!screenshots.isEmpty()) {

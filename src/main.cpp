@@ -9,6 +9,7 @@
 #include "platform/text/FieldText.h"
 #include "platform/ui/MessageBox.h"
 #include "src/About.h"
+#include "src/Init.h"
 #include "src/KindRecords.h"
 #include "src/MainLayout.h"
 #include "src/ProductArt.h"
@@ -118,6 +119,7 @@ TfmMain::TfmMain(QWidget* parent) : QMainWindow(parent) {
 }
 
 TfmMain::~TfmMain() {
+    ShutDown();
     // The rows point into lists and the colours come from this window: neither may be asked for
     // while the base classes hide and destroy the views.
     for (const KindControls& c : m_kinds) {
@@ -169,6 +171,19 @@ RowColours TfmMain::rowColours() {
 
 namespace {
 
+std::int32_t& userIdSetting(OptionBlock& options, int kind) {
+    switch (kind) {
+    case 1:
+        return options.AddrUserID;
+    case 2:
+        return options.DateUserID;
+    case 3:
+        return options.TodoUserID;
+    default:
+        return options.MemoUserID;
+    }
+}
+
 std::int32_t& syncModeSetting(OptionBlock& options, int kind) {
     switch (kind) {
     case 1:
@@ -183,6 +198,50 @@ std::int32_t& syncModeSetting(OptionBlock& options, int kind) {
 }
 
 } // namespace
+
+void TfmMain::FormCreate() {
+    TfmInit splash([this] { StartUp(); }, this);
+    splash.exec();
+}
+
+void TfmMain::StartUp() {
+    LoadOptions();
+    RestoreModeButtons();
+    OpenPalmEnvironment();
+    for (DataKind kind : kDataKinds) {
+        openKind(kind);
+    }
+    m_startedUp = true;
+}
+
+void TfmMain::ShutDown() {
+    if (!m_startedUp) {
+        return;
+    }
+    m_startedUp = false;
+    SaveOptions();
+    // The rows point into the lists that closing a kind frees.
+    for (DataKind kind : kDataKinds) {
+        setRows(kind, ViewSide::Palm, {});
+        setRows(kind, ViewSide::Outlook, {});
+    }
+    for (DataKind kind : kDataKinds) {
+        closeKind(kind);
+    }
+    ClosePalmEnvironment();
+}
+
+void TfmMain::openKind(DataKind kind) {
+    OptionBlock& options = *GetOptionBlock();
+    std::int32_t& userId = userIdSetting(options, static_cast<int>(kind));
+    if (userId == 0 && palmUserList().GetCount() > 0) {
+        userId =
+            static_cast<std::int32_t>(static_cast<const PalmUserRec*>(palmUserList().GetAt(0))->id);
+    }
+    fillUserSelector(kind, userId);
+}
+
+void TfmMain::closeKind(DataKind) {}
 
 void TfmMain::RestoreModeButtons() {
     OptionBlock& options = *GetOptionBlock();

@@ -85,6 +85,15 @@ public:
     // The colours rows are drawn in, from the settings; read at every repaint.
     static RowColours rowColours();
 
+    // The window's creation: the splash is shown modally and runs StartUp on its second tick.
+    void FormCreate();
+    // Settings, mode buttons, the Palm environment, then the four kinds in order.
+    void StartUp();
+    // Settings saved, the kinds closed, the Palm environment closed. Runs once, when the window
+    // is destroyed, and only after StartUp.
+    void ShutDown();
+    bool startedUp() const { return m_startedUp; }
+
     // Each tab's mode buttons from the settings; a stored mode other than 1, 2 or 4 becomes 1.
     void RestoreModeButtons();
 
@@ -113,6 +122,9 @@ protected:
     virtual void showDetail(int kind, RecordListView* view);
     virtual void userChanged(int kind, int index);
     virtual void modeClicked(int kind, int mode);
+    // Opening and closing one kind's two sides.
+    virtual void openKind(DataKind kind);
+    virtual void closeKind(DataKind kind);
 
     bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -136,6 +148,7 @@ private:
     std::array<QAction*, 4> m_fileActions{};
     bool m_centred = false;
     bool m_busy = false;
+    bool m_startedUp = false;
 };
 
 } // namespace twinleaf
