@@ -7,6 +7,8 @@ namespace twinleaf::cli {
 
 std::span<const Command> commands() {
     static const std::vector<Command> table = {
+        compareCommand(),
+        syncCommand(),
     };
     return table;
 }

@@ -5,5 +5,7 @@
 
 namespace twinleaf::cli {
 
+Command compareCommand();
+Command syncCommand();
 
 } // namespace twinleaf::cli
