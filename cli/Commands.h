@@ -5,6 +5,7 @@
 
 namespace twinleaf::cli {
 
+Command usersCommand();
 Command compareCommand();
 Command syncCommand();
 

@@ -5,6 +5,7 @@
 #include "support/ScopedProgramFolder.h"
 #include "support/TempDir.h"
 
+#include <cstdlib>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -12,6 +13,7 @@
 namespace twinleaf {
 namespace {
 
+using test::readBytes;
 using test::ScopedProgramFolder;
 using test::TempDir;
 using test::writeBytes;
@@ -138,6 +140,45 @@ TEST_F(PalmEnv, PathStatusesForBuffersAndMissingFolders) {
     EXPECT_EQ(m_status, kPalmPathFound) << "exact fit";
     EXPECT_EQ(desktopPath(9), "");
     EXPECT_EQ(m_status, kPalmPathTooLong);
+}
+
+// Program files come from the project's own generator, the one demo homes are made with.
+void makeProgramFile(const std::filesystem::path& out, const std::string& version) {
+    const std::filesystem::path script =
+        std::filesystem::path(TWINLEAF_TEST_DATA).parent_path().parent_path() / "scripts" /
+        "make-pe-version.py";
+    const std::string command =
+        "python3 '" + script.string() + "' '" + out.string() + "' " + version;
+    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+}
+
+TEST_F(PalmEnv, TheVersionIsThatOfPalmExe) {
+    EXPECT_EQ(GetPalmDesktopVersion(), -1) << "no Palm Desktop folder";
+    setPdPath(palm().string());
+    std::filesystem::create_directories(palm());
+    EXPECT_EQ(GetPalmDesktopVersion(), -1) << "no palm.exe";
+
+    makeProgramFile(palm() / "palm.exe", "4.1.2.18");
+    EXPECT_EQ(GetPalmDesktopVersion(), 40102);
+    const std::string program = readBytes(palm() / "palm.exe");
+    std::filesystem::remove(palm() / "palm.exe");
+    makeProgramFile(palm() / "Palm.EXE", "6.2.0.0");
+    EXPECT_EQ(GetPalmDesktopVersion(), 60200) << "found whatever the case of its name";
+
+    struct Case {
+        const char* name;
+        std::string bytes;
+    };
+    const Case damaged[] = {
+        {"truncated", program.substr(0, program.size() / 2)},
+        {"not a program file", "MZ but nothing more of a program"},
+        {"empty", ""},
+    };
+    for (const Case& c : damaged) {
+        SCOPED_TRACE(c.name);
+        writeBytes(palm() / "Palm.EXE", c.bytes);
+        EXPECT_EQ(GetPalmDesktopVersion(), -1);
+    }
 }
 
 TEST_F(PalmEnv, WithoutPalmDesktopNothingLoadsAndTheMessageComesOnce) {
