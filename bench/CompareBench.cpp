@@ -1,10 +1,14 @@
 // How long comparing the two sides of the contacts tab takes: both directions, as after every
 // load and every run that changed something. Items are FindMatch look-ups.
 #include "common/misc/CommAddr.h"
+#include "common/sync/ContactKind.h"
 #include "common/sync/ContactMatchIndex.h"
+#include "common/sync/Options.h"
+#include "common/sync/SyncController.h"
 #include "platform/text/FieldText.h"
 
 #include <benchmark/benchmark.h>
+#include <memory>
 #include <random>
 #include <string>
 
@@ -55,6 +59,75 @@ void makeSides(int count, CommAddrMgr& palm, CommAddrMgr& outlook) {
         }
     }
 }
+
+// Sides that only hold their lists: what CompareKind touches.
+struct ListOnlyFacade {
+    CommAddrMgr list;
+    void SetSwapName(bool) {}
+    bool Open(std::int32_t) { return true; }
+    CommAddrMgr* GetCommMgr() { return &list; }
+    bool WriteRecord(CommAddrRec*) { return false; }
+    bool AddRecord(CommAddrRec*) { return false; }
+    bool UpdateRecord(CommAddrRec*, int) { return false; }
+    bool Save() { return true; }
+    std::string GetFileName() const { return {}; }
+};
+
+struct ListOnlyAccess {
+    CommAddrMgr list;
+    bool Reload() { return true; }
+    CommAddrMgr* GetRecords() { return &list; }
+    void SetCustomMap(const std::int32_t*) {}
+    bool SaveRecord(const CommAddrRec*) { return false; }
+    bool CreateItem(CommAddrRec*) { return false; }
+    bool UpdateItem(CommAddrRec*, int) { return false; }
+};
+
+class NoWindow : public SyncUi {
+public:
+    void setRows(DataKind, ViewSide, std::vector<void*>) override {}
+    void refreshRows(DataKind, ViewSide) override {}
+    std::vector<bool> checkedRows(DataKind, ViewSide) const override { return {}; }
+    void setChecked(DataKind, ViewSide, std::size_t, bool) override {}
+    void setAllChecked(DataKind, ViewSide, const std::vector<bool>&) override {}
+    void fillUserSelector(DataKind, std::int32_t) override {}
+    void setProgress(int) override {}
+    void setProgressVisible(bool) override {}
+    void setBusyCursor(bool) override {}
+    void showMessage(const std::string&, const std::string&, win::UINT) override {}
+    ConflictAnswer askConflict(DataKind, void*, void*) override { return {}; }
+};
+
+// The controller's CompareKind on the contacts tab: both directions and the repaint requests.
+void CompareKindContacts(benchmark::State& state) {
+    OptionBlock options{};
+    NoWindow window;
+    CommAddrMgr* palm = nullptr;
+    CommAddrMgr* outlook = nullptr;
+    SyncController controller(
+        options, window,
+        [&](DataKind, const OptionBlock& block,
+            ContactFieldMap& fieldMap) -> std::unique_ptr<KindSides> {
+            auto facade = std::make_unique<ListOnlyFacade>();
+            auto access = std::make_unique<ListOnlyAccess>();
+            palm = &facade->list;
+            outlook = &access->list;
+            return std::make_unique<KindSidesOf<ContactKindOf<ListOnlyFacade, ListOnlyAccess>>>(
+                std::move(facade), std::move(access), block, fieldMap);
+        });
+    controller.OpenKind(DataKind::Addr);
+    makeSides(static_cast<int>(state.range(0)), *palm, *outlook);
+    for (auto _ : state) {
+        controller.CompareKind(DataKind::Addr);
+    }
+    state.SetItemsProcessed(state.iterations() * (palm->GetCount() + outlook->GetCount()));
+}
+BENCHMARK(CompareKindContacts)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Arg(30000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond);
 
 void CompareBothWaysIndexed(benchmark::State& state) {
     CommAddrMgr palm;

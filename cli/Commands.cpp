@@ -7,6 +7,9 @@ namespace twinleaf::cli {
 
 std::span<const Command> commands() {
     static const std::vector<Command> table = {
+        usersCommand(),
+        compareCommand(),
+        syncCommand(),
     };
     return table;
 }

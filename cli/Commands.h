@@ -5,5 +5,8 @@
 
 namespace twinleaf::cli {
 
+Command usersCommand();
+Command compareCommand();
+Command syncCommand();
 
 } // namespace twinleaf::cli

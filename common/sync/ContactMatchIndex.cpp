@@ -99,18 +99,9 @@ std::size_t ContactMatchIndex::PositionTable::slotOf(std::uint64_t hash) const {
 }
 
 void ContactMatchIndex::PositionTable::add(std::uint64_t hash, std::uint32_t position) {
-    if (m_links.size() * 2 >= m_slots.size()) {
-        // Only reached when reserve was told too few entries; grow and file everything again.
-        std::vector<Link> links = std::move(m_links);
-        std::vector<Slot> slots = std::move(m_slots);
-        reserve(links.size() * 2 + 8);
-        for (const Slot& old : slots) {
-            for (std::uint32_t link = old.head; old.head != kNone && link != kNone;
-                 link = links[link].next) {
-                add(old.hash, links[link].position);
-            }
-        }
-    }
+    // reserve was told every entry, so the table is never more than half full and a probe
+    // always ends at a free slot.
+    TL_ASSERT(m_links.size() * 2 < m_slots.size());
     const auto link = static_cast<std::uint32_t>(m_links.size());
     m_links.push_back({position, kNone});
     Slot& slot = m_slots[slotOf(hash)];

@@ -30,6 +30,7 @@ private:
     // caller checks every position it is given.
     class PositionTable {
     public:
+        // Room for this many entries; add must not be called more often.
         void reserve(std::size_t entries);
         void add(std::uint64_t hash, std::uint32_t position);
         // The first position of the hash's chain that is below `limit` and that `agrees` accepts.

@@ -1,0 +1,52 @@
+// The contacts kind for KindSidesOf: common contact records, compared through the match index,
+// and the contact set-up (the custom-field map for the Outlook access, the name swap for the
+// facade). A template over the facade and the access so that tests can put doubles in their place.
+#pragma once
+
+#include "common/misc/CommAddr.h"
+#include "common/sync/ContactMatchIndex.h"
+#include "common/sync/KindSides.h"
+#include "common/sync/Options.h"
+
+namespace twinleaf {
+
+template <class PalmFacade, class OutlookAccess> struct ContactKindOf {
+    using Record = CommAddrRec;
+    using List = CommAddrMgr;
+    using Palm = PalmFacade;
+    using Outlook = OutlookAccess;
+
+    static void setUp(Palm&, Outlook& outlook, const OptionBlock& options,
+                      ContactFieldMap& fieldMap) {
+        fieldMap[0] = options.AddrType;
+        for (std::size_t i = 0; i < 9; ++i) {
+            fieldMap[i + 1] = options.AddrCustom[i];
+        }
+        outlook.SetCustomMap(fieldMap.data());
+    }
+
+    static void openPalm(Palm& palm, const OptionBlock& options) {
+        palm.SetSwapName(options.AddrSwapName != 0);
+        palm.Open(options.AddrUserID);
+    }
+
+    static List& palmList(Palm& palm) { return list(palm.GetCommMgr()); }
+    static List& outlookList(Outlook& outlook) { return list(outlook.GetRecords()); }
+
+    static void compare(List& own, List& other) { CompareContacts(own, other); }
+
+    static PalmSaveResult save(Palm& palm) {
+        PalmSaveResult result;
+        result.ok = palm.Save();
+        if (!result.ok) {
+            result.file = palm.GetFileName();
+        }
+        return result;
+    }
+
+private:
+    static List& list(List& mgr) { return mgr; }
+    static List& list(List* mgr) { return *mgr; }
+};
+
+} // namespace twinleaf
