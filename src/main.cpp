@@ -2,6 +2,7 @@
 #include "src/main.h"
 
 #include "common/palm/PalmEnv.h"
+#include "common/sync/KindTable.h"
 #include "common/sync/Options.h"
 #include "platform/Assert.h"
 #include "platform/codepage/Codepage.h"
@@ -10,7 +11,6 @@
 #include "platform/ui/MessageBox.h"
 #include "src/About.h"
 #include "src/Init.h"
-#include "src/KindRecords.h"
 #include "src/MainLayout.h"
 #include "src/ProductArt.h"
 #include "src/confalert.h"
@@ -75,7 +75,11 @@ void fitFont(const std::vector<std::pair<QWidget*, int>>& widgets, const QFont& 
 
 } // namespace
 
-TfmMain::TfmMain(QWidget* parent) : QMainWindow(parent) {
+TfmMain::TfmMain(SyncController::SidesFactory sides, QWidget* parent)
+    : QMainWindow(parent),
+      m_controller(
+          sides ? std::make_unique<SyncController>(*GetOptionBlock(), *this, std::move(sides))
+                : std::make_unique<SyncController>(*GetOptionBlock(), *this)) {
     setObjectName(QStringLiteral("fmMain"));
     setWindowTitle(QStringLiteral("Twinleaf - Synchronize Palm Desktop and Microsoft Outlook"));
     // Windows' 8-point dialog font: the fixed positions of the panels are measured for it.
@@ -145,59 +149,29 @@ QAction* TfmMain::fileAction(int kind) const {
     return m_fileActions[static_cast<std::size_t>(kind - 1)];
 }
 
-std::vector<ListColumn> TfmMain::kindColumns(int kind) {
+// The window's own table: every tab shows its columns, also before its kind's records exist.
+std::vector<ListColumn> TfmMain::kindColumns(DataKind kind) {
     switch (kind) {
-    case 1:
+    case DataKind::Addr:
         return {{"First Name", 80, 1},       {"Last Name", 80, 2},   {"Email", 100, 25},
                 {"Business Phone", 100, 19}, {"Home Phone", 80, 18}, {"Mobile Phone", 80, 20},
                 {"Company", 80, 37},         {"Title", 80, 38}};
-    case 2:
+    case DataKind::Date:
         return {
             {"Description", 200, 1}, {"Date", 80, 6}, {"Start Time", 80, 2}, {"End Time", 80, 3}};
-    case 3:
+    case DataKind::Todo:
         return {
             {"Description", 200, 0}, {"Due Date", 80, 4}, {"Completed", 70, 3}, {"Priority", 0, 2}};
-    case 4:
+    case DataKind::Memo:
         return {{"Description", 320, 3}};
-    default:
-        return {};
     }
+    return {};
 }
 
 RowColours TfmMain::rowColours() {
     const OptionBlock& options = *GetOptionBlock();
     return RowColours{options.ShowColor, options.DiffColor, options.NewColor, options.SameColor};
 }
-
-namespace {
-
-std::int32_t& userIdSetting(OptionBlock& options, int kind) {
-    switch (kind) {
-    case 1:
-        return options.AddrUserID;
-    case 2:
-        return options.DateUserID;
-    case 3:
-        return options.TodoUserID;
-    default:
-        return options.MemoUserID;
-    }
-}
-
-std::int32_t& syncModeSetting(OptionBlock& options, int kind) {
-    switch (kind) {
-    case 1:
-        return options.AddrSyncMode;
-    case 2:
-        return options.DateSyncMode;
-    case 3:
-        return options.TodoSyncMode;
-    default:
-        return options.MemoSyncMode;
-    }
-}
-
-} // namespace
 
 void TfmMain::FormCreate() {
     TfmInit splash([this] { StartUp(); }, this);
@@ -209,7 +183,7 @@ void TfmMain::StartUp() {
     RestoreModeButtons();
     OpenPalmEnvironment();
     for (DataKind kind : kDataKinds) {
-        openKind(kind);
+        m_controller->OpenKind(kind);
     }
     m_startedUp = true;
 }
@@ -220,34 +194,17 @@ void TfmMain::ShutDown() {
     }
     m_startedUp = false;
     SaveOptions();
-    // The rows point into the lists that closing a kind frees.
     for (DataKind kind : kDataKinds) {
-        setRows(kind, ViewSide::Palm, {});
-        setRows(kind, ViewSide::Outlook, {});
-    }
-    for (DataKind kind : kDataKinds) {
-        closeKind(kind);
+        m_controller->CloseKind(kind);
     }
     ClosePalmEnvironment();
 }
-
-void TfmMain::openKind(DataKind kind) {
-    OptionBlock& options = *GetOptionBlock();
-    std::int32_t& userId = userIdSetting(options, static_cast<int>(kind));
-    if (userId == 0 && palmUserList().GetCount() > 0) {
-        userId =
-            static_cast<std::int32_t>(static_cast<const PalmUserRec*>(palmUserList().GetAt(0))->id);
-    }
-    fillUserSelector(kind, userId);
-}
-
-void TfmMain::closeKind(DataKind) {}
 
 void TfmMain::RestoreModeButtons() {
     OptionBlock& options = *GetOptionBlock();
     for (int kind = 1; kind <= 4; ++kind) {
         const KindControls& c = controls(kind);
-        std::int32_t& mode = syncModeSetting(options, kind);
+        std::int32_t& mode = syncModeSetting(options, static_cast<DataKind>(kind));
         if (mode == 2) {
             c.rbtnO2P->setChecked(true);
         } else if (mode == 4) {
@@ -368,14 +325,14 @@ void TfmMain::buildTab(int kind) {
     c.lvOL = new RecordListView(c.splitter);
     c.lvOL->setObjectName(controlName("lvOL", kind));
     for (RecordListView* view : {c.lvPD, c.lvOL}) {
-        view->setColumns(kindColumns(kind));
+        view->setColumns(kindColumns(static_cast<DataKind>(kind)));
         view->records()->setColoursFunction(&TfmMain::rowColours);
         const auto dataKind = static_cast<DataKind>(kind);
         view->records()->setTextFunction([dataKind](const void* record, int fieldId) {
-            return recordFieldText(dataKind, record, fieldId);
+            return QString::fromStdString(ansiToUtf8(fieldText(dataKind, record, fieldId)));
         });
         view->records()->setStatusFunction(
-            [dataKind](const void* record) { return recordCompareStatus(dataKind, record); });
+            [dataKind](const void* record) { return compareStatusOf(dataKind, record); });
         // The data keep the desktop's font; only the fixed panels use the small one.
         view->setFont(QGuiApplication::font());
         view->header()->setFont(QGuiApplication::font());
@@ -403,29 +360,39 @@ void TfmMain::buildTab(int kind) {
     }
     c.btnStart->resize(kButtonWidth, kButtonHeight);
 
-    connect(c.btnStart, &QPushButton::clicked, this, [this, kind] { startClicked(kind); });
+    const auto dataKind = static_cast<DataKind>(kind);
+    connect(c.btnStart, &QPushButton::clicked, this, [this, dataKind] { startClicked(dataKind); });
     connect(c.cbUser, &QComboBox::activated, this,
-            [this, kind](int index) { userChanged(kind, index); });
-    connect(c.rbtnP2O, &QRadioButton::clicked, this, [this, kind] { modeClicked(kind, 1); });
-    connect(c.rbtnO2P, &QRadioButton::clicked, this, [this, kind] { modeClicked(kind, 2); });
-    connect(c.rbtnSync, &QRadioButton::clicked, this, [this, kind] { modeClicked(kind, 4); });
-    for (RecordListView* view : {c.lvPD, c.lvOL}) {
-        connect(view, &RecordListView::selectAllRequested, this, [this, view] { selectAll(view); });
-        connect(view, &RecordListView::selectDiffRequested, this,
-                [this, view] { selectDiff(view); });
-        connect(view, &RecordListView::clearRequested, this,
-                [this, view] { clearSelection(view); });
+            [this, dataKind](int index) { userChanged(dataKind, index); });
+    connect(c.rbtnP2O, &QRadioButton::clicked, this,
+            [this, dataKind] { modeClicked(dataKind, SyncMode::P2O); });
+    connect(c.rbtnO2P, &QRadioButton::clicked, this,
+            [this, dataKind] { modeClicked(dataKind, SyncMode::O2P); });
+    connect(c.rbtnSync, &QRadioButton::clicked, this,
+            [this, dataKind] { modeClicked(dataKind, SyncMode::Sync); });
+    const auto connectView = [this, dataKind](RecordListView* view, ViewSide side, QPushButton* all,
+                                              QPushButton* diff, QPushButton* clear) {
+        SyncController* controller = m_controller.get();
+        const auto selectAll = [controller, dataKind, side] {
+            controller->SelectAll(dataKind, side);
+        };
+        const auto selectDiff = [controller, dataKind, side] {
+            controller->SelectDiff(dataKind, side);
+        };
+        const auto clearSelection = [controller, dataKind, side] {
+            controller->ClearSelection(dataKind, side);
+        };
+        connect(view, &RecordListView::selectAllRequested, this, selectAll);
+        connect(view, &RecordListView::selectDiffRequested, this, selectDiff);
+        connect(view, &RecordListView::clearRequested, this, clearSelection);
+        connect(all, &QPushButton::clicked, this, selectAll);
+        connect(diff, &QPushButton::clicked, this, selectDiff);
+        connect(clear, &QPushButton::clicked, this, clearSelection);
         connect(view, &RecordListView::detailRequested, this,
-                [this, kind, view] { showDetail(kind, view); });
-    }
-    const auto connectButtons = [this](QPushButton* all, QPushButton* diff, QPushButton* clear,
-                                       RecordListView* view) {
-        connect(all, &QPushButton::clicked, this, [this, view] { selectAll(view); });
-        connect(diff, &QPushButton::clicked, this, [this, view] { selectDiff(view); });
-        connect(clear, &QPushButton::clicked, this, [this, view] { clearSelection(view); });
+                [this, dataKind, side] { showDetail(dataKind, side); });
     };
-    connectButtons(c.btnPDAll, c.btnPDDiff, c.btnPDClear, c.lvPD);
-    connectButtons(c.btnOLAll, c.btnOLDiff, c.btnOLClear, c.lvOL);
+    connectView(c.lvPD, ViewSide::Palm, c.btnPDAll, c.btnPDDiff, c.btnPDClear);
+    connectView(c.lvOL, ViewSide::Outlook, c.btnOLAll, c.btnOLDiff, c.btnOLClear);
 }
 
 void TfmMain::layoutTab(int kind) {
@@ -682,16 +649,23 @@ void TfmMain::showMessage(const std::string& text, const std::string& caption, w
     win::MessageBoxA(this, text.c_str(), caption.c_str(), win::MB_OK | icon);
 }
 
+void TfmMain::fillConflictAlert(TfmConfAlert& alert, DataKind kind, void* palmRecord,
+                                void* outlookRecord) {
+    alert.SetKind(static_cast<int>(kind));
+    const auto texts = [kind](const void* record) {
+        QStringList result;
+        for (const ListColumn& column : kindColumns(kind)) {
+            result << QString::fromStdString(ansiToUtf8(fieldText(kind, record, column.fieldId)));
+        }
+        return result;
+    };
+    alert.ShowPair(palmRecord, texts(palmRecord), outlookRecord, texts(outlookRecord));
+    alert.TransferChoice(false);
+}
+
 ConflictAnswer TfmMain::askConflict(DataKind kind, void* palmRecord, void* outlookRecord) {
     TfmConfAlert alert(this);
-    alert.SetKind(static_cast<int>(kind));
-    std::vector<int> fieldIds;
-    for (const ListColumn& column : kindColumns(static_cast<int>(kind))) {
-        fieldIds.push_back(column.fieldId);
-    }
-    alert.ShowPair(palmRecord, recordTexts(kind, palmRecord, fieldIds), outlookRecord,
-                   recordTexts(kind, outlookRecord, fieldIds));
-    alert.TransferChoice(false);
+    fillConflictAlert(alert, kind, palmRecord, outlookRecord);
     ConflictAnswer answer;
     answer.accepted = alert.exec() == 1;
     answer.direction = alert.GetDirection();
@@ -700,26 +674,31 @@ ConflictAnswer TfmMain::askConflict(DataKind kind, void* palmRecord, void* outlo
     return answer;
 }
 
-void TfmMain::startClicked(int) {}
-
-void TfmMain::selectAll(RecordListView* view) {
-    view->records()->setAllChecked(true);
+void TfmMain::startClicked(DataKind kind) {
+    m_controller->RunSync(kind, syncModeFromSetting(syncModeSetting(*GetOptionBlock(), kind)));
 }
 
-void TfmMain::selectDiff(RecordListView* view) {
-    view->records()->checkDifferent();
+void TfmMain::userChanged(DataKind kind, int index) {
+    const QComboBox* selector = controls(static_cast<int>(kind)).cbUser;
+    if (index < 0 || index >= selector->count()) {
+        return;
+    }
+    m_controller->ChangeUser(kind,
+                             static_cast<std::int32_t>(selector->itemData(index).toULongLong()));
 }
 
-void TfmMain::clearSelection(RecordListView* view) {
-    view->records()->setAllChecked(false);
+void TfmMain::showDetail(DataKind kind, ViewSide side) {
+    const RecordListView* target = view(kind, side);
+    if (void* record = target->records()->recordAt(target->selectedRow())) {
+        openDetailViewer(kind, record);
+    }
 }
 
-void TfmMain::showDetail(int, RecordListView*) {}
+// The record viewers are not part of the program yet: nothing opens.
+void TfmMain::openDetailViewer(DataKind, void*) {}
 
-void TfmMain::userChanged(int, int) {}
-
-void TfmMain::modeClicked(int kind, int mode) {
-    syncModeSetting(*GetOptionBlock(), kind) = mode;
+void TfmMain::modeClicked(DataKind kind, SyncMode mode) {
+    syncModeSetting(*GetOptionBlock(), kind) = static_cast<std::int32_t>(mode);
 }
 
 } // namespace twinleaf

@@ -2,11 +2,13 @@
 // views, the menus and the status bar with the progress bar laid over it.
 #pragma once
 
+#include "common/sync/SyncController.h"
 #include "common/sync/SyncUi.h"
 #include "src/RecordListView.h"
 
 #include <QMainWindow>
 #include <array>
+#include <memory>
 
 class QAction;
 class QComboBox;
@@ -49,7 +51,8 @@ struct KindControls {
 class TfmMain : public QMainWindow, public SyncUi {
     Q_OBJECT
 public:
-    explicit TfmMain(QWidget* parent = nullptr);
+    // `sides` makes each kind's facade and Outlook access; empty: the real ones.
+    explicit TfmMain(SyncController::SidesFactory sides = {}, QWidget* parent = nullptr);
     ~TfmMain() override;
 
     // What the sync controller asks of the window. The dialogs among them (messages, the
@@ -67,6 +70,9 @@ public:
     ConflictAnswer askConflict(DataKind kind, void* palmRecord, void* outlookRecord) override;
 
     RecordListView* view(DataKind kind, ViewSide side) const;
+    // The conflict alert filled for one pair: kind, the two rows, the stored choice.
+    static void fillConflictAlert(class TfmConfAlert& alert, DataKind kind, void* palmRecord,
+                                  void* outlookRecord);
 
     // kind: 1 contacts, 2 calendar, 3 tasks, 4 memos.
     const KindControls& controls(int kind) const;
@@ -79,8 +85,10 @@ public:
     QAction* viewAction(int kind) const;
     QAction* fileAction(int kind) const;
 
+    SyncController& controller() { return *m_controller; }
+
     // The list view columns of a kind, the same for both sides.
-    static std::vector<ListColumn> kindColumns(int kind);
+    static std::vector<ListColumn> kindColumns(DataKind kind);
 
     // The colours rows are drawn in, from the settings; read at every repaint.
     static RowColours rowColours();
@@ -111,26 +119,22 @@ public slots:
     void openHomePage();
     void showAbout();
 
+    // Double click or "Detail &Information": the record of the view's selected row, if any,
+    // goes to the kind's detail viewer.
+    void showDetail(DataKind kind, ViewSide side);
+
 protected:
-    // A kind's Start button; the sync controller runs the mode.
-    virtual void startClicked(int kind);
-    // The selection operations of one view.
-    virtual void selectAll(RecordListView* view);
-    virtual void selectDiff(RecordListView* view);
-    virtual void clearSelection(RecordListView* view);
-    // Double click or "Detail &Information": the kind's detail viewer for the selected record.
-    virtual void showDetail(int kind, RecordListView* view);
-    virtual void userChanged(int kind, int index);
-    virtual void modeClicked(int kind, int mode);
-    // Opening and closing one kind's two sides.
-    virtual void openKind(DataKind kind);
-    virtual void closeKind(DataKind kind);
+    // The kind's detail viewer, modal, for one record.
+    virtual void openDetailViewer(DataKind kind, void* record);
 
     bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private:
+    void startClicked(DataKind kind);
+    void userChanged(DataKind kind, int index);
+    void modeClicked(DataKind kind, SyncMode mode);
     void buildMenus();
     void buildBanner();
     void buildTab(int kind);
@@ -149,6 +153,7 @@ private:
     bool m_centred = false;
     bool m_busy = false;
     bool m_startedUp = false;
+    std::unique_ptr<SyncController> m_controller;
 };
 
 } // namespace twinleaf

@@ -1,11 +1,14 @@
 // The main window: layout rules, minimum size, menus in step with the tabs, row colours and the
 // selection buttons and popup entries.
+#include "common/misc/CommAddr.h"
 #include "common/palm/PalmEnv.h"
 #include "common/sync/Options.h"
 #include "platform/files/ProgramFolder.h"
 #include "platform/registry/Registry.h"
+#include "platform/text/FieldText.h"
 #include "platform/ui/MessageBox.h"
 #include "src/MainLayout.h"
+#include "src/confalert.h"
 #include "src/main.h"
 #include "support/ScopedProgramFolder.h"
 #include "support/TempDir.h"
@@ -26,6 +29,7 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTreeWidget>
 #include <QUrl>
 #include <memory>
 
@@ -33,25 +37,55 @@ using namespace twinleaf;
 
 namespace {
 
-struct FakeRecord {
-    int status;
-    QString name;
-};
-
-// Fills a view with records of the given compare statuses.
-void fill(RecordListView* view, std::vector<FakeRecord>& records) {
-    RecordListModel* model = view->records();
-    model->setTextFunction(
-        [](const void* record, int) { return static_cast<const FakeRecord*>(record)->name; });
-    model->setStatusFunction(
-        [](const void* record) { return static_cast<const FakeRecord*>(record)->status; });
-    model->beginUpdate();
-    model->clear();
-    for (FakeRecord& record : records) {
-        model->addRow(&record);
-    }
-    model->endUpdate();
+CommAddrRec contact(const char* first, const char* last, int status) {
+    CommAddrRec record{};
+    copyToField(record.FirstName, first);
+    copyToField(record.LastName, last);
+    record.CompareStatus = status;
+    return record;
 }
+
+// The contacts' two sides as fixed lists whose statuses are set by the test; every call the
+// controller makes is recorded.
+class FakeSides : public KindSides {
+public:
+    std::vector<CommAddrRec> palm;
+    std::vector<CommAddrRec> outlook;
+    QStringList calls;
+    int conflictCode = 1; // what FindMatch answers in the two-way mode
+
+    void openPalm(const OptionBlock&) override {}
+    void reloadOutlook() override {}
+    std::vector<void*> palmRecords() override { return pointers(palm); }
+    std::vector<void*> outlookRecords() override { return pointers(outlook); }
+    void compare() override {}
+    RecordMatch findInOutlook(void*) override { return {conflictCode, &outlook[0], 0}; }
+    RecordMatch findInPalm(void*) override { return {conflictCode, &palm[0], 0}; }
+    bool saveRecord(void* record) override { return log("saveRecord", record); }
+    bool createItemFrom(void* record) override { return log("createItemFrom", record); }
+    bool updateItem(void* record, int) override { return log("updateItem", record); }
+    bool writeRecord(void* record) override { return log("writeRecord", record); }
+    bool addRecord(void* record) override { return log("addRecord", record); }
+    bool updateRecord(void* record, int) override { return log("updateRecord", record); }
+    PalmSaveResult savePalm() override {
+        calls << "savePalm";
+        return {true, {}};
+    }
+
+private:
+    static std::vector<void*> pointers(std::vector<CommAddrRec>& records) {
+        std::vector<void*> result;
+        for (CommAddrRec& record : records) {
+            result.push_back(&record);
+        }
+        return result;
+    }
+    bool log(const char* call, void* record) {
+        calls << QString::fromLatin1(call) + " " +
+                     QString::fromLatin1(static_cast<CommAddrRec*>(record)->FirstName);
+        return true;
+    }
+};
 
 std::vector<bool> checks(RecordListView* view) {
     std::vector<bool> result;
@@ -60,6 +94,29 @@ std::vector<bool> checks(RecordListView* view) {
     }
     return result;
 }
+
+// The main window whose dialogs are answered by the test.
+class TestMain : public TfmMain {
+public:
+    explicit TestMain(SyncController::SidesFactory sides) : TfmMain(std::move(sides)) {}
+
+    ConflictAnswer answer;
+    QStringList conflicts;
+    QStringList details;
+
+    ConflictAnswer askConflict(DataKind kind, void* palm, void* outlook) override {
+        conflicts << QString::number(static_cast<int>(kind)) + " " +
+                         QString::fromLatin1(static_cast<CommAddrRec*>(palm)->FirstName) + "/" +
+                         QString::fromLatin1(static_cast<CommAddrRec*>(outlook)->FirstName);
+        return answer;
+    }
+
+protected:
+    void openDetailViewer(DataKind kind, void* record) override {
+        details << QString::number(static_cast<int>(kind)) + " " +
+                       QString::fromLatin1(static_cast<CommAddrRec*>(record)->FirstName);
+    }
+};
 
 // Message boxes answered at once, as a user pressing OK would.
 struct MessageRecorder {
@@ -87,13 +144,26 @@ class MainWindowTest : public QObject {
     Q_OBJECT
 private slots:
     void init() {
-        m_window = std::make_unique<TfmMain>();
+        *GetOptionBlock() = OptionBlock{};
+        GetOptionBlock()->ShowColor = true;
+        m_sides = new FakeSides;
+        m_sides->palm = {contact("Ada", "Byron", 0), contact("Bea", "Cole", 1),
+                         contact("Cy", "Dunn", 2), contact("Di", "Eck", 0)};
+        m_sides->outlook = {contact("Ed", "Fox", 1), contact("Flo", "Gale", 2)};
+        FakeSides* sides = m_sides;
+        m_window =
+            std::make_unique<TestMain>([sides](DataKind kind, const OptionBlock&,
+                                               ContactFieldMap&) -> std::unique_ptr<KindSides> {
+                if (kind == DataKind::Addr) {
+                    return std::unique_ptr<KindSides>(sides);
+                }
+                return std::make_unique<EmptySides>();
+            });
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
     }
     void cleanup() {
         m_window.reset();
-        m_records.clear();
         m_messages.messages.clear();
     }
 
@@ -226,23 +296,26 @@ private slots:
     }
 
     void rowsAreColouredByStatus() {
-        std::vector<FakeRecord>& records = m_records;
-        records = {{0, "same"}, {1, "new"}, {2, "different"}, {7, "odd"}};
+        m_window->controller().OpenKind(DataKind::Addr);
         RecordListView* view = m_window->controls(1).lvPD;
-        fill(view, records);
+        QCOMPARE(view->records()->rows(), 4);
+        QCOMPARE(view->selectedRow(), 0);
+        const auto cell = [view](int row, int column, int role) {
+            return view->records()->data(view->records()->index(row, column), role);
+        };
+        QCOMPARE(cell(1, 0, Qt::DisplayRole).toString(), QStringLiteral("Bea"));
+        QCOMPARE(cell(1, 1, Qt::DisplayRole).toString(), QStringLiteral("Cole"));
         OptionBlock& options = *GetOptionBlock();
-        options.ShowColor = true;
         options.DiffColor = 0x00800000;
         options.NewColor = 0x00008000;
         options.SameColor = 0x000000FF;
-        const auto colour = [view](int row) {
-            return view->records()
-                ->data(view->records()->index(row, 1), Qt::ForegroundRole)
-                .value<QColor>();
+        const auto colour = [&cell](int row) {
+            return cell(row, 1, Qt::ForegroundRole).value<QColor>();
         };
         QCOMPARE(colour(0), QColor(255, 0, 0));
         QCOMPARE(colour(1), QColor(0, 128, 0));
         QCOMPARE(colour(2), QColor(0, 0, 128));
+        m_sides->palm[3].CompareStatus = 7; // anything else is drawn as the same
         QCOMPARE(colour(3), QColor(255, 0, 0));
         options.ShowColor = false;
         for (int row = 0; row < 4; ++row) {
@@ -251,46 +324,118 @@ private slots:
     }
 
     void selectionButtonsAndPopupEntries() {
-        std::vector<FakeRecord>& records = m_records;
-        records = {{0, "a"}, {1, "b"}, {2, "c"}, {0, "d"}};
-        const KindControls& c = m_window->controls(2);
-        fill(c.lvOL, records);
-        fill(c.lvPD, records);
-        QTest::mouseClick(c.btnOLAll, Qt::LeftButton);
-        QCOMPARE(checks(c.lvOL), (std::vector<bool>{true, true, true, true}));
+        m_window->controller().OpenKind(DataKind::Addr);
+        const KindControls& c = m_window->controls(1);
+        QTest::mouseClick(c.btnPDAll, Qt::LeftButton);
+        QCOMPARE(checks(c.lvPD), (std::vector<bool>{true, true, true, true}));
+        QCOMPARE(checks(c.lvOL), (std::vector<bool>{false, false}));
+        QTest::mouseClick(c.btnPDDiff, Qt::LeftButton);
+        QCOMPARE(checks(c.lvPD), (std::vector<bool>{false, true, true, false}));
+        QTest::mouseClick(c.btnPDClear, Qt::LeftButton);
         QCOMPARE(checks(c.lvPD), (std::vector<bool>{false, false, false, false}));
-        QTest::mouseClick(c.btnOLDiff, Qt::LeftButton);
-        QCOMPARE(checks(c.lvOL), (std::vector<bool>{false, true, true, false}));
-        QTest::mouseClick(c.btnOLClear, Qt::LeftButton);
-        QCOMPARE(checks(c.lvOL), (std::vector<bool>{false, false, false, false}));
 
-        const QList<QAction*> entries = c.lvPD->popupMenu()->actions();
+        const QList<QAction*> entries = c.lvOL->popupMenu()->actions();
         QCOMPARE(entries.size(), 5);
         QCOMPARE(entries[0]->text(), QStringLiteral("Select &All"));
         QCOMPARE(entries[1]->text(), QStringLiteral("Select &Diff"));
         QCOMPARE(entries[2]->text(), QStringLiteral("&Clear"));
         QVERIFY(entries[3]->isSeparator());
         QCOMPARE(entries[4]->text(), QStringLiteral("Detail &Information"));
-        entries[1]->trigger();
-        QCOMPARE(checks(c.lvPD), (std::vector<bool>{false, true, true, false}));
         entries[0]->trigger();
-        QCOMPARE(checks(c.lvPD), (std::vector<bool>{true, true, true, true}));
+        QCOMPARE(checks(c.lvOL), (std::vector<bool>{true, true}));
         entries[2]->trigger();
+        QCOMPARE(checks(c.lvOL), (std::vector<bool>{false, false}));
+        m_sides->outlook[0].CompareStatus = 0;
+        entries[1]->trigger();
+        QCOMPARE(checks(c.lvOL), (std::vector<bool>{false, true}));
         QCOMPARE(checks(c.lvPD), (std::vector<bool>{false, false, false, false}));
-        QCOMPARE(checks(c.lvOL), (std::vector<bool>{false, false, false, false}));
+    }
+
+    void detailGoesToTheSelectedRowOnly() {
+        m_window->controller().OpenKind(DataKind::Addr);
+        const KindControls& c = m_window->controls(1);
+        c.lvOL->selectRow(1);
+        c.lvOL->popupMenu()->actions()[4]->trigger();
+        QTest::mouseDClick(c.lvPD->viewport(), Qt::LeftButton, {},
+                           c.lvPD->visualRect(c.lvPD->records()->index(2, 1)).center());
+        QCOMPARE(m_window->details, (QStringList{"1 Flo", "1 Cy"}));
+        // With no row selected nothing opens, wherever the double click lands.
+        c.lvPD->selectRow(-1);
+        QTest::mouseDClick(c.lvPD->viewport(), Qt::LeftButton, {},
+                           QPoint(10, c.lvPD->viewport()->height() - 5));
+        c.lvPD->popupMenu()->actions()[4]->trigger();
+        QCOMPARE(m_window->details.size(), 2);
+    }
+
+    void startRunsTheTabsMode() {
+        m_window->controller().OpenKind(DataKind::Addr);
+        const KindControls& c = m_window->controls(1);
+        m_window->RestoreModeButtons();
+        c.lvPD->records()->setChecked(0, true);
+        c.lvPD->records()->setChecked(2, true);
+        QTest::mouseClick(c.btnStart, Qt::LeftButton);
+        QCOMPARE(m_sides->calls, (QStringList{"saveRecord Ada", "saveRecord Cy"}));
+        QCOMPARE(checks(c.lvPD), (std::vector<bool>{false, false, false, false}));
+        QCOMPARE(m_messages.messages,
+                 QStringList{"Information/40: Contact information synchronized successfully. 2 "
+                             "records updated."});
+        QVERIFY(m_window->progressBar()->isHidden());
+        QCOMPARE(m_window->progressBar()->value(), 100);
+
+        // Outlook to Palm Desktop with nothing checked is refused.
+        m_sides->calls.clear();
+        m_messages.messages.clear();
+        QTest::mouseClick(c.rbtnO2P, Qt::LeftButton);
+        QTest::mouseClick(c.btnStart, Qt::LeftButton);
+        QVERIFY(m_sides->calls.isEmpty());
+        QCOMPARE(m_messages.messages.size(), 1);
+        QVERIFY(m_messages.messages[0].startsWith(
+            QStringLiteral("Error/10: No Outlook contact record is selected.")));
+
+        // Synchronize All asks about the differing pair through the window.
+        m_messages.messages.clear();
+        m_sides->conflictCode = 3;
+        m_window->answer = ConflictAnswer{true, 2, true, false};
+        QTest::mouseClick(c.rbtnSync, Qt::LeftButton);
+        QTest::mouseClick(c.btnStart, Qt::LeftButton);
+        QCOMPARE(m_window->conflicts, QStringList{"1 Ada/Ed"});
+        // Every Palm row meets Ed, every Outlook row meets Ada; the first answer holds.
+        QCOMPARE(m_sides->calls.count(QStringLiteral("updateRecord Ed")), 5);
+        QCOMPARE(m_sides->calls.count(QStringLiteral("updateRecord Flo")), 1);
+        QVERIFY(m_sides->calls.contains(QStringLiteral("savePalm")));
+        QCOMPARE(m_messages.messages,
+                 QStringList{"Information/40: Contact information synchronized successfully. 6 "
+                             "records updated."});
+    }
+
+    void conflictAlertShowsThePairsFields() {
+        CommAddrRec palm = contact("Ada", "Byron", 2);
+        CommAddrRec outlook = contact("Ada", "Byron", 2);
+        copyToField(palm.MobilePhone, "+44 7700 900001");
+        copyToField(outlook.MobilePhone, "+44 7700 900999");
+        copyToField(palm.Title, "Countess");
+        copyToField(outlook.Title, "Programmer");
+        TfmConfAlert alert;
+        TfmMain::fillConflictAlert(alert, DataKind::Addr, &palm, &outlook);
+        QTreeWidget* list = alert.list(1);
+        QCOMPARE(list->headerItem()->text(6), QStringLiteral("Mobile Phone"));
+        QCOMPARE(list->topLevelItem(0)->text(6), QStringLiteral("+44 7700 900001"));
+        QCOMPARE(list->topLevelItem(1)->text(6), QStringLiteral("+44 7700 900999"));
+        QCOMPARE(list->headerItem()->text(8), QStringLiteral("Title"));
+        QCOMPARE(list->topLevelItem(0)->text(8), QStringLiteral("Countess"));
+        QCOMPARE(list->topLevelItem(1)->text(8), QStringLiteral("Programmer"));
+        QVERIFY(alert.p2oButton()->isChecked());
     }
 
     void checkBoxTogglesOnClick() {
-        std::vector<FakeRecord>& records = m_records;
-        records = {{0, "a"}, {1, "b"}};
+        m_window->controller().OpenKind(DataKind::Addr);
         RecordListView* view = m_window->controls(1).lvPD;
-        fill(view, records);
         RecordListModel* model = view->records();
         QVERIFY(model->flags(model->index(0, 0)) & Qt::ItemIsUserCheckable);
         QVERIFY(!(model->flags(model->index(0, 1)) & Qt::ItemIsEditable));
         QVERIFY(model->setData(model->index(1, 0), Qt::Checked, Qt::CheckStateRole));
-        QCOMPARE(checks(view), (std::vector<bool>{false, true}));
-        QCOMPARE(model->checkedCount(), 1);
+        QCOMPARE(m_window->checkedRows(DataKind::Addr, ViewSide::Palm),
+                 (std::vector<bool>{false, true, false, false}));
     }
 
     void helpOpensTheDocumentInTheHomeFolder() {
@@ -391,10 +536,9 @@ private slots:
     }
 
 private:
-    // The rows point into these; they outlive the window.
-    std::vector<FakeRecord> m_records;
+    FakeSides* m_sides = nullptr; // owned by the controller once the contacts are opened
     MessageRecorder m_messages;
-    std::unique_ptr<TfmMain> m_window;
+    std::unique_ptr<TestMain> m_window;
 };
 
 QTEST_MAIN(MainWindowTest)
