@@ -526,7 +526,7 @@ void TfmMain::tabChanged(int index) {
 QString TfmMain::helpFilePath() {
     const QString name = QStringLiteral("twinleaf.html");
     // The home folder may hold its own copy; the one built with the program is beside it.
-    const QString inHome = QDir(QString::fromStdString(programFolder().string())).filePath(name);
+    QString inHome = QDir(QString::fromStdString(programFolder().string())).filePath(name);
     if (QFileInfo::exists(inHome)) {
         return inHome;
     }
