@@ -15,8 +15,6 @@ namespace twinleaf {
 int runDesktop(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Twinleaf"));
-    QApplication::setApplicationDisplayName(
-        QStringLiteral("Twinleaf - Sync Palm Desktop and Microsoft Outlook"));
     win::setMessageBoxHandler(answerWithQMessageBox);
     try {
         TfmMain window;

@@ -268,6 +268,14 @@ private slots:
         QCOMPARE(m_window->controls(4).lvPD->columnWidth(0), 320);
     }
 
+    void exitClosesTheWindow() {
+        QTest::mouseClick(m_window->exitButton(), Qt::LeftButton);
+        QVERIFY(!m_window->isVisible());
+        m_window->show();
+        m_window->findChild<QAction*>(QStringLiteral("miExit"))->trigger();
+        QVERIFY(!m_window->isVisible());
+    }
+
     void viewMenuFollowsTheActiveTab() {
         const auto checkedItems = [this] {
             QStringList checked;
