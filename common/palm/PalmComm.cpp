@@ -1,8 +1,10 @@
 // The .dat primitives, the category table and the row engine shared by every Palm file class.
 #include "common/palm/PalmComm.h"
 
+#include "common/palm/PalmEnv.h"
 #include "platform/Assert.h"
 #include "platform/files/AtomicFile.h"
+#include "platform/files/PathCase.h"
 #include "platform/text/FieldText.h"
 
 #include <algorithm>
@@ -88,6 +90,14 @@ std::int32_t loadInt(const std::uint8_t* record, std::uint32_t offset) {
 }
 
 } // namespace
+
+std::string PalmUserFilePath(std::uint32_t user, const char* folder, const char* file) {
+    char dataFolder[win::MAX_PATH];
+    if (!GetUserDataFolder(user, dataFolder)) {
+        return {};
+    }
+    return resolvePathCase(std::filesystem::path(dataFolder) / folder / file).string();
+}
 
 // ---- PmCategory ----
 
