@@ -111,8 +111,19 @@ bool parseContentLine(const LogicalLine& logical, VCardLine& line) {
         if (equals == std::string_view::npos) {
             line.params.push_back({"TYPE", {std::string(param)}});
         } else {
-            line.params.push_back(
-                {upper(param.substr(0, equals)), splitParamValues(param.substr(equals + 1))});
+            VCardParam parsed{upper(param.substr(0, equals)),
+                              splitParamValues(param.substr(equals + 1))};
+            // vCard 4.0 producers quote a list of types as one value: TYPE="work,voice".
+            if (parsed.name == "TYPE") {
+                std::vector<std::string> types;
+                for (const std::string& value : parsed.values) {
+                    for (std::string& type : splitParamValues(value)) {
+                        types.push_back(std::move(type));
+                    }
+                }
+                parsed.values = std::move(types);
+            }
+            line.params.push_back(std::move(parsed));
         }
     }
     line.value = std::string(text.substr(at + 1));
@@ -147,6 +158,10 @@ bool unreadableEncoding(const VCardLine& line, std::string& error) {
     return false;
 }
 
+} // namespace
+
+namespace {
+bool parseCard(std::string_view bytes, std::vector<VCardLine>& lines, std::string& error);
 } // namespace
 
 const VCardParam* VCardLine::param(std::string_view paramName) const {
@@ -212,6 +227,16 @@ bool isValidUtf8(std::string_view text) {
 
 bool parseSingleVCard(std::string_view bytes, std::vector<VCardLine>& lines, std::string& error) {
     lines.clear();
+    const bool ok = parseCard(bytes, lines, error);
+    if (!ok) {
+        lines.clear();
+    }
+    return ok;
+}
+
+namespace {
+
+bool parseCard(std::string_view bytes, std::vector<VCardLine>& lines, std::string& error) {
     if (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF") {
         bytes.remove_prefix(3);
     }
@@ -268,16 +293,16 @@ bool parseSingleVCard(std::string_view bytes, std::vector<VCardLine>& lines, std
     }
     if (cards > 1) {
         error = "holds " + std::to_string(cards) + " cards";
-        lines.clear();
         return false;
     }
     if (state != State::After) {
         error = "ends before END:VCARD (damaged)";
-        lines.clear();
         return false;
     }
     return true;
 }
+
+} // namespace
 
 std::string escapeText(std::string_view text, bool* crlf) {
     std::string out;
