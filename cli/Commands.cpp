@@ -7,6 +7,7 @@ namespace twinleaf::cli {
 
 std::span<const Command> commands() {
     static const std::vector<Command> table = {
+        usersCommand(),
     };
     return table;
 }

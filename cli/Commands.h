@@ -5,5 +5,6 @@
 
 namespace twinleaf::cli {
 
+Command usersCommand();
 
 } // namespace twinleaf::cli

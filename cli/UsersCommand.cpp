@@ -1,0 +1,113 @@
+// twinleaf users: where Palm Desktop is, which version, and its users with their data folders;
+// what start-up would find, without opening a window.
+#include "cli/CommandLine.h"
+#include "cli/Commands.h"
+#include "common/palm/PalmEnv.h"
+#include "platform/codepage/Codepage.h"
+#include "platform/text/FieldText.h"
+#include "platform/ui/MessageBox.h"
+
+#include <algorithm>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace twinleaf::cli {
+namespace {
+
+constexpr const char* kNoUsersMessage = "Can not find any Palm users in your desktop environment.";
+
+struct UserLine {
+    std::string id;
+    std::string name;   // UTF-8
+    std::string folder; // as the file system names it
+};
+
+// Columns line up on a terminal as long as names are made of single-width characters.
+std::size_t displayWidth(const std::string& utf8) {
+    return static_cast<std::size_t>(std::count_if(utf8.begin(), utf8.end(), [](char c) {
+        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    }));
+}
+
+std::string padded(const std::string& text, std::size_t width) {
+    return text + std::string(width > displayWidth(text) ? width - displayWidth(text) : 0, ' ');
+}
+
+std::string describeVersion(int version) {
+    if (version < 0) {
+        return "-1 (unknown: no readable palm.exe)";
+    }
+    return std::to_string(version) + " (" + std::to_string(version / 10000) + "." +
+           std::to_string(version / 100 % 100) + "." + std::to_string(version % 100) + ")";
+}
+
+int runUsers(const std::vector<std::string>& args, CommandContext& context,
+             const Command& command) {
+    if (!args.empty()) {
+        return usageError(command, "unexpected argument " + args.front(), context);
+    }
+    bool messageShown = false;
+    win::ScopedMessageBoxHandler boxes([&](win::HWND, const char* text, const char*, win::UINT) {
+        context.err << ansiToUtf8(text != nullptr ? text : "") << "\n";
+        messageShown = true;
+        return win::IDOK;
+    });
+    OpenPalmEnvironment();
+
+    char folder[win::MAX_PATH];
+    const bool found = GetPalmDesktopPath(folder, sizeof folder) == kPalmPathFound;
+    context.out << "Palm Desktop folder:  " << (found ? folder : "not found") << "\n"
+                << "Palm Desktop version: " << describeVersion(GetPalmDesktopVersion()) << "\n";
+
+    std::vector<UserLine> lines;
+    CxList& users = palmUserList();
+    for (void* p = users.First(); p != nullptr; p = users.Next()) {
+        const auto* rec = static_cast<const PalmUserRec*>(p);
+        char data[win::MAX_PATH];
+        lines.push_back({std::to_string(rec->id), ansiToUtf8(fieldText(rec->name)),
+                         GetUserDataFolder(rec->id, data) ? data : "(no data folder)"});
+    }
+    ClosePalmEnvironment();
+
+    if (lines.empty()) {
+        if (!messageShown) {
+            context.err << kNoUsersMessage << "\n";
+        }
+        return kExitError;
+    }
+    std::size_t idWidth = 2;
+    std::size_t nameWidth = 4;
+    for (const UserLine& line : lines) {
+        idWidth = std::max(idWidth, line.id.size());
+        nameWidth = std::max(nameWidth, displayWidth(line.name));
+    }
+    context.out << "\n"
+                << padded("ID", idWidth) << "  " << padded("Name", nameWidth) << "  Data folder\n";
+    for (const UserLine& line : lines) {
+        context.out << padded(line.id, idWidth) << "  " << padded(line.name, nameWidth) << "  "
+                    << line.folder << "\n";
+    }
+    return kExitOk;
+}
+
+} // namespace
+
+Command usersCommand() {
+    static const char* const kHelp =
+        "\nPrints the Palm Desktop folder, its version number (major*10000 + minor*100 + build\n"
+        "of palm.exe, -1 when it cannot be read) and each Palm user's id, name and data folder.\n"
+        "The folder comes from PDPath in section [Path] of corvane.ini in the home folder, else\n"
+        "from the Palm Desktop keys of the Wine prefix's registry ($WINEPREFIX, else ~/.wine).\n"
+        "Users are the sub-folders of the Palm Desktop folder that hold an address, datebook,\n"
+        "todo or memopad folder.\n\n"
+        "Exits 0 when users were found, 1 when there are none.\n";
+    Command command{"users", "users", "list the Palm Desktop folder, its version and its users",
+                    kHelp, nullptr};
+    command.run = [](const std::vector<std::string>& args, CommandContext& context) {
+        return runUsers(args, context, usersCommand());
+    };
+    return command;
+}
+
+} // namespace twinleaf::cli

@@ -1,0 +1,53 @@
+// The user's settings: one block in memory, loaded from section "Twinleaf" of the settings file
+// once at start-up and written back once at shut-down. Everything between (the sync controller,
+// the main window, the options dialog) works on the block.
+#pragma once
+
+#include "platform/win/WinTypes.h"
+
+#include <cstdint>
+#include <string>
+
+namespace twinleaf {
+
+struct OptionBlock {
+    std::int32_t AddrUserID;    // Palm user id chosen for contacts (0 = none yet)
+    bool bAddrFile;             // "Open by File Name" for contacts
+    char AddrFile[260];         // the contact file name of the options dialog
+    bool AddrSwapName;          // swap first and last name of Palm contacts
+    bool bAddrCustom;           // custom field mapping switched on
+    std::int32_t AddrCustom[9]; // Outlook contact property mapped to Custom 1..9 (0 = none)
+    std::int32_t AddrType;      // address type code, kept and stored
+    std::int32_t AddrSyncMode;  // SyncMode 1, 2 or 4
+    std::int32_t DateUserID;
+    bool bDateFile;
+    char DateFile[260];
+    std::int32_t DateSyncMode;
+    std::int32_t TodoUserID;
+    bool bTodoFile;
+    char TodoFile[260];
+    std::int32_t TodoSyncMode;
+    std::int32_t MemoUserID;
+    bool bMemoFile;
+    char MemoFile[260];
+    std::int32_t MemoSyncMode;
+    bool ShowColor;          // colour list rows by compare status
+    win::COLORREF DiffColor; // rows that differ
+    win::COLORREF NewColor;  // rows without counterpart
+    win::COLORREF SameColor; // rows that are the same
+    std::int32_t ConfMode;   // 1 Palm wins, 2 Outlook wins, 0 and 3 ask
+
+    bool operator==(const OptionBlock&) const = default;
+};
+
+// Zeroes the block, then reads every key; a missing file or key gives the key's default.
+void LoadOptions(OptionBlock& block, const std::string& settingsFile);
+// Writes every field; false when a write failed (the settings are then partly old).
+bool SaveOptions(const OptionBlock& block, const std::string& settingsFile);
+
+// The process-wide block, and loading and saving it with the program's settings file.
+OptionBlock* GetOptionBlock();
+void LoadOptions();
+bool SaveOptions();
+
+} // namespace twinleaf

@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Creates a demo home for Twinleaf: make-demo-home.sh DIR
+#   DIR/corvane.ini   settings whose [Path] PDPath names the demo Palm Desktop folder
+#   DIR/Palm/         a Palm Desktop folder with palm.exe (version 4.1.2) and two users,
+#                     Alice and Bob, each with address, datebook, todo and memopad folders
+# An existing DIR is filled in; files already there are left alone.
+set -euo pipefail
+if [ $# -ne 1 ]; then
+    echo "usage: $0 DIR" >&2
+    exit 2
+fi
+top=$(cd "$(dirname "$0")/.." && pwd)
+mkdir -p "$1"
+home=$(cd "$1" && pwd)
+palm="$home/Palm"
+
+for user in Alice Bob; do
+    for kind in address datebook todo memopad; do
+        mkdir -p "$palm/$user/$kind"
+    done
+done
+[ -e "$palm/palm.exe" ] || python3 "$top/scripts/make-pe-version.py" "$palm/palm.exe" 4.1.2.0
+[ -e "$home/corvane.ini" ] || printf '[Path]\r\nPDPath=%s\r\n' "$palm" >"$home/corvane.ini"
+echo "Demo home: $home"

@@ -1,0 +1,113 @@
+#include "cli/CommandLine.h"
+#include "platform/registry/Registry.h"
+#include "support/ScopedProgramFolder.h"
+#include "support/TempDir.h"
+
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <sstream>
+#include <string>
+
+namespace twinleaf::cli {
+namespace {
+
+using test::readBytes;
+using test::TempDir;
+using test::writeBytes;
+
+constexpr const char* kNoUsers = "Can not find any Palm users in your desktop environment.\n";
+
+std::filesystem::path sourceFolder() {
+    return std::filesystem::path(TWINLEAF_TEST_DATA).parent_path().parent_path();
+}
+
+struct CommandRun {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+// Through the command line parser, as the executable does; the Wine prefix is an empty folder so
+// the machine's own registry never answers.
+class UsersCommand : public testing::Test {
+protected:
+    CommandRun run(std::vector<std::string> args) {
+        std::ostringstream out;
+        std::ostringstream err;
+        CommandContext context{out, err};
+        bool startGui = false;
+        const int status = runCommandLine(args, context, startGui);
+        return {status, out.str(), err.str()};
+    }
+    std::filesystem::path home() const { return m_dir.path() / "home"; }
+
+    TempDir m_dir;
+    test::ScopedProgramFolder m_resetHome{m_dir.path()}; // undoes --home when the test ends
+    ScopedRegistryPrefix m_prefix{m_dir.path() / "wine"};
+};
+
+TEST_F(UsersCommand, ListsTheDemoHomeFromTheBuiltProgram) {
+    const std::string make = "bash '" + (sourceFolder() / "scripts/make-demo-home.sh").string() +
+                             "' '" + home().string() + "' >/dev/null";
+    ASSERT_EQ(std::system(make.c_str()), 0) << make;
+    const auto out = m_dir.path() / "out.txt";
+    const auto err = m_dir.path() / "err.txt";
+    const std::string command =
+        "WINEPREFIX='" + (m_dir.path() / "wine").string() + "' '" + std::string(TWINLEAF_BINARY) +
+        "' users --home '" + home().string() + "' >'" + out.string() + "' 2>'" + err.string() + "'";
+    const int status = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(status)) << command;
+    EXPECT_EQ(WEXITSTATUS(status), 0) << readBytes(err);
+    const std::string palm = (home() / "Palm").string();
+    EXPECT_EQ(readBytes(out), "Palm Desktop folder:  " + palm +
+                                  "\n"
+                                  "Palm Desktop version: 40102 (4.1.2)\n"
+                                  "\n"
+                                  "ID          Name   Data folder\n"
+                                  "752715143   Alice  " +
+                                  palm + "/Alice/\n" + "3955990900  Bob    " + palm + "/Bob/\n");
+    EXPECT_EQ(readBytes(err), "");
+}
+
+TEST_F(UsersCommand, NamesOutsideAsciiComeOutAsUtf8) {
+    std::filesystem::create_directories(m_dir.path() / "Palm" / "Zo\xC3\xAB" / "todo");
+    writeBytes(home() / "corvane.ini", "[Path]\nPDPath=" + (m_dir.path() / "Palm").string() + "\n");
+    const CommandRun result = run({"users", "--home", home().string()});
+    EXPECT_EQ(result.status, kExitOk) << result.err;
+    // Padded by characters, not bytes, so the folder column stays in line.
+    EXPECT_NE(result.out.find("\n3265445340  Zo\xC3\xAB   " + (m_dir.path() / "Palm").string() +
+                              "/Zo\xC3\xAB/\n"),
+              std::string::npos)
+        << result.out;
+    EXPECT_NE(result.out.find("-1 (unknown"), std::string::npos) << "no palm.exe";
+}
+
+TEST_F(UsersCommand, WithoutUsersTheMessageGoesToStandardErrorOnce) {
+    // No Palm Desktop at all: the environment shows the message itself.
+    CommandRun result = run({"--home", home().string(), "users"});
+    EXPECT_EQ(result.status, kExitError);
+    EXPECT_EQ(result.err, kNoUsers);
+    EXPECT_NE(result.out.find("Palm Desktop folder:  not found\n"), std::string::npos);
+
+    // A Palm Desktop folder without users: no message from the environment, the command's own.
+    std::filesystem::create_directories(m_dir.path() / "Palm" / "Notes");
+    writeBytes(home() / "corvane.ini", "[Path]\nPDPath=" + (m_dir.path() / "Palm").string() + "\n");
+    result = run({"users", "--home", home().string()});
+    EXPECT_EQ(result.status, kExitError);
+    EXPECT_EQ(result.err, kNoUsers);
+}
+
+TEST_F(UsersCommand, HelpAndUsageErrors) {
+    CommandRun result = run({"users", "--help"});
+    EXPECT_EQ(result.status, kExitOk);
+    EXPECT_NE(result.out.find("Usage: twinleaf [--home DIR] users"), std::string::npos);
+    for (const char* extra : {"Alice", "--all"}) {
+        SCOPED_TRACE(extra);
+        result = run({"users", extra});
+        EXPECT_EQ(result.status, kExitUsage);
+        EXPECT_NE(result.err.find(extra), std::string::npos);
+    }
+}
+
+} // namespace
+} // namespace twinleaf::cli
