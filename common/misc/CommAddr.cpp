@@ -1,6 +1,7 @@
 // The common contact record: descriptor table, field texts, the record list and FindMatch.
 #include "common/misc/CommAddr.h"
 
+#include "common/misc/CxDateTime.h"
 #include "platform/Assert.h"
 #include "platform/text/FieldText.h"
 
@@ -282,6 +283,16 @@ bool GetFieldText(const CommAddrRec* pRec, const AddrFieldDesc* pField, char* sz
     const std::uint32_t id = pField->nId;
     if (id >= 1 && id <= 39) {
         copyToField(szBuf, nBufLen, textAt(*pRec, kIdFields[id]));
+        return true;
+    }
+    if (id == 40 || id == 41) {
+        CxDateTime moment;
+        moment.SetVariantTime(id == 40 ? pRec->CreationTime : pRec->LastModificationTime);
+        // A date the conversion refuses shows as nothing rather than as the current time the
+        // object started with.
+        if (moment.IsValid()) {
+            moment.DateTimeText(szBuf, nBufLen);
+        }
         return true;
     }
     if (id == 42) {

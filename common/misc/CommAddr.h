@@ -131,8 +131,9 @@ std::span<const AddrFieldDesc, kAddrFieldDescRows> AddrFieldDescTable();
 // Copies the first row whose id equals `id`; id 0 therefore finds the first empty row.
 bool FindFieldDesc(std::uint32_t id, AddrFieldDesc* pDesc);
 
-// Writes the display text of one field into szBuf. False for a missing argument, a buffer not
-// larger than the descriptor's size, or an id without text.
+// Writes the display text of one field into szBuf: texts cut to nBufLen - 1 characters, the two
+// time stamps as "MM/DD/YYYY hh:mm:ss", the source type by name. False for a missing argument, a
+// buffer not larger than the descriptor's size, or an id without text.
 bool GetFieldText(const CommAddrRec* pRec, const AddrFieldDesc* pField, char* szBuf,
                   std::uint32_t nBufLen);
 

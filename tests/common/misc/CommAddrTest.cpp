@@ -285,6 +285,18 @@ TEST(GetFieldText, GuardsTheBufferAndCopiesTheNamedField) {
     rec.SourceType = kSourcePalmDesktop6;
     EXPECT_FALSE(GetFieldText(&rec, &desc, buf, sizeof buf));
 
+    rec.CreationTime = 38051.588298611111; // 2004-03-05 14:07:09
+    ASSERT_TRUE(FindFieldDesc(40, &desc));
+    ASSERT_TRUE(GetFieldText(&rec, &desc, buf, sizeof buf));
+    EXPECT_STREQ(buf, "03/05/2004 14:07:09");
+    char cut[12];
+    ASSERT_TRUE(GetFieldText(&rec, &desc, cut, sizeof cut));
+    EXPECT_STREQ(cut, "03/05/2004 ");
+    rec.LastModificationTime = 1.0e9; // beyond the year 9999
+    ASSERT_TRUE(FindFieldDesc(41, &desc));
+    ASSERT_TRUE(GetFieldText(&rec, &desc, buf, sizeof buf));
+    EXPECT_STREQ(buf, "");
+
     for (std::uint32_t id : {0u, 43u, 44u}) {
         SCOPED_TRACE(id);
         ASSERT_TRUE(FindFieldDesc(id, &desc));

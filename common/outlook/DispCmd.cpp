@@ -1,0 +1,208 @@
+// Late-bound calls by member name and the typed property readers and writers.
+#include "common/outlook/DispCmd.h"
+
+#include "platform/codepage/Codepage.h"
+#include "platform/text/FieldText.h"
+
+#include <cstring>
+
+namespace twinleaf {
+
+using namespace win;
+
+namespace {
+
+constexpr HRESULT kNoValue = 1;
+
+// A variant that releases what it holds when the call is done with it.
+struct OwnedVariant {
+    VARIANT v;
+    OwnedVariant() { VariantInit(&v); }
+    ~OwnedVariant() { VariantClear(&v); }
+    OwnedVariant(const OwnedVariant&) = delete;
+    OwnedVariant& operator=(const OwnedVariant&) = delete;
+};
+
+} // namespace
+
+CDispCmd::CDispCmd(IDispatch* pDisp) : m_pDisp(pDisp) {
+    if (m_pDisp != nullptr) {
+        m_pDisp->AddRef();
+    }
+}
+
+CDispCmd::~CDispCmd() {
+    if (m_pDisp != nullptr) {
+        m_pDisp->Release();
+        m_pDisp = nullptr;
+    }
+}
+
+HRESULT CDispCmd::InvokeByName(LPCOLESTR szName, WORD wFlags, DISPPARAMS* pParams,
+                               VARIANT* pResult) {
+    if (m_pDisp == nullptr) {
+        return E_INVALIDARG;
+    }
+    DISPID id = DISPID_UNKNOWN;
+    auto* name = const_cast<LPOLESTR>(szName);
+    HRESULT hr = m_pDisp->GetIDsOfNames(IID_NULL, &name, 1, LOCALE_USER_DEFAULT, &id);
+    if (FAILED(hr)) {
+        return hr;
+    }
+    // The lookup runs in the user's locale, the call in the system's, as Outlook expects.
+    return m_pDisp->Invoke(id, IID_NULL, LOCALE_SYSTEM_DEFAULT, wFlags, pParams, pResult, nullptr,
+                           nullptr);
+}
+
+HRESULT CDispCmd::CallMethod(LPCOLESTR szName, VARIANT* pArgs, UINT nArgs, VARIANT* pResult,
+                             WORD wFlags, DISPID* pNamedArgs, UINT nNamedArgs) {
+    DISPPARAMS params{pArgs, pNamedArgs, nArgs, nNamedArgs};
+    return InvokeByName(szName, wFlags, &params, pResult);
+}
+
+HRESULT CDispCmd::GetProperty(LPCOLESTR szName, VARIANT* pResult) {
+    DISPPARAMS none{nullptr, nullptr, 0, 0};
+    return InvokeByName(szName, DISPATCH_PROPERTYGET, &none, pResult);
+}
+
+HRESULT CDispCmd::PutProperty(LPCOLESTR szName, VARIANT* pValue) {
+    DISPID named = DISPID_PROPERTYPUT;
+    DISPPARAMS params{pValue, &named, 1, 1};
+    return InvokeByName(szName, DISPATCH_PROPERTYPUT, &params, nullptr);
+}
+
+HRESULT CDispCmd::GetText(LPCOLESTR szName, char* szBuf, int nSize) {
+    // A buffer without room for the terminator cannot take a text either.
+    if (szBuf == nullptr || nSize <= 0) {
+        return kNoValue;
+    }
+    OwnedVariant value;
+    const HRESULT hr = GetProperty(szName, &value.v);
+    if (FAILED(hr)) {
+        return hr;
+    }
+    if (value.v.vt != VT_BSTR) {
+        return kNoValue;
+    }
+    if (value.v.bstrVal == nullptr) {
+        szBuf[0] = '\0';
+        return S_OK;
+    }
+    copyToField(szBuf, static_cast<std::size_t>(nSize), utf16ToAnsi(bstrView(value.v.bstrVal)));
+    return S_OK;
+}
+
+HRESULT CDispCmd::GetLong(LPCOLESTR szName, LONG* pValue) {
+    if (pValue == nullptr) {
+        return kNoValue;
+    }
+    OwnedVariant value;
+    const HRESULT hr = GetProperty(szName, &value.v);
+    if (FAILED(hr)) {
+        return hr;
+    }
+    if (value.v.vt != VT_I4) {
+        return kNoValue;
+    }
+    *pValue = value.v.lVal;
+    return S_OK;
+}
+
+HRESULT CDispCmd::GetBool(LPCOLESTR szName, BYTE* pValue) {
+    if (pValue == nullptr) {
+        return kNoValue;
+    }
+    OwnedVariant value;
+    const HRESULT hr = GetProperty(szName, &value.v);
+    if (FAILED(hr)) {
+        return hr;
+    }
+    if (value.v.vt != VT_BOOL) {
+        return kNoValue;
+    }
+    *pValue = value.v.boolVal != 0 ? 1 : 0;
+    return S_OK;
+}
+
+HRESULT CDispCmd::GetDate(LPCOLESTR szName, double* pValue) {
+    if (pValue == nullptr) {
+        return kNoValue;
+    }
+    OwnedVariant value;
+    const HRESULT hr = GetProperty(szName, &value.v);
+    if (FAILED(hr)) {
+        return hr;
+    }
+    if (value.v.vt != VT_DATE) {
+        return kNoValue;
+    }
+    *pValue = value.v.date;
+    return S_OK;
+}
+
+HRESULT CDispCmd::GetObject(LPCOLESTR szName, IDispatch** ppDisp) {
+    if (ppDisp == nullptr) {
+        return kNoValue;
+    }
+    *ppDisp = nullptr;
+    OwnedVariant value;
+    const HRESULT hr = GetProperty(szName, &value.v);
+    if (FAILED(hr)) {
+        return hr;
+    }
+    if (value.v.vt != VT_DISPATCH) {
+        return kNoValue;
+    }
+    // The reference goes to the caller; the variant must not release it.
+    *ppDisp = value.v.pdispVal;
+    VariantInit(&value.v);
+    return S_OK;
+}
+
+HRESULT CDispCmd::PutText(LPCOLESTR szName, const char* szText) {
+    if (szText == nullptr || *szText == '\0') {
+        return S_OK;
+    }
+    // The whole text is converted: a fixed conversion buffer would cut long appointment bodies.
+    const std::u16string wide = ansiToUtf16(szText);
+    VARIANT value;
+    VariantInit(&value);
+    value.vt = VT_BSTR;
+    value.bstrVal = SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
+    if (value.bstrVal == nullptr) {
+        return E_OUTOFMEMORY;
+    }
+    const HRESULT hr = PutProperty(szName, &value);
+    SysFreeString(value.bstrVal);
+    return hr;
+}
+
+HRESULT CDispCmd::PutLong(LPCOLESTR szName, LONG nValue) {
+    VARIANT value;
+    VariantInit(&value);
+    value.vt = VT_I4;
+    value.lVal = nValue;
+    return PutProperty(szName, &value);
+}
+
+HRESULT CDispCmd::PutBool(LPCOLESTR szName, BYTE bValue) {
+    VARIANT value;
+    VariantInit(&value);
+    value.vt = VT_BOOL;
+    value.boolVal = static_cast<VARIANT_BOOL>(bValue);
+    return PutProperty(szName, &value);
+}
+
+HRESULT CDispCmd::PutDate(LPCOLESTR szName, double dValue) {
+    // A zero date stands for "no date" and is never written.
+    if (dValue > -0.00001 && dValue < 0.00001) {
+        return S_OK;
+    }
+    VARIANT value;
+    VariantInit(&value);
+    value.vt = VT_DATE;
+    value.date = dValue;
+    return PutProperty(szName, &value);
+}
+
+} // namespace twinleaf

@@ -1,0 +1,269 @@
+// Reference counting, name lookup and argument checks shared by our automation objects.
+#include "platform/com/DispatchObject.h"
+
+namespace twinleaf::win {
+namespace {
+
+long g_liveObjects = 0;
+
+char16_t lowerAscii(char16_t c) {
+    return c >= u'A' && c <= u'Z' ? c - u'A' + u'a' : c;
+}
+
+std::u16string lowerCase(std::u16string_view name) {
+    std::u16string lower(name);
+    for (char16_t& c : lower) {
+        c = lowerAscii(c);
+    }
+    return lower;
+}
+
+} // namespace
+
+bool equalNamesIgnoringCase(std::u16string_view left, std::u16string_view right) {
+    if (left.size() != right.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < left.size(); ++i) {
+        if (lowerAscii(left[i]) != lowerAscii(right[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void MemberTable::add(std::u16string_view name, DISPID id) {
+    m_ids[lowerCase(name)] = id;
+}
+
+DISPID MemberTable::find(std::u16string_view name) const {
+    const auto entry = m_ids.find(lowerCase(name));
+    return entry == m_ids.end() ? DISPID_UNKNOWN : entry->second;
+}
+
+DispatchObject::DispatchObject() {
+    ++g_liveObjects;
+}
+
+DispatchObject::~DispatchObject() {
+    --g_liveObjects;
+}
+
+long DispatchObject::liveObjects() {
+    return g_liveObjects;
+}
+
+HRESULT DispatchObject::QueryInterface(REFIID riid, void** object) {
+    if (object == nullptr) {
+        return E_POINTER;
+    }
+    IUnknown* found = nullptr;
+    if (riid == IID_IUnknown || riid == IID_IDispatch) {
+        found = static_cast<IDispatch*>(this);
+    } else {
+        found = extraInterface(riid);
+    }
+    *object = found;
+    if (found == nullptr) {
+        return E_NOINTERFACE;
+    }
+    found->AddRef();
+    return S_OK;
+}
+
+ULONG DispatchObject::AddRef() {
+    return ++m_references;
+}
+
+ULONG DispatchObject::Release() {
+    const ULONG left = --m_references;
+    if (left == 0) {
+        delete this;
+    }
+    return left;
+}
+
+HRESULT DispatchObject::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID /*locale*/,
+                                      DISPID* ids) {
+    if (!(riid == IID_NULL)) {
+        return DISP_E_UNKNOWNINTERFACE;
+    }
+    if (names == nullptr || ids == nullptr || count == 0) {
+        return E_INVALIDARG;
+    }
+    // Names after the first would be parameter names; no member here has named parameters.
+    HRESULT hr = S_OK;
+    for (UINT i = 0; i < count; ++i) {
+        ids[i] = i == 0 && names[0] != nullptr ? memberId(names[0]) : DISPID_UNKNOWN;
+        if (ids[i] == DISPID_UNKNOWN) {
+            hr = DISP_E_UNKNOWNNAME;
+        }
+    }
+    return hr;
+}
+
+HRESULT DispatchObject::Invoke(DISPID member, REFIID riid, LCID /*locale*/, WORD flags,
+                               DISPPARAMS* params, VARIANT* result, EXCEPINFO* /*exception*/,
+                               UINT* /*argumentError*/) {
+    if (!(riid == IID_NULL)) {
+        return DISP_E_UNKNOWNINTERFACE;
+    }
+    DISPPARAMS none{nullptr, nullptr, 0, 0};
+    const DISPPARAMS& arguments = params != nullptr ? *params : none;
+    if ((arguments.cArgs > 0 && arguments.rgvarg == nullptr) ||
+        (arguments.cNamedArgs > 0 && arguments.rgdispidNamedArgs == nullptr) ||
+        arguments.cNamedArgs > arguments.cArgs) {
+        return E_INVALIDARG;
+    }
+    VariantInit(result);
+    // Keeps the object alive while a member runs, even if the member drops the last outside
+    // reference.
+    AddRef();
+    const HRESULT hr = invokeMember(member, flags, arguments, result);
+    Release();
+    return hr;
+}
+
+HRESULT checkMethodCall(WORD flags, const DISPPARAMS& params, UINT required, UINT optional) {
+    if ((flags & DISPATCH_METHOD) == 0) {
+        return DISP_E_MEMBERNOTFOUND;
+    }
+    if (params.cNamedArgs != 0) {
+        return DISP_E_NONAMEDARGS;
+    }
+    if (params.cArgs < required) {
+        return DISP_E_PARAMNOTOPTIONAL;
+    }
+    if (params.cArgs > required + optional) {
+        return DISP_E_BADPARAMCOUNT;
+    }
+    return S_OK;
+}
+
+bool isPropertyGet(WORD flags, const DISPPARAMS& params) {
+    return params.cArgs == 0 && (flags & (DISPATCH_PROPERTYGET | DISPATCH_METHOD)) != 0;
+}
+
+HRESULT propertyPutValue(WORD flags, const DISPPARAMS& params, const VARIANT** value) {
+    if ((flags & DISPATCH_PROPERTYPUT) == 0) {
+        return DISP_E_MEMBERNOTFOUND;
+    }
+    if (params.cArgs != 1) {
+        return DISP_E_BADPARAMCOUNT;
+    }
+    if (params.cNamedArgs != 1 || params.rgdispidNamedArgs[0] != DISPID_PROPERTYPUT) {
+        return DISP_E_PARAMNOTFOUND;
+    }
+    *value = &params.rgvarg[0];
+    return S_OK;
+}
+
+const VARIANT& argumentAt(const DISPPARAMS& params, UINT position) {
+    return params.rgvarg[params.cArgs - 1 - position];
+}
+
+bool variantToLong(const VARIANT& value, LONG& out) {
+    switch (value.vt) {
+    case VT_I4:
+        out = value.lVal;
+        return true;
+    case VT_I2:
+        out = value.iVal;
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool variantToBool(const VARIANT& value, bool& out) {
+    switch (value.vt) {
+    case VT_BOOL:
+        out = value.boolVal != 0;
+        return true;
+    case VT_I4:
+        out = value.lVal != 0;
+        return true;
+    case VT_I2:
+        out = value.iVal != 0;
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool variantToDate(const VARIANT& value, DATE& out) {
+    switch (value.vt) {
+    case VT_DATE:
+        out = value.date;
+        return true;
+    case VT_R8:
+        out = value.dblVal;
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool variantToText(const VARIANT& value, std::u16string& out) {
+    switch (value.vt) {
+    case VT_BSTR:
+        out.assign(bstrView(value.bstrVal));
+        return true;
+    case VT_EMPTY:
+    case VT_NULL:
+        out.clear();
+        return true;
+    default:
+        return false;
+    }
+}
+
+HRESULT returnText(VARIANT* result, std::u16string_view text) {
+    if (result == nullptr) {
+        return S_OK;
+    }
+    result->bstrVal = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+    if (result->bstrVal == nullptr) {
+        return E_OUTOFMEMORY;
+    }
+    result->vt = VT_BSTR;
+    return S_OK;
+}
+
+HRESULT returnLong(VARIANT* result, LONG value) {
+    if (result != nullptr) {
+        result->vt = VT_I4;
+        result->lVal = value;
+    }
+    return S_OK;
+}
+
+HRESULT returnBool(VARIANT* result, bool value) {
+    if (result != nullptr) {
+        result->vt = VT_BOOL;
+        result->boolVal = value ? VARIANT_TRUE : VARIANT_FALSE;
+    }
+    return S_OK;
+}
+
+HRESULT returnDate(VARIANT* result, DATE value) {
+    if (result != nullptr) {
+        result->vt = VT_DATE;
+        result->date = value;
+    }
+    return S_OK;
+}
+
+HRESULT returnObject(VARIANT* result, IDispatch* adopted) {
+    if (result == nullptr) {
+        if (adopted != nullptr) {
+            adopted->Release();
+        }
+        return S_OK;
+    }
+    result->vt = VT_DISPATCH;
+    result->pdispVal = adopted;
+    return S_OK;
+}
+
+} // namespace twinleaf::win

@@ -1,0 +1,333 @@
+// The Outlook stand-in's folders of item files.
+#include "platform/outlook/OutlookStore.h"
+
+#include "platform/files/AtomicFile.h"
+#include "platform/files/ProgramFolder.h"
+#include "platform/outlook/ContactCard.h"
+#include "platform/outlook/StoreTime.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <fcntl.h>
+#include <iostream>
+#include <random>
+#include <strings.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace twinleaf::outlook {
+namespace {
+
+std::filesystem::path& folderOverride() {
+    static std::filesystem::path folder;
+    return folder;
+}
+
+StoreWarningHandler& warningHandler() {
+    static StoreWarningHandler handler = [](const std::string& message) {
+        std::cerr << "twinleaf: " << message << '\n';
+    };
+    return handler;
+}
+
+bool readContact(std::string_view bytes, StoredItem& item, std::string& error) {
+    std::vector<VCardLine> lines;
+    if (!parseSingleVCard(bytes, lines, error)) {
+        return false;
+    }
+    readContactCard(lines, item);
+    return true;
+}
+
+const ItemCodec kContactCodec = {readContact, writeContactCard, completeContactForSave};
+
+// Reads a file in one go; the store reads thousands of small files on a load.
+bool readFile(const std::filesystem::path& path, std::string& bytes, struct stat& info) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    bool ok = ::fstat(fd, &info) == 0;
+    if (ok) {
+        bytes.resize(static_cast<std::size_t>(info.st_size));
+        std::size_t done = 0;
+        while (ok && done < bytes.size()) {
+            const ssize_t got = ::read(fd, bytes.data() + done, bytes.size() - done);
+            if (got < 0 && errno == EINTR) {
+                continue;
+            }
+            ok = got > 0;
+            done += ok ? static_cast<std::size_t>(got) : 0;
+        }
+    }
+    ::close(fd);
+    return ok;
+}
+
+double fileTimeAsOleDate(const struct stat& info) {
+    std::tm local{};
+    const std::time_t when = info.st_mtime;
+    if (::localtime_r(&when, &local) == nullptr) {
+        return 0;
+    }
+    return civilToOleDate({local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
+                           local.tm_min, local.tm_sec});
+}
+
+bool hasExtension(const std::filesystem::path& path, std::string_view extension) {
+    const std::string name = path.extension().string();
+    return name.size() == extension.size() &&
+           ::strncasecmp(name.data(), extension.data(), name.size()) == 0;
+}
+
+std::string describe(const std::filesystem::path& path, const std::error_code& error) {
+    return path.string() + ": " + error.message();
+}
+
+} // namespace
+
+void setStoreFolderOverride(const std::filesystem::path& folder) {
+    folderOverride() = folder;
+}
+
+std::filesystem::path storeFolder() {
+    if (!folderOverride().empty()) {
+        return folderOverride();
+    }
+    if (const char* configured = std::getenv("TWINLEAF_OUTLOOK_STORE");
+        configured != nullptr && *configured != '\0') {
+        return std::filesystem::absolute(configured);
+    }
+    return programFolder() / "Outlook";
+}
+
+StoreWarningHandler setStoreWarningHandler(StoreWarningHandler handler) {
+    StoreWarningHandler previous = std::move(warningHandler());
+    warningHandler() = std::move(handler);
+    return previous;
+}
+
+void storeWarning(const std::string& message) {
+    if (warningHandler()) {
+        warningHandler()(message);
+    }
+}
+
+ScopedStoreWarnings::ScopedStoreWarnings()
+    : m_previous(setStoreWarningHandler(
+          [this](const std::string& message) { m_messages.push_back(message); })) {}
+
+ScopedStoreWarnings::~ScopedStoreWarnings() {
+    setStoreWarningHandler(std::move(m_previous));
+}
+
+const ItemCodec* codecFor(const ItemKind& kind) {
+    return kind.type == ItemType::Contact ? &kContactCodec : nullptr;
+}
+
+StoreFolder::StoreFolder(const ItemKind& kind, std::filesystem::path path)
+    : m_kind(kind), m_path(std::move(path)) {}
+
+bool StoreFolder::load(std::string& error) {
+    m_items.clear();
+    m_positions.clear();
+    std::error_code ec;
+    const auto status = std::filesystem::status(m_path, ec);
+    if (status.type() == std::filesystem::file_type::not_found) {
+        return true;
+    }
+    if (ec) {
+        error = describe(m_path, ec);
+        return false;
+    }
+    if (status.type() != std::filesystem::file_type::directory) {
+        error = m_path.string() + ": is not a folder";
+        return false;
+    }
+    std::vector<std::filesystem::path> files;
+    std::filesystem::directory_iterator entries(m_path, ec);
+    for (; !ec && entries != std::filesystem::directory_iterator(); entries.increment(ec)) {
+        const std::filesystem::path& file = entries->path();
+        // Hidden files include the temporary files of a save in progress.
+        if (file.filename().string().starts_with('.') ||
+            !hasExtension(file, m_kind.fileExtension)) {
+            continue;
+        }
+        std::error_code typeError;
+        if (entries->is_regular_file(typeError)) {
+            files.push_back(file);
+        }
+    }
+    if (ec) {
+        error = describe(m_path, ec);
+        return false;
+    }
+    const ItemCodec* codec = codecFor(m_kind);
+    if (codec == nullptr) {
+        return true; // no item of this kind can be read yet: the folder is empty
+    }
+    // In name order, so which of two files claiming one id is loaded does not depend on the
+    // file system's order.
+    std::sort(files.begin(), files.end());
+    std::unordered_map<std::string, std::filesystem::path> claimedBy;
+    std::vector<std::shared_ptr<StoredItem>> loaded;
+    loaded.reserve(files.size());
+    const int creationTime = m_kind.require("CreationTime");
+    const int modificationTime = m_kind.require("LastModificationTime");
+    const int entryId = m_kind.require("EntryID");
+    std::string bytes;
+    for (const std::filesystem::path& file : files) {
+        struct stat info {};
+        if (!readFile(file, bytes, info)) {
+            storeWarning("Outlook store: " + file.string() + ": cannot be read (" +
+                         std::strerror(errno) + "); skipped");
+            continue;
+        }
+        auto item = std::make_shared<StoredItem>();
+        item->kind = &m_kind;
+        item->values = initialValues(m_kind);
+        std::string reason;
+        if (!codec->read(bytes, *item, reason)) {
+            storeWarning("Outlook store: " + file.string() + ": " + reason +
+                         "; skipped and left as it is");
+            continue;
+        }
+        if (item->id.empty()) {
+            item->id = file.stem().string();
+        }
+        const auto [claim, first] = claimedBy.emplace(item->id, file);
+        if (!first) {
+            storeWarning("Outlook store: " + file.string() + ": has the id \"" + item->id +
+                         "\" of " + claim->second.filename().string() + "; skipped, not merged");
+            continue;
+        }
+        item->file = file;
+        item->values[static_cast<std::size_t>(entryId)].text = item->id;
+        // Cards from other programs rarely say when they were made; the file's time is the best
+        // there is, and it keeps the order stable from one run to the next.
+        for (const int stamp : {creationTime, modificationTime}) {
+            if (item->values[static_cast<std::size_t>(stamp)].number == 0) {
+                item->values[static_cast<std::size_t>(stamp)].number = fileTimeAsOleDate(info);
+            }
+        }
+        loaded.push_back(std::move(item));
+    }
+    std::stable_sort(loaded.begin(), loaded.end(), [&](const auto& left, const auto& right) {
+        const double leftTime = left->values[static_cast<std::size_t>(creationTime)].number;
+        const double rightTime = right->values[static_cast<std::size_t>(creationTime)].number;
+        return leftTime != rightTime ? leftTime < rightTime : left->id < right->id;
+    });
+    m_items.reserve(loaded.size());
+    for (auto& item : loaded) {
+        m_positions.emplace(item->id, m_items.size());
+        m_items.push_back(std::move(item));
+    }
+    return true;
+}
+
+// Ids grow with time (milliseconds, then a counter), so items made within one second still
+// enumerate in the order they were made; the random tail keeps two processes apart.
+std::string StoreFolder::newId() const {
+    static std::mt19937_64 random{std::random_device{}()};
+    static std::uint32_t counter = 0;
+    const auto milliseconds = std::chrono::duration_cast<std::chrono::milliseconds>(
+                                  std::chrono::system_clock::now().time_since_epoch())
+                                  .count();
+    for (;;) {
+        char id[32];
+        std::snprintf(id, sizeof id, "%012llx%04x%08x",
+                      static_cast<unsigned long long>(milliseconds) & 0xFFFFFFFFFFFFull,
+                      counter++ & 0xFFFFu, static_cast<unsigned>(random() & 0xFFFFFFFFu));
+        std::error_code ec;
+        if (m_positions.count(id) == 0 &&
+            !std::filesystem::exists(m_path / (std::string(id) + m_kind.fileExtension), ec)) {
+            return id;
+        }
+    }
+}
+
+std::shared_ptr<const StoredItem> StoreFolder::save(const StoredItem& item, std::string& error) {
+    const ItemCodec* codec = codecFor(m_kind);
+    if (codec == nullptr) {
+        error = m_path.string() + ": this store cannot keep " + m_kind.folderName + " items yet";
+        return nullptr;
+    }
+    StoredItem saved = item;
+    saved.kind = &m_kind;
+    const auto known = m_positions.find(saved.id);
+    const bool isNew = known == m_positions.end();
+    const double now = nowAsOleDate();
+    if (isNew) {
+        // A new id every time: an id the folder does not know may be that of a file it skipped.
+        saved.id = newId();
+        saved.file = m_path / (saved.id + m_kind.fileExtension);
+        saved.value("CreationTime").number = now;
+    }
+    saved.value("LastModificationTime").number = now;
+    saved.value("EntryID").text = saved.id;
+    if (codec->completeForSave != nullptr) {
+        codec->completeForSave(saved);
+    }
+    std::error_code ec;
+    std::filesystem::create_directories(m_path, ec);
+    if (ec) {
+        error = describe(m_path, ec);
+        return nullptr;
+    }
+    const AtomicSaveResult written = saveAtomically(saved.file, codec->write(saved));
+    if (!written) {
+        error = written.error;
+        return nullptr;
+    }
+    auto stored = std::make_shared<const StoredItem>(std::move(saved));
+    if (isNew) {
+        m_positions.emplace(stored->id, m_items.size());
+        m_items.push_back(stored);
+    } else {
+        m_items[known->second] = stored;
+    }
+    return stored;
+}
+
+Store::Store(std::filesystem::path root) : m_root(std::move(root)) {}
+
+bool Store::open(std::string& error) {
+    std::error_code ec;
+    std::filesystem::path probe = m_root;
+    // A store still to be created needs a folder above it that we may write into.
+    while (!std::filesystem::exists(probe, ec) && probe.has_parent_path() &&
+           probe.parent_path() != probe) {
+        probe = probe.parent_path();
+    }
+    if (!std::filesystem::is_directory(probe, ec)) {
+        error = "Outlook store " + m_root.string() + ": " + probe.string() + " is not a folder";
+        return false;
+    }
+    const int wanted = probe == m_root ? R_OK | W_OK | X_OK : W_OK | X_OK;
+    if (::access(probe.c_str(), wanted) != 0) {
+        error = "Outlook store " + m_root.string() + ": " + probe.string() + ": " +
+                std::strerror(errno);
+        return false;
+    }
+    return true;
+}
+
+StoreFolder* Store::folder(const ItemKind& kind, std::string& error) {
+    auto& folder = m_folders[&kind];
+    if (!folder) {
+        auto loaded = std::make_unique<StoreFolder>(kind, m_root / kind.folderName);
+        if (!loaded->load(error)) {
+            error = "Outlook store: " + error;
+            return nullptr;
+        }
+        folder = std::move(loaded);
+    }
+    return folder.get();
+}
+
+} // namespace twinleaf::outlook

@@ -1,0 +1,106 @@
+// Where the Outlook stand-in keeps its items: a folder ("Outlook/" in the program folder unless
+// configured) with one sub-folder per default folder (Contacts/, Calendar/, Tasks/, Notes/) and
+// one file per item, named after the item's unique id: the vdir layout other address books and
+// calendars (khard, khal, vdirsyncer) read and write.
+//
+// Files are never deleted, and a file the store cannot read faithfully is never written: it is
+// skipped with a warning naming it. Ids are unique in a folder; a second file claiming an id
+// already seen is reported and left out rather than merged. Items enumerate in a stable order,
+// by creation time and then id, so a new item comes last; a save writes the one item's file
+// atomically.
+#pragma once
+
+#include "platform/outlook/StoredItem.h"
+
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace twinleaf::outlook {
+
+// The store's folder: the override (tests, benchmarks), else $TWINLEAF_OUTLOOK_STORE, else
+// "Outlook" in the program folder. An empty path removes the override.
+void setStoreFolderOverride(const std::filesystem::path& folder);
+std::filesystem::path storeFolder();
+
+// Warnings about files the store skips and about a store it cannot use. The default handler
+// prints "twinleaf: <message>" on standard error; the previous handler is returned.
+using StoreWarningHandler = std::function<void(const std::string& message)>;
+StoreWarningHandler setStoreWarningHandler(StoreWarningHandler handler);
+void storeWarning(const std::string& message);
+
+// Collects the store's warnings for the length of a scope instead of printing them.
+class ScopedStoreWarnings {
+public:
+    ScopedStoreWarnings();
+    ~ScopedStoreWarnings();
+    ScopedStoreWarnings(const ScopedStoreWarnings&) = delete;
+    ScopedStoreWarnings& operator=(const ScopedStoreWarnings&) = delete;
+    const std::vector<std::string>& messages() const { return m_messages; }
+
+private:
+    std::vector<std::string> m_messages;
+    StoreWarningHandler m_previous;
+};
+
+// How one kind of item is read from and written to its file. Contacts have one; the other kinds
+// open and enumerate empty until theirs is added.
+struct ItemCodec {
+    // Fills the item (values initialised, kind set) from a file's bytes; false with a reason.
+    bool (*read)(std::string_view bytes, StoredItem& item, std::string& error);
+    std::string (*write)(const StoredItem& item);
+    void (*completeForSave)(StoredItem& item);
+};
+const ItemCodec* codecFor(const ItemKind& kind);
+
+class StoreFolder {
+public:
+    StoreFolder(const ItemKind& kind, std::filesystem::path path);
+    const ItemKind& kind() const { return m_kind; }
+    const std::filesystem::path& path() const { return m_path; }
+
+    // Reads every item file. A folder that does not exist yet is empty (it is created by the
+    // first save); one that exists but cannot be listed gives false and the reason.
+    bool load(std::string& error);
+
+    std::size_t size() const { return m_items.size(); }
+    std::shared_ptr<const StoredItem> at(std::size_t index) const { return m_items[index]; }
+
+    // Writes the item's file and returns the item as now stored. An item whose id the folder
+    // does not know is new: it gets an id, a file and its creation time, and goes last; a known
+    // one keeps its place. The store sets EntryID and the time stamps. On failure nothing
+    // changes, the result is null and `error` says why.
+    std::shared_ptr<const StoredItem> save(const StoredItem& item, std::string& error);
+
+private:
+    std::string newId() const;
+
+    const ItemKind& m_kind;
+    std::filesystem::path m_path;
+    std::vector<std::shared_ptr<const StoredItem>> m_items;
+    std::unordered_map<std::string, std::size_t> m_positions; // id -> index in m_items
+};
+
+class Store {
+public:
+    explicit Store(std::filesystem::path root);
+    const std::filesystem::path& root() const { return m_root; }
+
+    // Whether the store can be used: its folder, or the nearest folder above it that exists when
+    // it is still to be created, must be a folder we may read and write.
+    bool open(std::string& error);
+
+    // The folder of one default folder, loaded on first use; null with the reason when it
+    // cannot be read.
+    StoreFolder* folder(const ItemKind& kind, std::string& error);
+
+private:
+    std::filesystem::path m_root;
+    std::map<const ItemKind*, std::unique_ptr<StoreFolder>> m_folders;
+};
+
+} // namespace twinleaf::outlook

@@ -1,0 +1,41 @@
+// One item as the Outlook stand-in's store keeps it: its id, its file, its property values and
+// whatever its file held that no property stands for, so that a save gives it back.
+#pragma once
+
+#include "platform/outlook/OutlookSchema.h"
+#include "platform/outlook/VCard.h"
+
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace twinleaf::outlook {
+
+// How another program wrote a line we map: rewriting the line keeps its group (Apple's
+// "item1." labels refer to it) and its parameters (PREF, custom types), and components we have
+// no property for (ORG's units after the department).
+struct LineOrigin {
+    std::string group;
+    std::vector<VCardParam> params;
+    std::vector<std::string> extraComponents;
+};
+
+struct StoredItem {
+    const ItemKind* kind = nullptr;
+    std::string id; // the vCard UID or iCalendar UID; also the item's EntryID
+    std::filesystem::path file;
+    PropertyValues values;
+    // Lines no property stands for, as read (folded as they were), written back unchanged.
+    std::vector<std::string> keptLines;
+    std::map<std::string, LineOrigin> origins; // by the line's slot, e.g. "TEL HomeTelephoneNumber"
+
+    const PropertyValue& value(std::string_view property) const {
+        return values[static_cast<std::size_t>(kind->require(property))];
+    }
+    PropertyValue& value(std::string_view property) {
+        return values[static_cast<std::size_t>(kind->require(property))];
+    }
+};
+
+} // namespace twinleaf::outlook

@@ -1,0 +1,135 @@
+// Builds Palm .dat bytes piece by piece in tests, independently of the writer under test, so a
+// test can state the exact bytes it expects or hand the reader a file damaged in one place.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace twinleaf::test {
+
+inline std::string le32(std::int32_t value) {
+    const auto v = static_cast<std::uint32_t>(value);
+    return {static_cast<char>(v), static_cast<char>(v >> 8), static_cast<char>(v >> 16),
+            static_cast<char>(v >> 24)};
+}
+
+inline std::string le16(std::int32_t value) {
+    const auto v = static_cast<std::uint16_t>(value);
+    return {static_cast<char>(v), static_cast<char>(v >> 8)};
+}
+
+inline std::string cstring(std::string_view text) {
+    std::string out;
+    if (text.size() < 255) {
+        out += static_cast<char>(text.size());
+    } else {
+        out += '\xff';
+        out += le16(static_cast<std::int32_t>(text.size()));
+    }
+    out += text;
+    return out;
+}
+
+inline std::string intField(std::int32_t value, std::int32_t tag = 1) {
+    return le32(tag) + le32(value);
+}
+
+inline std::string textField(std::string_view text, std::int32_t word = 0) {
+    return le32(5) + le32(word) + cstring(text);
+}
+
+struct CategoryEntry {
+    std::int32_t index;
+    std::int32_t id;
+    std::string name;
+    std::string longName;
+    std::int32_t dirty = 0;
+};
+
+inline std::string categoryBlock(const std::vector<CategoryEntry>& entries,
+                                 std::int32_t nextFree = 128) {
+    std::string out = le32(nextFree) + le32(static_cast<std::int32_t>(entries.size()));
+    for (const CategoryEntry& e : entries) {
+        out += le32(e.index) + le32(e.id) + le32(e.dirty) + cstring(e.name) + cstring(e.longName);
+    }
+    return out;
+}
+
+inline const std::vector<std::int16_t>& addrTypes() {
+    static const std::vector<std::int16_t> types = {1, 1, 1, 5, 5, 5, 5, 1, 5, 1, 5, 1, 5, 1, 5,
+                                                    1, 5, 5, 5, 5, 5, 5, 5, 6, 1, 5, 5, 5, 5, 1};
+    return types;
+}
+
+inline std::string schema(std::int32_t fieldsPerRow, const std::vector<std::int16_t>& types,
+                          std::int32_t resourceId = 74) {
+    std::string out = le32(resourceId) + le32(fieldsPerRow) + le32(0) + le32(1) + le32(2);
+    out += le16(static_cast<std::int32_t>(types.size()));
+    for (std::int16_t t : types) {
+        out += le16(t);
+    }
+    return out;
+}
+
+inline std::string addrHeader(std::string_view storedName = "C:\\Palm\\address.dat",
+                              std::string_view table = "",
+                              const std::vector<CategoryEntry>& categories = {}) {
+    return std::string("\x00\x01\x42\x41", 4) + cstring(storedName) + cstring(table) +
+           categoryBlock(categories) + schema(30, addrTypes());
+}
+
+// One address row of 30 fields: the given names, everything else empty or zero.
+struct AddrRowSpec {
+    std::int32_t id = 1;
+    std::int32_t status = 0;
+    std::string last;
+    std::string first;
+    std::int32_t category = 0;
+    std::string note;
+    std::vector<std::pair<std::int32_t, std::string>> phones;
+    std::int32_t word = 0;
+};
+
+inline AddrRowSpec addrPerson(std::int32_t id, std::string last, std::string first) {
+    AddrRowSpec spec;
+    spec.id = id;
+    spec.last = std::move(last);
+    spec.first = std::move(first);
+    return spec;
+}
+
+inline std::string addrRow(const AddrRowSpec& spec) {
+    std::string out = intField(spec.id) + intField(spec.status) + intField(spec.id);
+    out += textField(spec.last, spec.word) + textField(spec.first, spec.word);
+    out += textField("", spec.word) + textField("", spec.word);
+    for (std::size_t i = 0; i < 5; ++i) {
+        const bool has = i < spec.phones.size();
+        out += intField(has ? spec.phones[i].first : 0);
+        out += textField(has ? spec.phones[i].second : "", spec.word);
+    }
+    for (int i = 0; i < 5; ++i) {
+        out += textField("", spec.word);
+    }
+    out += textField(spec.note, spec.word);
+    out += intField(0, 6) + intField(spec.category);
+    for (int i = 0; i < 4; ++i) {
+        out += textField("", spec.word);
+    }
+    out += intField(0);
+    return out;
+}
+
+inline std::string addrFile(const std::vector<AddrRowSpec>& rows,
+                            const std::vector<CategoryEntry>& categories = {}) {
+    std::string out = addrHeader("C:\\Palm\\address.dat", "", categories);
+    out += le32(static_cast<std::int32_t>(rows.size() * 30));
+    for (const AddrRowSpec& r : rows) {
+        out += addrRow(r);
+    }
+    return out;
+}
+
+} // namespace twinleaf::test
