@@ -2,7 +2,8 @@
 # Creates a demo home for Twinleaf: make-demo-home.sh DIR
 #   DIR/corvane.ini   settings whose [Path] PDPath names the demo Palm Desktop folder
 #   DIR/Palm/         a Palm Desktop folder with palm.exe (version 4.1.2) and two users,
-#                     Alice and Bob, each with address, datebook, todo and memopad folders
+#                     Alice and Bob, each with address, datebook, todo and memopad folders;
+#                     their address books and the Outlook store (DIR/Outlook/) hold demo contacts
 # An existing DIR is filled in; files already there are left alone.
 set -euo pipefail
 if [ $# -ne 1 ]; then
@@ -22,3 +23,9 @@ done
 [ -e "$palm/palm.exe" ] || python3 "$top/scripts/make-pe-version.py" "$palm/palm.exe" 4.1.2.0
 [ -e "$home/corvane.ini" ] || printf '[Path]\r\nPDPath=%s\r\n' "$palm" >"$home/corvane.ini"
 echo "Demo home: $home"
+
+# The demo contacts, written by Twinleaf's own Palm and Outlook writers: Alice's address book and
+# the Outlook store overlap (some the same, some different, some on one side only).
+tool="$top/build/twinleaf_demo_data"
+[ -x "$tool" ] || bash "$top/scripts/build.sh" "$top/build" >/dev/null
+"$tool" "$home"

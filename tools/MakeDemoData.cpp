@@ -1,0 +1,256 @@
+// Fills a demo home with contacts, written by the program's own Palm and Outlook writers:
+//   twinleaf_demo_data HOME
+// HOME is a demo home as scripts/make-demo-home.sh makes it (settings naming a Palm Desktop
+// folder with the users Alice and Bob). Alice's address book and the Outlook store overlap so that
+// every colour of the contacts tab shows: some contacts are the same on both sides, some differ,
+// some are on one side only. An address book or an Outlook store that already holds contacts is
+// left alone.
+#include "common/misc/CommAddr.h"
+#include "common/outlook/OlAddr.h"
+#include "common/palm/PalmAddr.h"
+#include "common/palm/PalmAddrInfo.h"
+#include "common/palm/PalmEnv.h"
+#include "common/sync/ContactMatchIndex.h"
+#include "platform/files/PathCase.h"
+#include "platform/files/ProgramFolder.h"
+#include "platform/outlook/OutlookStore.h"
+#include "platform/text/FieldText.h"
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <iostream>
+#include <string>
+#include <vector>
+
+using namespace twinleaf;
+
+namespace {
+
+enum class Side { Both, Different, PalmOnly, OutlookOnly };
+
+struct DemoContact {
+    Side side;
+    const char* first;
+    const char* last;
+    const char* company;
+    const char* title;
+    const char* email;
+    const char* work;
+    const char* home;
+    const char* mobile;
+    // For Side::Different: what Outlook holds instead (field name, value).
+    const char* outlookField;
+    const char* outlookValue;
+};
+
+const DemoContact kAliceContacts[] = {
+    {Side::Both, "Ada", "Lovelace", "Analytical Engines Ltd", "Programmer",
+     "ada@analytical.example", "+44 20 7946 0101", "", "+44 7700 900101", nullptr, nullptr},
+    {Side::Both, "Grace", "Hopper", "Naval Computing Lab", "Rear Admiral", "grace@navy.example",
+     "+1 202 555 0142", "", "", nullptr, nullptr},
+    {Side::Both, "Alan", "Turing", "Bletchley Park", "Cryptanalyst", "alan@bletchley.example", "",
+     "+44 1908 640404", "", nullptr, nullptr},
+    {Side::Both, "Katherine", "Johnson", "Langley Research Center", "Mathematician",
+     "katherine@langley.example", "+1 757 555 0199", "", "", nullptr, nullptr},
+    {Side::Different, "Margaret", "Hamilton", "Apollo Guidance", "Lead Engineer",
+     "margaret@apollo.example", "+1 617 555 0111", "", "+1 617 555 0112", "MobilePhone",
+     "+1 617 555 0999"},
+    {Side::Different, "Edsger", "Dijkstra", "Mathematisch Centrum", "Programmer",
+     "edsger@mc.example", "+31 20 555 0133", "", "", "Title", "Professor"},
+    {Side::Different, "Barbara", "Liskov", "Programming Methodology Group", "Professor",
+     "barbara@pmg.example", "+1 617 555 0177", "", "", "EMail", "liskov@mit.example"},
+    {Side::PalmOnly, "Dennis", "Ritchie", "Bell Labs", "Researcher", "dmr@bell.example",
+     "+1 908 555 0123", "", "", nullptr, nullptr},
+    {Side::PalmOnly, "Ken", "Thompson", "Bell Labs", "Researcher", "ken@bell.example",
+     "+1 908 555 0124", "", "", nullptr, nullptr},
+    {Side::PalmOnly, "Frances", "Allen", "Research Division", "Fellow", "fran@research.example",
+     "+1 914 555 0150", "", "", nullptr, nullptr},
+    {Side::OutlookOnly, "Donald", "Knuth", "Stanford University", "Professor Emeritus",
+     "knuth@cs.example", "+1 650 555 0164", "", "", nullptr, nullptr},
+    {Side::OutlookOnly, "Radia", "Perlman", "Network Design", "Engineer", "radia@net.example",
+     "+1 425 555 0108", "", "+1 425 555 0109", nullptr, nullptr},
+    {Side::OutlookOnly, "John", "Backus", "Formula Translation Group", "Manager",
+     "backus@fortran.example", "+1 212 555 0157", "", "", nullptr, nullptr},
+};
+
+const DemoContact kBobContacts[] = {
+    {Side::PalmOnly, "Ada", "Lovelace", "Analytical Engines Ltd", "Programmer",
+     "ada@analytical.example", "+44 20 7946 0101", "", "+44 7700 900101", nullptr, nullptr},
+    {Side::PalmOnly, "Tim", "Berners-Lee", "Information Systems", "Fellow", "timbl@web.example",
+     "+41 22 555 0190", "", "", nullptr, nullptr},
+    {Side::PalmOnly, "Linus", "Torvalds", "Kernel Group", "Maintainer", "linus@kernel.example", "",
+     "+358 9 555 0191", "", nullptr, nullptr},
+};
+
+CommAddrRec toRecord(const DemoContact& contact) {
+    CommAddrRec record{};
+    copyToField(record.FirstName, contact.first);
+    copyToField(record.LastName, contact.last);
+    copyToField(record.Company, contact.company);
+    copyToField(record.Title, contact.title);
+    copyToField(record.EMail, contact.email);
+    copyToField(record.WorkPhone, contact.work);
+    copyToField(record.HomePhone, contact.home);
+    copyToField(record.MobilePhone, contact.mobile);
+    return record;
+}
+
+void applyOutlookChange(CommAddrRec& record, const DemoContact& contact) {
+    const std::string field = contact.outlookField;
+    if (field == "MobilePhone") {
+        copyToField(record.MobilePhone, contact.outlookValue);
+    } else if (field == "Title") {
+        copyToField(record.Title, contact.outlookValue);
+    } else if (field == "EMail") {
+        copyToField(record.EMail, contact.outlookValue);
+    }
+}
+
+const PalmUserRec* findUser(const char* name) {
+    for (void* entry = palmUserList().First(); entry != nullptr; entry = palmUserList().Next()) {
+        const auto* user = static_cast<const PalmUserRec*>(entry);
+        if (std::strcmp(user->name, name) == 0) {
+            return user;
+        }
+    }
+    return nullptr;
+}
+
+// Writes the user's Palm contacts into a new address book; false on a failure, which is printed.
+bool writePalmContacts(const PalmUserRec& user, std::span<const DemoContact> contacts) {
+    char folder[win::MAX_PATH];
+    if (!GetUserDataFolder(user.id, folder)) {
+        std::cerr << "twinleaf_demo_data: no data folder for " << user.name << "\n";
+        return false;
+    }
+    const std::filesystem::path book = resolvePathCase(std::filesystem::path(folder) / "address");
+    std::filesystem::create_directories(book);
+    const std::filesystem::path file = book / "address.dat";
+    if (std::filesystem::exists(file)) {
+        std::cout << "  " << user.name << ": " << file.string() << " is there already\n";
+        return true;
+    }
+    // An address book with no records yet, as the classic writer makes it.
+    if (PmAddrUtil empty; !empty.Save(file.c_str())) {
+        std::cerr << "twinleaf_demo_data: " << empty.GetLastError() << "\n";
+        return false;
+    }
+    PmAddrInfo palm;
+    if (!palm.Open(user.id)) {
+        std::cerr << "twinleaf_demo_data: " << palm.GetLastError() << "\n";
+        return false;
+    }
+    int written = 0;
+    for (const DemoContact& contact : contacts) {
+        if (contact.side == Side::OutlookOnly) {
+            continue;
+        }
+        const CommAddrRec record = toRecord(contact);
+        written += palm.AddRecord(&record) ? 1 : 0;
+    }
+    if (!palm.Save()) {
+        std::cerr << "twinleaf_demo_data: " << palm.GetLastError() << "\n";
+        return false;
+    }
+    std::cout << "  " << user.name << ": " << written << " Palm contacts in " << file.string()
+              << "\n";
+    return true;
+}
+
+// The Outlook contacts: the shared and differing ones as Alice's address book gives them back,
+// so that the same contacts are the same to the last field, and the Outlook-only ones.
+bool writeOutlookContacts(const PalmUserRec& user, std::span<const DemoContact> contacts) {
+    OlAddrUtil outlook;
+    if (!outlook.Reload()) {
+        std::cerr << "twinleaf_demo_data: the Outlook store could not be opened\n";
+        return false;
+    }
+    if (outlook.GetRecords()->GetCount() > 0) {
+        std::cout << "  Outlook: " << outlook.GetRecords()->GetCount()
+                  << " contacts there already\n";
+        return true;
+    }
+    PmAddrInfo palm;
+    if (!palm.Open(user.id)) {
+        std::cerr << "twinleaf_demo_data: " << palm.GetLastError() << "\n";
+        return false;
+    }
+    int written = 0;
+    for (const DemoContact& contact : contacts) {
+        if (contact.side == Side::PalmOnly) {
+            continue;
+        }
+        CommAddrRec record = toRecord(contact);
+        if (contact.side != Side::OutlookOnly) {
+            CommAddrMgr* palmList = palm.GetCommMgr();
+            for (CommAddrRec* read = palmList->First(); read != nullptr; read = palmList->Next()) {
+                if (fieldText(read->FirstName) == contact.first &&
+                    fieldText(read->LastName) == contact.last) {
+                    record = *read;
+                    record.Native = nullptr;
+                    record.NativeSize = 0;
+                    break;
+                }
+            }
+        }
+        if (contact.side == Side::Different) {
+            applyOutlookChange(record, contact);
+        }
+        written += outlook.SaveRecord(&record) ? 1 : 0;
+    }
+    std::cout << "  Outlook: " << written << " contacts in " << outlook::storeFolder().string()
+              << "\n";
+    return true;
+}
+
+// What the contacts tab will show for the user: counts of the same, different and new records.
+void report(const PalmUserRec& user) {
+    PmAddrInfo palm;
+    OlAddrUtil outlook;
+    if (!palm.Open(user.id) || !outlook.Reload()) {
+        return;
+    }
+    CommAddrMgr& palmList = *palm.GetCommMgr();
+    CommAddrMgr& outlookList = *outlook.GetRecords();
+    CompareContacts(palmList, outlookList);
+    CompareContacts(outlookList, palmList);
+    int counts[2][3] = {};
+    for (CommAddrRec* rec = palmList.First(); rec != nullptr; rec = palmList.Next()) {
+        ++counts[0][rec->CompareStatus % 3];
+    }
+    for (CommAddrRec* rec = outlookList.First(); rec != nullptr; rec = outlookList.Next()) {
+        ++counts[1][rec->CompareStatus % 3];
+    }
+    std::printf("  %s's contacts tab: Palm %d same, %d different, %d new; "
+                "Outlook %d same, %d different, %d new\n",
+                user.name, counts[0][0], counts[0][2], counts[0][1], counts[1][0], counts[1][2],
+                counts[1][1]);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::cerr << "usage: twinleaf_demo_data HOME\n";
+        return 2;
+    }
+    setProgramFolderOverride(std::filesystem::absolute(argv[1]));
+    OpenPalmEnvironment();
+    const PalmUserRec* alice = findUser("Alice");
+    const PalmUserRec* bob = findUser("Bob");
+    if (alice == nullptr || bob == nullptr) {
+        std::cerr << "twinleaf_demo_data: " << argv[1]
+                  << " has no Palm users Alice and Bob; make it with make-demo-home.sh\n";
+        ClosePalmEnvironment();
+        return 1;
+    }
+    const bool ok = writePalmContacts(*alice, kAliceContacts) &&
+                    writePalmContacts(*bob, kBobContacts) &&
+                    writeOutlookContacts(*alice, kAliceContacts);
+    if (ok) {
+        report(*alice);
+    }
+    ClosePalmEnvironment();
+    return ok ? 0 : 1;
+}
