@@ -64,13 +64,13 @@ void makeSides(int count, CommAddrMgr& palm, CommAddrMgr& outlook) {
 struct ListOnlyFacade {
     CommAddrMgr list;
     void SetSwapName(bool) {}
-    bool Open(std::int32_t) { return true; }
+    bool Open(std::uint32_t) { return true; }
     CommAddrMgr* GetCommMgr() { return &list; }
     bool WriteRecord(CommAddrRec*) { return false; }
     bool AddRecord(CommAddrRec*) { return false; }
     bool UpdateRecord(CommAddrRec*, int) { return false; }
     bool Save() { return true; }
-    std::string GetFileName() const { return {}; }
+    std::string GetLastError() const { return {}; }
 };
 
 struct ListOnlyAccess {
@@ -97,6 +97,10 @@ public:
     void showMessage(const std::string&, const std::string&, win::UINT) override {}
     ConflictAnswer askConflict(DataKind, void*, void*) override { return {}; }
 };
+
+std::string palmFileName(ListOnlyFacade&) {
+    return {};
+}
 
 // The controller's CompareKind on the contacts tab: both directions and the repaint requests.
 void CompareKindContacts(benchmark::State& state) {

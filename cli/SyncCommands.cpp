@@ -8,6 +8,7 @@
 #include "common/sync/Options.h"
 #include "common/sync/SyncController.h"
 #include "platform/codepage/Codepage.h"
+#include "platform/ini/Profile.h"
 #include "platform/ui/MessageBox.h"
 
 #include <algorithm>
@@ -64,8 +65,8 @@ bool palmUserExists(std::int32_t id) {
 }
 
 // The settings, the Palm environment and one opened kind, as the desktop program has them after
-// start-up; closed again in the order of its shut-down. Settings are read, not written back: a
-// headless run changes the stored settings only where the caller says so.
+// start-up; closed again in the order of its shut-down. Settings are read, not written back as a
+// whole: --user is for this run only.
 class KindSession {
 public:
     KindSession(CommandContext& context, DataKind kind)
@@ -96,15 +97,15 @@ public:
     }
 
     // Writes a ConfMode changed by the run (an answer for all future synchronizations, or a
-    // cancelled question) to the settings file, leaving every other stored setting as it is.
+    // cancelled question) to the settings file. Only that key: a headless run leaves every
+    // other stored setting, and the layout of the file, as they are.
     void keepConfMode() {
         if (m_options.ConfMode == m_storedConfMode) {
             return;
         }
-        OptionBlock stored{};
-        LoadOptions(stored, settingsFilePath());
-        stored.ConfMode = m_options.ConfMode;
-        SaveOptions(stored, settingsFilePath());
+        const std::string value = std::to_string(m_options.ConfMode);
+        win::WritePrivateProfileStringA("Twinleaf", "ConfMode", value.c_str(),
+                                        settingsFilePath().c_str());
     }
 
     OptionBlock& options() { return m_options; }

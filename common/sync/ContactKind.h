@@ -4,11 +4,17 @@
 #pragma once
 
 #include "common/misc/CommAddr.h"
+#include "common/palm/PalmAddrInfo.h"
 #include "common/sync/ContactMatchIndex.h"
 #include "common/sync/KindSides.h"
 #include "common/sync/Options.h"
 
 namespace twinleaf {
+
+// The file the contact facade writes on Save.
+inline std::string palmFileName(PmAddrInfo& palm) {
+    return palm.GetClassic() != nullptr ? palm.GetClassic()->GetPath() : std::string();
+}
 
 template <class PalmFacade, class OutlookAccess> struct ContactKindOf {
     using Record = CommAddrRec;
@@ -27,7 +33,7 @@ template <class PalmFacade, class OutlookAccess> struct ContactKindOf {
 
     static void openPalm(Palm& palm, const OptionBlock& options) {
         palm.SetSwapName(options.AddrSwapName != 0);
-        palm.Open(options.AddrUserID);
+        palm.Open(static_cast<std::uint32_t>(options.AddrUserID));
     }
 
     static List& palmList(Palm& palm) { return list(palm.GetCommMgr()); }
@@ -39,7 +45,8 @@ template <class PalmFacade, class OutlookAccess> struct ContactKindOf {
         PalmSaveResult result;
         result.ok = palm.Save();
         if (!result.ok) {
-            result.file = palm.GetFileName();
+            result.file = palmFileName(palm);
+            result.reason = palm.GetLastError();
         }
         return result;
     }

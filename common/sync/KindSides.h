@@ -25,11 +25,12 @@ struct RecordMatch {
     int position = 0;
 };
 
-// The result of writing the Palm data back. `file` names what was (or would have been) written,
-// for the message that tells the user it was not.
+// The result of writing the Palm data back. When it failed, `file` names the file that was not
+// written and `reason` says why, for the message that tells the user.
 struct PalmSaveResult {
     bool ok = false;
     std::string file;
+    std::string reason;
 };
 
 // The contact field map handed to the Outlook contact access: AddrType and the nine AddrCustom
@@ -83,7 +84,7 @@ public:
     bool writeRecord(void*) override { return false; }
     bool addRecord(void*) override { return false; }
     bool updateRecord(void*, int) override { return false; }
-    PalmSaveResult savePalm() override { return {true, {}}; }
+    PalmSaveResult savePalm() override { return {true, {}, {}}; }
 };
 
 // KindSides over one kind's classes. `Kind` says, in one place, what differs per kind:

@@ -2,8 +2,12 @@
 #include "common/sync/KindTable.h"
 
 #include "common/misc/CommAddr.h"
+#include "common/outlook/OlAddr.h"
+#include "common/palm/PalmAddrInfo.h"
+#include "common/sync/ContactKind.h"
 #include "common/sync/Options.h"
 #include "platform/Assert.h"
+#include "platform/codepage/Codepage.h"
 
 #include <iterator>
 
@@ -61,11 +65,15 @@ std::string synchronizedText(DataKind kind, int count) {
     return text;
 }
 
-std::string palmSaveFailedText(DataKind kind, const std::string& file) {
-    return std::string("The Palm Desktop ") + kindTexts(kind).palmData +
-           " data could not be saved to \"" + file +
-           "\".\r\n\r\nNothing was written to this file; it still holds what it held before "
-           "this synchronization.";
+std::string palmSaveFailedText(DataKind kind, const std::string& file, const std::string& reason) {
+    std::string text = std::string("The Palm Desktop ") + kindTexts(kind).palmData +
+                       " data could not be saved to \"" + utf8ToAnsi(file) +
+                       "\".\r\n\r\nNothing was written to this file; it still holds what it held "
+                       "before this synchronization.";
+    if (!reason.empty()) {
+        text += "\r\n\r\n" + utf8ToAnsi(reason);
+    }
+    return text;
 }
 
 std::int32_t& userIdSetting(OptionBlock& options, DataKind kind) {
@@ -145,9 +153,12 @@ std::string fieldText(DataKind kind, const void* record, int fieldId) {
     return {};
 }
 
-std::unique_ptr<KindSides> createKindSides(DataKind kind, const OptionBlock&, ContactFieldMap&) {
+std::unique_ptr<KindSides> createKindSides(DataKind kind, const OptionBlock& options,
+                                           ContactFieldMap& fieldMap) {
     switch (kind) {
     case DataKind::Addr:
+        return std::make_unique<KindSidesOf<ContactKindOf<PmAddrInfo, OlAddrUtil>>>(
+            std::make_unique<PmAddrInfo>(), std::make_unique<OlAddrUtil>(), options, fieldMap);
     case DataKind::Date:
     case DataKind::Todo:
     case DataKind::Memo:

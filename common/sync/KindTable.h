@@ -27,8 +27,9 @@ const KindTexts& kindTexts(DataKind kind);
 
 // The message after a run, with the count in place of "%d".
 std::string synchronizedText(DataKind kind, int count);
-// The message that replaces it when the Palm data could not be written back.
-std::string palmSaveFailedText(DataKind kind, const std::string& file);
+// The message that replaces it when the Palm data could not be written back; `file` and
+// `reason` are UTF-8, as the file system and the writers give them.
+std::string palmSaveFailedText(DataKind kind, const std::string& file, const std::string& reason);
 
 std::int32_t& userIdSetting(OptionBlock& options, DataKind kind);
 std::int32_t& syncModeSetting(OptionBlock& options, DataKind kind);

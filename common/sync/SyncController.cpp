@@ -46,7 +46,7 @@ struct SyncController::Run {
     int choice = 1;       // 1 Palm Desktop overwrites Microsoft Outlook, 2 the other way round
     bool cancelled = false;
     bool saveFailed = false;
-    std::string unsavedFile;
+    PalmSaveResult unsaved;
 };
 
 SyncController::SyncController(OptionBlock& options, SyncUi& ui)
@@ -208,7 +208,7 @@ SyncRunResult SyncController::RunSync(DataKind kind, SyncMode mode) {
     m_ui.setProgressVisible(false);
     SyncRunResult result{run.cancelled ? SyncOutcome::Cancelled : SyncOutcome::Done, run.count};
     if (run.saveFailed) {
-        showError(palmSaveFailedText(kind, run.unsavedFile));
+        showError(palmSaveFailedText(kind, run.unsaved.file, run.unsaved.reason));
         result.outcome = SyncOutcome::SaveFailed;
     } else {
         m_ui.showMessage(synchronizedText(kind, run.count), "Information", win::MB_ICONINFORMATION);
@@ -358,7 +358,7 @@ void SyncController::savePalm(Run& run) {
     PalmSaveResult saved = run.sides.savePalm();
     if (!saved.ok) {
         run.saveFailed = true;
-        run.unsavedFile = std::move(saved.file);
+        run.unsaved = std::move(saved);
     }
 }
 

@@ -368,7 +368,9 @@ TEST_F(SyncControllerTest, FailedPalmSaveIsReportedAsAnErrorNamingTheFile) {
         expectMessages(ui.messages,
                        {{"The Palm Desktop contact data could not be saved to "
                          "\"/home/user/Palm/ann/address/address.dat\".\r\n\r\nNothing was written "
-                         "to this file; it still holds what it held before this synchronization.",
+                         "to this file; it still holds what it held before this "
+                         "synchronization.\r\n\r\n/home/user/Palm/ann/address/address.dat: not "
+                         "saved: No space left on device",
                          "Error", win::MB_ICONERROR}});
         EXPECT_EQ(ui.events, (std::vector<std::string>{"busy", "bar shown", "bar hidden",
                                                        "message Error", "normal cursor"}));

@@ -34,6 +34,7 @@ public:
     std::map<std::int32_t, std::vector<CommAddrRec>> users; // what each Palm user's file holds
     bool saveSucceeds = true;
     std::string fileName = "/home/user/Palm/ann/address/address.dat";
+    std::string lastError;
 
     std::vector<std::int32_t> opened; // user ids, one per Open
     bool swapName = false;
@@ -41,8 +42,8 @@ public:
     std::vector<std::string> writes; // "add Ann", "update 0 Ann"
 
     void SetSwapName(bool flag) { swapName = flag; }
-    bool Open(std::int32_t userId) {
-        opened.push_back(userId);
+    bool Open(std::uint32_t userId) {
+        opened.push_back(static_cast<std::int32_t>(userId));
         m_list.RemoveAll();
         const auto user = users.find(userId);
         m_open = user != users.end();
@@ -81,9 +82,12 @@ public:
     }
     bool Save() {
         ++saves;
+        if (!saveSucceeds) {
+            lastError = fileName + ": not saved: No space left on device";
+        }
         return saveSucceeds;
     }
-    std::string GetFileName() const { return fileName; }
+    const std::string& GetLastError() const { return lastError; }
 
 private:
     CommAddrMgr m_list;
@@ -161,6 +165,10 @@ public:
 private:
     CommAddrMgr m_list;
 };
+
+inline std::string palmFileName(FakeAddrFacade& palm) {
+    return palm.fileName;
+}
 
 using FakeContactKind = ContactKindOf<FakeAddrFacade, FakeOlAddr>;
 using FakeContactSides = KindSidesOf<FakeContactKind>;
