@@ -69,7 +69,9 @@ public:
     bool updateRecord(void* record, int) override { return log("updateRecord", record); }
     PalmSaveResult savePalm() override {
         calls << "savePalm";
-        return {true, {}};
+        PalmSaveResult saved;
+        saved.ok = true;
+        return saved;
     }
 
 private:
