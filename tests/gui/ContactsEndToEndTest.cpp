@@ -1,0 +1,187 @@
+// The contacts tab from start-up to sync on a real classic address book and the Outlook store:
+// the window is driven by clicks, dialogs are answered through the controller's interface.
+#include "common/misc/CommAddr.h"
+#include "common/outlook/OlAddr.h"
+#include "common/palm/PalmAddr.h"
+#include "common/palm/PalmAddrInfo.h"
+#include "common/palm/PalmEnv.h"
+#include "common/sync/Options.h"
+#include "platform/outlook/OutlookStore.h"
+#include "platform/registry/Registry.h"
+#include "platform/text/FieldText.h"
+#include "platform/ui/MessageBox.h"
+#include "src/main.h"
+#include "support/ScopedProgramFolder.h"
+#include "support/TempDir.h"
+
+#include <QComboBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <memory>
+
+using namespace twinleaf;
+
+namespace {
+
+CommAddrRec contact(const char* first, const char* last, const char* work, const char* mobile) {
+    CommAddrRec record{};
+    copyToField(record.FirstName, first);
+    copyToField(record.LastName, last);
+    copyToField(record.WorkPhone, work);
+    copyToField(record.MobilePhone, mobile);
+    return record;
+}
+
+// Answers the conflict question as the test says and records it.
+class AnsweringMain : public TfmMain {
+public:
+    ConflictAnswer answer{true, 1, false, false};
+    QStringList asked;
+    ConflictAnswer askConflict(DataKind, void* palm, void*) override {
+        asked << QString::fromLatin1(static_cast<CommAddrRec*>(palm)->FirstName);
+        return answer;
+    }
+};
+
+QStringList statuses(TfmMain& window, ViewSide side) {
+    QStringList result;
+    RecordListModel* model = window.view(DataKind::Addr, side)->records();
+    for (int row = 0; row < model->rows(); ++row) {
+        const auto* record = static_cast<const CommAddrRec*>(model->recordAt(row));
+        result << QString::fromLatin1(record->FirstName) + "=" +
+                      QString::number(record->CompareStatus);
+    }
+    return result;
+}
+
+} // namespace
+
+class ContactsEndToEndTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init() {
+        m_dir = std::make_unique<test::TempDir>();
+        m_home = std::make_unique<test::ScopedProgramFolder>(home());
+        m_prefix = std::make_unique<ScopedRegistryPrefix>(m_dir->path() / "wine");
+        m_messages.clear();
+        const std::filesystem::path palm = m_dir->path() / "Palm";
+        std::filesystem::create_directories(palm / "Alice" / "address");
+        test::writeBytes(home() / "corvane.ini", "[Path]\r\nPDPath=" + palm.string() + "\r\n");
+        QVERIFY(PmAddrUtil().Save((palm / "Alice" / "address" / "address.dat").c_str()));
+
+        // Palm: Ada and Margaret, shared with Outlook, and Dennis; Outlook: Donald besides.
+        QVERIFY(OpenPalmEnvironment());
+        const auto* alice = static_cast<const PalmUserRec*>(palmUserList().GetAt(0));
+        QVERIFY(alice);
+        {
+            PmAddrInfo info;
+            QVERIFY(info.Open(alice->id));
+            for (const CommAddrRec& record : {contact("Ada", "Lovelace", "+44 1", "+44 2"),
+                                              contact("Margaret", "Hamilton", "+1 3", "+1 4"),
+                                              contact("Dennis", "Ritchie", "+1 5", "")}) {
+                QVERIFY(info.AddRecord(&record));
+            }
+            QVERIFY(info.Save());
+            OlAddrUtil outlook;
+            QVERIFY(outlook.Reload());
+            CommAddrMgr* palmList = info.GetCommMgr();
+            CommAddrRec ada = *palmList->GetAt(0);
+            CommAddrRec margaret = *palmList->GetAt(1);
+            ada.Native = margaret.Native = nullptr;
+            copyToField(margaret.MobilePhone, "+1 999");
+            const CommAddrRec donald = contact("Donald", "Knuth", "+1 6", "");
+            QVERIFY(outlook.SaveRecord(&ada));
+            QVERIFY(outlook.SaveRecord(&margaret));
+            QVERIFY(outlook.SaveRecord(&donald));
+        }
+        QVERIFY(ClosePalmEnvironment());
+
+        m_window = std::make_unique<AnsweringMain>();
+        m_window->show();
+        m_window->StartUp();
+    }
+    void cleanup() {
+        m_window.reset();
+        m_prefix.reset();
+        m_home.reset();
+        m_dir.reset();
+    }
+
+    void startUpShowsBothSidesCompared() {
+        QCOMPARE(m_window->controls(1).cbUser->currentText(), QStringLiteral("Alice"));
+        QCOMPARE(statuses(*m_window, ViewSide::Palm),
+                 (QStringList{"Ada=0", "Margaret=2", "Dennis=1"}));
+        QCOMPARE(statuses(*m_window, ViewSide::Outlook),
+                 (QStringList{"Ada=0", "Margaret=2", "Donald=1"}));
+        QCOMPARE(m_messages, QStringList{});
+    }
+
+    void oneWayModesCopyTheDifferences() {
+        const KindControls& c = m_window->controls(1);
+        QTest::mouseClick(c.btnPDDiff, Qt::LeftButton);
+        QTest::mouseClick(c.btnStart, Qt::LeftButton);
+        QCOMPARE(m_messages, QStringList{"Contact information synchronized successfully. 2 "
+                                         "records updated."});
+        QCOMPARE(statuses(*m_window, ViewSide::Palm),
+                 (QStringList{"Ada=0", "Margaret=0", "Dennis=0"}));
+        QCOMPARE(statuses(*m_window, ViewSide::Outlook).last(), QStringLiteral("Dennis=0"));
+
+        m_messages.clear();
+        QTest::mouseClick(c.rbtnO2P, Qt::LeftButton);
+        QTest::mouseClick(c.btnOLDiff, Qt::LeftButton);
+        QTest::mouseClick(c.btnStart, Qt::LeftButton);
+        QCOMPARE(m_messages, QStringList{"Contact information synchronized successfully. 1 "
+                                         "records updated."});
+        QCOMPARE(statuses(*m_window, ViewSide::Palm).last(), QStringLiteral("Donald=0"));
+        QVERIFY(m_window->asked.isEmpty());
+
+        // Donald reached the file: a new start shows everything the same.
+        m_window.reset();
+        m_window = std::make_unique<AnsweringMain>();
+        m_window->StartUp();
+        QCOMPARE(statuses(*m_window, ViewSide::Palm),
+                 (QStringList{"Ada=0", "Margaret=0", "Dennis=0", "Donald=0"}));
+        QCOMPARE(GetOptionBlock()->AddrSyncMode, 2);
+    }
+
+    void synchronizeAllAsksAboutTheConflict() {
+        const KindControls& c = m_window->controls(1);
+        m_window->answer = ConflictAnswer{true, 2, true, false};
+        QTest::mouseClick(c.rbtnSync, Qt::LeftButton);
+        QTest::mouseClick(c.btnStart, Qt::LeftButton);
+        QCOMPARE(m_window->asked, QStringList{"Margaret"});
+        QCOMPARE(m_messages.size(), 1);
+        QVERIFY(m_messages[0].startsWith("Contact information synchronized successfully."));
+        const QStringList palm = statuses(*m_window, ViewSide::Palm);
+        QCOMPARE(palm.size(), 4);
+        for (const QString& row : palm) {
+            QVERIFY2(row.endsWith("=0"), qPrintable(row));
+        }
+        // Outlook's mobile number won on the Palm side.
+        const auto* margaret = static_cast<const CommAddrRec*>(
+            m_window->view(DataKind::Addr, ViewSide::Palm)->records()->recordAt(1));
+        QCOMPARE(QString::fromLatin1(margaret->MobilePhone), QStringLiteral("+1 999"));
+    }
+
+private:
+    std::filesystem::path home() const { return m_dir->path() / "home"; }
+
+    std::unique_ptr<test::TempDir> m_dir;
+    std::unique_ptr<test::ScopedProgramFolder> m_home;
+    std::unique_ptr<ScopedRegistryPrefix> m_prefix;
+    QStringList m_messages;
+    win::ScopedMessageBoxHandler m_boxes{
+        [this](win::HWND, const char* text, const char* caption, win::UINT) {
+            // Successes are recorded by their text alone, anything else with its caption.
+            const QString message = QString::fromLatin1(text);
+            m_messages << (std::string(caption) == "Information"
+                               ? message
+                               : QString::fromLatin1(caption) + ": " + message);
+            return win::IDOK;
+        }};
+    std::unique_ptr<AnsweringMain> m_window;
+};
+
+QTEST_MAIN(ContactsEndToEndTest)
+#include "ContactsEndToEndTest.moc"
