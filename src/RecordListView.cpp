@@ -3,6 +3,7 @@
 
 #include <QHeaderView>
 #include <QMouseEvent>
+#include <algorithm>
 
 namespace twinleaf {
 
@@ -73,6 +74,16 @@ void RecordListModel::setAllChecked(bool checked) {
     }
     if (m_updateDepth == 0 && !m_rows.empty()) {
         emit dataChanged(index(0, 0), index(rows() - 1, 0), {Qt::CheckStateRole});
+    }
+}
+
+void RecordListModel::setCheckedRows(const std::vector<bool>& checked) {
+    const std::size_t count = std::min(checked.size(), m_rows.size());
+    for (std::size_t row = 0; row < count; ++row) {
+        m_rows[row].checked = checked[row];
+    }
+    if (m_updateDepth == 0 && count > 0) {
+        emit dataChanged(index(0, 0), index(static_cast<int>(count) - 1, 0), {Qt::CheckStateRole});
     }
 }
 

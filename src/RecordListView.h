@@ -58,6 +58,8 @@ public:
     bool isChecked(int row) const;
     void setChecked(int row, bool checked);
     void setAllChecked(bool checked);
+    // One entry per row; rows beyond the vector are left as they are. The selection stays.
+    void setCheckedRows(const std::vector<bool>& checked);
     // Checks exactly the rows whose record is new or different.
     void checkDifferent();
     int checkedCount() const;

@@ -61,6 +61,10 @@ TfmConfAlert::TfmConfAlert(QWidget* owner) : QDialog(owner) {
     setObjectName(QStringLiteral("fmConfAlert"));
     setWindowTitle(QStringLiteral("Conflict Records Alert"));
     setModal(true);
+    // Windows' 8-point dialog font, for which the window's 578 x 351 pixels are measured.
+    QFont dialogFont = font();
+    dialogFont.setPixelSize(11);
+    setFont(dialogFont);
     resize(578, 351);
 
     auto* layout = new QVBoxLayout(this);
@@ -156,6 +160,10 @@ void TfmConfAlert::ShowPair(const void* palmRecord, const QStringList& palmTexts
         for (int column = 1; column < columns && column - 1 < texts.size(); ++column) {
             item->setText(column, texts[column - 1].left(kMaxValueLength));
         }
+        // The side stays known when the list is scrolled past its first column.
+        for (int column = 0; column < columns; ++column) {
+            item->setToolTip(column, QString::fromLatin1(software));
+        }
         item->setData(0, Qt::UserRole, QVariant::fromValue(reinterpret_cast<quintptr>(record)));
     };
     addRow("Palm Desktop", palmRecord, palmTexts);
@@ -169,8 +177,17 @@ void TfmConfAlert::ShowPair(const void* palmRecord, const QStringList& palmTexts
             view->topLevelItem(1)->setFont(column, bold);
         }
     }
+    int firstDifference = -1;
     for (int column = 0; column < columns; ++column) {
         view->resizeColumnToContents(column);
+        if (firstDifference < 0 && view->topLevelItem(0)->font(column).bold()) {
+            firstDifference = column;
+        }
+    }
+    // Nine columns do not fit: the first value that differs is scrolled into view.
+    if (firstDifference > 0) {
+        view->scrollToItem(view->topLevelItem(0));
+        view->scrollTo(view->model()->index(0, firstDifference), QAbstractItemView::EnsureVisible);
     }
 }
 

@@ -333,9 +333,6 @@ void TfmMain::buildTab(int kind) {
         });
         view->records()->setStatusFunction(
             [dataKind](const void* record) { return compareStatusOf(dataKind, record); });
-        // The data keep the desktop's font; only the fixed panels use the small one.
-        view->setFont(QGuiApplication::font());
-        view->header()->setFont(QGuiApplication::font());
     }
 
     c.pBottom = new QWidget(c.page);
@@ -588,12 +585,7 @@ void TfmMain::setChecked(DataKind kind, ViewSide side, std::size_t row, bool che
 }
 
 void TfmMain::setAllChecked(DataKind kind, ViewSide side, const std::vector<bool>& checked) {
-    RecordListModel* model = view(kind, side)->records();
-    model->beginUpdate();
-    for (int row = 0; row < model->rows() && row < static_cast<int>(checked.size()); ++row) {
-        model->setChecked(row, checked[static_cast<std::size_t>(row)]);
-    }
-    model->endUpdate();
+    view(kind, side)->records()->setCheckedRows(checked);
 }
 
 void TfmMain::fillUserSelector(DataKind kind, std::int32_t userId) {

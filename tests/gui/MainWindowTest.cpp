@@ -343,6 +343,8 @@ private slots:
         QCOMPARE(checks(c.lvPD), (std::vector<bool>{false, true, true, false}));
         QTest::mouseClick(c.btnPDClear, Qt::LeftButton);
         QCOMPARE(checks(c.lvPD), (std::vector<bool>{false, false, false, false}));
+        // Ticking rows leaves the selected row where it was.
+        QCOMPARE(c.lvPD->selectedRow(), 0);
 
         const QList<QAction*> entries = c.lvOL->popupMenu()->actions();
         QCOMPARE(entries.size(), 5);
