@@ -148,16 +148,17 @@ private slots:
     void init() {
         *GetOptionBlock() = OptionBlock{};
         GetOptionBlock()->ShowColor = true;
-        m_sides = new FakeSides;
+        m_ownedSides = std::make_unique<FakeSides>();
+        m_sides = m_ownedSides.get();
         m_sides->palm = {contact("Ada", "Byron", 0), contact("Bea", "Cole", 1),
                          contact("Cy", "Dunn", 2), contact("Di", "Eck", 0)};
         m_sides->outlook = {contact("Ed", "Fox", 1), contact("Flo", "Gale", 2)};
-        FakeSides* sides = m_sides;
+        // The controller takes the contacts' sides when it opens them.
         m_window =
-            std::make_unique<TestMain>([sides](DataKind kind, const OptionBlock&,
-                                               ContactFieldMap&) -> std::unique_ptr<KindSides> {
-                if (kind == DataKind::Addr) {
-                    return std::unique_ptr<KindSides>(sides);
+            std::make_unique<TestMain>([this](DataKind kind, const OptionBlock&,
+                                              ContactFieldMap&) -> std::unique_ptr<KindSides> {
+                if (kind == DataKind::Addr && m_ownedSides) {
+                    return std::move(m_ownedSides);
                 }
                 return std::make_unique<EmptySides>();
             });
@@ -166,6 +167,7 @@ private slots:
     }
     void cleanup() {
         m_window.reset();
+        m_ownedSides.reset();
         m_messages.messages.clear();
     }
 
@@ -548,7 +550,8 @@ private slots:
     }
 
 private:
-    FakeSides* m_sides = nullptr; // owned by the controller once the contacts are opened
+    std::unique_ptr<FakeSides> m_ownedSides; // until the controller opens the contacts
+    FakeSides* m_sides = nullptr;
     MessageRecorder m_messages;
     std::unique_ptr<TestMain> m_window;
 };
