@@ -156,7 +156,7 @@ bool PmAddrUtil::Write(const std::string& target, std::vector<std::uint8_t>* byt
 }
 
 bool PmAddrUtil::ReadVersionTag() {
-    return ReadVersionTagOf(m_versionTag);
+    return ReadVersionTagOf(m_versionTag, "classic Palm address book");
 }
 
 // The whole table string is kept, not only its first lines, so that a save gives it back intact.

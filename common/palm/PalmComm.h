@@ -251,7 +251,8 @@ public:
 
 protected:
     // Steps of the classic layout that every kind shares.
-    bool ReadVersionTagOf(std::uint32_t versionTag);
+    // `kind` names what the file should be in messages ("classic address book").
+    bool ReadVersionTagOf(std::uint32_t versionTag, const char* kind);
     bool ReadStoredFileName();
     bool ReadWholeTableString();
     bool ReadCategoryBlock();
