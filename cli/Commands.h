@@ -6,5 +6,6 @@
 namespace twinleaf::cli {
 
 Command usersCommand();
+Command showCommand();
 
 } // namespace twinleaf::cli

@@ -1,7 +1,9 @@
 // Reading and writing the classic address book.
 #include "common/palm/PalmAddr.h"
 
+#include "common/misc/WinUtil.h"
 #include "platform/Assert.h"
+#include "platform/ini/Profile.h"
 
 #include <array>
 #include <cstddef>
@@ -72,9 +74,14 @@ const RowCodec kSwappedCodec{kSwappedRow, sizeof(PmAddrRec), offsetof(PmAddrRec,
 
 } // namespace
 
+bool ReadSwapNameSetting() {
+    return win::GetPrivateProfileIntA("Brightcard", "SwapName", 0, settingsFilePath().c_str()) == 1;
+}
+
 PmAddrUtil::PmAddrUtil() : m_pDataMgr(new (std::nothrow) PmAddrDataMgr) {
     TL_ASSERT(m_pDataMgr);
     SetDefaults(palm::kAddrSchema, palm::kAddrFieldTypes, palm::kAddrVersionTag);
+    m_bSwapName = ReadSwapNameSetting();
 }
 
 PmAddrUtil::PmAddrUtil(const char* path) : PmAddrUtil() {
@@ -93,6 +100,19 @@ bool PmAddrUtil::Load(const char* path) {
     TL_ASSERT(m_pDataMgr);
     m_pDataMgr->Clear();
     return LoadSteps(BeginLoad(path == nullptr ? std::string() : std::string(path)));
+}
+
+bool PmAddrUtil::LoadForUser(std::uint32_t user) {
+    const std::string path = PalmUserFilePath(user, "address", "address.dat");
+    if (path.empty()) {
+        m_pDataMgr->Clear();
+        ResetLoad({});
+        m_loadResult = LoadResult::Unreadable;
+        m_lastError = "Palm user " + std::to_string(user) + " has no data folder";
+        m_bLoaded = false;
+        return false;
+    }
+    return Load(path.c_str());
 }
 
 bool PmAddrUtil::LoadBytes(std::span<const std::uint8_t> bytes, const char* name) {
@@ -136,7 +156,7 @@ bool PmAddrUtil::Write(const std::string& target, std::vector<std::uint8_t>* byt
 }
 
 bool PmAddrUtil::ReadVersionTag() {
-    return ReadVersionTagOf(m_versionTag);
+    return ReadVersionTagOf(m_versionTag, "classic Palm address book");
 }
 
 // The whole table string is kept, not only its first lines, so that a save gives it back intact.

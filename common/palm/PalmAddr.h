@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 #include <vector>
 
 namespace twinleaf {
@@ -48,6 +49,10 @@ struct PmAddrRec {
     std::uint32_t FileRow; // not in the file: 1-based row it was read from, 0 for a new record
 };
 
+// The "SwapName" value of section "Brightcard" in the settings file: names are swapped exactly
+// when it is 1.
+bool ReadSwapNameSetting();
+
 class PmAddrDataMgr : public PmRecordList<PmAddrRec> {};
 
 class PmAddrUtil : public PmDBUtil {
@@ -60,6 +65,9 @@ public:
     virtual bool Save(const char* path);
 
     bool Load(const char* path);
+    // The user's "address/address.dat", found whatever the letter case of its folder and name.
+    // Fails without touching any file when the user has no data folder.
+    bool LoadForUser(std::uint32_t user);
     // Loads from bytes already in memory; `name` stands for the file in messages.
     bool LoadBytes(std::span<const std::uint8_t> bytes, const char* name);
     // Writes back to the file that was loaded.

@@ -1,8 +1,10 @@
 // The .dat primitives, the category table and the row engine shared by every Palm file class.
 #include "common/palm/PalmComm.h"
 
+#include "common/palm/PalmEnv.h"
 #include "platform/Assert.h"
 #include "platform/files/AtomicFile.h"
+#include "platform/files/PathCase.h"
 #include "platform/text/FieldText.h"
 
 #include <algorithm>
@@ -88,6 +90,14 @@ std::int32_t loadInt(const std::uint8_t* record, std::uint32_t offset) {
 }
 
 } // namespace
+
+std::string PalmUserFilePath(std::uint32_t user, const char* folder, const char* file) {
+    char dataFolder[win::MAX_PATH];
+    if (!GetUserDataFolder(user, dataFolder)) {
+        return {};
+    }
+    return resolvePathCase(std::filesystem::path(dataFolder) / folder / file).string();
+}
 
 // ---- PmCategory ----
 
@@ -811,7 +821,7 @@ bool PmDBUtil::FinishSave(bool written, std::vector<std::uint8_t>* bytes) {
     return CloseFile();
 }
 
-bool PmDBUtil::ReadVersionTagOf(std::uint32_t versionTag) {
+bool PmDBUtil::ReadVersionTagOf(std::uint32_t versionTag, const char* kind) {
     const std::uint8_t expected[4] = {
         static_cast<std::uint8_t>(versionTag), static_cast<std::uint8_t>(versionTag >> 8),
         static_cast<std::uint8_t>(versionTag >> 16), static_cast<std::uint8_t>(versionTag >> 24)};
@@ -821,8 +831,8 @@ bool PmDBUtil::ReadVersionTagOf(std::uint32_t versionTag) {
         return Fail(LoadResult::Damaged, "the file is empty");
     }
     if (!std::equal(head.begin(), head.end(), expected)) {
-        return Fail(LoadResult::NotThisFormat, "not this kind of Palm file (it begins with " +
-                                                   hexBytes(head) + ", expected " +
+        return Fail(LoadResult::NotThisFormat, std::string("not a ") + kind + " (it begins with " +
+                                                   hexBytes(head) + ", one begins with " +
                                                    hexBytes(expected) + ")");
     }
     if (head.size() < 4) {

@@ -180,6 +180,10 @@ private:
     CxList m_Recs;
 };
 
+// A user's data file: the user's data folder, the kind's folder and the file name, each with the
+// letter case found on disk. Empty when the user has no data folder.
+std::string PalmUserFilePath(std::uint32_t user, const char* folder, const char* file);
+
 // The base of every .dat reader and writer.
 class PmDBUtil {
 public:
@@ -247,7 +251,8 @@ public:
 
 protected:
     // Steps of the classic layout that every kind shares.
-    bool ReadVersionTagOf(std::uint32_t versionTag);
+    // `kind` names what the file should be in messages ("classic address book").
+    bool ReadVersionTagOf(std::uint32_t versionTag, const char* kind);
     bool ReadStoredFileName();
     bool ReadWholeTableString();
     bool ReadCategoryBlock();
@@ -272,6 +277,8 @@ protected:
     bool BeginLoad(const std::string& path);
     bool BeginLoad(std::span<const std::uint8_t> bytes, const std::string& path);
     bool FinishLoad(bool headerOk);
+    // Forgets everything about the last load; the object's path becomes `path`.
+    void ResetLoad(const std::string& path);
     // Save bracket: the file is built in memory; FinishSave puts it in place atomically, or, with
     // `bytes`, hands it over without touching any file.
     bool BeginSave(const std::string& path);
@@ -304,7 +311,6 @@ private:
     void EncodeField(const RowField& field, const std::uint8_t* record);
     bool EncodeUnknownField(std::int32_t index);
     bool SetReason(const std::string& reason);
-    void ResetLoad(const std::string& path);
     void EnsureCategories();
     std::span<const std::uint8_t> Loaded(std::size_t offset, std::size_t size) const;
 

@@ -1,10 +1,12 @@
 #!/usr/bin/env python3
 """Writes address-classic.dat: a small classic Palm address book built byte by byte from the
 published layout (not by our writer), so the reader and writer tests compare against bytes
-that were made independently.
+that were made independently. With --seed PATH it writes instead the tiny file that seeds the
+fuzz target (one category, two short rows).
 
-Run from this folder: python3 make_address_classic.py
+Run from this folder: python3 make_address_classic.py [--seed PATH]
 """
+import sys
 import struct
 
 
@@ -71,5 +73,17 @@ rows = [
         [b"", b"", b"", b"c4"]),
 ]
 
-with open("address-classic.dat", "wb") as f:
-    f.write(header + i32(30 * len(rows)) + b"".join(rows))
+if len(sys.argv) == 3 and sys.argv[1] == "--seed":
+    seed = bytes([0x00, 0x01, 0x42, 0x41]) + cstring(b"C:\\a.dat") + cstring(b"")
+    seed += i32(2) + i32(1) + i32(1) + i32(1) + i32(0) + cstring(b"Work") + cstring(b"Work")
+    seed += header[header.index(struct.pack("<i", 74)):]
+    seed_rows = [
+        row(1, 0, 1, b"Li", b"Al", b"", b"", [(0, b"1"), (6, b"2")], [b"", b"", b"", b"", b""],
+            b"", 1, 1, []),
+        row(2, 4, 2, b"Bo", b"", b"x", b"", [], [b"", b"", b"", b"", b""], b"", 0, 0, [b"c"]),
+    ]
+    with open(sys.argv[2], "wb") as f:
+        f.write(seed + i32(30 * len(seed_rows)) + b"".join(seed_rows))
+else:
+    with open("address-classic.dat", "wb") as f:
+        f.write(header + i32(30 * len(rows)) + b"".join(rows))
