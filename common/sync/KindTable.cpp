@@ -153,6 +153,9 @@ std::string fieldText(DataKind kind, const void* record, int fieldId) {
     return {};
 }
 
+// Calendar, tasks and memos open with empty sides until their records, facades and Outlook
+// access classes exist; each then joins here as contacts do, with a Kind description of its own
+// (see KindSidesOf), and in the status, column and text functions above.
 std::unique_ptr<KindSides> createKindSides(DataKind kind, const OptionBlock& options,
                                            ContactFieldMap& fieldMap) {
     switch (kind) {
