@@ -66,10 +66,12 @@ std::string synchronizedText(DataKind kind, int count) {
 }
 
 std::string palmSaveFailedText(DataKind kind, const std::string& file, const std::string& reason) {
-    std::string text = std::string("The Palm Desktop ") + kindTexts(kind).palmData +
-                       " data could not be saved to \"" + utf8ToAnsi(file) +
-                       "\".\r\n\r\nNothing was written to this file; it still holds what it held "
-                       "before this synchronization.";
+    std::string text =
+        std::string("The Palm Desktop ") + kindTexts(kind).palmData + " data could not be saved";
+    text += file.empty() ? ".\r\n\r\nNothing was written to its file; it still holds"
+                         : " to \"" + utf8ToAnsi(file) +
+                               "\".\r\n\r\nNothing was written to this file; it still holds";
+    text += " what it held before this synchronization.";
     if (!reason.empty()) {
         text += "\r\n\r\n" + utf8ToAnsi(reason);
     }
