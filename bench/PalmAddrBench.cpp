@@ -65,8 +65,7 @@ std::string book(int count) {
     if (auto it = made.find(count); it != made.end()) {
         return it->second;
     }
-    const std::string path =
-        (folder().path() / ("address-" + std::to_string(count) + ".dat")).string();
+    std::string path = (folder().path() / ("address-" + std::to_string(count) + ".dat")).string();
     std::mt19937 random(static_cast<unsigned>(count));
     PmAddrUtil file;
     file.SetSwapName(false);
