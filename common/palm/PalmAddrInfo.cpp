@@ -224,7 +224,7 @@ bool PmAddrInfo::OpenClassic(const std::string& path) {
 
 void PmAddrInfo::Close() {
     m_format = PalmFormat::None;
-    m_pClassic->GetRecords()->Clear();
+    m_pClassic->Unload();
     m_pItems->Clear(true);
     m_pCommMgr->RemoveAll();
     m_lastError.clear();
