@@ -30,7 +30,8 @@ UINT GetPrivateProfileIntA(const char* section, const char* key, int defaultValu
 // the result is then size-1. A missing key gives `defaultValue` (NULL meaning empty) with its
 // trailing blanks removed.
 // With `key` NULL: the names of the section's keys, each terminated, the list ending with an
-// extra terminator; with `section` NULL: the names of all sections, likewise. A list that does
+// extra terminator (the default instead when the section has no keys); with `section` NULL: the
+// names of all sections, likewise. A name that occurs twice is listed once. A list that does
 // not fit is cut inside its last name, ends with two terminators, and the result is size-2.
 DWORD GetPrivateProfileStringA(const char* section, const char* key, const char* defaultValue,
                                char* out, DWORD size, const char* fileName);

@@ -127,6 +127,11 @@ TEST_F(PalmEnv, PathStatusesForBuffersAndMissingFolders) {
     EXPECT_EQ(desktopPath(), "");
     EXPECT_EQ(m_status, kPalmPathNotFound) << "no settings, no hives";
 
+    writeBytes(prefix() / "user.reg", std::string(kUserKeyHeader).substr(10)); // no signature
+    writeBytes(prefix() / "system.reg", "WINE REGISTRY Version 2\n[Software\\\\PalmSource\\\\Desk");
+    EXPECT_EQ(desktopPath(), "");
+    EXPECT_EQ(m_status, kPalmPathNotFound) << "damaged hives";
+
     writeBytes(prefix() / "user.reg", std::string(kUserKeyHeader) + "\"Other\"=\"x\"\n");
     writeBytes(prefix() / "system.reg",
                "WINE REGISTRY Version 2\n[Software\\\\PalmSource\\\\Desktop\\\\Core]\n"
