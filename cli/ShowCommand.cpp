@@ -5,16 +5,19 @@
 #include "cli/Commands.h"
 #include "cli/RecordJson.h"
 #include "common/misc/WinUtil.h"
+#include "common/outlook/OlAddr.h"
 #include "common/palm/PalmAddrInfo.h"
 #include "common/palm/PalmEnv.h"
 #include "common/sync/Options.h"
 #include "platform/codepage/Codepage.h"
+#include "platform/outlook/OutlookStore.h"
 #include "platform/text/FieldText.h"
 #include "platform/ui/MessageBox.h"
 
 #include <algorithm>
 #include <charconv>
 #include <functional>
+#include <iterator>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -32,6 +35,7 @@ struct ShowTarget {
 };
 
 int showPalmContacts(const Arguments& args, CommandContext& context, const Command& command);
+int showOutlookContacts(const Arguments& args, CommandContext& context, const Command& command);
 
 const std::vector<ShowTarget>& targets() {
     static const std::vector<ShowTarget> table = {
@@ -41,6 +45,7 @@ const std::vector<ShowTarget>& targets() {
          {"swap-names", "json"},
          {"user", "file"},
          showPalmContacts},
+        {"outlook", "contacts", "[--json]", {"json"}, {}, showOutlookContacts},
     };
     return table;
 }
@@ -210,6 +215,49 @@ int showPalmContacts(const Arguments& args, CommandContext& context, const Comma
     return kExitOk;
 }
 
+// ---- outlook contacts ----
+
+int showOutlookContacts(const Arguments& args, CommandContext& context, const Command&) {
+    // The store's warnings name the files it skipped; they belong on the error stream.
+    // Each connection attempt meets a broken store anew; saying so once is enough.
+    std::string last;
+    const outlook::StoreWarningHandler previous =
+        outlook::setStoreWarningHandler([&](const std::string& message) {
+            if (message != last) {
+                context.err << "twinleaf: " << message << "\n";
+                last = message;
+            }
+        });
+    OptionBlock options{};
+    LoadOptions(options, settingsFilePath());
+    int map[10] = {};
+    if (options.bAddrCustom) {
+        std::copy(std::begin(options.AddrCustom), std::end(options.AddrCustom), map + 1);
+    }
+    win::CoInitialize(nullptr);
+    int status = kExitOk;
+    {
+        OlAddrUtil contacts;
+        contacts.SetCustomMap(map);
+        if (!contacts.Reload()) {
+            context.err << "twinleaf: the Outlook contacts in " << outlook::storeFolder().string()
+                        << " cannot be read\n";
+            status = kExitError;
+        } else if (args.has("json")) {
+            writeAddrListJson(context.out, *contacts.GetRecords());
+        } else {
+            CommAddrMgr& list = *contacts.GetRecords();
+            context.out << "Outlook contacts in " << (outlook::storeFolder() / "Contacts").string()
+                        << ": " << list.GetCount()
+                        << (list.GetCount() == 1 ? " record" : " records") << "\n\n";
+            printContacts(context.out, list);
+        }
+    }
+    win::CoUninitialize();
+    outlook::setStoreWarningHandler(previous);
+    return status;
+}
+
 // ---- the command ----
 
 std::string usageLine() {
@@ -265,7 +313,10 @@ Command showCommand() {
         "  palm contacts   the Palm address book of a user (--user ID, as twinleaf users lists\n"
         "                  them) or of one file (--file PATH, any Palm format the program reads).\n"
         "                  --swap-names reads first and last name the other way round; without\n"
-        "                  it, AddrSwapName of corvane.ini in the home folder decides.\n\n"
+        "                  it, AddrSwapName of corvane.ini in the home folder decides.\n"
+        "  outlook contacts  the contacts of the Outlook store (Outlook/Contacts/ in the home\n"
+        "                  folder, or $TWINLEAF_OUTLOOK_STORE), with the custom fields mapped as\n"
+        "                  corvane.ini says.\n\n"
         "Without --json a table of the main fields is printed. With --json the output is a JSON\n"
         "array with one object per record, in list order: the keys are the record's field names\n"
         "(FirstName, LastName, ..., Custom9, Category, Birthday, CreationTime,\n"
