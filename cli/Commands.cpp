@@ -9,6 +9,8 @@ std::span<const Command> commands() {
     static const std::vector<Command> table = {
         usersCommand(),
         showCommand(),
+        compareCommand(),
+        syncCommand(),
     };
     return table;
 }

@@ -7,5 +7,7 @@ namespace twinleaf::cli {
 
 Command usersCommand();
 Command showCommand();
+Command compareCommand();
+Command syncCommand();
 
 } // namespace twinleaf::cli

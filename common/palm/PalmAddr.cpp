@@ -128,6 +128,12 @@ bool PmAddrUtil::LoadSteps(bool opened) {
     return m_bLoaded;
 }
 
+void PmAddrUtil::Unload() {
+    m_pDataMgr->Clear();
+    ResetLoad({});
+    m_bLoaded = false;
+}
+
 bool PmAddrUtil::SaveInPlace() {
     if (m_path.empty()) {
         m_lastError = "no file to save to";

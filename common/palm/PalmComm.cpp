@@ -776,6 +776,7 @@ void PmDBUtil::ResetLoad(const std::string& path) {
     m_loadedFieldsPerRow = 0;
     m_loadedEntryCount = 0;
     m_fileBytes.clear();
+    m_fileBytes.shrink_to_fit();
     m_path = path;
 }
 

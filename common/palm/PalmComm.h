@@ -290,9 +290,6 @@ protected:
     bool Fail(LoadResult result, const std::string& message);
     bool FailAt(LoadResult result, std::size_t offset, const std::string& message);
     bool FailSave(const std::string& message);
-    const std::string& FileLabel() const { return m_path; }
-    // The reason the last primitive failed (for messages).
-    const std::string& PrimitiveError() const { return m_reason; }
 
     std::string m_path;
     PmCategoryMgr* m_pCatMgr = nullptr;

@@ -322,6 +322,8 @@ TEST(PmAddrInfo, AFileReadInPartIsListedButNotSavedOver) {
     EXPECT_NE(info.GetLastError().find("not saved"), std::string::npos) << info.GetLastError();
     EXPECT_SAME_BYTES(cut, readBytes(path));
     info.Close();
+    EXPECT_FALSE(info.GetClassic()->SaveInPlace()) << "a closed facade leaves nothing to save";
+    EXPECT_SAME_BYTES(cut, readBytes(path));
     EXPECT_EQ(info.GetFormat(), PalmFormat::None);
     EXPECT_EQ(info.GetCommMgr()->GetCount(), 0u);
     EXPECT_EQ(info.First(), nullptr);

@@ -1,0 +1,378 @@
+// twinleaf compare KIND and twinleaf sync KIND: the sync controller of the desktop program, run on
+// the same sides with a terminal in place of the window.
+#include "cli/Commands.h"
+#include "cli/TerminalSyncUi.h"
+#include "common/misc/WinUtil.h"
+#include "common/palm/PalmEnv.h"
+#include "common/sync/KindTable.h"
+#include "common/sync/Options.h"
+#include "common/sync/SyncController.h"
+#include "platform/codepage/Codepage.h"
+#include "platform/ini/Profile.h"
+#include "platform/ui/MessageBox.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdint>
+#include <limits>
+#include <optional>
+#include <ostream>
+
+namespace twinleaf::cli {
+namespace {
+
+struct KindWord {
+    const char* word;
+    DataKind kind;
+};
+
+// The kinds whose records, facade and Outlook access exist; the others join as they arrive.
+const KindWord kKindWords[] = {{"contacts", DataKind::Addr}};
+
+std::optional<DataKind> parseKind(const std::vector<std::string>& positional) {
+    if (positional.size() != 1) {
+        return std::nullopt;
+    }
+    for (const KindWord& entry : kKindWords) {
+        if (positional[0] == entry.word) {
+            return entry.kind;
+        }
+    }
+    return std::nullopt;
+}
+
+// Palm user ids are 32-bit values that `twinleaf users` may print signed or unsigned.
+std::optional<std::int32_t> parseUserId(const std::string& text) {
+    long long value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() ||
+        value < std::numeric_limits<std::int32_t>::min() ||
+        value > std::numeric_limits<std::uint32_t>::max()) {
+        return std::nullopt;
+    }
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(value));
+}
+
+bool palmUserExists(std::int32_t id) {
+    CxList& users = palmUserList();
+    for (std::uint32_t i = 0; i < users.GetCount(); ++i) {
+        const auto* user = static_cast<const PalmUserRec*>(users.GetAt(i));
+        if (user != nullptr && static_cast<std::int32_t>(user->id) == id) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The settings, the Palm environment and one opened kind, as the desktop program has them after
+// start-up; closed again in the order of its shut-down. Settings are read, not written back as a
+// whole: --user is for this run only.
+class KindSession {
+public:
+    KindSession(CommandContext& context, DataKind kind)
+        : m_kind(kind), m_ui(context),
+          m_messages([this](win::HWND, const char* text, const char* caption, win::UINT type) {
+              m_ui.showMessage(text ? text : "", caption ? caption : "", type);
+              return win::IDOK;
+          }),
+          m_controller(m_options, m_ui) {
+        LoadOptions(m_options, settingsFilePath());
+        m_storedConfMode = m_options.ConfMode;
+        OpenPalmEnvironment();
+    }
+    ~KindSession() {
+        if (m_controller.IsOpen(m_kind)) {
+            m_controller.CloseKind(m_kind);
+        }
+        ClosePalmEnvironment();
+    }
+    KindSession(const KindSession&) = delete;
+    KindSession& operator=(const KindSession&) = delete;
+
+    void open(std::optional<std::int32_t> user) {
+        if (user) {
+            userIdSetting(m_options, m_kind) = *user;
+        }
+        m_controller.OpenKind(m_kind);
+    }
+
+    // Writes a ConfMode changed by the run (an answer for all future synchronizations, or a
+    // cancelled question) to the settings file. Only that key: a headless run leaves every
+    // other stored setting, and the layout of the file, as they are.
+    void keepConfMode() {
+        if (m_options.ConfMode == m_storedConfMode) {
+            return;
+        }
+        const std::string value = std::to_string(m_options.ConfMode);
+        win::WritePrivateProfileStringA("Twinleaf", "ConfMode", value.c_str(),
+                                        settingsFilePath().c_str());
+    }
+
+    OptionBlock& options() { return m_options; }
+    TerminalSyncUi& ui() { return m_ui; }
+    SyncController& controller() { return m_controller; }
+
+private:
+    DataKind m_kind;
+    OptionBlock m_options{};
+    std::int32_t m_storedConfMode = 0;
+    TerminalSyncUi m_ui;
+    win::ScopedMessageBoxHandler m_messages;
+    SyncController m_controller;
+};
+
+const char* statusWord(int status) {
+    return status == 1 ? "new" : status == 2 ? "different" : "same";
+}
+
+std::string jsonString(const std::string& utf8) {
+    std::string out = "\"";
+    for (const char c : utf8) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (c == '\n') {
+            out += "\\n";
+        } else if (c == '\r') {
+            out += "\\r";
+        } else if (c == '\t') {
+            out += "\\t";
+        } else if (byte < 0x20) {
+            static const char kHex[] = "0123456789abcdef";
+            out += "\\u00";
+            out += kHex[byte >> 4];
+            out += kHex[byte & 0x0f];
+        } else {
+            out += c;
+        }
+    }
+    return out + "\"";
+}
+
+void printJsonSide(std::ostream& out, DataKind kind, const std::vector<void*>& rows) {
+    out << "[";
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        out << (i == 0 ? "\n    {" : ",\n    {")
+            << "\"status\": " << jsonString(statusWord(compareStatusOf(kind, rows[i])));
+        for (const ViewColumn& column : viewColumns(kind)) {
+            out << ", " << jsonString(column.caption) << ": "
+                << jsonString(ansiToUtf8(fieldText(kind, rows[i], column.fieldId)));
+        }
+        out << "}";
+    }
+    out << (rows.empty() ? "]" : "\n  ]");
+}
+
+// A short description of a row for the side-by-side listing: the names, else the company, and
+// the e-mail address; cut in the 8-bit form, where one byte is one character.
+std::string rowSummary(DataKind kind, void* record, std::size_t width) {
+    std::string summary;
+    for (const ViewColumn& column : viewColumns(kind)) {
+        std::string text = fieldText(kind, record, column.fieldId);
+        if (!text.empty()) {
+            summary += (summary.empty() ? "" : " ") + text;
+        }
+        if (summary.size() >= width) {
+            break;
+        }
+    }
+    for (char& c : summary) {
+        if (c == '\r' || c == '\n' || c == '\t') {
+            c = ' ';
+        }
+    }
+    if (summary.size() > width) {
+        summary.resize(width);
+    }
+    return summary;
+}
+
+void printSideBySide(std::ostream& out, DataKind kind, const std::vector<void*>& palm,
+                     const std::vector<void*>& outlook) {
+    constexpr std::size_t kStatus = 11;
+    constexpr std::size_t kText = 26;
+    const auto cell = [&](const std::vector<void*>& rows, std::size_t i) {
+        if (i >= rows.size()) {
+            return std::string(kStatus + kText, ' ');
+        }
+        std::string line = statusWord(compareStatusOf(kind, rows[i]));
+        line.resize(kStatus, ' ');
+        std::string text = rowSummary(kind, rows[i], kText);
+        text.resize(kText, ' ');
+        return line + text;
+    };
+    std::string left = "Palm Desktop (" + std::to_string(palm.size()) + ")";
+    left.resize(kStatus + kText, ' ');
+    out << left << " | Outlook (" << outlook.size() << ")\n";
+    for (std::size_t i = 0; i < std::max(palm.size(), outlook.size()); ++i) {
+        std::string line = cell(palm, i) + " | " + cell(outlook, i);
+        while (!line.empty() && line.back() == ' ') {
+            line.pop_back();
+        }
+        out << ansiToUtf8(line) << "\n";
+    }
+}
+
+const std::vector<std::string> kNoFlags;
+
+int runCompare(const std::vector<std::string>& args, CommandContext& context);
+int runSync(const std::vector<std::string>& args, CommandContext& context);
+
+const Command& compareCommandEntry() {
+    static const Command command{
+        "compare", "compare contacts [--user ID] [--json]",
+        "show both sides of a kind with each record's status: new, different or same",
+        "Loads the Palm Desktop data of the Palm user and Outlook's default folder, compares\n"
+        "them as the desktop program does, and lists both sides next to each other.\n\n"
+        "Options:\n"
+        "  --user ID   the Palm user (see 'twinleaf users'); default: the stored one\n"
+        "  --json      every row with its status and the columns of the list views, as JSON\n",
+        runCompare};
+    return command;
+}
+
+const Command& syncCommandEntry() {
+    static const Command command{
+        "sync",
+        "sync contacts --mode p2o|o2p|all [--user ID] [--select all|diff] "
+        "[--conflicts palm|outlook]",
+        "synchronise a kind in one of the three directions",
+        "Runs one synchronization as the Start button does and prints its message.\n\n"
+        "Options:\n"
+        "  --mode p2o        Palm Desktop to Outlook (the selected Palm rows)\n"
+        "  --mode o2p        Outlook to Palm Desktop (the selected Outlook rows)\n"
+        "  --mode all        Synchronize All (every row of both sides)\n"
+        "  --select all|diff which rows to select: all, or the new and different ones\n"
+        "                    (default: diff)\n"
+        "  --conflicts palm|outlook\n"
+        "                    in mode all, which side wins a conflict; without it the stored\n"
+        "                    rule decides, else the question is asked on the terminal, and\n"
+        "                    without a terminal the run stops at the first conflict\n"
+        "  --user ID         the Palm user (see 'twinleaf users'); default: the stored one\n\n"
+        "Exit status: 0 after a run, 1 after an error message, 2 for bad arguments.\n",
+        runSync};
+    return command;
+}
+
+// The kind and --user, common to both commands; an error message when they are wrong.
+std::optional<std::string> kindAndUser(const Arguments& parsed, DataKind& kind,
+                                       std::optional<std::int32_t>& user) {
+    const std::optional<DataKind> parsedKind = parseKind(parsed.positional());
+    if (!parsedKind) {
+        return parsed.positional().empty() ? "which kind? contacts" : "unknown kind: only contacts";
+    }
+    kind = *parsedKind;
+    if (const auto text = parsed.value("user")) {
+        user = parseUserId(*text);
+        if (!user) {
+            return "--user needs a Palm user id, a number";
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> unknownUser(std::optional<std::int32_t> user) {
+    if (user && !palmUserExists(*user)) {
+        return "no Palm user has the id " + std::to_string(*user) + " (see 'twinleaf users')";
+    }
+    return std::nullopt;
+}
+
+int runCompare(const std::vector<std::string>& args, CommandContext& context) {
+    const Command& self = compareCommandEntry();
+    const Arguments parsed(args, {"json"}, {"user"});
+    if (!parsed.ok()) {
+        return usageError(self, parsed.error(), context);
+    }
+    DataKind kind = DataKind::Addr;
+    std::optional<std::int32_t> user;
+    if (const auto error = kindAndUser(parsed, kind, user)) {
+        return usageError(self, *error, context);
+    }
+    KindSession session(context, kind);
+    if (const auto error = unknownUser(user)) {
+        return usageError(self, *error, context);
+    }
+    session.open(user);
+    const std::vector<void*>& palm = session.controller().Rows(kind, ViewSide::Palm);
+    const std::vector<void*>& outlook = session.controller().Rows(kind, ViewSide::Outlook);
+    if (parsed.has("json")) {
+        context.out << "{\n  \"kind\": " << jsonString(parsed.positional()[0]) << ",\n  \"palm\": ";
+        printJsonSide(context.out, kind, palm);
+        context.out << ",\n  \"outlook\": ";
+        printJsonSide(context.out, kind, outlook);
+        context.out << "\n}\n";
+    } else {
+        printSideBySide(context.out, kind, palm, outlook);
+    }
+    return session.ui().errorShown() ? kExitError : kExitOk;
+}
+
+int runSync(const std::vector<std::string>& args, CommandContext& context) {
+    const Command& self = syncCommandEntry();
+    const Arguments parsed(args, kNoFlags, {"mode", "user", "select", "conflicts"});
+    if (!parsed.ok()) {
+        return usageError(self, parsed.error(), context);
+    }
+    DataKind kind = DataKind::Addr;
+    std::optional<std::int32_t> user;
+    if (const auto error = kindAndUser(parsed, kind, user)) {
+        return usageError(self, *error, context);
+    }
+    const std::string mode = parsed.value("mode").value_or("");
+    if (mode != "p2o" && mode != "o2p" && mode != "all") {
+        return usageError(self,
+                          mode.empty() ? "--mode is required: p2o, o2p or all"
+                                       : "--mode must be p2o, o2p or all",
+                          context);
+    }
+    const std::string select = parsed.value("select").value_or("diff");
+    if (select != "all" && select != "diff") {
+        return usageError(self, "--select must be all or diff", context);
+    }
+    const std::optional<std::string> conflicts = parsed.value("conflicts");
+    if (conflicts && *conflicts != "palm" && *conflicts != "outlook") {
+        return usageError(self, "--conflicts must be palm or outlook", context);
+    }
+
+    KindSession session(context, kind);
+    if (const auto error = unknownUser(user)) {
+        return usageError(self, *error, context);
+    }
+    session.open(user);
+    SyncController& controller = session.controller();
+    const SyncMode syncMode = mode == "p2o"   ? SyncMode::P2O
+                              : mode == "o2p" ? SyncMode::O2P
+                                              : SyncMode::Sync;
+    if (syncMode != SyncMode::Sync) {
+        const ViewSide from = syncMode == SyncMode::P2O ? ViewSide::Palm : ViewSide::Outlook;
+        if (select == "all") {
+            controller.SelectAll(kind, from);
+        } else {
+            controller.SelectDiff(kind, from);
+        }
+    }
+    if (conflicts) {
+        // A rule for this one run: the stored one is put back afterwards and nothing is saved.
+        const std::int32_t stored = session.options().ConfMode;
+        session.options().ConfMode = *conflicts == "palm" ? 1 : 2;
+        controller.RunSync(kind, syncMode);
+        session.options().ConfMode = stored;
+    } else {
+        controller.RunSync(kind, syncMode);
+        session.keepConfMode();
+    }
+    return session.ui().errorShown() ? kExitError : kExitOk;
+}
+
+} // namespace
+
+Command compareCommand() {
+    return compareCommandEntry();
+}
+Command syncCommand() {
+    return syncCommandEntry();
+}
+
+} // namespace twinleaf::cli

@@ -1,0 +1,62 @@
+// The contacts kind for KindSidesOf: common contact records, compared through the match index,
+// and the contact set-up (the custom-field map for the Outlook access, the name swap for the
+// facade). A template over the facade and the access so that tests can put doubles in their place.
+#pragma once
+
+#include "common/misc/CommAddr.h"
+#include "common/palm/PalmAddrInfo.h"
+#include "common/sync/ContactMatchIndex.h"
+#include "common/sync/KindSides.h"
+#include "common/sync/Options.h"
+
+namespace twinleaf {
+
+// The file the contact facade writes on Save; empty when it cannot be named.
+inline std::string palmFileName(PmAddrInfo& palm) {
+    if (palm.GetFormat() == PalmFormat::Classic && palm.GetClassic() != nullptr) {
+        return palm.GetClassic()->GetPath();
+    }
+    return {};
+}
+
+template <class PalmFacade, class OutlookAccess> struct ContactKindOf {
+    using Record = CommAddrRec;
+    using List = CommAddrMgr;
+    using Palm = PalmFacade;
+    using Outlook = OutlookAccess;
+
+    static void setUp(Palm&, Outlook& outlook, const OptionBlock& options,
+                      ContactFieldMap& fieldMap) {
+        fieldMap[0] = options.AddrType;
+        for (std::size_t i = 0; i < 9; ++i) {
+            fieldMap[i + 1] = options.AddrCustom[i];
+        }
+        outlook.SetCustomMap(fieldMap.data());
+    }
+
+    static void openPalm(Palm& palm, const OptionBlock& options) {
+        palm.SetSwapName(options.AddrSwapName != 0);
+        palm.Open(static_cast<std::uint32_t>(options.AddrUserID));
+    }
+
+    static List& palmList(Palm& palm) { return list(palm.GetCommMgr()); }
+    static List& outlookList(Outlook& outlook) { return list(outlook.GetRecords()); }
+
+    static void compare(List& own, List& other) { CompareContacts(own, other); }
+
+    static PalmSaveResult save(Palm& palm) {
+        PalmSaveResult result;
+        result.ok = palm.Save();
+        if (!result.ok) {
+            result.file = palmFileName(palm);
+            result.reason = palm.GetLastError();
+        }
+        return result;
+    }
+
+private:
+    static List& list(List& mgr) { return mgr; }
+    static List& list(List* mgr) { return *mgr; }
+};
+
+} // namespace twinleaf

@@ -1,0 +1,190 @@
+// The two sides of one kind as the sync controller sees them: a Palm facade and an Outlook access
+// object, each with its common record list, reached through records passed as untyped pointers.
+// The controller's algorithm is written once against this; KindSidesOf turns a kind's own
+// facade, access and list classes into it, and a kind without them yet gets EmptySides.
+#pragma once
+
+#include "common/sync/DataKind.h"
+
+#include <array>
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace twinleaf {
+
+struct OptionBlock;
+
+// What FindMatch gave: the result code (-1 no record, 1 same, 2 not found, 3 different), the
+// matching record and its position in the list searched.
+struct RecordMatch {
+    int code = -1;
+    void* record = nullptr;
+    int position = 0;
+};
+
+// The result of writing the Palm data back. When it failed, `file` names the file that was not
+// written and `reason` says why, for the message that tells the user.
+struct PalmSaveResult {
+    bool ok = false;
+    std::string file;
+    std::string reason;
+};
+
+// The contact field map handed to the Outlook contact access: AddrType and the nine AddrCustom
+// values. It must stay in place as long as the access object lives, so the controller owns it.
+using ContactFieldMap = std::array<std::int32_t, 10>;
+
+class KindSides {
+public:
+    virtual ~KindSides() = default;
+
+    // Palm side: open the kind's Palm user (contacts set the name swap first).
+    virtual void openPalm(const OptionBlock& options) = 0;
+    // Outlook side: read the default folder again.
+    virtual void reloadOutlook() = 0;
+    virtual std::vector<void*> palmRecords() = 0;
+    virtual std::vector<void*> outlookRecords() = 0;
+    // CompareStatus of the Palm list against the Outlook list, then the other way round.
+    virtual void compare() = 0;
+
+    virtual RecordMatch findInOutlook(void* record) = 0;
+    virtual RecordMatch findInPalm(void* record) = 0;
+
+    // Outlook SaveRecord.
+    virtual bool saveRecord(void* record) = 0;
+    // A new Outlook item made from a Palm record: a copy of the record goes to CreateItem and,
+    // when the item was made, into the Outlook list with the new item's image. The Palm record
+    // keeps its own Native block.
+    virtual bool createItemFrom(void* palmRecord) = 0;
+    virtual bool updateItem(void* record, int position) = 0;
+
+    // Palm WriteRecord, AddRecord, UpdateRecord and Save.
+    virtual bool writeRecord(void* record) = 0;
+    virtual bool addRecord(void* record) = 0;
+    virtual bool updateRecord(void* record, int position) = 0;
+    virtual PalmSaveResult savePalm() = 0;
+};
+
+// A kind whose records, facade or Outlook access do not exist yet: both sides stay empty.
+class EmptySides final : public KindSides {
+public:
+    void openPalm(const OptionBlock&) override {}
+    void reloadOutlook() override {}
+    std::vector<void*> palmRecords() override { return {}; }
+    std::vector<void*> outlookRecords() override { return {}; }
+    void compare() override {}
+    RecordMatch findInOutlook(void*) override { return {}; }
+    RecordMatch findInPalm(void*) override { return {}; }
+    bool saveRecord(void*) override { return false; }
+    bool createItemFrom(void*) override { return false; }
+    bool updateItem(void*, int) override { return false; }
+    bool writeRecord(void*) override { return false; }
+    bool addRecord(void*) override { return false; }
+    bool updateRecord(void*, int) override { return false; }
+    PalmSaveResult savePalm() override { return {true, {}, {}}; }
+};
+
+// KindSides over one kind's classes. `Kind` says, in one place, what differs per kind:
+//   Record, List, Palm, Outlook            the record, list, facade and access classes
+//   setUp(Palm&, Outlook&, options, map)   the kind's set-up when it is opened (field map,
+//                                          appointment bodies)
+//   openPalm(Palm&, options)               SetSwapName (contacts) and Open with the user id
+//   palmList(Palm&), outlookList(Outlook&) the two common lists
+//   compare(List& own, List& other)        CompareWith (or an equivalent that scales)
+//   save(Palm&)                            Save, with the file it writes
+// The facade and the access are called by the names every kind's classes share: WriteRecord,
+// AddRecord, UpdateRecord, Reload, SaveRecord, CreateItem, UpdateItem.
+template <class Kind> class KindSidesOf final : public KindSides {
+public:
+    using Record = typename Kind::Record;
+    using List = typename Kind::List;
+    using Palm = typename Kind::Palm;
+    using Outlook = typename Kind::Outlook;
+
+    // Takes the newly made facade and access and runs the kind's set-up on them.
+    KindSidesOf(std::unique_ptr<Palm> palm, std::unique_ptr<Outlook> outlook,
+                const OptionBlock& options, ContactFieldMap& fieldMap)
+        : m_outlook(std::move(outlook)), m_palm(std::move(palm)) {
+        Kind::setUp(*m_palm, *m_outlook, options, fieldMap);
+    }
+
+    Palm& palm() { return *m_palm; }
+    Outlook& outlook() { return *m_outlook; }
+
+    void openPalm(const OptionBlock& options) override { Kind::openPalm(*m_palm, options); }
+    void reloadOutlook() override { m_outlook->Reload(); }
+    std::vector<void*> palmRecords() override { return recordsOf(Kind::palmList(*m_palm)); }
+    std::vector<void*> outlookRecords() override {
+        return recordsOf(Kind::outlookList(*m_outlook));
+    }
+    void compare() override {
+        List& palmList = Kind::palmList(*m_palm);
+        List& outlookList = Kind::outlookList(*m_outlook);
+        Kind::compare(palmList, outlookList);
+        Kind::compare(outlookList, palmList);
+    }
+
+    RecordMatch findInOutlook(void* record) override {
+        return find(Kind::outlookList(*m_outlook), record);
+    }
+    RecordMatch findInPalm(void* record) override { return find(Kind::palmList(*m_palm), record); }
+
+    bool saveRecord(void* record) override { return m_outlook->SaveRecord(typed(record)); }
+    bool createItemFrom(void* palmRecord) override {
+        Record* original = typed(palmRecord);
+        auto* copy = static_cast<Record*>(std::malloc(sizeof(Record)));
+        if (copy == nullptr) {
+            return false;
+        }
+        // The whole record, Native pointer included: CreateItem replaces the pointer with the new
+        // item's image without freeing what it held, which stays the Palm record's.
+        *copy = *original;
+        const bool created = m_outlook->CreateItem(copy);
+        if (created) {
+            Kind::outlookList(*m_outlook).AddCopy(copy);
+        }
+        if (copy->Native != original->Native) {
+            std::free(copy->Native);
+        }
+        std::free(copy);
+        return created;
+    }
+    bool updateItem(void* record, int position) override {
+        return m_outlook->UpdateItem(typed(record), position);
+    }
+
+    bool writeRecord(void* record) override { return m_palm->WriteRecord(typed(record)); }
+    bool addRecord(void* record) override { return m_palm->AddRecord(typed(record)); }
+    bool updateRecord(void* record, int position) override {
+        return m_palm->UpdateRecord(typed(record), position);
+    }
+    PalmSaveResult savePalm() override { return Kind::save(*m_palm); }
+
+private:
+    static Record* typed(void* record) { return static_cast<Record*>(record); }
+
+    static std::vector<void*> recordsOf(List& list) {
+        std::vector<void*> records;
+        records.reserve(list.GetCount());
+        for (Record* rec = list.First(); rec != nullptr; rec = list.Next()) {
+            records.push_back(rec);
+        }
+        return records;
+    }
+
+    static RecordMatch find(List& list, void* record) {
+        Record* match = nullptr;
+        int position = 0;
+        const int code = list.FindMatch(typed(record), &match, &position);
+        return {code, match, position};
+    }
+
+    // Declared in this order so that closing the kind releases the facade first, then the access.
+    std::unique_ptr<Outlook> m_outlook;
+    std::unique_ptr<Palm> m_palm;
+};
+
+} // namespace twinleaf

@@ -1,0 +1,369 @@
+// The sync controller's algorithm, told once for all four kinds.
+#include "common/sync/SyncController.h"
+
+#include "common/palm/PalmEnv.h"
+#include "common/sync/KindTable.h"
+#include "common/sync/Options.h"
+#include "platform/Assert.h"
+#include "platform/ui/MessageBox.h"
+
+#include <algorithm>
+
+namespace twinleaf {
+namespace {
+
+// FindMatch results the two-way mode acts on.
+constexpr int kNotFound = 2;
+constexpr int kDifferent = 3;
+
+// A kind that has no Palm user yet takes the first one of the Palm user list.
+void takeFirstPalmUser(std::int32_t& userId) {
+    CxList& users = palmUserList();
+    if (userId != 0 || users.GetCount() == 0) {
+        return;
+    }
+    if (const auto* first = static_cast<const PalmUserRec*>(users.GetAt(0))) {
+        userId = static_cast<std::int32_t>(first->id);
+    }
+}
+
+} // namespace
+
+// What one run keeps while it lasts.
+struct SyncController::Run {
+    Run(DataKind runKind, KindSides& runSides, const std::vector<void*>& palm,
+        const std::vector<void*>& outlook)
+        : kind(runKind), sides(runSides), palmRows(palm), outlookRows(outlook) {}
+
+    DataKind kind;
+    KindSides& sides;
+    const std::vector<void*>& palmRows;
+    const std::vector<void*>& outlookRows;
+    bool changed = false;     // a record was written on either side
+    bool palmWritten = false; // ... on the Palm side, which then needs saving
+    int count = 0;
+    bool decided = false; // the conflict choice holds for the rest of the run
+    int choice = 1;       // 1 Palm Desktop overwrites Microsoft Outlook, 2 the other way round
+    bool cancelled = false;
+    bool saveFailed = false;
+    PalmSaveResult unsaved;
+};
+
+SyncController::SyncController(OptionBlock& options, SyncUi& ui)
+    : SyncController(options, ui, createKindSides) {}
+
+SyncController::SyncController(OptionBlock& options, SyncUi& ui, SidesFactory factory)
+    : m_options(options), m_ui(ui), m_factory(std::move(factory)) {}
+
+// The views are not told: at shut-down they may already be gone. CloseKind is the orderly way.
+SyncController::~SyncController() = default;
+
+SyncController::KindState& SyncController::state(DataKind kind) {
+    const auto number = static_cast<int>(kind);
+    TL_ASSERT(number >= 1 && number <= 4);
+    return m_kinds[static_cast<std::size_t>(number - 1)];
+}
+
+const SyncController::KindState& SyncController::state(DataKind kind) const {
+    return const_cast<SyncController*>(this)->state(kind);
+}
+
+bool SyncController::IsOpen(DataKind kind) const {
+    return state(kind).sides != nullptr;
+}
+
+const std::vector<void*>& SyncController::Rows(DataKind kind, ViewSide side) const {
+    const KindState& kindState = state(kind);
+    return side == ViewSide::Palm ? kindState.palmRows : kindState.outlookRows;
+}
+
+void SyncController::OpenKind(DataKind kind) {
+    if (IsOpen(kind)) {
+        CloseKind(kind);
+    }
+    state(kind).sides = m_factory(kind, m_options, m_fieldMap);
+    std::int32_t& userId = userIdSetting(m_options, kind);
+    takeFirstPalmUser(userId);
+    m_ui.fillUserSelector(kind, userId);
+    LoadPalmSide(kind, true);
+    LoadOutlookSide(kind, true);
+    CompareKind(kind);
+}
+
+void SyncController::LoadPalmSide(DataKind kind, bool reload) {
+    KindState& kindState = state(kind);
+    if (reload) {
+        // The view lets go of the records before the facade frees them.
+        kindState.palmRows.clear();
+        m_ui.setRows(kind, ViewSide::Palm, {});
+        if (kindState.sides) {
+            kindState.sides->openPalm(m_options);
+        }
+    }
+    kindState.palmRows = kindState.sides ? kindState.sides->palmRecords() : std::vector<void*>{};
+    m_ui.setRows(kind, ViewSide::Palm, kindState.palmRows);
+}
+
+void SyncController::LoadOutlookSide(DataKind kind, bool reload) {
+    KindState& kindState = state(kind);
+    if (reload) {
+        kindState.outlookRows.clear();
+        m_ui.setRows(kind, ViewSide::Outlook, {});
+        if (kindState.sides) {
+            kindState.sides->reloadOutlook();
+        }
+    }
+    kindState.outlookRows =
+        kindState.sides ? kindState.sides->outlookRecords() : std::vector<void*>{};
+    m_ui.setRows(kind, ViewSide::Outlook, kindState.outlookRows);
+}
+
+void SyncController::CompareKind(DataKind kind) {
+    if (KindState& kindState = state(kind); kindState.sides) {
+        kindState.sides->compare();
+    }
+    m_ui.refreshRows(kind, ViewSide::Palm);
+    m_ui.refreshRows(kind, ViewSide::Outlook);
+}
+
+void SyncController::ChangeUser(DataKind kind, std::int32_t userId) {
+    userIdSetting(m_options, kind) = userId;
+    LoadPalmSide(kind, true);
+    CompareKind(kind);
+}
+
+void SyncController::checkRows(DataKind kind, ViewSide side,
+                               const std::function<bool(void*)>& checked) {
+    const std::vector<void*>& rows = Rows(kind, side);
+    std::vector<bool> checks(rows.size());
+    std::transform(rows.begin(), rows.end(), checks.begin(), checked);
+    m_ui.setAllChecked(kind, side, checks);
+}
+
+void SyncController::SelectAll(DataKind kind, ViewSide side) {
+    checkRows(kind, side, [](void*) { return true; });
+}
+
+void SyncController::SelectDiff(DataKind kind, ViewSide side) {
+    checkRows(kind, side, [kind](void* record) {
+        const int status = compareStatusOf(kind, record);
+        return status == 1 || status == 2;
+    });
+}
+
+void SyncController::ClearSelection(DataKind kind, ViewSide side) {
+    checkRows(kind, side, [](void*) { return false; });
+}
+
+void SyncController::CloseKind(DataKind kind) {
+    KindState& kindState = state(kind);
+    kindState.palmRows.clear();
+    kindState.outlookRows.clear();
+    m_ui.setRows(kind, ViewSide::Palm, {});
+    m_ui.setRows(kind, ViewSide::Outlook, {});
+    kindState.sides.reset();
+}
+
+void SyncController::showError(const std::string& text) {
+    m_ui.showMessage(text, "Error", win::MB_ICONERROR);
+}
+
+SyncRunResult SyncController::RunSync(DataKind kind) {
+    return RunSync(kind, syncModeFromSetting(syncModeSetting(m_options, kind)));
+}
+
+SyncRunResult SyncController::RunSync(DataKind kind, SyncMode mode) {
+    KindState& kindState = state(kind);
+    EmptySides noSides;
+    Run run(kind, kindState.sides ? *kindState.sides : noSides, kindState.palmRows,
+            kindState.outlookRows);
+
+    m_ui.setBusyCursor(true);
+    m_ui.setProgress(0);
+    m_ui.setProgressVisible(true);
+
+    bool ran = false;
+    switch (mode) {
+    case SyncMode::P2O:
+        ran = runOneWay(run, ViewSide::Palm);
+        break;
+    case SyncMode::O2P:
+        ran = runOneWay(run, ViewSide::Outlook);
+        break;
+    case SyncMode::Sync:
+        ran = runBothWays(run);
+        break;
+    }
+    if (!ran) {
+        m_ui.setProgressVisible(false);
+        m_ui.setBusyCursor(false);
+        return {SyncOutcome::Refused, 0};
+    }
+
+    m_ui.setProgress(100);
+    if (run.changed) {
+        // The views are rebuilt from the lists as they now stand. When the Palm file could not
+        // be written, its list is read back from the file instead: the rows must not show as
+        // stored what never reached the file, or the next run would find nothing left to write.
+        LoadPalmSide(kind, run.saveFailed);
+        LoadOutlookSide(kind, false);
+        CompareKind(kind);
+    }
+    m_ui.setProgressVisible(false);
+    SyncRunResult result{run.cancelled ? SyncOutcome::Cancelled : SyncOutcome::Done, run.count};
+    if (run.saveFailed) {
+        showError(palmSaveFailedText(kind, run.unsaved.file, run.unsaved.reason));
+        result.outcome = SyncOutcome::SaveFailed;
+    } else {
+        m_ui.showMessage(synchronizedText(kind, run.count), "Information", win::MB_ICONINFORMATION);
+    }
+    m_ui.setBusyCursor(false);
+    return result;
+}
+
+// P2O over the Palm view with Outlook's SaveRecord, or O2P over the Outlook view with the
+// facade's WriteRecord and one Save at the end.
+bool SyncController::runOneWay(Run& run, ViewSide from) {
+    const std::vector<void*>& rows = from == ViewSide::Palm ? run.palmRows : run.outlookRows;
+    std::vector<bool> checked = m_ui.checkedRows(run.kind, from);
+    checked.resize(rows.size(), false);
+    const auto selected = std::count(checked.begin(), checked.end(), true);
+    if (selected == 0) {
+        const KindTexts& texts = kindTexts(run.kind);
+        showError(from == ViewSide::Palm ? texts.noPalmSelection : texts.noOutlookSelection);
+        return false;
+    }
+    const double step = 100.0 / static_cast<double>(selected);
+    for (std::size_t row = 0; row < rows.size(); ++row) {
+        if (!checked[row]) {
+            continue;
+        }
+        const bool written = from == ViewSide::Palm ? run.sides.saveRecord(rows[row])
+                                                    : run.sides.writeRecord(rows[row]);
+        if (written) {
+            run.changed = true;
+            run.palmWritten = from == ViewSide::Outlook;
+            ++run.count;
+        }
+        m_ui.setChecked(run.kind, from, row, false);
+        m_ui.setProgress(static_cast<int>(run.count * step));
+    }
+    if (run.palmWritten) {
+        savePalm(run);
+    }
+    return true;
+}
+
+// Sync: every Palm row against the Outlook list, then every Outlook row against the Palm list.
+// The passes go over the rows the views held when the run started; what a pass adds to a list
+// gets no row until the views are rebuilt.
+bool SyncController::runBothWays(Run& run) {
+    const std::size_t palmCount = run.palmRows.size();
+    const std::size_t total = palmCount + run.outlookRows.size();
+    if (total == 0) {
+        showError(kindTexts(run.kind).nothingToSync);
+        return false;
+    }
+    const double step = 100.0 / static_cast<double>(total);
+    switch (m_options.ConfMode) {
+    case 1:
+        run.decided = true;
+        run.choice = 1;
+        break;
+    case 2:
+        run.decided = true;
+        run.choice = 2;
+        break;
+    default:
+        run.decided = false;
+        run.choice = 1;
+        break;
+    }
+
+    const auto wrote = [&run](bool written, bool onPalm) {
+        if (written) {
+            run.changed = true;
+            run.palmWritten = run.palmWritten || onPalm;
+            ++run.count;
+        }
+    };
+
+    for (std::size_t i = 0; i < palmCount && !run.cancelled; ++i) {
+        m_ui.setProgress(static_cast<int>(static_cast<double>(i + 1) * step));
+        void* palmRecord = run.palmRows[i];
+        const RecordMatch match = run.sides.findInOutlook(palmRecord);
+        if (match.code == kNotFound) {
+            wrote(run.sides.createItemFrom(palmRecord), false);
+        } else if (match.code == kDifferent) {
+            switch (resolveConflict(run, palmRecord, match.record)) {
+            case ConflictChoice::PalmWins:
+                wrote(run.sides.updateItem(palmRecord, match.position), false);
+                break;
+            case ConflictChoice::OutlookWins:
+                wrote(run.sides.updateRecord(match.record, static_cast<int>(i)), true);
+                break;
+            case ConflictChoice::Stop:
+                break;
+            }
+        }
+    }
+
+    for (std::size_t j = 0; j < run.outlookRows.size() && !run.cancelled; ++j) {
+        m_ui.setProgress(static_cast<int>(static_cast<double>(palmCount + j + 1) * step));
+        void* outlookRecord = run.outlookRows[j];
+        const RecordMatch match = run.sides.findInPalm(outlookRecord);
+        if (match.code == kNotFound) {
+            wrote(run.sides.addRecord(outlookRecord), true);
+        } else if (match.code == kDifferent) {
+            switch (resolveConflict(run, match.record, outlookRecord)) {
+            case ConflictChoice::PalmWins:
+                wrote(run.sides.updateItem(match.record, static_cast<int>(j)), false);
+                break;
+            case ConflictChoice::OutlookWins:
+                wrote(run.sides.updateRecord(outlookRecord, match.position), true);
+                break;
+            case ConflictChoice::Stop:
+                break;
+            }
+        }
+    }
+
+    // A cancelled run leaves the Palm changes made so far in memory, unsaved.
+    if (run.palmWritten && !run.cancelled) {
+        savePalm(run);
+    }
+    return true;
+}
+
+SyncController::ConflictChoice SyncController::resolveConflict(Run& run, void* palmRecord,
+                                                               void* outlookRecord) {
+    if (!run.decided) {
+        const ConflictAnswer answer = m_ui.askConflict(run.kind, palmRecord, outlookRecord);
+        if (!answer.accepted) {
+            m_options.ConfMode = 3;
+            run.cancelled = true;
+            return ConflictChoice::Stop;
+        }
+        run.choice = answer.direction;
+        if (answer.applyThisRun) {
+            run.decided = true;
+        }
+        if (answer.applyAlways) {
+            run.decided = true;
+            if (run.choice == 1 || run.choice == 2) {
+                m_options.ConfMode = run.choice;
+            }
+        }
+    }
+    return run.choice == 2 ? ConflictChoice::OutlookWins : ConflictChoice::PalmWins;
+}
+
+void SyncController::savePalm(Run& run) {
+    PalmSaveResult saved = run.sides.savePalm();
+    if (!saved.ok) {
+        run.saveFailed = true;
+        run.unsaved = std::move(saved);
+    }
+}
+
+} // namespace twinleaf

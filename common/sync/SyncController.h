@@ -1,0 +1,89 @@
+// The sync controller: for each kind it owns the Palm facade and the Outlook access, fills the two
+// list views from their lists, marks every record new, different or the same, and runs the three
+// sync modes over the rows. The algorithm is the same for every kind; what differs lives in the
+// kind table (KindTable.h) and in each kind's KindSides.
+#pragma once
+
+#include "common/sync/DataKind.h"
+#include "common/sync/KindSides.h"
+#include "common/sync/SyncUi.h"
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace twinleaf {
+
+struct OptionBlock;
+
+enum class SyncOutcome {
+    Done,       // the run went through; the success message was shown
+    Cancelled,  // the conflict alert was cancelled; the success message was shown
+    Refused,    // nothing selected (or nothing at all to sync); an error message was shown
+    SaveFailed, // the Palm data could not be written back; an error message was shown
+};
+
+struct SyncRunResult {
+    SyncOutcome outcome = SyncOutcome::Done;
+    int updated = 0; // the count the message showed
+};
+
+class SyncController {
+public:
+    // Makes a kind's sides when it is opened; the kind table's createKindSides unless a test or
+    // a caller without real sides gives another.
+    using SidesFactory = std::function<std::unique_ptr<KindSides>(
+        DataKind kind, const OptionBlock& options, ContactFieldMap& fieldMap)>;
+
+    // Both must outlive the controller. The settings block is read and written in memory only.
+    SyncController(OptionBlock& options, SyncUi& ui);
+    SyncController(OptionBlock& options, SyncUi& ui, SidesFactory factory);
+    ~SyncController();
+    SyncController(const SyncController&) = delete;
+    SyncController& operator=(const SyncController&) = delete;
+
+    void OpenKind(DataKind kind);
+    void LoadPalmSide(DataKind kind, bool reload);
+    void LoadOutlookSide(DataKind kind, bool reload);
+    void CompareKind(DataKind kind);
+    void ChangeUser(DataKind kind, std::int32_t userId);
+    void SelectAll(DataKind kind, ViewSide side);
+    void SelectDiff(DataKind kind, ViewSide side);
+    void ClearSelection(DataKind kind, ViewSide side);
+    SyncRunResult RunSync(DataKind kind, SyncMode mode);
+    // With the kind's stored mode, as the Start button runs it.
+    SyncRunResult RunSync(DataKind kind);
+    void CloseKind(DataKind kind);
+
+    bool IsOpen(DataKind kind) const;
+    // The records of a view's rows, in row order, as the controller last handed them over.
+    const std::vector<void*>& Rows(DataKind kind, ViewSide side) const;
+
+private:
+    struct KindState {
+        std::unique_ptr<KindSides> sides;
+        std::vector<void*> palmRows;
+        std::vector<void*> outlookRows;
+    };
+    struct Run;
+    enum class ConflictChoice { PalmWins, OutlookWins, Stop };
+
+    KindState& state(DataKind kind);
+    const KindState& state(DataKind kind) const;
+    void checkRows(DataKind kind, ViewSide side, const std::function<bool(void*)>& checked);
+    bool runOneWay(Run& run, ViewSide from);
+    bool runBothWays(Run& run);
+    ConflictChoice resolveConflict(Run& run, void* palmRecord, void* outlookRecord);
+    void savePalm(Run& run);
+    void showError(const std::string& text);
+
+    OptionBlock& m_options;
+    SyncUi& m_ui;
+    SidesFactory m_factory;
+    std::array<KindState, 4> m_kinds;
+    ContactFieldMap m_fieldMap{};
+};
+
+} // namespace twinleaf

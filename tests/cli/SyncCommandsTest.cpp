@@ -1,0 +1,277 @@
+#include "cli/CommandLine.h"
+#include "cli/TerminalSyncUi.h"
+#include "common/misc/CommAddr.h"
+#include "platform/registry/Registry.h"
+#include "platform/text/FieldText.h"
+#include "platform/ui/MessageBox.h"
+#include "support/ScopedProgramFolder.h"
+#include "support/TempDir.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <sstream>
+
+namespace twinleaf::cli {
+namespace {
+
+struct UsageCase {
+    const char* name;
+    std::vector<std::string> args;
+    const char* complaint;
+};
+
+TEST(SyncCommands, BadArgumentsAreUsageErrorsBeforeAnythingIsOpened) {
+    const UsageCase cases[] = {
+        {"sync without a mode", {"sync", "contacts"}, "--mode is required"},
+        {"sync with an unknown mode", {"sync", "contacts", "--mode", "sideways"}, "--mode must"},
+        {"sync of a kind that is not there", {"sync", "calendar", "--mode", "p2o"}, "kind"},
+        {"sync without a kind", {"sync", "--mode", "p2o"}, "which kind"},
+        {"unknown selection",
+         {"sync", "contacts", "--mode", "p2o", "--select", "some"},
+         "--select must"},
+        {"unknown conflict rule",
+         {"sync", "contacts", "--mode", "all", "--conflicts", "both"},
+         "--conflicts must"},
+        {"user id that is no number", {"compare", "contacts", "--user", "ann"}, "--user needs"},
+        {"user id too large", {"compare", "contacts", "--user", "4294967296"}, "--user needs"},
+        {"unknown option", {"compare", "contacts", "--colour"}, "unknown option --colour"},
+        {"two kinds", {"compare", "contacts", "contacts"}, "kind"},
+    };
+    for (const UsageCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::ostringstream out;
+        std::ostringstream err;
+        CommandContext context{out, err};
+        bool startGui = false;
+        EXPECT_EQ(runCommandLine(c.args, context, startGui), kExitUsage);
+        EXPECT_NE(err.str().find(c.complaint), std::string::npos) << err.str();
+        EXPECT_EQ(out.str(), "");
+    }
+}
+
+CommAddrRec person(const char* first, const char* company) {
+    CommAddrRec rec{};
+    copyToField(rec.FirstName, first);
+    copyToField(rec.Company, company);
+    return rec;
+}
+
+struct AnswerCase {
+    const char* name;
+    const char* typed;
+    ConflictAnswer expected;
+};
+
+TEST(TerminalSyncUi, ReadsTheConflictAnswerFromTheTerminal) {
+    const AnswerCase cases[] = {
+        {"enter takes the preset direction", "\n", {true, 1, false, false}},
+        {"Outlook wins", "2\n", {true, 2, false, false}},
+        {"for this run", "2r\n", {true, 2, true, false}},
+        {"for all runs, upper case and blanks", " 1 A\n", {true, 1, false, true}},
+        {"both rules", "1ra\n", {true, 1, true, true}},
+        {"cancel", "c\n", {false, 1, false, false}},
+        {"nonsense is asked again", "yes\n2\n", {true, 2, false, false}},
+        {"end of input cancels", "", {false, 1, false, false}},
+    };
+    for (const AnswerCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::ostringstream out;
+        std::ostringstream err;
+        std::istringstream in(c.typed);
+        CommandContext context{out, err, true, &in};
+        TerminalSyncUi ui(context);
+        CommAddrRec palm = person("Carla", "Acme");
+        CommAddrRec outlook = person("Carla", "Initech");
+        const ConflictAnswer answer = ui.askConflict(DataKind::Addr, &palm, &outlook);
+        EXPECT_EQ(answer.accepted, c.expected.accepted);
+        EXPECT_EQ(answer.direction, c.expected.direction);
+        EXPECT_EQ(answer.applyThisRun, c.expected.applyThisRun);
+        EXPECT_EQ(answer.applyAlways, c.expected.applyAlways);
+        EXPECT_NE(out.str().find("Acme"), std::string::npos);
+        EXPECT_NE(out.str().find("Initech"), std::string::npos);
+    }
+}
+
+TEST(TerminalSyncUi, WithoutATerminalTheConflictStopsTheRunUnasked) {
+    std::ostringstream out;
+    std::ostringstream err;
+    std::istringstream in("2\n");
+    CommandContext context{out, err, false, &in};
+    TerminalSyncUi ui(context);
+    CommAddrRec palm = person("Carla", "Acme");
+    CommAddrRec outlook = person("Carla", "Initech");
+    EXPECT_FALSE(ui.askConflict(DataKind::Addr, &palm, &outlook).accepted);
+    EXPECT_EQ(in.tellg(), 0) << "nothing may be read";
+    EXPECT_NE(err.str().find("Initech"), std::string::npos);
+}
+
+TEST(TerminalSyncUi, PrintsMessagesAsTerminalTextAndNotesErrors) {
+    std::ostringstream out;
+    std::ostringstream err;
+    CommandContext context{out, err};
+    TerminalSyncUi ui(context);
+    ui.showMessage("Caf\xe9 synchronized. \r\n\r\nDone.", "Information", win::MB_ICONINFORMATION);
+    EXPECT_FALSE(ui.errorShown());
+    EXPECT_EQ(out.str(), "Caf\xc3\xa9 synchronized.\n\nDone.\n");
+    ui.showMessage("No contact information records found. Synchronization abort.", "Error",
+                   win::MB_ICONERROR);
+    EXPECT_TRUE(ui.errorShown());
+    EXPECT_EQ(err.str(), "Error: No contact information records found. Synchronization abort.\n");
+}
+
+// The commands on the real sides: a home with the settings, a Palm Desktop folder whose user
+// Alice keeps the classic address book of the fixtures (Ann Smith, Dora White, Eve Black), and
+// the Outlook stand-in's store with two contacts: Ann Smith at another company, and a new one.
+class SyncCommandsOnRealSides : public testing::Test {
+protected:
+    SyncCommandsOnRealSides() {
+        std::filesystem::create_directories(palmFile().parent_path());
+        std::filesystem::copy_file(test::testData() / "palm/address-classic.dat", palmFile());
+        writeSettings("");
+        writeContact("ann", annAt("Initech"));
+        writeContact("joerg", "N:M\xC3\xBCller;J\xC3\xB6rg;;;\r\nFN:J\xC3\xB6rg M\xC3\xBCller\r\n"
+                              "TEL;TYPE=WORK:555-0200\r\n");
+    }
+
+    struct CommandRun {
+        int status;
+        std::string out;
+        std::string err;
+    };
+    // `typed` is what a person at the terminal types; without it standard input is no terminal.
+    CommandRun run(std::vector<std::string> args, const char* typed = nullptr) {
+        std::ostringstream out;
+        std::ostringstream err;
+        std::istringstream in(typed ? typed : "");
+        CommandContext context{out, err, typed != nullptr, &in};
+        args.insert(args.begin(), {"--home", home().string()});
+        bool startGui = false;
+        const int status = runCommandLine(args, context, startGui);
+        return {status, out.str(), err.str()};
+    }
+
+    std::filesystem::path home() const { return m_dir.path() / "home"; }
+    std::filesystem::path palmFile() const {
+        return home() / "Palm" / "Alice" / "address" / "address.dat";
+    }
+    std::filesystem::path settings() const { return home() / "corvane.ini"; }
+    void writeSettings(const std::string& twinleafSection) {
+        test::writeBytes(settings(), "[Path]\r\nPDPath=" + (home() / "Palm").string() + "\r\n" +
+                                         twinleafSection);
+    }
+    // The fixture's Ann Smith as Outlook would hold her, at another company.
+    static std::string annAt(const std::string& company) {
+        return "N:Smith;Ann;;;\r\nFN:Ann Smith\r\nORG:" + company +
+               "\r\nTITLE:Dr\r\nTEL;TYPE=WORK:555-0100\r\nTEL;TYPE=HOME:555-0101\r\n"
+               "TEL;TYPE=CELL:555-0102\r\nEMAIL:ann@example.org\r\n"
+               "ADR;TYPE=WORK:;;1 Main St;Springfield;IL;62701;USA\r\nNOTE:Met at the fair\r\n";
+    }
+    void writeContact(const std::string& id, const std::string& lines) {
+        std::filesystem::create_directories(home() / "Outlook" / "Contacts");
+        test::writeBytes(home() / "Outlook" / "Contacts" / (id + ".vcf"),
+                         "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:" + id + "\r\n" + lines +
+                             "END:VCARD\r\n");
+    }
+    std::size_t outlookContacts() const {
+        std::size_t count = 0;
+        for (const auto& entry :
+             std::filesystem::directory_iterator(home() / "Outlook" / "Contacts")) {
+            count += entry.path().extension() == ".vcf" ? 1 : 0;
+        }
+        return count;
+    }
+
+    test::TempDir m_dir;
+    test::ScopedProgramFolder m_resetHome{m_dir.path()};
+    ScopedRegistryPrefix m_prefix{m_dir.path() / "wine"};
+};
+
+TEST_F(SyncCommandsOnRealSides, CompareShowsBothSidesWithTheirStatuses) {
+    CommandRun result = run({"compare", "contacts"});
+    ASSERT_EQ(result.status, kExitOk) << result.err;
+    EXPECT_NE(result.out.find("Palm Desktop (3)"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("| Outlook (2)"), std::string::npos);
+    EXPECT_NE(result.out.find("different  Ann Smith"), std::string::npos);
+    EXPECT_NE(result.out.find("new        Eve Black"), std::string::npos);
+    EXPECT_NE(result.out.find("new        J\xC3\xB6rg M\xC3\xBCller"), std::string::npos);
+
+    result = run({"compare", "contacts", "--json"});
+    ASSERT_EQ(result.status, kExitOk) << result.err;
+    EXPECT_NE(result.out.find("{\"status\": \"different\", \"First Name\": \"Ann\", \"Last Name\": "
+                              "\"Smith\", \"Email\": \"ann@example.org\""),
+              std::string::npos)
+        << result.out;
+    EXPECT_NE(result.out.find("\"Company\": \"Initech\""), std::string::npos);
+    EXPECT_NE(result.out.find("\"First Name\": \"J\xC3\xB6rg\""), std::string::npos);
+}
+
+TEST_F(SyncCommandsOnRealSides, PalmToOutlookWritesTheSelectedContacts) {
+    const CommandRun result = run({"sync", "contacts", "--mode", "p2o"});
+    ASSERT_EQ(result.status, kExitOk) << result.err;
+    // Select Diff: Ann (different) and Dora and Eve (new).
+    EXPECT_EQ(result.out, "Contact information synchronized successfully. 3 records updated.\n");
+    EXPECT_EQ(outlookContacts(), 4u);
+    const CommandRun after = run({"compare", "contacts", "--json"});
+    EXPECT_EQ(after.out.find("\"different\""), std::string::npos) << after.out;
+}
+
+TEST_F(SyncCommandsOnRealSides, ConflictRuleOfTheRunWritesThePalmFileAndIsNotStored) {
+    const std::string before = test::readBytes(palmFile());
+    const CommandRun result = run({"sync", "contacts", "--mode", "all", "--conflicts", "outlook"});
+    ASSERT_EQ(result.status, kExitOk) << result.err;
+    // Ann from Outlook, Dora and Eve to Outlook, Joerg to Palm Desktop.
+    EXPECT_EQ(result.out, "Contact information synchronized successfully. 4 records updated.\n");
+    EXPECT_NE(test::readBytes(palmFile()), before);
+    EXPECT_EQ(test::readBytes(settings()).find("ConfMode"), std::string::npos);
+    const CommandRun after = run({"compare", "contacts"});
+    EXPECT_EQ(after.out.find("new"), std::string::npos) << after.out;
+    EXPECT_EQ(after.out.find("different"), std::string::npos) << after.out;
+}
+
+TEST_F(SyncCommandsOnRealSides, ConflictWithoutATerminalStopsTheRunAsCancelDoes) {
+    const std::string before = test::readBytes(palmFile());
+    const CommandRun result = run({"sync", "contacts", "--mode", "all"});
+    EXPECT_EQ(result.status, kExitOk);
+    EXPECT_EQ(result.out, "Contact information synchronized successfully. 0 records updated.\n");
+    EXPECT_NE(result.err.find("nobody to ask"), std::string::npos);
+    EXPECT_EQ(test::readBytes(palmFile()), before);
+    EXPECT_NE(test::readBytes(settings()).find("ConfMode=3"), std::string::npos);
+}
+
+TEST_F(SyncCommandsOnRealSides, AnswerForAllFutureRunsIsStored) {
+    const CommandRun result = run({"sync", "contacts", "--mode", "all"}, "2a\n");
+    ASSERT_EQ(result.status, kExitOk) << result.err;
+    EXPECT_NE(result.out.find("Conflict records found"), std::string::npos);
+    EXPECT_NE(test::readBytes(settings()).find("ConfMode=2"), std::string::npos);
+    // The stored rule answers the next run's conflicts: nobody is asked.
+    writeContact("ann", annAt("Globex"));
+    const CommandRun next = run({"sync", "contacts", "--mode", "all"});
+    EXPECT_EQ(next.status, kExitOk) << next.err;
+    EXPECT_EQ(next.err, "");
+    EXPECT_EQ(next.out, "Contact information synchronized successfully. 1 records updated.\n");
+}
+
+TEST_F(SyncCommandsOnRealSides, PalmFileThatCannotBeSavedEndsWithAnError) {
+    // Cut short: the records that could be read are listed, but the file must not be rewritten.
+    std::string bytes = test::readBytes(palmFile());
+    bytes.resize(bytes.size() - 20);
+    test::writeBytes(palmFile(), bytes);
+    const CommandRun result = run({"sync", "contacts", "--mode", "o2p"});
+    EXPECT_EQ(result.status, kExitError);
+    EXPECT_EQ(result.out, "");
+    EXPECT_NE(result.err.find("Error: The Palm Desktop contact data could not be saved to \"" +
+                              palmFile().string() + "\"."),
+              std::string::npos)
+        << result.err;
+    EXPECT_NE(result.err.find("Nothing was written to this file"), std::string::npos);
+    EXPECT_EQ(test::readBytes(palmFile()), bytes);
+}
+
+TEST_F(SyncCommandsOnRealSides, UnknownPalmUserIsAUsageError) {
+    const CommandRun result = run({"compare", "contacts", "--user", "12345"});
+    EXPECT_EQ(result.status, kExitUsage);
+    EXPECT_NE(result.err.find("no Palm user has the id 12345"), std::string::npos);
+}
+
+} // namespace
+} // namespace twinleaf::cli
