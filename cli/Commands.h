@@ -6,6 +6,7 @@
 namespace twinleaf::cli {
 
 Command usersCommand();
+Command showCommand();
 Command compareCommand();
 Command syncCommand();
 

@@ -128,6 +128,12 @@ bool PmAddrUtil::LoadSteps(bool opened) {
     return m_bLoaded;
 }
 
+void PmAddrUtil::Unload() {
+    m_pDataMgr->Clear();
+    ResetLoad({});
+    m_bLoaded = false;
+}
+
 bool PmAddrUtil::SaveInPlace() {
     if (m_path.empty()) {
         m_lastError = "no file to save to";
@@ -156,7 +162,7 @@ bool PmAddrUtil::Write(const std::string& target, std::vector<std::uint8_t>* byt
 }
 
 bool PmAddrUtil::ReadVersionTag() {
-    return ReadVersionTagOf(m_versionTag);
+    return ReadVersionTagOf(m_versionTag, "classic Palm address book");
 }
 
 // The whole table string is kept, not only its first lines, so that a save gives it back intact.

@@ -72,6 +72,8 @@ public:
     bool LoadBytes(std::span<const std::uint8_t> bytes, const char* name);
     // Writes back to the file that was loaded.
     bool SaveInPlace();
+    // Forgets the loaded file: no records, no file bytes held, nothing to save in place.
+    void Unload();
     // The bytes a save in place would write, without writing them.
     bool SaveToBytes(std::vector<std::uint8_t>& bytes);
     // True after a load that read the header, also when its rows were cut short (then Save is

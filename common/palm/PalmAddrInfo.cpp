@@ -224,7 +224,7 @@ bool PmAddrInfo::OpenClassic(const std::string& path) {
 
 void PmAddrInfo::Close() {
     m_format = PalmFormat::None;
-    m_pClassic->GetRecords()->Clear();
+    m_pClassic->Unload();
     m_pItems->Clear(true);
     m_pCommMgr->RemoveAll();
     m_lastError.clear();
@@ -244,36 +244,35 @@ PmAddrItem* PmAddrInfo::Next() {
 
 void PmAddrInfo::BuildItems() {
     PmAddrDataMgr& records = *m_pClassic->GetRecords();
+    // The common record is made in place in the list: an empty record carrying the item as its
+    // Native block is added, then filled, which spares a second copy of every record.
+    CommAddrRec blank{};
+    blank.SourceType = kSourcePalm;
+    blank.NativeSize = sizeof(PmAddrItem);
     // Both lists grow in step: entry n of the common list is item n.
     for (PmAddrRec* source = records.First(); source != nullptr; source = records.Next()) {
         const std::int32_t status = source->Status & 0xFF;
         if ((status & (palm::kStatusDeleted | palm::kStatusArchived)) != 0) {
             continue;
         }
-        auto* item = static_cast<PmAddrItem*>(std::calloc(1, sizeof(PmAddrItem)));
+        auto* item = static_cast<PmAddrItem*>(std::malloc(sizeof(PmAddrItem)));
         if (item == nullptr) {
             continue;
         }
         item->format = PalmFormat::Classic;
         item->source = source;
+        item->commEntry = nullptr;
         item->record.classic = *source;
-        auto* common = static_cast<CommAddrRec*>(std::calloc(1, sizeof(CommAddrRec)));
-        if (common == nullptr) {
+        blank.SourceRecordId = static_cast<std::uint32_t>(source->RecordId);
+        blank.CompareStatus = source->Status;
+        blank.Native = item;
+        CommAddrRec* entry = m_pCommMgr->AddCopy(&blank);
+        if (entry == nullptr) {
             std::free(item);
             continue;
         }
-        ClassicToCommon(*source, *common);
-        common->SourceType = kSourcePalm;
-        common->SourceRecordId = static_cast<std::uint32_t>(source->RecordId);
-        common->CompareStatus = source->Status;
-        common->Native = item;
-        common->NativeSize = sizeof(PmAddrItem);
-        item->commEntry = m_pCommMgr->AddCopy(common);
-        std::free(common);
-        if (item->commEntry == nullptr) {
-            std::free(item);
-            continue;
-        }
+        ClassicToCommon(*source, *entry);
+        item->commEntry = entry;
         m_pItems->Add(item);
     }
 }

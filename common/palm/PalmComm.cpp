@@ -776,6 +776,7 @@ void PmDBUtil::ResetLoad(const std::string& path) {
     m_loadedFieldsPerRow = 0;
     m_loadedEntryCount = 0;
     m_fileBytes.clear();
+    m_fileBytes.shrink_to_fit();
     m_path = path;
 }
 
@@ -821,7 +822,7 @@ bool PmDBUtil::FinishSave(bool written, std::vector<std::uint8_t>* bytes) {
     return CloseFile();
 }
 
-bool PmDBUtil::ReadVersionTagOf(std::uint32_t versionTag) {
+bool PmDBUtil::ReadVersionTagOf(std::uint32_t versionTag, const char* kind) {
     const std::uint8_t expected[4] = {
         static_cast<std::uint8_t>(versionTag), static_cast<std::uint8_t>(versionTag >> 8),
         static_cast<std::uint8_t>(versionTag >> 16), static_cast<std::uint8_t>(versionTag >> 24)};
@@ -831,8 +832,8 @@ bool PmDBUtil::ReadVersionTagOf(std::uint32_t versionTag) {
         return Fail(LoadResult::Damaged, "the file is empty");
     }
     if (!std::equal(head.begin(), head.end(), expected)) {
-        return Fail(LoadResult::NotThisFormat, "not this kind of Palm file (it begins with " +
-                                                   hexBytes(head) + ", expected " +
+        return Fail(LoadResult::NotThisFormat, std::string("not a ") + kind + " (it begins with " +
+                                                   hexBytes(head) + ", one begins with " +
                                                    hexBytes(expected) + ")");
     }
     if (head.size() < 4) {

@@ -251,7 +251,8 @@ public:
 
 protected:
     // Steps of the classic layout that every kind shares.
-    bool ReadVersionTagOf(std::uint32_t versionTag);
+    // `kind` names what the file should be in messages ("classic address book").
+    bool ReadVersionTagOf(std::uint32_t versionTag, const char* kind);
     bool ReadStoredFileName();
     bool ReadWholeTableString();
     bool ReadCategoryBlock();
@@ -289,9 +290,6 @@ protected:
     bool Fail(LoadResult result, const std::string& message);
     bool FailAt(LoadResult result, std::size_t offset, const std::string& message);
     bool FailSave(const std::string& message);
-    const std::string& FileLabel() const { return m_path; }
-    // The reason the last primitive failed (for messages).
-    const std::string& PrimitiveError() const { return m_reason; }
 
     std::string m_path;
     PmCategoryMgr* m_pCatMgr = nullptr;

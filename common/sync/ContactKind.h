@@ -11,9 +11,12 @@
 
 namespace twinleaf {
 
-// The file the contact facade writes on Save.
+// The file the contact facade writes on Save; empty when it cannot be named.
 inline std::string palmFileName(PmAddrInfo& palm) {
-    return palm.GetClassic() != nullptr ? palm.GetClassic()->GetPath() : std::string();
+    if (palm.GetFormat() == PalmFormat::Classic && palm.GetClassic() != nullptr) {
+        return palm.GetClassic()->GetPath();
+    }
+    return {};
 }
 
 template <class PalmFacade, class OutlookAccess> struct ContactKindOf {

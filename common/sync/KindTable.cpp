@@ -66,10 +66,12 @@ std::string synchronizedText(DataKind kind, int count) {
 }
 
 std::string palmSaveFailedText(DataKind kind, const std::string& file, const std::string& reason) {
-    std::string text = std::string("The Palm Desktop ") + kindTexts(kind).palmData +
-                       " data could not be saved to \"" + utf8ToAnsi(file) +
-                       "\".\r\n\r\nNothing was written to this file; it still holds what it held "
-                       "before this synchronization.";
+    std::string text =
+        std::string("The Palm Desktop ") + kindTexts(kind).palmData + " data could not be saved";
+    text += file.empty() ? ".\r\n\r\nNothing was written to its file; it still holds"
+                         : " to \"" + utf8ToAnsi(file) +
+                               "\".\r\n\r\nNothing was written to this file; it still holds";
+    text += " what it held before this synchronization.";
     if (!reason.empty()) {
         text += "\r\n\r\n" + utf8ToAnsi(reason);
     }
@@ -153,6 +155,9 @@ std::string fieldText(DataKind kind, const void* record, int fieldId) {
     return {};
 }
 
+// Calendar, tasks and memos open with empty sides until their records, facades and Outlook
+// access classes exist; each then joins here as contacts do, with a Kind description of its own
+// (see KindSidesOf), and in the status, column and text functions above.
 std::unique_ptr<KindSides> createKindSides(DataKind kind, const OptionBlock& options,
                                            ContactFieldMap& fieldMap) {
     switch (kind) {

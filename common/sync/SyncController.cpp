@@ -168,6 +168,10 @@ void SyncController::showError(const std::string& text) {
     m_ui.showMessage(text, "Error", win::MB_ICONERROR);
 }
 
+SyncRunResult SyncController::RunSync(DataKind kind) {
+    return RunSync(kind, syncModeFromSetting(syncModeSetting(m_options, kind)));
+}
+
 SyncRunResult SyncController::RunSync(DataKind kind, SyncMode mode) {
     KindState& kindState = state(kind);
     EmptySides noSides;

@@ -53,6 +53,8 @@ public:
     void SelectDiff(DataKind kind, ViewSide side);
     void ClearSelection(DataKind kind, ViewSide side);
     SyncRunResult RunSync(DataKind kind, SyncMode mode);
+    // With the kind's stored mode, as the Start button runs it.
+    SyncRunResult RunSync(DataKind kind);
     void CloseKind(DataKind kind);
 
     bool IsOpen(DataKind kind) const;

@@ -10,14 +10,6 @@ char16_t lowerAscii(char16_t c) {
     return c >= u'A' && c <= u'Z' ? c - u'A' + u'a' : c;
 }
 
-std::u16string lowerCase(std::u16string_view name) {
-    std::u16string lower(name);
-    for (char16_t& c : lower) {
-        c = lowerAscii(c);
-    }
-    return lower;
-}
-
 } // namespace
 
 bool equalNamesIgnoringCase(std::u16string_view left, std::u16string_view right) {
@@ -32,12 +24,20 @@ bool equalNamesIgnoringCase(std::u16string_view left, std::u16string_view right)
     return true;
 }
 
+std::size_t MemberTable::NameHash::operator()(std::u16string_view name) const {
+    std::size_t hash = 14695981039346656037ull; // FNV-1a
+    for (const char16_t c : name) {
+        hash = (hash ^ lowerAscii(c)) * 1099511628211ull;
+    }
+    return hash;
+}
+
 void MemberTable::add(std::u16string_view name, DISPID id) {
-    m_ids[lowerCase(name)] = id;
+    m_ids.insert_or_assign(std::u16string(name), id);
 }
 
 DISPID MemberTable::find(std::u16string_view name) const {
-    const auto entry = m_ids.find(lowerCase(name));
+    const auto entry = m_ids.find(name);
     return entry == m_ids.end() ? DISPID_UNKNOWN : entry->second;
 }
 

@@ -26,7 +26,18 @@ public:
     DISPID find(std::u16string_view name) const; // DISPID_UNKNOWN when absent
 
 private:
-    std::unordered_map<std::u16string, DISPID> m_ids; // keyed by the name in lower case
+    // Hashing and comparing without regard to case, so a lookup needs no copy of the name.
+    struct NameHash {
+        using is_transparent = void;
+        std::size_t operator()(std::u16string_view name) const;
+    };
+    struct NameEqual {
+        using is_transparent = void;
+        bool operator()(std::u16string_view left, std::u16string_view right) const {
+            return equalNamesIgnoringCase(left, right);
+        }
+    };
+    std::unordered_map<std::u16string, DISPID, NameHash, NameEqual> m_ids;
 };
 
 class DispatchObject : public IDispatch {

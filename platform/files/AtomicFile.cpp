@@ -44,7 +44,8 @@ std::filesystem::path temporaryPathFor(const std::filesystem::path& path) {
 
 bool writeAll(int fd, const std::uint8_t* data, std::size_t size, int& error) {
     while (size > 0) {
-        const ssize_t written = faultInjected(FileCall::Write, ENOSPC) ? -1 : ::write(fd, data, size);
+        const ssize_t written =
+            faultInjected(FileCall::Write, ENOSPC) ? -1 : ::write(fd, data, size);
         if (written < 0) {
             if (errno == EINTR) {
                 continue;
@@ -71,8 +72,7 @@ bool keepBackupOf(const std::filesystem::path& path, int& error) {
     if (::link(path.c_str(), backup.c_str()) == 0) {
         return true;
     }
-    std::filesystem::copy_file(path, backup, std::filesystem::copy_options::overwrite_existing,
-                               ec);
+    std::filesystem::copy_file(path, backup, std::filesystem::copy_options::overwrite_existing, ec);
     error = ec.value();
     return !ec;
 }
@@ -84,13 +84,14 @@ std::filesystem::path backupPathFor(const std::filesystem::path& path) {
 }
 
 AtomicSaveResult saveAtomically(const std::filesystem::path& path,
-                                std::span<const std::uint8_t> bytes, KeepBackup backup) {
+                                std::span<const std::uint8_t> bytes, KeepBackup backup,
+                                Flush flush) {
     AtomicSaveResult result;
     const std::filesystem::path temporary = temporaryPathFor(path);
 
     // New files get the mode of the file they replace, so a save never widens who may read it.
     mode_t mode = 0644;
-    struct stat existing{};
+    struct stat existing {};
     const bool exists = ::stat(path.c_str(), &existing) == 0;
     if (exists) {
         mode = existing.st_mode & 07777;
@@ -108,7 +109,7 @@ AtomicSaveResult saveAtomically(const std::filesystem::path& path,
     const char* step = nullptr;
     if (!writeAll(fd, bytes.data(), bytes.size(), error)) {
         step = "writing";
-    } else if (faultInjected(FileCall::Sync) || ::fsync(fd) != 0) {
+    } else if (flush == Flush::Yes && (faultInjected(FileCall::Sync) || ::fsync(fd) != 0)) {
         // A full disk or a lost network share may first be reported by the flush.
         step = "flushing", error = errno;
     }
@@ -124,8 +125,8 @@ AtomicSaveResult saveAtomically(const std::filesystem::path& path,
     if (!step && exists && backup == KeepBackup::Yes && !keepBackupOf(path, error)) {
         step = "keeping the backup";
     }
-    if (!step && (faultInjected(FileCall::Rename) ||
-                  ::rename(temporary.c_str(), path.c_str()) != 0)) {
+    if (!step &&
+        (faultInjected(FileCall::Rename) || ::rename(temporary.c_str(), path.c_str()) != 0)) {
         step = "replacing the file", error = errno;
     }
     if (step) {
@@ -138,16 +139,29 @@ AtomicSaveResult saveAtomically(const std::filesystem::path& path,
 }
 
 AtomicSaveResult saveAtomically(const std::filesystem::path& path, std::string_view text,
-                                KeepBackup backup) {
+                                KeepBackup backup, Flush flush) {
     return saveAtomically(
-        path, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()), backup);
+        path, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()), backup,
+        flush);
+}
+
+bool flushFileSystem(const std::filesystem::path& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    const bool flushed = ::syncfs(fd) == 0;
+    ::close(fd);
+    return flushed;
 }
 
 ScopedFileFault::ScopedFileFault(FileCall call, int failOnCall) : m_call(call) {
     g_faults[static_cast<int>(call)] = Fault{true, failOnCall, 0};
 }
 
-ScopedFileFault::~ScopedFileFault() { g_faults[static_cast<int>(m_call)] = Fault{}; }
+ScopedFileFault::~ScopedFileFault() {
+    g_faults[static_cast<int>(m_call)] = Fault{};
+}
 
 bool readWholeFile(const std::filesystem::path& path, std::string& out) {
     std::ifstream in(path, std::ios::binary);

@@ -26,11 +26,19 @@ struct AtomicSaveResult {
 
 enum class KeepBackup { No, Yes };
 
+// Flush::No leaves out the flush to the disk: the replacement is still atomic (no reader ever
+// sees half a file), but after a power failure the file may be empty. For stores of many small
+// files that flush once at the end (see flushFileSystem).
+enum class Flush { Yes, No };
+
 AtomicSaveResult saveAtomically(const std::filesystem::path& path,
                                 std::span<const std::uint8_t> bytes,
-                                KeepBackup backup = KeepBackup::No);
+                                KeepBackup backup = KeepBackup::No, Flush flush = Flush::Yes);
 AtomicSaveResult saveAtomically(const std::filesystem::path& path, std::string_view text,
-                                KeepBackup backup = KeepBackup::No);
+                                KeepBackup backup = KeepBackup::No, Flush flush = Flush::Yes);
+
+// Flushes everything written to the file system that holds `path` to the disk.
+bool flushFileSystem(const std::filesystem::path& path);
 
 // The backup that a save with KeepBackup::Yes leaves beside `path`.
 std::filesystem::path backupPathFor(const std::filesystem::path& path);

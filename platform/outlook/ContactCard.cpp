@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
-#include <set>
 #include <strings.h>
 
 namespace twinleaf::outlook {
@@ -352,7 +351,14 @@ public:
 private:
     PropertyValue& at(int index) { return m_item.values[static_cast<std::size_t>(index)]; }
 
-    bool once(const std::string& key) { return m_seen.insert(key).second; }
+    // Whether this is the first line of that name; later ones are kept as they were.
+    bool once(std::string_view name) {
+        if (std::find(m_seen.begin(), m_seen.end(), name) != m_seen.end()) {
+            return false;
+        }
+        m_seen.push_back(name);
+        return true;
+    }
 
     void noteOrigin(const std::string& key, const VCardLine& line, std::vector<std::string> extra,
                     const std::vector<std::string>& types) {
@@ -518,7 +524,7 @@ private:
     StoredItem& m_item;
     const ContactMap& m_map;
     std::vector<bool> m_filled[4];
-    std::set<std::string> m_seen;
+    std::vector<std::string_view> m_seen; // names of the lines read, which outlive the reader
 };
 
 } // namespace

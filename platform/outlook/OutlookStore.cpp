@@ -279,11 +279,13 @@ std::shared_ptr<const StoredItem> StoreFolder::save(const StoredItem& item, std:
         error = describe(m_path, ec);
         return nullptr;
     }
-    const AtomicSaveResult written = saveAtomically(saved.file, codec->write(saved));
+    const AtomicSaveResult written =
+        saveAtomically(saved.file, codec->write(saved), KeepBackup::No, Flush::No);
     if (!written) {
         error = written.error;
         return nullptr;
     }
+    m_unflushed = true;
     auto stored = std::make_shared<const StoredItem>(std::move(saved));
     if (isNew) {
         m_positions.emplace(stored->id, m_items.size());
@@ -295,6 +297,15 @@ std::shared_ptr<const StoredItem> StoreFolder::save(const StoredItem& item, std:
 }
 
 Store::Store(std::filesystem::path root) : m_root(std::move(root)) {}
+
+Store::~Store() {
+    for (const auto& [kind, folder] : m_folders) {
+        if (folder && folder->unflushed()) {
+            flushFileSystem(folder->path());
+            break; // one flush covers the whole file system
+        }
+    }
+}
 
 bool Store::open(std::string& error) {
     std::error_code ec;

@@ -76,6 +76,9 @@ public:
     // changes, the result is null and `error` says why.
     std::shared_ptr<const StoredItem> save(const StoredItem& item, std::string& error);
 
+    // Whether a save wrote a file that has not been flushed to the disk yet.
+    bool unflushed() const { return m_unflushed; }
+
 private:
     std::string newId() const;
 
@@ -83,11 +86,18 @@ private:
     std::filesystem::path m_path;
     std::vector<std::shared_ptr<const StoredItem>> m_items;
     std::unordered_map<std::string, std::size_t> m_positions; // id -> index in m_items
+    bool m_unflushed = false;
 };
 
+// Each save replaces its file atomically; the flush to the disk waits until the store is closed
+// (when Outlook is let go), so that a sync run writing a thousand contacts does not wait for the
+// disk a thousand times.
 class Store {
 public:
     explicit Store(std::filesystem::path root);
+    ~Store();
+    Store(const Store&) = delete;
+    Store& operator=(const Store&) = delete;
     const std::filesystem::path& root() const { return m_root; }
 
     // Whether the store can be used: its folder, or the nearest folder above it that exists when

@@ -280,8 +280,9 @@ TEST(PmAddrInfo, FilesNoReaderTakesLeaveNothingOpen) {
              std::string("\x00\x02\x42\x41", 4),
          "extended"},
         {"database", std::string("\x00\x01\x00\x00Standard Jet DB\x00", 20), "Palm Desktop 6"},
-        {"to-do file", std::string("\x00\x01\x44\x54", 4) + test::cstring("x"), "not this kind"},
-        {"text", "hello", "not this kind"},
+        {"to-do file", std::string("\x00\x01\x44\x54", 4) + test::cstring("x"),
+         "not a classic Palm address book"},
+        {"text", "hello", "not a classic Palm address book"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -321,6 +322,8 @@ TEST(PmAddrInfo, AFileReadInPartIsListedButNotSavedOver) {
     EXPECT_NE(info.GetLastError().find("not saved"), std::string::npos) << info.GetLastError();
     EXPECT_SAME_BYTES(cut, readBytes(path));
     info.Close();
+    EXPECT_FALSE(info.GetClassic()->SaveInPlace()) << "a closed facade leaves nothing to save";
+    EXPECT_SAME_BYTES(cut, readBytes(path));
     EXPECT_EQ(info.GetFormat(), PalmFormat::None);
     EXPECT_EQ(info.GetCommMgr()->GetCount(), 0u);
     EXPECT_EQ(info.First(), nullptr);

@@ -298,9 +298,9 @@ public:
         SetDefaults({44, 10, 0, 1, 2}, types, versionTag);
     }
     bool Load(const std::string& path) {
-        const bool ok = BeginLoad(path) && ReadVersionTagOf(m_versionTag) && ReadStoredFileName() &&
-                        ReadWholeTableString() && ReadCategoryBlock() && ReadSchemaBlock() &&
-                        ReadRows(m_codec, [this](void*) {
+        const bool ok = BeginLoad(path) && ReadVersionTagOf(m_versionTag, "to-do file") &&
+                        ReadStoredFileName() && ReadWholeTableString() && ReadCategoryBlock() &&
+                        ReadSchemaBlock() && ReadRows(m_codec, [this](void*) {
                             ++m_rows;
                             return true;
                         });

@@ -320,10 +320,11 @@ TEST_F(SyncControllerTest, CancelStopsTheRunUnsavedAndReportsWhatWasWritten) {
 
 TEST_F(SyncControllerTest, TwoWayModeCreatesTheMissingItemOnceAndBothRowsEndTheSame) {
     palmData = {contact("Ann", "Ames", "1")};
+    options.AddrSyncMode = 4;
     open();
     CommAddrRec& palmRecord = row(ViewSide::Palm, 0);
 
-    EXPECT_EQ(run(SyncMode::Sync).updated, 1);
+    EXPECT_EQ(controller->RunSync(DataKind::Addr).updated, 1) << "the stored mode: Synchronize All";
 
     EXPECT_EQ(outlook->writes, std::vector<std::string>{"create Ann"});
     EXPECT_EQ(palmRecord.Native, nullptr) << "the Palm record keeps its own Native block";

@@ -1,0 +1,25 @@
+// JSON for the common records, as the headless commands print them. Other tools read this
+// output: keys are the record's field names, texts are decoded from Windows-1252 to UTF-8,
+// integers are numbers and OLE dates are numbers holding the double; the Native block is left out.
+#pragma once
+
+#include "common/misc/CommAddr.h"
+
+#include <iosfwd>
+#include <string>
+#include <string_view>
+
+namespace twinleaf::cli {
+
+// A JSON string literal of UTF-8 text, quotes included.
+std::string jsonString(std::string_view utf8);
+// The shortest text that reads back as the same double; null for NaN and the infinities, which
+// JSON cannot hold.
+std::string jsonNumber(double value);
+
+// One contact as a JSON object on one line.
+std::string addrRecordJson(const CommAddrRec& rec);
+// The list as a JSON array, one object per line, in list order.
+void writeAddrListJson(std::ostream& out, CommAddrMgr& list);
+
+} // namespace twinleaf::cli

@@ -1,0 +1,36 @@
+#include "common/sync/KindTable.h"
+
+#include <gtest/gtest.h>
+
+namespace twinleaf {
+namespace {
+
+TEST(KindTable, SuccessMessagesCarryTheCountForEveryKind) {
+    const std::pair<DataKind, const char*> cases[] = {
+        {DataKind::Addr, "Contact information synchronized successfully. 12 records updated."},
+        {DataKind::Date, "Calendar information synchronized successfully. 12 records updated."},
+        {DataKind::Todo, "Task information synchronized successfully. 12 records updated."},
+        {DataKind::Memo, "Memo information synchronized successfully. 12 records updated."},
+    };
+    for (const auto& [kind, text] : cases) {
+        SCOPED_TRACE(static_cast<int>(kind));
+        EXPECT_EQ(synchronizedText(kind, 12), text);
+    }
+}
+
+TEST(KindTable, SaveFailureNamesTheFileWhenThereIsOne) {
+    EXPECT_EQ(palmSaveFailedText(DataKind::Todo, "/home/ann/Palm/Ann/todo/todo.dat", ""),
+              "The Palm Desktop task data could not be saved to "
+              "\"/home/ann/Palm/Ann/todo/todo.dat\".\r\n\r\nNothing was written to this file; it "
+              "still holds what it held before this synchronization.");
+    EXPECT_EQ(palmSaveFailedText(DataKind::Memo, "", "disk full"),
+              "The Palm Desktop memo data could not be saved.\r\n\r\nNothing was written to its "
+              "file; it still holds what it held before this synchronization.\r\n\r\ndisk full");
+    // Paths are UTF-8; messages are Windows-1252.
+    EXPECT_NE(palmSaveFailedText(DataKind::Addr, "/home/J\xC3\xB6rg/address.dat", "")
+                  .find("/home/J\xF6rg/address.dat"),
+              std::string::npos);
+}
+
+} // namespace
+} // namespace twinleaf
