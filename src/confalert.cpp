@@ -5,12 +5,15 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QTabWidget>
+#include <QTreeView>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -30,8 +33,66 @@ QTreeWidget* makeList(QWidget* parent, int kind) {
     list->setHeaderLabels(TfmConfAlert::columnCaptions(kind));
     list->header()->setStretchLastSection(false);
     list->header()->setSectionResizeMode(QHeaderView::Interactive);
+    list->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     return list;
 }
+
+// Keeps a list's "Software" column in place while the values scroll sideways: nine contact
+// columns never fit the window, and a row whose side has scrolled away cannot be judged. A second
+// view over the same model shows only that column, laid over the list's left edge.
+class PinnedFirstColumn : public QObject {
+public:
+    explicit PinnedFirstColumn(QTreeWidget* list) : QObject(list), m_list(list) {
+        m_pinned = new QTreeView(list);
+        m_pinned->setObjectName(list->objectName() + QStringLiteral("Pinned"));
+        m_pinned->setModel(list->model());
+        m_pinned->setSelectionModel(list->selectionModel());
+        m_pinned->setRootIsDecorated(false);
+        m_pinned->setFocusPolicy(Qt::NoFocus);
+        m_pinned->setFrameShape(QFrame::NoFrame);
+        m_pinned->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        m_pinned->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        m_pinned->setSelectionBehavior(QAbstractItemView::SelectRows);
+        m_pinned->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        m_pinned->header()->setSectionsMovable(false);
+        for (int column = 1; column < list->columnCount(); ++column) {
+            m_pinned->setColumnHidden(column, true);
+        }
+        connect(list->header(), &QHeaderView::sectionResized, this, [this](int column, int, int) {
+            if (column == 0) {
+                place();
+            }
+        });
+        connect(list->verticalScrollBar(), &QScrollBar::valueChanged, m_pinned->verticalScrollBar(),
+                &QScrollBar::setValue);
+        list->installEventFilter(this);
+        place();
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == m_list &&
+            (event->type() == QEvent::Resize || event->type() == QEvent::Show ||
+             event->type() == QEvent::FontChange)) {
+            m_pinned->setFont(m_list->font());
+            place();
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    void place() {
+        const int width = m_list->columnWidth(0);
+        m_pinned->setColumnWidth(0, width);
+        const int frame = m_list->frameWidth();
+        m_pinned->setGeometry(frame, frame, width,
+                              m_list->viewport()->height() + m_list->header()->height());
+        m_pinned->raise();
+    }
+
+    QTreeWidget* m_list;
+    QTreeView* m_pinned;
+};
 
 } // namespace
 
@@ -87,6 +148,7 @@ TfmConfAlert::TfmConfAlert(QWidget* owner) : QDialog(owner) {
         QTreeWidget* list = makeList(page, index + 1);
         list->setObjectName(QString::fromLatin1(listNames[index]));
         pageLayout->addWidget(list);
+        new PinnedFirstColumn(list);
         m_lists[static_cast<std::size_t>(index)] = list;
         m_pcData->addTab(page, QString::fromLatin1(captions[index]));
         // The calendar, task and notes pages are switched off: their lists show but do not react.
@@ -160,7 +222,6 @@ void TfmConfAlert::ShowPair(const void* palmRecord, const QStringList& palmTexts
         for (int column = 1; column < columns && column - 1 < texts.size(); ++column) {
             item->setText(column, texts[column - 1].left(kMaxValueLength));
         }
-        // The side stays known when the list is scrolled past its first column.
         for (int column = 0; column < columns; ++column) {
             item->setToolTip(column, QString::fromLatin1(software));
         }
@@ -177,18 +238,35 @@ void TfmConfAlert::ShowPair(const void* palmRecord, const QStringList& palmTexts
             view->topLevelItem(1)->setFont(column, bold);
         }
     }
-    int firstDifference = -1;
     for (int column = 0; column < columns; ++column) {
         view->resizeColumnToContents(column);
-        if (firstDifference < 0 && view->topLevelItem(0)->font(column).bold()) {
-            firstDifference = column;
+    }
+    scrollToFirstDifference();
+}
+
+// Nine contact columns do not fit: the first value that differs is brought to the left edge,
+// just right of the pinned "Software" column. Run again when shown, once the list has its size.
+void TfmConfAlert::scrollToFirstDifference() {
+    QTreeWidget* view = list(m_kind);
+    if (view->topLevelItemCount() < 1) {
+        return;
+    }
+    for (int column = 1; column < view->columnCount(); ++column) {
+        if (!view->topLevelItem(0)->font(column).bold()) {
+            continue;
         }
+        const int right = view->header()->sectionPosition(column) + view->columnWidth(column);
+        if (right > view->viewport()->width()) {
+            view->horizontalScrollBar()->setValue(view->header()->sectionPosition(column) -
+                                                  view->columnWidth(0));
+        }
+        return;
     }
-    // Nine columns do not fit: the first value that differs is scrolled into view.
-    if (firstDifference > 0) {
-        view->scrollToItem(view->topLevelItem(0));
-        view->scrollTo(view->model()->index(0, firstDifference), QAbstractItemView::EnsureVisible);
-    }
+}
+
+void TfmConfAlert::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    scrollToFirstDifference();
 }
 
 void TfmConfAlert::TransferChoice(bool save) {

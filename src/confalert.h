@@ -52,8 +52,11 @@ public slots:
 
 protected:
     void reject() override;
+    void showEvent(QShowEvent* event) override;
 
 private:
+    void scrollToFirstDifference();
+
     int m_kind = 1;
     int m_direction = 1;
     bool m_applyThisRun = false;

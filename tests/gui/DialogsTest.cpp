@@ -9,9 +9,11 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
+#include <QTreeView>
 #include <QTreeWidget>
 #include <QUrl>
 
@@ -106,6 +108,28 @@ private slots:
         alert.ShowPair(&palm, {QString(300, 'x')}, &outlook, {"y"});
         QCOMPARE(list->topLevelItemCount(), 2);
         QCOMPARE(list->topLevelItem(0)->text(1).size(), 255);
+    }
+
+    void conflictAlertKeepsTheSideInViewWhenScrolledToADifference() {
+        TfmConfAlert alert;
+        alert.SetKind(1);
+        const int palm = 1;
+        const int outlook = 2;
+        const QString wide(60, 'w');
+        alert.ShowPair(&palm, {wide, wide, wide, wide, wide, wide, wide, "Countess"}, &outlook,
+                       {wide, wide, wide, wide, wide, wide, wide, "Programmer"});
+        alert.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&alert));
+        QTreeWidget* list = alert.list(1);
+        QVERIFY(list->horizontalScrollBar()->value() > 0); // "Title" was brought into view
+        auto* pinned = alert.findChild<QTreeView*>(QStringLiteral("lvAddrPinned"));
+        QVERIFY(pinned);
+        QVERIFY(pinned->isVisible());
+        QCOMPARE(pinned->x(), list->frameWidth());
+        QCOMPARE(pinned->width(), list->columnWidth(0));
+        QCOMPARE(pinned->model()->index(1, 0).data().toString(),
+                 QStringLiteral("Microsoft Outlook"));
+        QVERIFY(pinned->isColumnHidden(8));
     }
 
     void splashStartsUpOnTheSecondTickOnly() {
