@@ -441,17 +441,7 @@ bool CommAddrMgr::CompareWith(CommAddrMgr* pOther) {
     const std::uint32_t count = m_Recs->GetCount();
     for (std::uint32_t i = 0; i < count; ++i) {
         auto* rec = static_cast<CommAddrRec*>(m_Recs->GetAt(i));
-        switch (pOther->FindMatch(rec)) {
-        case kMatchNotFound:
-            rec->CompareStatus = 1;
-            break;
-        case kMatchDifferent:
-            rec->CompareStatus = 2;
-            break;
-        default:
-            rec->CompareStatus = 0;
-            break;
-        }
+        rec->CompareStatus = CompareStatusFor(pOther->FindMatch(rec));
     }
     return true;
 }

@@ -114,6 +114,18 @@ enum FindMatchResult : int {
     kMatchDifferent = 3,
 };
 
+// The CompareStatus a FindMatch result stands for: 1 new (no counterpart), 2 different, else 0.
+constexpr std::int32_t CompareStatusFor(int findMatchResult) {
+    switch (findMatchResult) {
+    case kMatchNotFound:
+        return 1;
+    case kMatchDifferent:
+        return 2;
+    default:
+        return 0;
+    }
+}
+
 // One row of the field-descriptor table through which fields are chosen at run time (list-view
 // columns, the conflict dialog). The size is the buffer guard GetFieldText applies, not always the
 // field's width.

@@ -212,17 +212,7 @@ bool CompareContacts(CommAddrMgr& own, CommAddrMgr& other) {
     const std::uint32_t count = own.GetCount();
     for (std::uint32_t i = 0; i < count; ++i) {
         CommAddrRec* rec = own.GetAt(i);
-        switch (index.FindMatch(rec)) {
-        case kMatchNotFound:
-            rec->CompareStatus = 1;
-            break;
-        case kMatchDifferent:
-            rec->CompareStatus = 2;
-            break;
-        default:
-            rec->CompareStatus = 0;
-            break;
-        }
+        rec->CompareStatus = CompareStatusFor(index.FindMatch(rec));
     }
     return true;
 }
