@@ -23,6 +23,16 @@ struct OwnedVariant {
     OwnedVariant& operator=(const OwnedVariant&) = delete;
 };
 
+// Reads a property into `value` and checks its type: the call's own failure, kNoValue for a value
+// of another type, S_OK when `value` holds one of `type`.
+HRESULT getTyped(CDispCmd& command, LPCOLESTR szName, VARTYPE type, VARIANT* value) {
+    const HRESULT hr = command.GetProperty(szName, value);
+    if (FAILED(hr)) {
+        return hr;
+    }
+    return value->vt == type ? S_OK : kNoValue;
+}
+
 } // namespace
 
 CDispCmd::CDispCmd(IDispatch* pDisp) : m_pDisp(pDisp) {
@@ -77,12 +87,8 @@ HRESULT CDispCmd::GetText(LPCOLESTR szName, char* szBuf, int nSize) {
         return kNoValue;
     }
     OwnedVariant value;
-    const HRESULT hr = GetProperty(szName, &value.v);
-    if (FAILED(hr)) {
+    if (const HRESULT hr = getTyped(*this, szName, VT_BSTR, &value.v); hr != S_OK) {
         return hr;
-    }
-    if (value.v.vt != VT_BSTR) {
-        return kNoValue;
     }
     if (value.v.bstrVal == nullptr) {
         szBuf[0] = '\0';
@@ -97,12 +103,8 @@ HRESULT CDispCmd::GetLong(LPCOLESTR szName, LONG* pValue) {
         return kNoValue;
     }
     OwnedVariant value;
-    const HRESULT hr = GetProperty(szName, &value.v);
-    if (FAILED(hr)) {
+    if (const HRESULT hr = getTyped(*this, szName, VT_I4, &value.v); hr != S_OK) {
         return hr;
-    }
-    if (value.v.vt != VT_I4) {
-        return kNoValue;
     }
     *pValue = value.v.lVal;
     return S_OK;
@@ -113,12 +115,8 @@ HRESULT CDispCmd::GetBool(LPCOLESTR szName, BYTE* pValue) {
         return kNoValue;
     }
     OwnedVariant value;
-    const HRESULT hr = GetProperty(szName, &value.v);
-    if (FAILED(hr)) {
+    if (const HRESULT hr = getTyped(*this, szName, VT_BOOL, &value.v); hr != S_OK) {
         return hr;
-    }
-    if (value.v.vt != VT_BOOL) {
-        return kNoValue;
     }
     *pValue = value.v.boolVal != 0 ? 1 : 0;
     return S_OK;
@@ -129,12 +127,8 @@ HRESULT CDispCmd::GetDate(LPCOLESTR szName, double* pValue) {
         return kNoValue;
     }
     OwnedVariant value;
-    const HRESULT hr = GetProperty(szName, &value.v);
-    if (FAILED(hr)) {
+    if (const HRESULT hr = getTyped(*this, szName, VT_DATE, &value.v); hr != S_OK) {
         return hr;
-    }
-    if (value.v.vt != VT_DATE) {
-        return kNoValue;
     }
     *pValue = value.v.date;
     return S_OK;
@@ -146,12 +140,8 @@ HRESULT CDispCmd::GetObject(LPCOLESTR szName, IDispatch** ppDisp) {
     }
     *ppDisp = nullptr;
     OwnedVariant value;
-    const HRESULT hr = GetProperty(szName, &value.v);
-    if (FAILED(hr)) {
+    if (const HRESULT hr = getTyped(*this, szName, VT_DISPATCH, &value.v); hr != S_OK) {
         return hr;
-    }
-    if (value.v.vt != VT_DISPATCH) {
-        return kNoValue;
     }
     // The reference goes to the caller; the variant must not release it.
     *ppDisp = value.v.pdispVal;
