@@ -39,8 +39,8 @@ const Command* findCommand(const std::string& name) {
 
 } // namespace
 
-Arguments::Arguments(const std::vector<std::string>& args, std::vector<std::string> flags,
-                     std::vector<std::string> valued) {
+Arguments::Arguments(const std::vector<std::string>& args, const std::vector<std::string>& flags,
+                     const std::vector<std::string>& valued) {
     for (std::size_t i = 0; i < args.size() && m_error.empty(); ++i) {
         const std::string& arg = args[i];
         if (arg.rfind("--", 0) != 0 || arg == "--") {
@@ -121,7 +121,7 @@ int runCommandLine(const std::vector<std::string>& args, CommandContext& context
     }
     const Command* command = findCommand(args[i]);
     if (command == nullptr) {
-        context.err << "twinleaf: unknown " << (args[i].rfind("-", 0) == 0 ? "option " : "command ")
+        context.err << "twinleaf: unknown " << (args[i].rfind('-', 0) == 0 ? "option " : "command ")
                     << args[i] << "\n";
         printOverview(context.err);
         return kExitUsage;

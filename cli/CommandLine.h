@@ -1,5 +1,6 @@
 // The headless side of the twinleaf executable: `twinleaf COMMAND ...` runs one command on the
-// core and never opens a display. Commands live in one table (Commands.cpp) that --help is made from.
+// core and never opens a display. Commands live in one table (Commands.cpp) that --help is made
+// from.
 #pragma once
 
 #include <functional>
@@ -36,8 +37,8 @@ std::span<const Command> commands();
 // not told about is an error, so a mistyped option is never silently ignored.
 class Arguments {
 public:
-    Arguments(const std::vector<std::string>& args, std::vector<std::string> flags,
-              std::vector<std::string> valued);
+    Arguments(const std::vector<std::string>& args, const std::vector<std::string>& flags,
+              const std::vector<std::string>& valued);
     bool ok() const { return m_error.empty(); }
     const std::string& error() const { return m_error; }
     bool has(const std::string& name) const;
