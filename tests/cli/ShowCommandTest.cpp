@@ -88,7 +88,7 @@ TEST_F(ShowCommand, JsonHasOneObjectPerRecordWithTheFieldNamesAsKeys) {
 }
 
 TEST_F(ShowCommand, JsonTextsAreUtf8AndEscaped) {
-    test::AddrRowSpec row = test::addrPerson(7, "M\xFCller", "Jos\xE9");
+    test::AddrRowFields row = test::addrPerson(7, "M\xFCller", "Jos\xE9");
     row.note = "say \"hi\"\\\r\nnext\x01";
     const std::string path = file(test::addrFile({row}));
     const CommandRun result = run({"show", "palm", "contacts", "--file", path, "--json"});

@@ -13,7 +13,7 @@
 namespace twinleaf {
 namespace {
 
-using test::AddrRowSpec;
+using test::AddrRowFields;
 using test::le32;
 using test::readBytes;
 using test::TempDir;
@@ -136,13 +136,13 @@ TEST(PmAddrUtil, NewRecordsAreWrittenAsPalmDesktopWritesThem) {
     ASSERT_TRUE(file.GetRecords()->Add(&rec));
     ASSERT_TRUE(file.Save(path.c_str())) << file.GetLastError();
 
-    test::AddrRowSpec spec;
-    spec.id = 0;
-    spec.status = 1;
-    spec.last = "Doe";
-    spec.first = "Jane";
-    spec.phones = {{7, "555"}};
-    std::string row = test::addrRow(spec);
+    test::AddrRowFields fields;
+    fields.id = 0;
+    fields.status = 1;
+    fields.last = "Doe";
+    fields.first = "Jane";
+    fields.phones = {{7, "555"}};
+    std::string row = test::addrRow(fields);
     // position 0x7FFFFFFF and the private flag (tag 6)
     row.replace(16, 8, test::intField(0x7FFFFFFF));
     const std::size_t privateAt = row.find(test::intField(0, 6));
@@ -184,8 +184,8 @@ TEST(PmAddrUtil, FailedSaveLeavesTheFileAsItWas) {
 // Bad input: each case is a file with one fault; the reader answers with an error or with the
 // rows that are whole, and a file it did not read completely is never saved over.
 TEST(PmAddrUtil, DamagedFilesFailCleanlyOrLoadTheWholeRows) {
-    const AddrRowSpec ann = test::addrPerson(1, "Smith", "Ann");
-    const AddrRowSpec bob = test::addrPerson(2, "Jones", "Bob");
+    const AddrRowFields ann = test::addrPerson(1, "Smith", "Ann");
+    const AddrRowFields bob = test::addrPerson(2, "Jones", "Bob");
     const std::string good = test::addrFile({ann, bob});
     const std::string header = test::addrHeader();
     struct Case {
@@ -242,7 +242,7 @@ TEST(PmAddrUtil, DamagedFilesFailCleanlyOrLoadTheWholeRows) {
 }
 
 TEST(PmAddrUtil, EveryPrefixOfASmallFileLoadsCleanly) {
-    AddrRowSpec ann = test::addrPerson(1, "Smith", "Ann");
+    AddrRowFields ann = test::addrPerson(1, "Smith", "Ann");
     ann.note = std::string(300, 'n');
     ann.category = 1;
     ann.phones = {{0, "555"}};
@@ -289,7 +289,7 @@ TEST(PmAddrUtil, UnusualSchemasAreKeptAndWrittenBack) {
     std::vector<std::int16_t> types = test::addrTypes();
     types.push_back(5);
     types.push_back(1);
-    const AddrRowSpec ann = test::addrPerson(1, "Smith", "Ann");
+    const AddrRowFields ann = test::addrPerson(1, "Smith", "Ann");
     const std::string bytes = std::string("\x00\x01\x42\x41", 4) + test::cstring("C:\\a.dat") +
                               test::cstring("") + test::categoryBlock({}) +
                               test::schema(31, types, 99) + le32(31) + test::addrRow(ann) +

@@ -82,7 +82,7 @@ inline std::string addrHeader(std::string_view storedName = "C:\\Palm\\address.d
 }
 
 // One address row of 30 fields: the given names, everything else empty or zero.
-struct AddrRowSpec {
+struct AddrRowFields {
     std::int32_t id = 1;
     std::int32_t status = 0;
     std::string last;
@@ -93,40 +93,40 @@ struct AddrRowSpec {
     std::int32_t word = 0;
 };
 
-inline AddrRowSpec addrPerson(std::int32_t id, std::string last, std::string first) {
-    AddrRowSpec spec;
-    spec.id = id;
-    spec.last = std::move(last);
-    spec.first = std::move(first);
-    return spec;
+inline AddrRowFields addrPerson(std::int32_t id, std::string last, std::string first) {
+    AddrRowFields fields;
+    fields.id = id;
+    fields.last = std::move(last);
+    fields.first = std::move(first);
+    return fields;
 }
 
-inline std::string addrRow(const AddrRowSpec& spec) {
-    std::string out = intField(spec.id) + intField(spec.status) + intField(spec.id);
-    out += textField(spec.last, spec.word) + textField(spec.first, spec.word);
-    out += textField("", spec.word) + textField("", spec.word);
+inline std::string addrRow(const AddrRowFields& fields) {
+    std::string out = intField(fields.id) + intField(fields.status) + intField(fields.id);
+    out += textField(fields.last, fields.word) + textField(fields.first, fields.word);
+    out += textField("", fields.word) + textField("", fields.word);
     for (std::size_t i = 0; i < 5; ++i) {
-        const bool has = i < spec.phones.size();
-        out += intField(has ? spec.phones[i].first : 0);
-        out += textField(has ? spec.phones[i].second : "", spec.word);
+        const bool has = i < fields.phones.size();
+        out += intField(has ? fields.phones[i].first : 0);
+        out += textField(has ? fields.phones[i].second : "", fields.word);
     }
     for (int i = 0; i < 5; ++i) {
-        out += textField("", spec.word);
+        out += textField("", fields.word);
     }
-    out += textField(spec.note, spec.word);
-    out += intField(0, 6) + intField(spec.category);
+    out += textField(fields.note, fields.word);
+    out += intField(0, 6) + intField(fields.category);
     for (int i = 0; i < 4; ++i) {
-        out += textField("", spec.word);
+        out += textField("", fields.word);
     }
     out += intField(0);
     return out;
 }
 
-inline std::string addrFile(const std::vector<AddrRowSpec>& rows,
+inline std::string addrFile(const std::vector<AddrRowFields>& rows,
                             const std::vector<CategoryEntry>& categories = {}) {
     std::string out = addrHeader("C:\\Palm\\address.dat", "", categories);
     out += le32(static_cast<std::int32_t>(rows.size() * 30));
-    for (const AddrRowSpec& r : rows) {
+    for (const AddrRowFields& r : rows) {
         out += addrRow(r);
     }
     return out;
