@@ -8,7 +8,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     qt6-base-dev libsqlite3-dev libical-dev mdbtools-dev
     python3-vobject clang libclang-rt-14-dev
-    xvfb xauth tzdata
+    xvfb xauth tzdata fonts-dejavu-core
 )
 
 missing=()
