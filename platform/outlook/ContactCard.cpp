@@ -2,11 +2,11 @@
 #include "platform/outlook/ContactCard.h"
 
 #include "platform/outlook/StoreTime.h"
+#include "platform/text/NoCase.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
-#include <strings.h>
 
 namespace twinleaf::outlook {
 namespace {
@@ -14,19 +14,6 @@ namespace {
 constexpr std::string_view kFieldParam = "X-OUTLOOK-FIELD";
 constexpr std::string_view kLineBreakParam = "X-OUTLOOK-EOL";
 constexpr std::string_view kExtensionPrefix = "X-OUTLOOK-";
-
-bool equalIgnoringCase(std::string_view left, std::string_view right) {
-    return left.size() == right.size() &&
-           ::strncasecmp(left.data(), right.data(), left.size()) == 0;
-}
-
-std::string upper(std::string_view text) {
-    std::string result(text);
-    std::transform(result.begin(), result.end(), result.begin(), [](char c) {
-        return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-    });
-    return result;
-}
 
 // A value that several lines of one name can fill: a telephone number, an e-mail address, an
 // address (six properties under one prefix) or a home page.
@@ -158,7 +145,7 @@ int preferredSlot(const Family& family, const VCardLine& line) {
 
 int slotNamed(const Family& family, std::string_view name) {
     for (std::size_t i = 0; i < family.slots.size(); ++i) {
-        if (equalIgnoringCase(family.slots[i].name, name)) {
+        if (equalsAsciiNoCase(family.slots[i].name, name)) {
             return static_cast<int>(i);
         }
     }
@@ -211,7 +198,7 @@ bool sameTypes(const std::vector<VCardParam>& params, const std::vector<std::str
     }
     return std::all_of(params[0].values.begin(), params[0].values.end(), [&](const std::string& v) {
         return std::any_of(types.begin(), types.end(),
-                           [&](const std::string& t) { return equalIgnoringCase(v, t); });
+                           [&](const std::string& t) { return equalsAsciiNoCase(v, t); });
     });
 }
 
@@ -269,7 +256,7 @@ struct ContactMap {
             if (!mapped[i]) {
                 extensions.push_back(static_cast<int>(i));
                 extensionNames.push_back(std::string(kExtensionPrefix) +
-                                         upper(kind.properties[i].name));
+                                         upperAscii(kind.properties[i].name));
             }
         }
     }
@@ -282,7 +269,7 @@ const ContactMap& contactMap() {
 
 std::string lineBreakOf(const VCardLine& line) {
     const VCardParam* param = line.param(kLineBreakParam);
-    return param != nullptr && !param->values.empty() && equalIgnoringCase(param->values[0], "CRLF")
+    return param != nullptr && !param->values.empty() && equalsAsciiNoCase(param->values[0], "CRLF")
                ? "\r\n"
                : "\n";
 }
@@ -469,7 +456,7 @@ private:
             std::string value = unescapeText(line.value, lineBreak);
             // vCard 4.0 writes numbers as tel: URIs.
             if (family.id == FamilyId::Tel && value.size() > 4 &&
-                equalIgnoringCase(std::string_view(value).substr(0, 4), "tel:")) {
+                equalsAsciiNoCase(std::string_view(value).substr(0, 4), "tel:")) {
                 value.erase(0, 4);
             }
             values = {std::move(value)};

@@ -2,9 +2,9 @@
 #include "platform/outlook/OutlookSchema.h"
 
 #include "platform/Assert.h"
+#include "platform/text/NoCase.h"
 
 #include <array>
-#include <strings.h>
 
 namespace twinleaf::outlook {
 namespace {
@@ -168,8 +168,7 @@ const ItemKind kKinds[] = {
 int ItemKind::find(std::string_view name) const {
     for (std::size_t i = 0; i < properties.size(); ++i) {
         const std::string_view candidate = properties[i].name;
-        if (candidate.size() == name.size() &&
-            ::strncasecmp(candidate.data(), name.data(), name.size()) == 0) {
+        if (equalsAsciiNoCase(candidate, name)) {
             return static_cast<int>(i);
         }
     }

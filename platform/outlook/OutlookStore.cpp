@@ -5,6 +5,7 @@
 #include "platform/files/ProgramFolder.h"
 #include "platform/outlook/ContactCard.h"
 #include "platform/outlook/StoreTime.h"
+#include "platform/text/NoCase.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -16,7 +17,6 @@
 #include <fcntl.h>
 #include <iostream>
 #include <random>
-#include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -80,9 +80,7 @@ double fileTimeAsOleDate(const struct stat& info) {
 }
 
 bool hasExtension(const std::filesystem::path& path, std::string_view extension) {
-    const std::string name = path.extension().string();
-    return name.size() == extension.size() &&
-           ::strncasecmp(name.data(), extension.data(), name.size()) == 0;
+    return equalsAsciiNoCase(path.extension().string(), extension);
 }
 
 std::string describe(const std::filesystem::path& path, const std::error_code& error) {

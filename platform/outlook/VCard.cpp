@@ -1,25 +1,10 @@
 // vCard content lines: reading one card, escaping, folding.
 #include "platform/outlook/VCard.h"
 
-#include <strings.h>
+#include "platform/text/NoCase.h"
 
 namespace twinleaf::outlook {
 namespace {
-
-bool equalIgnoringCase(std::string_view left, std::string_view right) {
-    return left.size() == right.size() &&
-           ::strncasecmp(left.data(), right.data(), left.size()) == 0;
-}
-
-std::string upper(std::string_view text) {
-    std::string result(text);
-    for (char& c : result) {
-        if (c >= 'a' && c <= 'z') {
-            c = static_cast<char>(c - 'a' + 'A');
-        }
-    }
-    return result;
-}
 
 bool isNameCharacter(char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
@@ -95,7 +80,7 @@ bool parseContentLine(const LogicalLine& logical, VCardLine& line) {
     if (name.empty() || at == text.size() || (text[at] != ';' && text[at] != ':')) {
         return false;
     }
-    line.name = upper(name);
+    line.name = upperAscii(name);
     while (text[at] == ';') {
         const std::size_t start = ++at;
         bool quoted = false;
@@ -111,7 +96,7 @@ bool parseContentLine(const LogicalLine& logical, VCardLine& line) {
         if (equals == std::string_view::npos) {
             line.params.push_back({"TYPE", {std::string(param)}});
         } else {
-            VCardParam parsed{upper(param.substr(0, equals)),
+            VCardParam parsed{upperAscii(param.substr(0, equals)),
                               splitParamValues(param.substr(equals + 1))};
             // vCard 4.0 producers quote a list of types as one value: TYPE="work,voice".
             if (parsed.name == "TYPE") {
@@ -136,7 +121,7 @@ bool isBlank(std::string_view text) {
 }
 
 bool isMarker(const VCardLine& line, std::string_view marker) {
-    return line.name == marker && equalIgnoringCase(line.value, "VCARD");
+    return line.name == marker && equalsAsciiNoCase(line.value, "VCARD");
 }
 
 // Encodings other than UTF-8 text that a card may announce line by line.
@@ -144,12 +129,12 @@ bool unreadableEncoding(const VCardLine& line, std::string& error) {
     for (const VCardParam& param : line.params) {
         for (const std::string& value : param.values) {
             if ((param.name == "ENCODING" || param.name == "TYPE") &&
-                equalIgnoringCase(value, "QUOTED-PRINTABLE")) {
+                equalsAsciiNoCase(value, "QUOTED-PRINTABLE")) {
                 error = "uses the quoted-printable encoding (unknown encoding)";
                 return true;
             }
-            if (param.name == "CHARSET" && !equalIgnoringCase(value, "UTF-8") &&
-                !equalIgnoringCase(value, "US-ASCII")) {
+            if (param.name == "CHARSET" && !equalsAsciiNoCase(value, "UTF-8") &&
+                !equalsAsciiNoCase(value, "US-ASCII")) {
                 error = "uses the character set " + value + " (unknown encoding)";
                 return true;
             }
@@ -179,7 +164,7 @@ bool VCardLine::hasType(std::string_view type) const {
             continue;
         }
         for (const std::string& candidateType : candidate.values) {
-            if (equalIgnoringCase(candidateType, type)) {
+            if (equalsAsciiNoCase(candidateType, type)) {
                 return true;
             }
         }

@@ -3,6 +3,7 @@
 // that code page fold too (a hand-edited "[Übersicht]" finds "[übersicht]").
 #pragma once
 
+#include <string>
 #include <string_view>
 
 namespace twinleaf {
@@ -57,6 +58,18 @@ constexpr bool equalsAsciiNoCase(std::string_view a, std::string_view b) {
         }
     }
     return true;
+}
+
+// The text with its ASCII letters in upper case: vCard and iCalendar names and parameters are
+// ASCII and case-insensitive, and are written in upper case.
+inline std::string upperAscii(std::string_view text) {
+    std::string result(text);
+    for (char& c : result) {
+        if (c >= 'a' && c <= 'z') {
+            c = static_cast<char>(c - 'a' + 'A');
+        }
+    }
+    return result;
 }
 
 } // namespace twinleaf
