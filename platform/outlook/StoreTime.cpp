@@ -1,6 +1,8 @@
 // Calendar arithmetic for the store's automation dates and ISO 8601 texts.
 #include "platform/outlook/StoreTime.h"
 
+#include "platform/win/OleDate.h"
+
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -84,28 +86,13 @@ CivilTime shiftedByMinutes(const CivilTime& time, int minutes) {
 
 } // namespace
 
+// The rounding to whole seconds and the range are those of the variant-time conversion.
 bool oleDateToCivil(double date, CivilTime& out) {
-    if (!std::isfinite(date) || date < -657434.0 || date >= 2958466.0) {
+    win::SYSTEMTIME system{};
+    if (win::VariantTimeToSystemTime(date, &system) == 0) {
         return false;
     }
-    double whole = std::trunc(date);
-    long long seconds = std::llround(std::fabs(date - whole) * 86400.0);
-    if (seconds >= 86400) {
-        seconds -= 86400;
-        whole += 1;
-    }
-    const std::chrono::year_month_day ymd{kOleEpoch +
-                                          std::chrono::days{static_cast<long long>(whole)}};
-    CivilTime time{static_cast<int>(ymd.year()),
-                   static_cast<int>(static_cast<unsigned>(ymd.month())),
-                   static_cast<int>(static_cast<unsigned>(ymd.day())),
-                   static_cast<int>(seconds / 3600),
-                   static_cast<int>(seconds / 60 % 60),
-                   static_cast<int>(seconds % 60)};
-    if (!validCivil(time)) {
-        return false;
-    }
-    out = time;
+    out = {system.wYear, system.wMonth, system.wDay, system.wHour, system.wMinute, system.wSecond};
     return true;
 }
 
