@@ -1,6 +1,7 @@
 // twinleaf compare KIND and twinleaf sync KIND: the sync controller of the desktop program, run on
 // the same sides with a terminal in place of the window.
 #include "cli/Commands.h"
+#include "cli/RecordJson.h"
 #include "cli/TerminalSyncUi.h"
 #include "common/misc/WinUtil.h"
 #include "common/palm/PalmEnv.h"
@@ -123,31 +124,6 @@ private:
 
 const char* statusWord(int status) {
     return status == 1 ? "new" : status == 2 ? "different" : "same";
-}
-
-std::string jsonString(const std::string& utf8) {
-    std::string out = "\"";
-    for (const char c : utf8) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (c == '\n') {
-            out += "\\n";
-        } else if (c == '\r') {
-            out += "\\r";
-        } else if (c == '\t') {
-            out += "\\t";
-        } else if (byte < 0x20) {
-            static const char kHex[] = "0123456789abcdef";
-            out += "\\u00";
-            out += kHex[byte >> 4];
-            out += kHex[byte & 0x0f];
-        } else {
-            out += c;
-        }
-    }
-    return out + "\"";
 }
 
 void printJsonSide(std::ostream& out, DataKind kind, const std::vector<void*>& rows) {
