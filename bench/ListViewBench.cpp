@@ -3,6 +3,7 @@
 // out and painted once.
 #include "common/misc/CommAddr.h"
 #include "common/sync/KindSides.h"
+#include "platform/outlook/OutlookApplication.h"
 #include "platform/text/FieldText.h"
 #include "src/main.h"
 
@@ -64,6 +65,7 @@ int main(int argc, char** argv) {
     if (std::getenv("QT_QPA_PLATFORM") == nullptr) {
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
     }
+    twinleaf::outlook::registerOutlookApplication();
     QApplication application(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

@@ -4,5 +4,5 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 dir=$1
 shift
-cmake -S "$top" -B "$dir" -G Ninja "$@" >/dev/null
+cmake -S "$top" -B "$dir" -G Ninja -DTWINLEAF_WERROR=ON "$@" >/dev/null
 cmake --build "$dir" -- -j"$(nproc)"

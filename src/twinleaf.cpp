@@ -1,5 +1,6 @@
 // int main(): a command goes to the headless command line, no command starts the desktop program.
 #include "cli/CommandLine.h"
+#include "platform/outlook/OutlookApplication.h"
 
 #include <iostream>
 #include <string>
@@ -11,6 +12,9 @@
 #endif
 
 int main(int argc, char** argv) {
+    // Outlook is "installed" wherever the program runs: its stand-in enters the class table here,
+    // so the Outlook access code itself never depends on which server answers it.
+    twinleaf::outlook::registerOutlookApplication();
     std::vector<std::string> args(argv + 1, argv + argc);
     twinleaf::cli::CommandContext context{std::cout, std::cerr, ::isatty(STDIN_FILENO) == 1,
                                           &std::cin};

@@ -13,6 +13,7 @@
 #include "common/sync/ContactMatchIndex.h"
 #include "platform/files/PathCase.h"
 #include "platform/files/ProgramFolder.h"
+#include "platform/outlook/OutlookApplication.h"
 #include "platform/outlook/OutlookStore.h"
 #include "platform/text/FieldText.h"
 
@@ -235,6 +236,7 @@ int main(int argc, char** argv) {
         std::cerr << "usage: twinleaf_demo_data HOME\n";
         return 2;
     }
+    outlook::registerOutlookApplication();
     setProgramFolderOverride(std::filesystem::absolute(argv[1]));
     OpenPalmEnvironment();
     const PalmUserRec* alice = findUser("Alice");

@@ -5,7 +5,6 @@
 #include "platform/Assert.h"
 #include "platform/com/ClassTable.h"
 #include "platform/ini/Profile.h"
-#include "platform/outlook/OutlookApplication.h"
 #include "platform/text/FieldText.h"
 #include "platform/win/OleDate.h"
 
@@ -17,10 +16,6 @@ namespace twinleaf {
 using namespace win;
 
 namespace {
-
-// Outlook is installed wherever the program is: its stand-in enters the class table as soon as
-// the Outlook access is part of the program.
-[[maybe_unused]] const bool kOutlookInstalled = (outlook::registerOutlookApplication(), true);
 
 // Two empty lines: Write adds a line break of its own.
 constexpr const char* kLineBreak = "\r\n";

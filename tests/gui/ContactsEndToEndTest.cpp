@@ -11,6 +11,7 @@
 #include "platform/text/FieldText.h"
 #include "platform/ui/MessageBox.h"
 #include "src/main.h"
+#include "support/QtTestMain.h"
 #include "support/ScopedProgramFolder.h"
 #include "support/TempDir.h"
 
@@ -183,5 +184,5 @@ private:
     std::unique_ptr<AnsweringMain> m_window;
 };
 
-QTEST_MAIN(ContactsEndToEndTest)
+TWINLEAF_QTEST_MAIN(ContactsEndToEndTest)
 #include "ContactsEndToEndTest.moc"

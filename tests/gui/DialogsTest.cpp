@@ -1,4 +1,5 @@
 // The conflict alert's answers, the splash's two-tick start-up and the about box.
+#include "support/QtTestMain.h"
 #include "src/About.h"
 #include "src/Init.h"
 #include "src/ProductArt.h"
@@ -171,5 +172,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(DialogsTest)
+TWINLEAF_QTEST_MAIN(DialogsTest)
 #include "DialogsTest.moc"

@@ -10,6 +10,7 @@
 #include "src/MainLayout.h"
 #include "src/confalert.h"
 #include "src/main.h"
+#include "support/QtTestMain.h"
 #include "support/ScopedProgramFolder.h"
 #include "support/TempDir.h"
 
@@ -556,5 +557,5 @@ private:
     std::unique_ptr<TestMain> m_window;
 };
 
-QTEST_MAIN(MainWindowTest)
+TWINLEAF_QTEST_MAIN(MainWindowTest)
 #include "MainWindowTest.moc"

@@ -6,6 +6,7 @@
 #include "platform/registry/Registry.h"
 #include "platform/ui/MessageBox.h"
 #include "src/main.h"
+#include "support/QtTestMain.h"
 #include "support/ScopedProgramFolder.h"
 #include "support/TempDir.h"
 
@@ -122,5 +123,5 @@ private:
         }};
 };
 
-QTEST_MAIN(StartUpTest)
+TWINLEAF_QTEST_MAIN(StartUpTest)
 #include "StartUpTest.moc"

@@ -1,0 +1,18 @@
+# Fails when a lower layer includes a header of a higher one: platform/ may not include common/,
+# and neither may include Qt, cli/ or src/.
+file(GLOB_RECURSE platform_files ${TOP}/platform/*.h ${TOP}/platform/*.cpp)
+file(GLOB_RECURSE common_files ${TOP}/common/*.h ${TOP}/common/*.cpp)
+set(faults "")
+foreach(file ${platform_files} ${common_files})
+    file(STRINGS ${file} includes REGEX "^#include")
+    foreach(line ${includes})
+        if(line MATCHES "\"(cli|src)/" OR line MATCHES "<Q[A-Za-z]*>")
+            string(APPEND faults "${file}: ${line}\n")
+        elseif(file MATCHES "/platform/" AND line MATCHES "\"common/")
+            string(APPEND faults "${file}: ${line}\n")
+        endif()
+    endforeach()
+endforeach()
+if(faults)
+    message(FATAL_ERROR "Includes against the layering:\n${faults}")
+endif()
