@@ -154,9 +154,10 @@ public:
     bool CreateAndAdd(const Record* pRec);
     // Makes a new item from the record; the record's Native becomes the new image (whatever it
     // held is not freed: it may be a Palm record's block, still owned by that record).
-    bool CreateItem(Record* pRec);
+    // Virtual, as UpdateItem, for kinds that also mark the record or merge it into the list.
+    virtual bool CreateItem(Record* pRec);
     // Rewrites the item at that list position (from 0) with the record.
-    bool UpdateItem(const Record* pRec, int nIndex);
+    virtual bool UpdateItem(const Record* pRec, int nIndex);
 
     virtual void ReadItem(CDispCmd& item, Image* pImage) {
         ReadProperties(item, pImage);
