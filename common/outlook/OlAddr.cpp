@@ -5,9 +5,7 @@
 #include "platform/text/FieldText.h"
 
 #include <cstddef>
-#include <cstdlib>
 #include <cstring>
-#include <string>
 
 namespace twinleaf {
 
@@ -18,34 +16,21 @@ namespace {
 constexpr LONG kContactsFolder = 10; // olFolderContacts
 constexpr LONG kContactItem = 2;     // olContactItem
 
-enum class ImageKind { Text, Long, Date };
-
-// One property of OlContactImage: its name (null for the two fields that are no property), its
-// place in the image and, where it has one, its field in CommAddrRec.
-struct ContactProperty {
-    const char16_t* name;
-    std::size_t imageOffset;
-    std::size_t imageWidth;
-    ImageKind kind;
-    std::ptrdiff_t recordOffset; // -1: kept in the image only
-    std::size_t recordWidth;
-    bool readOnly;
-};
-
-#define IMAGE(field) offsetof(OlContactImage, field), sizeof(OlContactImage::field)
-#define RECORD(field)                                                                              \
-    static_cast<std::ptrdiff_t>(offsetof(CommAddrRec, field)), sizeof(CommAddrRec::field)
-#define IMAGE_ONLY -1, 0
+#define IMAGE(field) OL_FIELD(OlContactImage, field)
+#define RECORD(field) OL_RECORD(CommAddrRec, field)
+#define IMAGE_ONLY OL_IMAGE_ONLY
 #define TEXT(property, record)                                                                     \
-    { u## #property, IMAGE(property), ImageKind::Text, record, false }
+    { u## #property, OlValue::Text, OlScope::Item, 0, IMAGE(property), record }
+#define DATE_PROPERTY(property, record, flags)                                                     \
+    { u## #property, OlValue::Date, OlScope::Item, flags, IMAGE(property), record }
 
 // In table order: the order in which properties are read and written.
-const ContactProperty kContactProperties[] = {
+const OlProperty kContactProperties[] = {
     TEXT(Account, RECORD(Account)),
-    {u"Anniversary", IMAGE(Anniversary), ImageKind::Date, RECORD(Anniversary), false},
+    DATE_PROPERTY(Anniversary, RECORD(Anniversary), 0),
     TEXT(AssistName, RECORD(AssistantName)),
     TEXT(AssistTelephoneNumber, RECORD(AssistantPhone)),
-    {u"Birthday", IMAGE(Birthday), ImageKind::Date, RECORD(Birthday), false},
+    DATE_PROPERTY(Birthday, RECORD(Birthday), 0),
     TEXT(Business2TelephoneNumber, IMAGE_ONLY),
     TEXT(BusinessAddressCity, RECORD(WorkCity)),
     TEXT(BusinessAddressCountry, RECORD(WorkCountry)),
@@ -75,7 +60,7 @@ const ContactProperty kContactProperties[] = {
     TEXT(FirstName, RECORD(FirstName)),
     TEXT(FTPSite, RECORD(FTPSite)),
     TEXT(FullName, RECORD(FullName)),
-    {u"Gender", IMAGE(Gender), ImageKind::Long, IMAGE_ONLY, false},
+    {u"Gender", OlValue::Long, OlScope::Item, 0, IMAGE(Gender), IMAGE_ONLY},
     TEXT(Hobby, RECORD(Hobby)),
     TEXT(Home2TelephoneNumber, IMAGE_ONLY),
     TEXT(HomeAddressCity, RECORD(HomeCity)),
@@ -116,14 +101,14 @@ const ContactProperty kContactProperties[] = {
     TEXT(Profession, RECORD(Profession)),
     TEXT(RadioTelephoneNumber, RECORD(RadioPhone)),
     TEXT(Spouse, RECORD(Spouse)),
-    {nullptr, IMAGE(Suffix), ImageKind::Text, RECORD(Suffix), false},
+    {nullptr, OlValue::Text, OlScope::Item, 0, IMAGE(Suffix), RECORD(Suffix)},
     TEXT(WebPage, IMAGE_ONLY),
     // Body and the folder name are exchanged with Note and Category by hand, after the custom
     // fields, so they stay out of the record columns here.
     TEXT(Body, IMAGE_ONLY),
-    {nullptr, IMAGE(FolderName), ImageKind::Text, IMAGE_ONLY, true},
-    {u"CreationTime", IMAGE(CreationTime), ImageKind::Date, IMAGE_ONLY, true},
-    {u"LastModificationTime", IMAGE(LastModificationTime), ImageKind::Date, IMAGE_ONLY, true},
+    {nullptr, OlValue::Text, OlScope::Item, kOlReadOnly, IMAGE(FolderName), IMAGE_ONLY},
+    DATE_PROPERTY(CreationTime, RECORD(CreationTime), kOlReadOnly),
+    DATE_PROPERTY(LastModificationTime, RECORD(LastModificationTime), kOlReadOnly),
 };
 
 enum class SourceKind { None, Text, Date };
@@ -223,6 +208,7 @@ const CustomFieldSource kCustomFieldSources[kCustomFieldSourceCount] = {
 
 #undef SOURCE
 #undef DATE_SOURCE
+#undef DATE_PROPERTY
 #undef TEXT
 #undef IMAGE_ONLY
 #undef RECORD
@@ -234,13 +220,6 @@ char* imageField(OlContactImage* pImage, std::size_t offset) {
 const char* imageField(const OlContactImage* pImage, std::size_t offset) {
     return reinterpret_cast<const char*>(pImage) + offset;
 }
-char* recordField(CommAddrRec* pRec, std::ptrdiff_t offset) {
-    return reinterpret_cast<char*>(pRec) + offset;
-}
-const char* recordField(const CommAddrRec* pRec, std::ptrdiff_t offset) {
-    return reinterpret_cast<const char*>(pRec) + offset;
-}
-
 // Custom1 to Custom9 of a record, in order.
 char* customField(CommAddrRec* pRec, int n) {
     char* const fields[] = {pRec->Custom1, pRec->Custom2, pRec->Custom3,
@@ -258,24 +237,6 @@ const CustomFieldSource* customSource(const int* pMap, int n) {
     return source.kind == SourceKind::None ? nullptr : &source;
 }
 
-// An owned result variant of a method call.
-struct CallResult {
-    VARIANT v;
-    CallResult() { VariantInit(&v); }
-    ~CallResult() { VariantClear(&v); }
-    CallResult(const CallResult&) = delete;
-    CallResult& operator=(const CallResult&) = delete;
-    IDispatch* object() const { return v.vt == VT_DISPATCH ? v.pdispVal : nullptr; }
-};
-
-VARIANT longArgument(LONG value) {
-    VARIANT argument;
-    VariantInit(&argument);
-    argument.vt = VT_I4;
-    argument.lVal = value;
-    return argument;
-}
-
 } // namespace
 
 const char* CustomFieldSourceName(int nSource) {
@@ -283,172 +244,16 @@ const char* CustomFieldSourceName(int nSource) {
                                                              : "";
 }
 
-OlAddrUtil::OlAddrUtil(const char* szName)
-    : OlBaseUtil(szName), m_pFolder(nullptr), m_pRecs(nullptr), m_bFolderOpen(false),
-      m_pCustomMap(nullptr) {
-    Init();
-}
+template class OlItemUtil<OlContactKind>;
 
-OlAddrUtil::~OlAddrUtil() {
-    Shutdown();
-}
-
-bool OlAddrUtil::Reload() {
-    OlBaseUtil::Reload();
-    if (!m_bFolderOpen || m_pFolder == nullptr) {
-        return false;
-    }
-    return EnumerateFolder();
-}
-
-void OlAddrUtil::Clear() {
-    if (m_pRecs != nullptr) {
-        m_pRecs->RemoveAll();
-    }
-    OlBaseUtil::Clear();
-}
-
-bool OlAddrUtil::Init() {
-    if (m_pRecs == nullptr) {
-        m_pRecs = new CommAddrMgr;
-    }
-    m_pFolder = nullptr;
-    return Connect();
-}
-
-void OlAddrUtil::Shutdown() {
-    Clear();
-    delete m_pRecs;
-    m_pRecs = nullptr;
-    Disconnect();
-}
-
-bool OlAddrUtil::Connect() {
-    if (!OlBaseUtil::Connect()) {
-        return false;
-    }
-    VARIANT argument = longArgument(kContactsFolder);
-    CallResult folder;
-    if (m_pNameSpace != nullptr &&
-        SUCCEEDED(m_pNameSpace->CallMethod(u"GetDefaultFolder", &argument, 1, &folder.v)) &&
-        folder.object() != nullptr) {
-        delete m_pFolder;
-        m_pFolder = new CDispCmd(folder.object());
-        m_bFolderOpen = true;
-        return true;
-    }
-    Disconnect();
-    m_bFolderOpen = false;
-    return false;
-}
-
-void OlAddrUtil::Disconnect() {
-    delete m_pFolder;
-    m_pFolder = nullptr;
-    m_bFolderOpen = false;
-    OlBaseUtil::Disconnect();
-}
-
-bool OlAddrUtil::EnumerateFolder() {
-    char folderName[31] = {};
-    m_pFolder->GetText(u"Name", folderName, sizeof folderName);
-    IDispatch* items = nullptr;
-    if (m_pFolder->GetObject(u"Items", &items) != S_OK || items == nullptr) {
-        return false;
-    }
-    CDispCmd itemsCmd(items);
-    items->Release();
-    bool first = true;
-    for (;;) {
-        CallResult next;
-        const HRESULT hr =
-            itemsCmd.CallMethod(first ? u"GetFirst" : u"GetNext", nullptr, 0, &next.v);
-        first = false;
-        if (FAILED(hr) || next.object() == nullptr) {
-            break;
-        }
-        CDispCmd item(next.object());
-        OlContactImage image{};
-        copyToField(image.FolderName, folderName);
-        ReadItem(item, &image);
-        CommAddrRec record{};
-        ImageToRecord(&image, &record);
-        record.Native = std::malloc(sizeof image);
-        if (record.Native != nullptr) {
-            std::memcpy(record.Native, &image, sizeof image);
-            record.NativeSize = sizeof image;
-        }
-        record.SourceType = kSourceOutlook;
-        m_pRecs->AddCopy(&record);
-        std::free(record.Native);
-    }
-    return true;
-}
-
-void OlAddrUtil::ReadItem(CDispCmd& item, OlContactImage* pImage) {
-    for (const ContactProperty& property : kContactProperties) {
-        if (property.name == nullptr) {
-            continue;
-        }
-        char* field = imageField(pImage, property.imageOffset);
-        switch (property.kind) {
-        case ImageKind::Text:
-            item.GetText(property.name, field, static_cast<int>(property.imageWidth));
-            break;
-        case ImageKind::Long:
-            item.GetLong(property.name, reinterpret_cast<LONG*>(field));
-            break;
-        case ImageKind::Date:
-            item.GetDate(property.name, reinterpret_cast<double*>(field));
-            break;
-        }
-    }
-    pImage->pItem = nullptr;
-}
-
-bool OlAddrUtil::WriteItem(CDispCmd& item, const OlContactImage* pImage) {
-    for (const ContactProperty& property : kContactProperties) {
-        if (property.name == nullptr || property.readOnly) {
-            continue;
-        }
-        const char* field = imageField(pImage, property.imageOffset);
-        switch (property.kind) {
-        case ImageKind::Text: {
-            // Read within the field even if a stored image lost a terminator.
-            const std::string text(fieldText(field, property.imageWidth));
-            item.PutText(property.name, text.c_str());
-            break;
-        }
-        case ImageKind::Long: {
-            LONG value = 0;
-            std::memcpy(&value, field, sizeof value);
-            item.PutLong(property.name, value);
-            break;
-        }
-        case ImageKind::Date: {
-            double value = 0;
-            std::memcpy(&value, field, sizeof value);
-            item.PutDate(property.name, value);
-            break;
-        }
-        }
-    }
-    return SUCCEEDED(item.CallMethod(u"Save", nullptr, 0, nullptr));
+const OlItemKind& OlContactKind::Description() {
+    static const OlItemKind kind{kContactsFolder, kContactItem, kContactProperties, nullptr,
+                                 nullptr};
+    return kind;
 }
 
 void OlAddrUtil::ImageToRecord(const OlContactImage* pImage, CommAddrRec* pRec) {
-    for (const ContactProperty& property : kContactProperties) {
-        if (property.recordOffset < 0) {
-            continue;
-        }
-        const char* field = imageField(pImage, property.imageOffset);
-        char* target = recordField(pRec, property.recordOffset);
-        if (property.kind == ImageKind::Text) {
-            copyToField(target, property.recordWidth, fieldText(field, property.imageWidth));
-        } else {
-            std::memcpy(target, field, property.recordWidth);
-        }
-    }
+    OlItemUtil::ImageToRecord(pImage, pRec);
     copyToField(pRec->Category, fieldText(pImage->FolderName));
     for (int n = 1; n <= 9; ++n) {
         const CustomFieldSource* source = customSource(m_pCustomMap, n);
@@ -468,24 +273,10 @@ void OlAddrUtil::ImageToRecord(const OlContactImage* pImage, CommAddrRec* pRec) 
         }
     }
     copyToField(pRec->Note, fieldText(pImage->Body));
-    pRec->CreationTime = pImage->CreationTime;
-    pRec->LastModificationTime = pImage->LastModificationTime;
-    pRec->SourceType = kSourceOutlook;
 }
 
 void OlAddrUtil::RecordToImage(const CommAddrRec* pRec, OlContactImage* pImage) {
-    for (const ContactProperty& property : kContactProperties) {
-        if (property.recordOffset < 0) {
-            continue;
-        }
-        const char* field = recordField(pRec, property.recordOffset);
-        char* target = imageField(pImage, property.imageOffset);
-        if (property.kind == ImageKind::Text) {
-            copyToField(target, property.imageWidth, fieldText(field, property.recordWidth));
-        } else {
-            std::memcpy(target, field, property.imageWidth);
-        }
-    }
+    OlItemUtil::RecordToImage(pRec, pImage);
     // A mapped custom field overrides the standard field of the same property; dates and the
     // gender cannot be written from a text.
     for (int n = 1; n <= 9; ++n) {
@@ -499,99 +290,6 @@ void OlAddrUtil::RecordToImage(const CommAddrRec* pRec, OlContactImage* pImage) 
     }
     copyToField(pImage->Body, fieldText(pRec->Note));
     copyToField(pImage->FolderName, fieldText(pRec->Category));
-}
-
-bool OlAddrUtil::CreateItem(CommAddrRec* pRec) {
-    if (pRec == nullptr || m_pFolder == nullptr) {
-        return false;
-    }
-    IDispatch* items = nullptr;
-    if (m_pFolder->GetObject(u"Items", &items) != S_OK || items == nullptr) {
-        return false;
-    }
-    CDispCmd itemsCmd(items);
-    items->Release();
-    VARIANT argument = longArgument(kContactItem);
-    CallResult added;
-    if (FAILED(itemsCmd.CallMethod(u"Add", &argument, 1, &added.v)) || added.object() == nullptr) {
-        return false;
-    }
-    CDispCmd item(added.object());
-    auto* image = static_cast<OlContactImage*>(std::calloc(1, sizeof(OlContactImage)));
-    if (image == nullptr) {
-        return false;
-    }
-    RecordToImage(pRec, image);
-    // A contact that could not be stored is not in the folder: reporting it as created would
-    // put a record into the list that no item stands behind.
-    if (!WriteItem(item, image)) {
-        std::free(image);
-        return false;
-    }
-    pRec->Native = image;
-    pRec->NativeSize = sizeof(OlContactImage);
-    return true;
-}
-
-bool OlAddrUtil::UpdateItem(const CommAddrRec* pRec, int nIndex) {
-    if (pRec == nullptr || nIndex < 0 || m_pFolder == nullptr) {
-        return false;
-    }
-    IDispatch* items = nullptr;
-    if (m_pFolder->GetObject(u"Items", &items) != S_OK || items == nullptr) {
-        return false;
-    }
-    CDispCmd itemsCmd(items);
-    items->Release();
-    VARIANT argument = longArgument(nIndex + 1); // the collection counts from 1
-    CallResult found;
-    if (FAILED(itemsCmd.CallMethod(u"Item", &argument, 1, &found.v)) || found.object() == nullptr) {
-        return false;
-    }
-    CDispCmd item(found.object());
-    OlContactImage image{};
-    // The stored image of the Outlook-side record at that place, not that of the record passed
-    // in, which may be a Palm record.
-    const CommAddrRec* stored =
-        m_pRecs != nullptr ? m_pRecs->GetAt(static_cast<std::uint32_t>(nIndex)) : nullptr;
-    if (stored != nullptr && stored->Native != nullptr) {
-        std::memcpy(&image, stored->Native,
-                    stored->NativeSize < sizeof image ? stored->NativeSize : sizeof image);
-    }
-    RecordToImage(pRec, &image);
-    return WriteItem(item, &image);
-}
-
-bool OlAddrUtil::SaveRecord(const CommAddrRec* pRec) {
-    if (pRec == nullptr || m_pRecs == nullptr || m_pFolder == nullptr) {
-        return false;
-    }
-    CommAddrRec* match = nullptr;
-    int position = 0;
-    const int result = m_pRecs->FindMatch(pRec, &match, &position);
-    if (result == kMatchDifferent && match != nullptr) {
-        // The list changes only once Outlook has the new values, so list and folder agree.
-        if (!UpdateItem(pRec, position)) {
-            return false;
-        }
-        void* native = match->Native;
-        const std::uint32_t nativeSize = match->NativeSize;
-        std::memcpy(match, pRec, sizeof(CommAddrRec));
-        match->Native = native;
-        match->NativeSize = nativeSize;
-        return true;
-    }
-    if (result != kMatchNotFound) {
-        return false;
-    }
-    CommAddrRec copy;
-    std::memcpy(&copy, pRec, sizeof copy);
-    if (!CreateItem(&copy)) {
-        return false;
-    }
-    m_pRecs->AddCopy(&copy);
-    std::free(copy.Native);
-    return true;
 }
 
 } // namespace twinleaf

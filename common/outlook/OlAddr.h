@@ -9,7 +9,7 @@
 #pragma once
 
 #include "common/misc/CommAddr.h"
-#include "common/outlook/OlComm.h"
+#include "common/outlook/OlItem.h"
 
 namespace twinleaf {
 
@@ -105,43 +105,31 @@ inline constexpr int kCustomFieldSourceCount = 78;
 // The display name of an entry; "" for a number outside the table.
 const char* CustomFieldSourceName(int nSource);
 
-class OlAddrUtil : public OlBaseUtil {
+struct OlContactKind {
+    using Record = CommAddrRec;
+    using List = CommAddrMgr;
+    using Image = OlContactImage;
+    // Properties the record does not carry are written back as the item had them.
+    static constexpr bool kUpdateFromStoredImage = true;
+    static const OlItemKind& Description();
+};
+
+extern template class OlItemUtil<OlContactKind>;
+
+// Contacts add the custom-field map to the table: a mapped custom field is read from, and
+// written over, the property it is mapped to.
+class OlAddrUtil : public OlItemUtil<OlContactKind> {
 public:
-    explicit OlAddrUtil(const char* szName = nullptr);
-    ~OlAddrUtil() override;
+    explicit OlAddrUtil(const char* szName = nullptr) : OlItemUtil(szName), m_pCustomMap(nullptr) {}
 
-    bool Reload() override;
-    void Clear() override;
-    bool Init() override;
-    void Shutdown() override;
-    bool Connect() override;
-    void Disconnect() override;
-
-    CommAddrMgr* GetRecords() { return m_pRecs; }
     // A ten-entry map owned by the caller: entries 1 to 9 give the CustomFieldSource of Custom1 to
     // Custom9. Null means no mapping.
     void SetCustomMap(const int* pMap) { m_pCustomMap = pMap; }
 
-    // Writes one record to Outlook: creates the contact when the list has no counterpart,
-    // rewrites it when the counterpart differs. True when an item was created or rewritten.
-    bool SaveRecord(const CommAddrRec* pRec);
-    // Makes a new contact from the record; the record's Native becomes the new image.
-    bool CreateItem(CommAddrRec* pRec);
-    // Rewrites the contact at that list position (from 0) with the record.
-    bool UpdateItem(const CommAddrRec* pRec, int nIndex);
-
-    void ReadItem(CDispCmd& item, OlContactImage* pImage);
-    // False when the item could not be stored.
-    bool WriteItem(CDispCmd& item, const OlContactImage* pImage);
-    void ImageToRecord(const OlContactImage* pImage, CommAddrRec* pRec);
-    void RecordToImage(const CommAddrRec* pRec, OlContactImage* pImage);
+    void ImageToRecord(const OlContactImage* pImage, CommAddrRec* pRec) override;
+    void RecordToImage(const CommAddrRec* pRec, OlContactImage* pImage) override;
 
 private:
-    bool EnumerateFolder();
-
-    CDispCmd* m_pFolder;
-    CommAddrMgr* m_pRecs;
-    bool m_bFolderOpen;
     const int* m_pCustomMap;
 };
 

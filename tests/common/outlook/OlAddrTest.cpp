@@ -239,5 +239,35 @@ TEST_F(OlAddrTest, ACreationOutlookCouldNotStoreIsNotCounted) {
     EXPECT_FALSE(m_warnings.messages().empty());
 }
 
+// The copy's Native becomes the new image and is freed once the list has its own copy; the
+// caller's record, Native block included, stays as it was whether or not the item was made.
+TEST_F(OlAddrTest, CreateAndAddLeavesTheCallersRecordAndBlockAlone) {
+    CommAddrRec palm = palmContact("Eva", "Klein", "5");
+    const std::string block = "a Palm record's own bytes";
+    palm.Native = std::malloc(block.size());
+    std::memcpy(palm.Native, block.data(), block.size());
+    palm.NativeSize = static_cast<std::uint32_t>(block.size());
+    void* const native = palm.Native;
+    {
+        ScopedFileFault fault(FileCall::Rename, 1);
+        EXPECT_FALSE(m_contacts->CreateAndAdd(&palm));
+    }
+    EXPECT_EQ(m_contacts->GetRecords()->GetCount(), 0u);
+    EXPECT_TRUE(m_contacts->CreateAndAdd(&palm));
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round == 0 ? "in memory" : "read again");
+        ASSERT_EQ(m_contacts->GetRecords()->GetCount(), 1u);
+        EXPECT_NE(at(0)->Native, native);
+        ASSERT_EQ(at(0)->NativeSize, sizeof(OlContactImage));
+        EXPECT_STREQ(imageAt(0)->FirstName, "Eva");
+        EXPECT_EQ(m_contacts->GetRecords()->FindMatch(&palm), kMatchSame);
+        restart();
+    }
+    EXPECT_EQ(palm.Native, native);
+    EXPECT_EQ(palm.NativeSize, block.size());
+    EXPECT_EQ(std::string(static_cast<const char*>(palm.Native), block.size()), block);
+    std::free(palm.Native);
+}
+
 } // namespace
 } // namespace twinleaf
