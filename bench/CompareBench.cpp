@@ -109,15 +109,13 @@ void CompareKindContacts(benchmark::State& state) {
     CommAddrMgr* palm = nullptr;
     CommAddrMgr* outlook = nullptr;
     SyncController controller(
-        options, window,
-        [&](DataKind, const OptionBlock& block,
-            ContactFieldMap& fieldMap) -> std::unique_ptr<KindSides> {
+        options, window, [&](DataKind, const OptionBlock& block) -> std::unique_ptr<KindSides> {
             auto facade = std::make_unique<ListOnlyFacade>();
             auto access = std::make_unique<ListOnlyAccess>();
             palm = &facade->list;
             outlook = &access->list;
             return std::make_unique<KindSidesOf<ContactKindOf<ListOnlyFacade, ListOnlyAccess>>>(
-                std::move(facade), std::move(access), block, fieldMap);
+                std::move(facade), std::move(access), block);
         });
     controller.OpenKind(DataKind::Addr);
     makeSides(static_cast<int>(state.range(0)), *palm, *outlook);

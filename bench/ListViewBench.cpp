@@ -41,10 +41,9 @@ void FillContactsView(benchmark::State& state) {
     for (twinleaf::CommAddrRec& contact : contacts) {
         rows.push_back(&contact);
     }
-    twinleaf::TfmMain window(
-        [](twinleaf::DataKind, const twinleaf::OptionBlock&, twinleaf::ContactFieldMap&) {
-            return std::make_unique<twinleaf::EmptySides>();
-        });
+    twinleaf::TfmMain window([](twinleaf::DataKind, const twinleaf::OptionBlock&) {
+        return std::make_unique<twinleaf::EmptySides>();
+    });
     window.show();
     QApplication::processEvents();
     twinleaf::RecordListView* view =

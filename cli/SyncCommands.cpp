@@ -22,24 +22,23 @@
 namespace twinleaf::cli {
 namespace {
 
-struct KindWord {
-    const char* word;
-    DataKind kind;
-};
-
-// The kinds whose records, facade and Outlook access exist; the others join as they arrive.
-const KindWord kKindWords[] = {{"contacts", DataKind::Addr}};
-
 std::optional<DataKind> parseKind(const std::vector<std::string>& positional) {
     if (positional.size() != 1) {
         return std::nullopt;
     }
-    for (const KindWord& entry : kKindWords) {
-        if (positional[0] == entry.word) {
-            return entry.kind;
-        }
+    if (const KindDescription* description = kindNamed(positional[0])) {
+        return description->kind;
     }
     return std::nullopt;
+}
+
+// The words of the kinds that can be synchronised, joined by `separator`.
+std::string kindWords(const char* separator) {
+    std::string words;
+    for (const KindDescription* description : syncableKinds()) {
+        words += (words.empty() ? "" : separator) + std::string(description->word);
+    }
+    return words;
 }
 
 // Palm user ids are 32-bit values that `twinleaf users` may print signed or unsigned.
@@ -92,7 +91,7 @@ public:
 
     void open(std::optional<std::int32_t> user) {
         if (user) {
-            userIdSetting(m_options, m_kind) = *user;
+            m_options.*describeKind(m_kind).userId = *user;
         }
         m_controller.OpenKind(m_kind);
     }
@@ -131,7 +130,7 @@ void printJsonSide(std::ostream& out, DataKind kind, const std::vector<void*>& r
     for (std::size_t i = 0; i < rows.size(); ++i) {
         out << (i == 0 ? "\n    {" : ",\n    {")
             << "\"status\": " << jsonString(statusWord(compareStatusOf(kind, rows[i])));
-        for (const ViewColumn& column : viewColumns(kind)) {
+        for (const ViewColumn& column : describeKind(kind).columns) {
             out << ", " << jsonString(column.caption) << ": "
                 << jsonString(ansiToUtf8(fieldText(kind, rows[i], column.fieldId)));
         }
@@ -144,7 +143,7 @@ void printJsonSide(std::ostream& out, DataKind kind, const std::vector<void*>& r
 // the e-mail address; cut in the 8-bit form, where one byte is one character.
 std::string rowSummary(DataKind kind, void* record, std::size_t width) {
     std::string summary;
-    for (const ViewColumn& column : viewColumns(kind)) {
+    for (const ViewColumn& column : describeKind(kind).columns) {
         std::string text = fieldText(kind, record, column.fieldId);
         if (!text.empty()) {
             summary += (summary.empty() ? "" : " ") + text;
@@ -236,7 +235,8 @@ std::optional<std::string> kindAndUser(const Arguments& parsed, DataKind& kind,
                                        std::optional<std::int32_t>& user) {
     const std::optional<DataKind> parsedKind = parseKind(parsed.positional());
     if (!parsedKind) {
-        return parsed.positional().empty() ? "which kind? contacts" : "unknown kind: only contacts";
+        return parsed.positional().empty() ? "which kind? " + kindWords(", ")
+                                           : "unknown kind: only " + kindWords(", ");
     }
     kind = *parsedKind;
     if (const auto text = parsed.value("user")) {
@@ -329,16 +329,12 @@ int runSync(const std::vector<std::string>& args, CommandContext& context) {
             controller.SelectDiff(kind, from);
         }
     }
-    if (conflicts) {
-        // A rule for this one run: the stored one is put back afterwards and nothing is saved.
-        const std::int32_t stored = session.options().ConfMode;
-        session.options().ConfMode = *conflicts == "palm" ? 1 : 2;
-        controller.RunSync(kind, syncMode);
-        session.options().ConfMode = stored;
-    } else {
-        controller.RunSync(kind, syncMode);
-        session.keepConfMode();
-    }
+    // --conflicts is a rule for this one run; without it the stored rule decides.
+    const ConflictRule rule = !conflicts ? conflictRuleFromSetting(session.options().ConfMode)
+                              : *conflicts == "palm" ? ConflictRule::PalmWins
+                                                     : ConflictRule::OutlookWins;
+    controller.RunSync(kind, syncMode, rule);
+    session.keepConfMode();
     return session.ui().errorShown() ? kExitError : kExitOk;
 }
 

@@ -28,7 +28,7 @@ void printPair(std::ostream& out, DataKind kind, void* palmRecord, void* outlook
     constexpr std::size_t kCaption = 19;
     constexpr std::size_t kCell = 16;
     std::string header = padded("", kCaption);
-    for (const ViewColumn& column : viewColumns(kind)) {
+    for (const ViewColumn& column : describeKind(kind).columns) {
         header += padded(column.caption, kCell);
     }
     out << terminalText(header) << "\n";
@@ -36,7 +36,7 @@ void printPair(std::ostream& out, DataKind kind, void* palmRecord, void* outlook
                                                   {"Microsoft Outlook", outlookRecord}};
     for (const auto& [software, record] : rows) {
         std::string line = padded(software, kCaption);
-        for (const ViewColumn& column : viewColumns(kind)) {
+        for (const ViewColumn& column : describeKind(kind).columns) {
             line += padded(fieldText(kind, record, column.fieldId), kCell - 1) + " ";
         }
         out << terminalText(line) << "\n";

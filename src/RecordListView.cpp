@@ -14,7 +14,7 @@ QColor colorFromColorRef(unsigned int colorRef) {
 
 RecordListModel::RecordListModel(QObject* parent) : QAbstractTableModel(parent) {}
 
-void RecordListModel::setColumns(std::vector<ListColumn> columns) {
+void RecordListModel::setColumns(std::vector<ViewColumn> columns) {
     beginResetModel();
     m_columns = std::move(columns);
     endResetModel();
@@ -219,7 +219,7 @@ RecordListView::RecordListView(QWidget* parent)
             [this](const QPoint& position) { m_popup->popup(viewport()->mapToGlobal(position)); });
 }
 
-void RecordListView::setColumns(std::vector<ListColumn> columns) {
+void RecordListView::setColumns(std::vector<ViewColumn> columns) {
     m_model->setColumns(columns);
     for (int section = 0; section < static_cast<int>(columns.size()); ++section) {
         const int width = columns[static_cast<std::size_t>(section)].width;

@@ -4,6 +4,8 @@
 // produced only for the rows that are painted.
 #pragma once
 
+#include "common/sync/KindTable.h"
+
 #include <QAbstractTableModel>
 #include <QColor>
 #include <QMenu>
@@ -13,12 +15,6 @@
 #include <vector>
 
 namespace twinleaf {
-
-struct ListColumn {
-    const char* caption;
-    int width; // 0: the view's default width
-    int fieldId;
-};
 
 // How rows are coloured. Read at every paint, so a change in the options shows at the next repaint.
 struct RowColours {
@@ -41,8 +37,8 @@ public:
 
     explicit RecordListModel(QObject* parent = nullptr);
 
-    void setColumns(std::vector<ListColumn> columns);
-    const std::vector<ListColumn>& columns() const { return m_columns; }
+    void setColumns(std::vector<ViewColumn> columns);
+    const std::vector<ViewColumn>& columns() const { return m_columns; }
     void setTextFunction(TextFunction function) { m_text = std::move(function); }
     void setStatusFunction(StatusFunction function) { m_status = std::move(function); }
     void setColoursFunction(ColoursFunction function) { m_colours = std::move(function); }
@@ -81,7 +77,7 @@ private:
     };
     int status(int row) const;
 
-    std::vector<ListColumn> m_columns;
+    std::vector<ViewColumn> m_columns;
     std::vector<Row> m_rows;
     TextFunction m_text;
     StatusFunction m_status;
@@ -97,7 +93,7 @@ public:
     explicit RecordListView(QWidget* parent = nullptr);
 
     RecordListModel* records() const { return m_model; }
-    void setColumns(std::vector<ListColumn> columns);
+    void setColumns(std::vector<ViewColumn> columns);
     // The selected row, or -1.
     int selectedRow() const;
     void selectRow(int row);

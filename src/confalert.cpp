@@ -1,6 +1,7 @@
 // The conflict alert. Its four lists exist all the time; only the current kind's tab is shown.
 #include "src/confalert.h"
 
+#include "common/sync/KindTable.h"
 #include "platform/Assert.h"
 
 #include <QButtonGroup>
@@ -96,26 +97,16 @@ private:
 
 } // namespace
 
+// The "Software" column, then the columns of the kind's list views.
 QStringList TfmConfAlert::columnCaptions(int kind) {
-    switch (kind) {
-    case 1:
-        return {QStringLiteral("Software"),       QStringLiteral("First Name"),
-                QStringLiteral("Last Name"),      QStringLiteral("Email"),
-                QStringLiteral("Business Phone"), QStringLiteral("Home Phone"),
-                QStringLiteral("Mobile Phone"),   QStringLiteral("Company"),
-                QStringLiteral("Title")};
-    case 2:
-        return {QStringLiteral("Software"), QStringLiteral("Description"), QStringLiteral("Date"),
-                QStringLiteral("Start Time"), QStringLiteral("End Time")};
-    case 3:
-        return {QStringLiteral("Software"), QStringLiteral("Description"),
-                QStringLiteral("Due Date"), QStringLiteral("Completed"),
-                QStringLiteral("Priority")};
-    case 4:
-        return {QStringLiteral("Software"), QStringLiteral("Description")};
-    default:
+    if (kind < 1 || kind > 4) {
         return {};
     }
+    QStringList captions{QStringLiteral("Software")};
+    for (const ViewColumn& column : describeKind(static_cast<DataKind>(kind)).columns) {
+        captions << QString::fromLatin1(column.caption);
+    }
+    return captions;
 }
 
 TfmConfAlert::TfmConfAlert(QWidget* owner) : QDialog(owner) {

@@ -148,25 +148,6 @@ QAction* TfmMain::fileAction(int kind) const {
     return m_fileActions[static_cast<std::size_t>(kind - 1)];
 }
 
-// The window's own table: every tab shows its columns, also before its kind's records exist.
-std::vector<ListColumn> TfmMain::kindColumns(DataKind kind) {
-    switch (kind) {
-    case DataKind::Addr:
-        return {{"First Name", 80, 1},       {"Last Name", 80, 2},   {"Email", 100, 25},
-                {"Business Phone", 100, 19}, {"Home Phone", 80, 18}, {"Mobile Phone", 80, 20},
-                {"Company", 80, 37},         {"Title", 80, 38}};
-    case DataKind::Date:
-        return {
-            {"Description", 200, 1}, {"Date", 80, 6}, {"Start Time", 80, 2}, {"End Time", 80, 3}};
-    case DataKind::Todo:
-        return {
-            {"Description", 200, 0}, {"Due Date", 80, 4}, {"Completed", 70, 3}, {"Priority", 0, 2}};
-    case DataKind::Memo:
-        return {{"Description", 320, 3}};
-    }
-    return {};
-}
-
 RowColours TfmMain::rowColours() {
     const OptionBlock& options = *GetOptionBlock();
     return RowColours{options.ShowColor, options.DiffColor, options.NewColor, options.SameColor};
@@ -203,7 +184,7 @@ void TfmMain::RestoreModeButtons() {
     OptionBlock& options = *GetOptionBlock();
     for (int kind = 1; kind <= 4; ++kind) {
         const KindControls& c = controls(kind);
-        std::int32_t& mode = syncModeSetting(options, static_cast<DataKind>(kind));
+        std::int32_t& mode = options.*describeKind(static_cast<DataKind>(kind)).syncMode;
         if (mode == 2) {
             c.rbtnO2P->setChecked(true);
         } else if (mode == 4) {
@@ -324,7 +305,9 @@ void TfmMain::buildTab(int kind) {
     c.lvOL = new RecordListView(c.splitter);
     c.lvOL->setObjectName(controlName("lvOL", kind));
     for (RecordListView* view : {c.lvPD, c.lvOL}) {
-        view->setColumns(kindColumns(static_cast<DataKind>(kind)));
+        const std::span<const ViewColumn> columns =
+            describeKind(static_cast<DataKind>(kind)).columns;
+        view->setColumns({columns.begin(), columns.end()});
         view->records()->setColoursFunction(&TfmMain::rowColours);
         const auto dataKind = static_cast<DataKind>(kind);
         view->records()->setTextFunction([dataKind](const void* record, int fieldId) {
@@ -645,7 +628,7 @@ void TfmMain::fillConflictAlert(TfmConfAlert& alert, DataKind kind, void* palmRe
     alert.SetKind(static_cast<int>(kind));
     const auto texts = [kind](const void* record) {
         QStringList result;
-        for (const ListColumn& column : kindColumns(kind)) {
+        for (const ViewColumn& column : describeKind(kind).columns) {
             result << QString::fromStdString(ansiToUtf8(fieldText(kind, record, column.fieldId)));
         }
         return result;
@@ -666,7 +649,7 @@ ConflictAnswer TfmMain::askConflict(DataKind kind, void* palmRecord, void* outlo
 }
 
 void TfmMain::startClicked(DataKind kind) {
-    m_controller->RunSync(kind, syncModeFromSetting(syncModeSetting(*GetOptionBlock(), kind)));
+    m_controller->RunSync(kind);
 }
 
 void TfmMain::userChanged(DataKind kind, int index) {
@@ -689,7 +672,7 @@ void TfmMain::showDetail(DataKind kind, ViewSide side) {
 void TfmMain::openDetailViewer(DataKind, void*) {}
 
 void TfmMain::modeClicked(DataKind kind, SyncMode mode) {
-    syncModeSetting(*GetOptionBlock(), kind) = static_cast<std::int32_t>(mode);
+    GetOptionBlock()->*describeKind(kind).syncMode = static_cast<std::int32_t>(mode);
 }
 
 } // namespace twinleaf

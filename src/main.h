@@ -87,9 +87,6 @@ public:
 
     SyncController& controller() { return *m_controller; }
 
-    // The list view columns of a kind, the same for both sides.
-    static std::vector<ListColumn> kindColumns(DataKind kind);
-
     // The colours rows are drawn in, from the settings; read at every repaint.
     static RowColours rowColours();
 

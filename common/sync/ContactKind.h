@@ -9,6 +9,10 @@
 #include "common/sync/KindSides.h"
 #include "common/sync/Options.h"
 
+#include <array>
+#include <cstdint>
+#include <string>
+
 namespace twinleaf {
 
 // The file the contact facade writes on Save; empty when it cannot be named.
@@ -19,19 +23,25 @@ inline std::string palmFileName(PmAddrInfo& palm) {
     return {};
 }
 
+// The contact field map handed to the Outlook contact access: AddrType and the nine AddrCustom
+// values. The access keeps a pointer to it, so it lives with the kind's sides.
+using ContactFieldMap = std::array<std::int32_t, 10>;
+
 template <class PalmFacade, class OutlookAccess> struct ContactKindOf {
     using Record = CommAddrRec;
     using List = CommAddrMgr;
     using Palm = PalmFacade;
     using Outlook = OutlookAccess;
+    struct State {
+        ContactFieldMap fieldMap;
+    };
 
-    static void setUp(Palm&, Outlook& outlook, const OptionBlock& options,
-                      ContactFieldMap& fieldMap) {
-        fieldMap[0] = options.AddrType;
+    static void setUp(Palm&, Outlook& outlook, const OptionBlock& options, State& state) {
+        state.fieldMap[0] = options.AddrType;
         for (std::size_t i = 0; i < 9; ++i) {
-            fieldMap[i + 1] = options.AddrCustom[i];
+            state.fieldMap[i + 1] = options.AddrCustom[i];
         }
-        outlook.SetCustomMap(fieldMap.data());
+        outlook.SetCustomMap(state.fieldMap.data());
     }
 
     static void openPalm(Palm& palm, const OptionBlock& options) {

@@ -6,7 +6,6 @@
 
 #include "common/sync/DataKind.h"
 
-#include <array>
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
@@ -33,10 +32,6 @@ struct PalmSaveResult {
     std::string reason;
 };
 
-// The contact field map handed to the Outlook contact access: AddrType and the nine AddrCustom
-// values. It must stay in place as long as the access object lives, so the controller owns it.
-using ContactFieldMap = std::array<std::int32_t, 10>;
-
 class KindSides {
 public:
     virtual ~KindSides() = default;
@@ -49,6 +44,8 @@ public:
     virtual std::vector<void*> outlookRecords() = 0;
     // CompareStatus of the Palm list against the Outlook list, then the other way round.
     virtual void compare() = 0;
+    // CompareStatus of one of the two lists' records: 0 same, 1 new, 2 different.
+    virtual int compareStatus(const void* record) const = 0;
 
     virtual RecordMatch findInOutlook(void* record) = 0;
     virtual RecordMatch findInPalm(void* record) = 0;
@@ -76,6 +73,7 @@ public:
     std::vector<void*> palmRecords() override { return {}; }
     std::vector<void*> outlookRecords() override { return {}; }
     void compare() override {}
+    int compareStatus(const void*) const override { return 0; }
     RecordMatch findInOutlook(void*) override { return {}; }
     RecordMatch findInPalm(void*) override { return {}; }
     bool saveRecord(void*) override { return false; }
@@ -89,7 +87,9 @@ public:
 
 // KindSides over one kind's classes. `Kind` says, in one place, what differs per kind:
 //   Record, List, Palm, Outlook            the record, list, facade and access classes
-//   setUp(Palm&, Outlook&, options, map)   the kind's set-up when it is opened (field map,
+//   State                                  what the kind keeps while it is open (the contacts'
+//                                          field map), living longer than facade and access
+//   setUp(Palm&, Outlook&, options, State&) the kind's set-up when it is opened (field map,
 //                                          appointment bodies)
 //   openPalm(Palm&, options)               SetSwapName (contacts) and Open with the user id
 //   palmList(Palm&), outlookList(Outlook&) the two common lists
@@ -106,9 +106,9 @@ public:
 
     // Takes the newly made facade and access and runs the kind's set-up on them.
     KindSidesOf(std::unique_ptr<Palm> palm, std::unique_ptr<Outlook> outlook,
-                const OptionBlock& options, ContactFieldMap& fieldMap)
+                const OptionBlock& options)
         : m_outlook(std::move(outlook)), m_palm(std::move(palm)) {
-        Kind::setUp(*m_palm, *m_outlook, options, fieldMap);
+        Kind::setUp(*m_palm, *m_outlook, options, m_state);
     }
 
     Palm& palm() { return *m_palm; }
@@ -125,6 +125,9 @@ public:
         List& outlookList = Kind::outlookList(*m_outlook);
         Kind::compare(palmList, outlookList);
         Kind::compare(outlookList, palmList);
+    }
+    int compareStatus(const void* record) const override {
+        return static_cast<const Record*>(record)->CompareStatus;
     }
 
     RecordMatch findInOutlook(void* record) override {
@@ -182,7 +185,9 @@ private:
         return {code, match, position};
     }
 
-    // Declared in this order so that closing the kind releases the facade first, then the access.
+    // Declared in this order so that closing the kind releases the facade first, then the access,
+    // and the state they were set up with last.
+    typename Kind::State m_state{};
     std::unique_ptr<Outlook> m_outlook;
     std::unique_ptr<Palm> m_palm;
 };

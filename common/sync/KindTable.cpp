@@ -1,4 +1,4 @@
-// The per-kind table of the sync controller.
+// The per-kind table.
 #include "common/sync/KindTable.h"
 
 #include "common/misc/CommAddr.h"
@@ -9,7 +9,9 @@
 #include "platform/Assert.h"
 #include "platform/codepage/Codepage.h"
 
-#include <iterator>
+#include <algorithm>
+#include <array>
+#include <vector>
 
 namespace twinleaf {
 namespace {
@@ -41,33 +43,90 @@ const KindTexts kTexts[] = {
      "Memo information synchronized successfully. %d records updated.", "memo"},
 };
 
-std::size_t indexOf(DataKind kind) {
-    const auto number = static_cast<int>(kind);
-    TL_ASSERT(number >= 1 && number <= 4);
-    return static_cast<std::size_t>(number - 1);
-}
-
 const ViewColumn kContactColumns[] = {
     {"First Name", 80, 1},       {"Last Name", 80, 2},   {"Email", 100, 25},
     {"Business Phone", 100, 19}, {"Home Phone", 80, 18}, {"Mobile Phone", 80, 20},
     {"Company", 80, 37},         {"Title", 80, 38},
 };
+const ViewColumn kCalendarColumns[] = {
+    {"Description", 200, 1}, {"Date", 80, 6}, {"Start Time", 80, 2}, {"End Time", 80, 3}};
+const ViewColumn kTaskColumns[] = {
+    {"Description", 200, 0}, {"Due Date", 80, 4}, {"Completed", 70, 3}, {"Priority", 0, 2}};
+const ViewColumn kMemoColumns[] = {{"Description", 320, 3}};
+
+std::string contactFieldText(const void* record, int fieldId) {
+    AddrFieldDesc desc{};
+    char buffer[1024] = {};
+    if (FindFieldDesc(static_cast<std::uint32_t>(fieldId), &desc) &&
+        GetFieldText(static_cast<const CommAddrRec*>(record), &desc, buffer, sizeof buffer)) {
+        return buffer;
+    }
+    return {};
+}
+
+int contactStatus(const void* record) {
+    return static_cast<const CommAddrRec*>(record)->CompareStatus;
+}
+
+std::unique_ptr<KindSides> contactSides(const OptionBlock& options) {
+    return std::make_unique<KindSidesOf<ContactKindOf<PmAddrInfo, OlAddrUtil>>>(
+        std::make_unique<PmAddrInfo>(), std::make_unique<OlAddrUtil>(), options);
+}
+
+// Calendar, tasks and memos have their texts, settings and columns already, and open with empty
+// sides until their records, facades and Outlook access exist.
+const KindDescription kKinds[] = {
+    {DataKind::Addr, "contacts", kTexts[0], &OptionBlock::AddrUserID, &OptionBlock::AddrSyncMode,
+     kContactColumns, contactStatus, contactFieldText, contactSides},
+    {DataKind::Date, "calendar", kTexts[1], &OptionBlock::DateUserID, &OptionBlock::DateSyncMode,
+     kCalendarColumns, nullptr, nullptr, nullptr},
+    {DataKind::Todo, "tasks", kTexts[2], &OptionBlock::TodoUserID, &OptionBlock::TodoSyncMode,
+     kTaskColumns, nullptr, nullptr, nullptr},
+    {DataKind::Memo, "memos", kTexts[3], &OptionBlock::MemoUserID, &OptionBlock::MemoSyncMode,
+     kMemoColumns, nullptr, nullptr, nullptr},
+};
 
 } // namespace
 
-const KindTexts& kindTexts(DataKind kind) {
-    return kTexts[indexOf(kind)];
+const KindDescription& describeKind(DataKind kind) {
+    const auto number = static_cast<int>(kind);
+    TL_ASSERT(number >= 1 && number <= 4);
+    const KindDescription& description = kKinds[number - 1];
+    TL_ASSERT(description.kind == kind);
+    return description;
+}
+
+std::span<const KindDescription* const> syncableKinds() {
+    static const std::vector<const KindDescription*> kinds = [] {
+        std::vector<const KindDescription*> result;
+        for (const KindDescription& description : kKinds) {
+            if (description.createSides != nullptr) {
+                result.push_back(&description);
+            }
+        }
+        return result;
+    }();
+    return kinds;
+}
+
+const KindDescription* kindNamed(std::string_view word) {
+    for (const KindDescription* description : syncableKinds()) {
+        if (word == description->word) {
+            return description;
+        }
+    }
+    return nullptr;
 }
 
 std::string synchronizedText(DataKind kind, int count) {
-    std::string text = kindTexts(kind).synchronized;
+    std::string text = describeKind(kind).texts.synchronized;
     text.replace(text.find("%d"), 2, std::to_string(count));
     return text;
 }
 
 std::string palmSaveFailedText(DataKind kind, const std::string& file, const std::string& reason) {
-    std::string text =
-        std::string("The Palm Desktop ") + kindTexts(kind).palmData + " data could not be saved";
+    std::string text = std::string("The Palm Desktop ") + describeKind(kind).texts.palmData +
+                       " data could not be saved";
     text += file.empty() ? ".\r\n\r\nNothing was written to its file; it still holds"
                          : " to \"" + utf8ToAnsi(file) +
                                "\".\r\n\r\nNothing was written to this file; it still holds";
@@ -78,98 +137,26 @@ std::string palmSaveFailedText(DataKind kind, const std::string& file, const std
     return text;
 }
 
-std::int32_t& userIdSetting(OptionBlock& options, DataKind kind) {
-    switch (kind) {
-    case DataKind::Addr:
-        return options.AddrUserID;
-    case DataKind::Date:
-        return options.DateUserID;
-    case DataKind::Todo:
-        return options.TodoUserID;
-    case DataKind::Memo:
-        break;
-    }
-    return options.MemoUserID;
-}
-
-std::int32_t& syncModeSetting(OptionBlock& options, DataKind kind) {
-    switch (kind) {
-    case DataKind::Addr:
-        return options.AddrSyncMode;
-    case DataKind::Date:
-        return options.DateSyncMode;
-    case DataKind::Todo:
-        return options.TodoSyncMode;
-    case DataKind::Memo:
-        break;
-    }
-    return options.MemoSyncMode;
-}
-
 int compareStatusOf(DataKind kind, const void* record) {
-    if (record == nullptr) {
-        return 0;
-    }
-    switch (kind) {
-    case DataKind::Addr:
-        return static_cast<const CommAddrRec*>(record)->CompareStatus;
-    case DataKind::Date:
-    case DataKind::Todo:
-    case DataKind::Memo:
-        break;
-    }
-    return 0;
-}
-
-std::span<const ViewColumn> viewColumns(DataKind kind) {
-    switch (kind) {
-    case DataKind::Addr:
-        return kContactColumns;
-    case DataKind::Date:
-    case DataKind::Todo:
-    case DataKind::Memo:
-        break;
-    }
-    return {};
+    const KindDescription& description = describeKind(kind);
+    return record == nullptr || description.compareStatus == nullptr
+               ? 0
+               : description.compareStatus(record);
 }
 
 std::string fieldText(DataKind kind, const void* record, int fieldId) {
-    if (record == nullptr) {
-        return {};
-    }
-    switch (kind) {
-    case DataKind::Addr: {
-        AddrFieldDesc desc{};
-        char buffer[1024] = {};
-        if (FindFieldDesc(static_cast<std::uint32_t>(fieldId), &desc) &&
-            GetFieldText(static_cast<const CommAddrRec*>(record), &desc, buffer, sizeof buffer)) {
-            return buffer;
-        }
-        return {};
-    }
-    case DataKind::Date:
-    case DataKind::Todo:
-    case DataKind::Memo:
-        break;
-    }
-    return {};
+    const KindDescription& description = describeKind(kind);
+    return record == nullptr || description.fieldText == nullptr
+               ? std::string()
+               : description.fieldText(record, fieldId);
 }
 
-// Calendar, tasks and memos open with empty sides until their records, facades and Outlook
-// access classes exist; each then joins here as contacts do, with a Kind description of its own
-// (see KindSidesOf), and in the status, column and text functions above.
-std::unique_ptr<KindSides> createKindSides(DataKind kind, const OptionBlock& options,
-                                           ContactFieldMap& fieldMap) {
-    switch (kind) {
-    case DataKind::Addr:
-        return std::make_unique<KindSidesOf<ContactKindOf<PmAddrInfo, OlAddrUtil>>>(
-            std::make_unique<PmAddrInfo>(), std::make_unique<OlAddrUtil>(), options, fieldMap);
-    case DataKind::Date:
-    case DataKind::Todo:
-    case DataKind::Memo:
-        break;
+std::unique_ptr<KindSides> createKindSides(DataKind kind, const OptionBlock& options) {
+    const KindDescription& description = describeKind(kind);
+    if (description.createSides == nullptr) {
+        return std::make_unique<EmptySides>();
     }
-    return std::make_unique<EmptySides>();
+    return description.createSides(options);
 }
 
 } // namespace twinleaf

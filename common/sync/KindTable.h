@@ -1,6 +1,8 @@
-// Everything about the sync controller that differs from kind to kind, in one place: the
-// messages, the settings each kind keeps, how its row records are read, and which facade and
-// Outlook access it opens.
+// Everything that differs from kind to kind, in one table: the messages, the settings each kind
+// keeps, the columns its list views and the conflict alert show, how its records are read, the
+// word the command line knows it by, and how its facade and Outlook access are made. The sync
+// controller, the window, the conflict alert and the command line all read this table; a new
+// kind is one more row.
 #pragma once
 
 #include "common/sync/DataKind.h"
@@ -10,6 +12,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <string_view>
 
 namespace twinleaf {
 
@@ -23,7 +26,35 @@ struct KindTexts {
     const char* palmData;           // what the kind's Palm data is called in a save failure
 };
 
-const KindTexts& kindTexts(DataKind kind);
+// A column of the kind's list views and of the conflict alert: caption, width in pixels (0: the
+// view's default) and the field id of the kind's descriptor table.
+struct ViewColumn {
+    const char* caption;
+    int width;
+    int fieldId;
+};
+
+struct KindDescription {
+    DataKind kind;
+    const char* word; // what the command line calls it: "contacts", "calendar", "tasks", "memos"
+    KindTexts texts;
+    std::int32_t OptionBlock::*userId;   // the kind's Palm user
+    std::int32_t OptionBlock::*syncMode; // the kind's stored SyncMode
+    std::span<const ViewColumn> columns;
+    // The kind's records, reached through the untyped row pointers; null while the kind has no
+    // records of its own yet.
+    int (*compareStatus)(const void* record);
+    std::string (*fieldText)(const void* record, int fieldId);
+    // The kind's facade and Outlook access, made and set up as opening the kind makes them; null
+    // while they do not exist, and the kind then opens with empty sides.
+    std::unique_ptr<KindSides> (*createSides)(const OptionBlock& options);
+};
+
+const KindDescription& describeKind(DataKind kind);
+// The kinds whose sides exist, in tab order.
+std::span<const KindDescription* const> syncableKinds();
+// The kind the command line word names, or null.
+const KindDescription* kindNamed(std::string_view word);
 
 // The message after a run, with the count in place of "%d".
 std::string synchronizedText(DataKind kind, int count);
@@ -31,25 +62,12 @@ std::string synchronizedText(DataKind kind, int count);
 // `reason` are UTF-8, as the file system and the writers give them.
 std::string palmSaveFailedText(DataKind kind, const std::string& file, const std::string& reason);
 
-std::int32_t& userIdSetting(OptionBlock& options, DataKind kind);
-std::int32_t& syncModeSetting(OptionBlock& options, DataKind kind);
-
-// CompareStatus of one row's record: 0 same, 1 new, 2 different.
+// CompareStatus of one row's record (0 same, 1 new, 2 different); 0 for no record.
 int compareStatusOf(DataKind kind, const void* record);
-
-// A column of the kind's list views: caption, width in pixels (0: the view's default) and the
-// field id of the kind's descriptor table.
-struct ViewColumn {
-    const char* caption;
-    int width;
-    int fieldId;
-};
-std::span<const ViewColumn> viewColumns(DataKind kind);
 // The display text of one field of a row's record (Windows-1252), empty when the field has none.
 std::string fieldText(DataKind kind, const void* record, int fieldId);
 
-// The kind's facade and Outlook access, made and set up as opening the kind makes them.
-std::unique_ptr<KindSides> createKindSides(DataKind kind, const OptionBlock& options,
-                                           ContactFieldMap& fieldMap);
+// The kind's facade and Outlook access, as the kind's row makes them, or empty sides.
+std::unique_ptr<KindSides> createKindSides(DataKind kind, const OptionBlock& options);
 
 } // namespace twinleaf

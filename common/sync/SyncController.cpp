@@ -81,8 +81,8 @@ void SyncController::OpenKind(DataKind kind) {
     if (IsOpen(kind)) {
         CloseKind(kind);
     }
-    state(kind).sides = m_factory(kind, m_options, m_fieldMap);
-    std::int32_t& userId = userIdSetting(m_options, kind);
+    state(kind).sides = m_factory(kind, m_options);
+    std::int32_t& userId = m_options.*describeKind(kind).userId;
     takeFirstPalmUser(userId);
     m_ui.fillUserSelector(kind, userId);
     LoadPalmSide(kind, true);
@@ -127,7 +127,7 @@ void SyncController::CompareKind(DataKind kind) {
 }
 
 void SyncController::ChangeUser(DataKind kind, std::int32_t userId) {
-    userIdSetting(m_options, kind) = userId;
+    m_options.*describeKind(kind).userId = userId;
     LoadPalmSide(kind, true);
     CompareKind(kind);
 }
@@ -145,8 +145,9 @@ void SyncController::SelectAll(DataKind kind, ViewSide side) {
 }
 
 void SyncController::SelectDiff(DataKind kind, ViewSide side) {
-    checkRows(kind, side, [kind](void* record) {
-        const int status = compareStatusOf(kind, record);
+    const KindSides* sides = state(kind).sides.get();
+    checkRows(kind, side, [sides](void* record) {
+        const int status = sides != nullptr ? sides->compareStatus(record) : 0;
         return status == 1 || status == 2;
     });
 }
@@ -169,10 +170,14 @@ void SyncController::showError(const std::string& text) {
 }
 
 SyncRunResult SyncController::RunSync(DataKind kind) {
-    return RunSync(kind, syncModeFromSetting(syncModeSetting(m_options, kind)));
+    return RunSync(kind, syncModeFromSetting(m_options.*describeKind(kind).syncMode));
 }
 
 SyncRunResult SyncController::RunSync(DataKind kind, SyncMode mode) {
+    return RunSync(kind, mode, conflictRuleFromSetting(m_options.ConfMode));
+}
+
+SyncRunResult SyncController::RunSync(DataKind kind, SyncMode mode, ConflictRule rule) {
     KindState& kindState = state(kind);
     EmptySides noSides;
     Run run(kind, kindState.sides ? *kindState.sides : noSides, kindState.palmRows,
@@ -191,7 +196,7 @@ SyncRunResult SyncController::RunSync(DataKind kind, SyncMode mode) {
         ran = runOneWay(run, ViewSide::Outlook);
         break;
     case SyncMode::Sync:
-        ran = runBothWays(run);
+        ran = runBothWays(run, rule);
         break;
     }
     if (!ran) {
@@ -229,7 +234,7 @@ bool SyncController::runOneWay(Run& run, ViewSide from) {
     checked.resize(rows.size(), false);
     const auto selected = std::count(checked.begin(), checked.end(), true);
     if (selected == 0) {
-        const KindTexts& texts = kindTexts(run.kind);
+        const KindTexts& texts = describeKind(run.kind).texts;
         showError(from == ViewSide::Palm ? texts.noPalmSelection : texts.noOutlookSelection);
         return false;
     }
@@ -257,28 +262,16 @@ bool SyncController::runOneWay(Run& run, ViewSide from) {
 // Sync: every Palm row against the Outlook list, then every Outlook row against the Palm list.
 // The passes go over the rows the views held when the run started; what a pass adds to a list
 // gets no row until the views are rebuilt.
-bool SyncController::runBothWays(Run& run) {
+bool SyncController::runBothWays(Run& run, ConflictRule rule) {
     const std::size_t palmCount = run.palmRows.size();
     const std::size_t total = palmCount + run.outlookRows.size();
     if (total == 0) {
-        showError(kindTexts(run.kind).nothingToSync);
+        showError(describeKind(run.kind).texts.nothingToSync);
         return false;
     }
     const double step = 100.0 / static_cast<double>(total);
-    switch (m_options.ConfMode) {
-    case 1:
-        run.decided = true;
-        run.choice = 1;
-        break;
-    case 2:
-        run.decided = true;
-        run.choice = 2;
-        break;
-    default:
-        run.decided = false;
-        run.choice = 1;
-        break;
-    }
+    run.decided = rule != ConflictRule::Ask;
+    run.choice = rule == ConflictRule::OutlookWins ? 2 : 1;
 
     const auto wrote = [&run](bool written, bool onPalm) {
         if (written) {

@@ -25,6 +25,17 @@ enum class SyncOutcome {
     SaveFailed, // the Palm data could not be written back; an error message was shown
 };
 
+// Who wins when both sides changed a record, in "Synchronize All": decided for the whole run, or
+// asked pair by pair (the conflict alert's answer may then decide the rest of the run).
+enum class ConflictRule { Ask, PalmWins, OutlookWins };
+
+// The rule the stored ConfMode gives: 1 Palm wins, 2 Outlook wins, anything else asks.
+constexpr ConflictRule conflictRuleFromSetting(int confMode) {
+    return confMode == 1   ? ConflictRule::PalmWins
+           : confMode == 2 ? ConflictRule::OutlookWins
+                           : ConflictRule::Ask;
+}
+
 struct SyncRunResult {
     SyncOutcome outcome = SyncOutcome::Done;
     int updated = 0; // the count the message showed
@@ -34,8 +45,8 @@ class SyncController {
 public:
     // Makes a kind's sides when it is opened; the kind table's createKindSides unless a test or
     // a caller without real sides gives another.
-    using SidesFactory = std::function<std::unique_ptr<KindSides>(
-        DataKind kind, const OptionBlock& options, ContactFieldMap& fieldMap)>;
+    using SidesFactory =
+        std::function<std::unique_ptr<KindSides>(DataKind kind, const OptionBlock& options)>;
 
     // Both must outlive the controller. The settings block is read and written in memory only.
     SyncController(OptionBlock& options, SyncUi& ui);
@@ -52,8 +63,12 @@ public:
     void SelectAll(DataKind kind, ViewSide side);
     void SelectDiff(DataKind kind, ViewSide side);
     void ClearSelection(DataKind kind, ViewSide side);
+    // Conflicts in the two-way mode are settled by `rule`. An answer the user gives "for all future
+    // synchronizations", and a cancelled question, are kept in the settings block's ConfMode.
+    SyncRunResult RunSync(DataKind kind, SyncMode mode, ConflictRule rule);
+    // With the stored conflict rule.
     SyncRunResult RunSync(DataKind kind, SyncMode mode);
-    // With the kind's stored mode, as the Start button runs it.
+    // With the kind's stored mode and the stored conflict rule, as the Start button runs it.
     SyncRunResult RunSync(DataKind kind);
     void CloseKind(DataKind kind);
 
@@ -74,7 +89,7 @@ private:
     const KindState& state(DataKind kind) const;
     void checkRows(DataKind kind, ViewSide side, const std::function<bool(void*)>& checked);
     bool runOneWay(Run& run, ViewSide from);
-    bool runBothWays(Run& run);
+    bool runBothWays(Run& run, ConflictRule rule);
     ConflictChoice resolveConflict(Run& run, void* palmRecord, void* outlookRecord);
     void savePalm(Run& run);
     void showError(const std::string& text);
@@ -83,7 +98,6 @@ private:
     SyncUi& m_ui;
     SidesFactory m_factory;
     std::array<KindState, 4> m_kinds;
-    ContactFieldMap m_fieldMap{};
 };
 
 } // namespace twinleaf

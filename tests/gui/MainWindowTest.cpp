@@ -60,6 +60,9 @@ public:
     std::vector<void*> palmRecords() override { return pointers(palm); }
     std::vector<void*> outlookRecords() override { return pointers(outlook); }
     void compare() override {}
+    int compareStatus(const void* record) const override {
+        return static_cast<const CommAddrRec*>(record)->CompareStatus;
+    }
     RecordMatch findInOutlook(void*) override { return {conflictCode, &outlook[0], 0}; }
     RecordMatch findInPalm(void*) override { return {conflictCode, &palm[0], 0}; }
     bool saveRecord(void* record) override { return log("saveRecord", record); }
@@ -155,9 +158,8 @@ private slots:
                          contact("Cy", "Dunn", 2), contact("Di", "Eck", 0)};
         m_sides->outlook = {contact("Ed", "Fox", 1), contact("Flo", "Gale", 2)};
         // The controller takes the contacts' sides when it opens them.
-        m_window =
-            std::make_unique<TestMain>([this](DataKind kind, const OptionBlock&,
-                                              ContactFieldMap&) -> std::unique_ptr<KindSides> {
+        m_window = std::make_unique<TestMain>(
+            [this](DataKind kind, const OptionBlock&) -> std::unique_ptr<KindSides> {
                 if (kind == DataKind::Addr && m_ownedSides) {
                     return std::move(m_ownedSides);
                 }

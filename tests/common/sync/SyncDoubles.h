@@ -1,15 +1,14 @@
-// Test doubles around the sync controller: a contact facade and an Outlook contact access that
-// keep real CommAddrMgr lists and behave as the real ones do towards the controller, and a
-// window that records what the controller showed and answers the conflict alert from a script.
+// Test doubles around the sync controller: the two sides of any kind over simple records that
+// pair by name and differ by value, following the rules the real facades and Outlook access
+// follow towards the controller, and a window that records what the controller showed and
+// answers the conflict alert from a script.
 #pragma once
 
-#include "common/misc/CommAddr.h"
-#include "common/sync/ContactKind.h"
 #include "common/sync/KindSides.h"
+#include "common/sync/KindTable.h"
+#include "common/sync/Options.h"
 #include "common/sync/SyncUi.h"
-#include "platform/text/FieldText.h"
 
-#include <cstdlib>
 #include <deque>
 #include <map>
 #include <string>
@@ -17,161 +16,154 @@
 
 namespace twinleaf::test {
 
-inline CommAddrRec contact(const char* first, const char* last, const char* workPhone = "",
-                           const char* company = "") {
-    CommAddrRec rec{};
-    copyToField(rec.FirstName, first);
-    copyToField(rec.LastName, last);
-    copyToField(rec.WorkPhone, workPhone);
-    copyToField(rec.Company, company);
-    return rec;
+// Records pair by name; a pair whose values differ is "different".
+struct FakeRecord {
+    std::string name;
+    std::string value;
+    std::int32_t CompareStatus = 0;
+};
+
+inline FakeRecord record(const char* name, const char* value = "") {
+    return {name, value, 0};
 }
 
-// Stands in for PmAddrInfo: Open fills the list from the user's records; the writes follow the
-// facade's rules (WriteRecord through FindMatch, UpdateRecord merging into the list).
-class FakeAddrFacade {
+// Both sides of one kind. The Palm side opens the kind's stored user from `users`, takes writes
+// as a facade does (WriteRecord adds or updates through its own match, UpdateRecord merges
+// non-empty values) and saves once; the Outlook side reads `folder`, creates items with their
+// records, and, as for real contacts, UpdateItem does not merge what it wrote into its list.
+class FakeSides final : public KindSides {
 public:
-    std::map<std::int32_t, std::vector<CommAddrRec>> users; // what each Palm user's file holds
+    explicit FakeSides(DataKind kind) : m_kind(kind) {}
+
+    std::map<std::int32_t, std::vector<FakeRecord>> users; // what each Palm user's file holds
+    std::vector<FakeRecord> folder;                        // the Outlook folder
     bool saveSucceeds = true;
-    std::string fileName = "/home/user/Palm/ann/address/address.dat";
-    std::string lastError;
-
-    std::vector<std::int32_t> opened; // user ids, one per Open
-    bool swapName = false;
-    int saves = 0;
-    std::vector<std::string> writes; // "add Ann", "update 0 Ann"
-
-    void SetSwapName(bool flag) { swapName = flag; }
-    bool Open(std::uint32_t userId) {
-        opened.push_back(static_cast<std::int32_t>(userId));
-        m_list.RemoveAll();
-        const auto user = users.find(userId);
-        m_open = user != users.end();
-        if (m_open) {
-            for (CommAddrRec& rec : user->second) {
-                m_list.AddCopy(&rec);
-            }
-        }
-        return m_open;
-    }
-    CommAddrMgr* GetCommMgr() { return &m_list; }
-    bool WriteRecord(CommAddrRec* rec) {
-        int position = 0;
-        switch (m_list.FindMatch(rec, nullptr, &position)) {
-        case kMatchNotFound:
-            return AddRecord(rec);
-        case kMatchDifferent:
-            return UpdateRecord(rec, position);
-        default:
-            return false;
-        }
-    }
-    bool AddRecord(CommAddrRec* rec) {
-        if (!m_open) {
-            return false;
-        }
-        writes.push_back(std::string("add ") + rec->FirstName);
-        return m_list.AddCopy(rec) != nullptr;
-    }
-    bool UpdateRecord(CommAddrRec* rec, int position) {
-        if (!m_open || !m_list.MergeAt(rec, position)) {
-            return false;
-        }
-        writes.push_back("update " + std::to_string(position) + " " + rec->FirstName);
-        return true;
-    }
-    bool Save() {
-        ++saves;
-        if (!saveSucceeds) {
-            lastError = fileName + ": not saved: No space left on device";
-        }
-        return saveSucceeds;
-    }
-    const std::string& GetLastError() const { return lastError; }
-
-private:
-    CommAddrMgr m_list;
-    bool m_open = false;
-};
-
-// The image a created Outlook item leaves in its record's Native block.
-struct FakeImage {
-    int itemNumber;
-};
-
-// Stands in for OlAddrUtil: the folder is a vector of records; SaveRecord, CreateItem and
-// UpdateItem follow the access's rules, and UpdateItem, as for real contacts, does not merge the
-// record into the list.
-class FakeOlAddr {
-public:
-    std::vector<CommAddrRec> folder;
     bool createSucceeds = true;
+    std::string fileName = "/home/user/Palm/ann/address/address.dat";
 
-    const std::int32_t* customMap = nullptr;
+    std::vector<std::int32_t> opened; // user ids, one per open
     int reloads = 0;
-    std::vector<std::string> writes; // "create Ann", "update 0 Ann"
+    int saves = 0;
+    std::vector<std::string> palmWrites;    // "add Ann", "update 0 Ann"
+    std::vector<std::string> outlookWrites; // "create Ann", "update 0 Ann"
 
-    bool Reload() {
-        ++reloads;
-        m_list.RemoveAll();
-        for (CommAddrRec& rec : folder) {
-            m_list.AddCopy(&rec);
+    void openPalm(const OptionBlock& options) override {
+        const std::int32_t user = options.*describeKind(m_kind).userId;
+        opened.push_back(user);
+        m_palm.clear();
+        const auto found = users.find(user);
+        m_palmOpen = found != users.end();
+        if (m_palmOpen) {
+            m_palm.assign(found->second.begin(), found->second.end());
         }
-        return true;
     }
-    CommAddrMgr* GetRecords() { return &m_list; }
-    void SetCustomMap(const std::int32_t* map) { customMap = map; }
-    bool SaveRecord(const CommAddrRec* rec) {
-        CommAddrRec* match = nullptr;
-        int position = 0;
-        switch (m_list.FindMatch(rec, &match, &position)) {
-        case kMatchDifferent: {
-            void* native = match->Native;
-            const std::uint32_t nativeSize = match->NativeSize;
-            *match = *rec;
-            match->Native = native;
-            match->NativeSize = nativeSize;
-            return UpdateItem(match, position);
+    void reloadOutlook() override {
+        ++reloads;
+        m_outlook.assign(folder.begin(), folder.end());
+    }
+    std::vector<void*> palmRecords() override { return pointers(m_palm); }
+    std::vector<void*> outlookRecords() override { return pointers(m_outlook); }
+    void compare() override {
+        for (FakeRecord& rec : m_palm) {
+            rec.CompareStatus = statusFor(find(m_outlook, &rec).code);
         }
-        case kMatchNotFound: {
-            CommAddrRec copy = *rec;
-            if (!CreateItem(&copy)) {
-                return false;
-            }
-            m_list.AddCopy(&copy);
-            std::free(copy.Native);
-            return true;
+        for (FakeRecord& rec : m_outlook) {
+            rec.CompareStatus = statusFor(find(m_palm, &rec).code);
         }
-        default:
+    }
+    int compareStatus(const void* rec) const override {
+        return static_cast<const FakeRecord*>(rec)->CompareStatus;
+    }
+    RecordMatch findInOutlook(void* rec) override { return find(m_outlook, rec); }
+    RecordMatch findInPalm(void* rec) override { return find(m_palm, rec); }
+
+    bool saveRecord(void* rec) override {
+        const RecordMatch match = find(m_outlook, rec);
+        if (match.code == 2) {
+            return createItemFrom(rec);
+        }
+        if (match.code != 3) {
             return false;
         }
+        static_cast<FakeRecord*>(match.record)->value = typed(rec).value;
+        return updateItem(rec, match.position);
     }
-    bool CreateItem(CommAddrRec* rec) {
+    bool createItemFrom(void* rec) override {
         if (!createSucceeds) {
             return false;
         }
-        writes.push_back(std::string("create ") + rec->FirstName);
-        auto* image = static_cast<FakeImage*>(std::malloc(sizeof(FakeImage)));
-        image->itemNumber = static_cast<int>(writes.size());
-        rec->Native = image;
-        rec->NativeSize = sizeof(FakeImage);
+        outlookWrites.push_back("create " + typed(rec).name);
+        m_outlook.push_back(typed(rec));
         return true;
     }
-    bool UpdateItem(CommAddrRec* rec, int position) {
-        writes.push_back("update " + std::to_string(position) + " " + rec->FirstName);
+    bool updateItem(void* rec, int position) override {
+        outlookWrites.push_back("update " + std::to_string(position) + " " + typed(rec).name);
         return true;
     }
+
+    bool writeRecord(void* rec) override {
+        const RecordMatch match = find(m_palm, rec);
+        return match.code == 2   ? addRecord(rec)
+               : match.code == 3 ? updateRecord(rec, match.position)
+                                 : false;
+    }
+    bool addRecord(void* rec) override {
+        if (!m_palmOpen) {
+            return false;
+        }
+        palmWrites.push_back("add " + typed(rec).name);
+        m_palm.push_back(typed(rec));
+        return true;
+    }
+    bool updateRecord(void* rec, int position) override {
+        if (!m_palmOpen || position < 0 || static_cast<std::size_t>(position) >= m_palm.size()) {
+            return false;
+        }
+        if (!typed(rec).value.empty()) {
+            m_palm[static_cast<std::size_t>(position)].value = typed(rec).value;
+        }
+        palmWrites.push_back("update " + std::to_string(position) + " " + typed(rec).name);
+        return true;
+    }
+    PalmSaveResult savePalm() override {
+        ++saves;
+        if (saveSucceeds) {
+            return {true, {}, {}};
+        }
+        return {false, fileName, fileName + ": not saved: No space left on device"};
+    }
+
+    // The lists as they stand, for checking what a run left behind.
+    const std::deque<FakeRecord>& palmList() const { return m_palm; }
+    const std::deque<FakeRecord>& outlookList() const { return m_outlook; }
 
 private:
-    CommAddrMgr m_list;
+    static FakeRecord& typed(void* rec) { return *static_cast<FakeRecord*>(rec); }
+    static int statusFor(int code) { return code == 2 ? 1 : code == 3 ? 2 : 0; }
+    static std::vector<void*> pointers(std::deque<FakeRecord>& list) {
+        std::vector<void*> result;
+        for (FakeRecord& rec : list) {
+            result.push_back(&rec);
+        }
+        return result;
+    }
+    // The first record of that name: 1 same, 3 different; 2 and the list's size when none.
+    static RecordMatch find(std::deque<FakeRecord>& list, void* rec) {
+        const FakeRecord& wanted = typed(rec);
+        for (std::size_t i = 0; i < list.size(); ++i) {
+            if (list[i].name == wanted.name) {
+                return {list[i].value == wanted.value ? 1 : 3, &list[i], static_cast<int>(i)};
+            }
+        }
+        return {2, nullptr, static_cast<int>(list.size())};
+    }
+
+    DataKind m_kind;
+    // Deques keep the records in place while the lists grow, as the real lists do.
+    std::deque<FakeRecord> m_palm;
+    std::deque<FakeRecord> m_outlook;
+    bool m_palmOpen = false;
 };
-
-inline std::string palmFileName(FakeAddrFacade& palm) {
-    return palm.fileName;
-}
-
-using FakeContactKind = ContactKindOf<FakeAddrFacade, FakeOlAddr>;
-using FakeContactSides = KindSidesOf<FakeContactKind>;
 
 struct ShownMessage {
     std::string text;
@@ -181,8 +173,8 @@ struct ShownMessage {
 
 struct AskedConflict {
     DataKind kind;
-    std::string palm;    // first name of the Palm record
-    std::string outlook; // first name of the Outlook record
+    void* palm;
+    void* outlook;
 };
 
 // Records everything the controller shows; rows and check boxes are kept per view as a list
@@ -238,8 +230,7 @@ public:
         events.push_back("message " + caption);
     }
     ConflictAnswer askConflict(DataKind kind, void* palmRecord, void* outlookRecord) override {
-        asked.push_back({kind, static_cast<CommAddrRec*>(palmRecord)->FirstName,
-                         static_cast<CommAddrRec*>(outlookRecord)->FirstName});
+        asked.push_back({kind, palmRecord, outlookRecord});
         if (answers.empty()) {
             return {};
         }
