@@ -79,7 +79,7 @@ struct ListOnlyAccess {
     CommAddrMgr* GetRecords() { return &list; }
     void SetCustomMap(const std::int32_t*) {}
     bool SaveRecord(const CommAddrRec*) { return false; }
-    bool CreateItem(CommAddrRec*) { return false; }
+    bool CreateAndAdd(const CommAddrRec*) { return false; }
     bool UpdateItem(CommAddrRec*, int) { return false; }
 };
 

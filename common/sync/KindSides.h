@@ -7,7 +7,6 @@
 #include "common/sync/DataKind.h"
 
 #include <cstdint>
-#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -52,9 +51,9 @@ public:
 
     // Outlook SaveRecord.
     virtual bool saveRecord(void* record) = 0;
-    // A new Outlook item made from a Palm record: a copy of the record goes to CreateItem and,
-    // when the item was made, into the Outlook list with the new item's image. The Palm record
-    // keeps its own Native block.
+    // A new Outlook item made from a Palm record: the Outlook access's CreateAndAdd, which makes
+    // the item from a copy of the record and appends the copy, with the new item's image, to its
+    // list. The Palm record keeps its own Native block.
     virtual bool createItemFrom(void* palmRecord) = 0;
     virtual bool updateItem(void* record, int position) = 0;
 
@@ -96,7 +95,7 @@ public:
 //   compare(List& own, List& other)        CompareWith (or an equivalent that scales)
 //   save(Palm&)                            Save, with the file it writes
 // The facade and the access are called by the names every kind's classes share: WriteRecord,
-// AddRecord, UpdateRecord, Reload, SaveRecord, CreateItem, UpdateItem.
+// AddRecord, UpdateRecord, Reload, SaveRecord, CreateAndAdd, UpdateItem.
 template <class Kind> class KindSidesOf final : public KindSides {
 public:
     using Record = typename Kind::Record;
@@ -137,23 +136,7 @@ public:
 
     bool saveRecord(void* record) override { return m_outlook->SaveRecord(typed(record)); }
     bool createItemFrom(void* palmRecord) override {
-        Record* original = typed(palmRecord);
-        auto* copy = static_cast<Record*>(std::malloc(sizeof(Record)));
-        if (copy == nullptr) {
-            return false;
-        }
-        // The whole record, Native pointer included: CreateItem replaces the pointer with the new
-        // item's image without freeing what it held, which stays the Palm record's.
-        *copy = *original;
-        const bool created = m_outlook->CreateItem(copy);
-        if (created) {
-            Kind::outlookList(*m_outlook).AddCopy(copy);
-        }
-        if (copy->Native != original->Native) {
-            std::free(copy->Native);
-        }
-        std::free(copy);
-        return created;
+        return m_outlook->CreateAndAdd(typed(palmRecord));
     }
     bool updateItem(void* record, int position) override {
         return m_outlook->UpdateItem(typed(record), position);

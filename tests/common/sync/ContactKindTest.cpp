@@ -37,7 +37,7 @@ struct MapRecordingAccess {
     CommAddrMgr* GetRecords() { return &list; }
     void SetCustomMap(const std::int32_t* map) { customMap = map; }
     bool SaveRecord(const CommAddrRec*) { return false; }
-    bool CreateItem(CommAddrRec*) { return false; }
+    bool CreateAndAdd(const CommAddrRec*) { return false; }
     bool UpdateItem(CommAddrRec*, int) { return false; }
 };
 
