@@ -2,11 +2,11 @@
 // storage form a user's folder holds, keeps one item per listed Palm record with the common record
 // made from it, and writes common records back; and the storage forms it asks in turn.
 //
-// A kind is described by a struct naming its common record and list (CommRec, CommMgr), its item
-// (Item: format, source, commEntry and a record union), its classic file (ClassicFile,
-// ClassicRec, Classic(item)), the two mappings (ClassicToCommon, CommonToClassic), the category
-// resolution (ResolveCategory), which status words are listed (Listed) and its names (kFolder,
-// kClassicFile, kDatabaseFile, kDatabaseNote, kExtendedNote).
+// A kind is described by a struct. The facade needs its common record and list (CommRec, CommMgr),
+// its item (Item: format, source, commEntry and a union of the forms' records) and which status
+// words are listed (Listed). The classic form adds the classic file and record (ClassicFile,
+// ClassicRec, kClassicFileKind, Classic(item)), the two mappings (ClassicToCommon,
+// CommonToClassic), the category resolution (ResolveCategory) and the kind's folder (kFolder).
 #pragma once
 
 // FindMatch results and source types, shared by every kind, are declared with the contacts.
@@ -87,7 +87,7 @@ public:
 
     PalmFormat Format() const override { return PalmFormat::Classic; }
     std::string PathForUser(std::uint32_t user) const override {
-        return PalmUserFilePath(user, Kind::kFolder, Kind::kClassicFile);
+        return PalmUserFilePath(user, Kind::kClassicFileKind.folder, Kind::kClassicFileKind.file);
     }
     FormSniff Bid(const std::string& path) override {
         return SniffClassicFile(path, Kind::kClassicFileKind.versionTag,
