@@ -1,14 +1,11 @@
-// The classic address book, address.dat of Palm Desktop 4.x: its record, its record list and the
-// reader and writer. The layout of a row is in PalmLayout.h; the load and save steps are those
-// every classic file shares (PmDBUtil).
+// The classic address book, address.dat of Palm Desktop 4.x: its record, its record list and its
+// field table. The layout of a row is in PalmLayout.h; the load and save steps are those every
+// classic file shares (PmClassicFile).
 #pragma once
 
-#include "common/palm/PalmComm.h"
+#include "common/palm/PalmClassic.h"
 
 #include <cstdint>
-#include <span>
-#include <string>
-#include <vector>
 
 namespace twinleaf {
 
@@ -55,55 +52,25 @@ bool ReadSwapNameSetting();
 
 class PmAddrDataMgr : public PmRecordList<PmAddrRec> {};
 
-class PmAddrUtil : public PmDBUtil {
+// The classic address book's version tag, schema, type list and place in the user's folder.
+extern const ClassicFileKind kAddrClassicFile;
+
+class PmAddrUtil : public PmClassicFile<PmAddrRec, PmAddrDataMgr> {
 public:
     PmAddrUtil();
     // Loads the file at once; IsLoaded() tells how that went.
     explicit PmAddrUtil(const char* path);
-    ~PmAddrUtil() override;
-
-    virtual bool Save(const char* path);
-
-    bool Load(const char* path);
-    // The user's "address/address.dat", found whatever the letter case of its folder and name.
-    // Fails without touching any file when the user has no data folder.
-    bool LoadForUser(std::uint32_t user);
-    // Loads from bytes already in memory; `name` stands for the file in messages.
-    bool LoadBytes(std::span<const std::uint8_t> bytes, const char* name);
-    // Writes back to the file that was loaded.
-    bool SaveInPlace();
-    // Forgets the loaded file: no records, no file bytes held, nothing to save in place.
-    void Unload();
-    // The bytes a save in place would write, without writing them.
-    bool SaveToBytes(std::vector<std::uint8_t>& bytes);
-    // True after a load that read the header, also when its rows were cut short (then Save is
-    // refused: see GetLoadResult).
-    bool IsLoaded() const { return m_bLoaded; }
-    PmAddrDataMgr* GetRecords() { return m_pDataMgr; }
 
     // Whether file fields 3 and 4 are exchanged; must be the same at load and at save.
     void SetSwapName(bool swap) { m_bSwapName = swap; }
     bool GetSwapName() const { return m_bSwapName; }
 
 protected:
-    virtual bool ReadVersionTag();
-    virtual bool ReadTableString();
-    virtual bool ReadCategories();
-    virtual bool ReadSchema();
-    virtual bool ReadRecords();
-    virtual bool WriteCategories();
-    virtual bool WriteSchema();
-    virtual bool WriteRecords();
-    virtual bool WriteRecord(const PmAddrRec* record);
+    const RowCodec& Codec() const override;
+    void CompleteRow(PmAddrRec& record) override;
 
 private:
-    const RowCodec& Codec() const;
-    bool LoadSteps(bool opened);
-    bool Write(const std::string& target, std::vector<std::uint8_t>* bytes);
-
     bool m_bSwapName = false;
-    bool m_bLoaded = false;
-    PmAddrDataMgr* m_pDataMgr = nullptr;
 };
 
 } // namespace twinleaf

@@ -4,12 +4,10 @@
 #pragma once
 
 #include "common/misc/CommAddr.h"
-#include "common/misc/CxList.h"
 #include "common/palm/PalmAddr.h"
-#include "common/palm/PalmComm.h"
+#include "common/palm/PalmInfo.h"
 
 #include <cstdint>
-#include <string>
 
 namespace twinleaf {
 
@@ -40,62 +38,52 @@ struct PmAddrItem {
     } record;
 };
 
-class PmAddrInfo {
+// The contacts as the generic Palm facade sees them.
+struct PmAddrKind {
+    using CommRec = CommAddrRec;
+    using CommMgr = CommAddrMgr;
+    using Item = PmAddrItem;
+    using ClassicFile = PmAddrUtil;
+    using ClassicRec = PmAddrRec;
+
+    static constexpr const char* kFolder = "address";
+    static constexpr const char* kClassicFile = "address.dat";
+    static constexpr const char* kDatabaseFile = "Address.mdb";
+    static constexpr const char* kDatabaseNote = "a Palm Desktop 6 address database";
+    static constexpr const char* kExtendedNote = "an extended Palm Desktop address book";
+    static inline const ClassicFileKind& kClassicFileKind = kAddrClassicFile;
+
+    static PmAddrRec& Classic(PmAddrItem& item) { return item.record.classic; }
+    static const PmAddrRec& Classic(const PmAddrItem& item) { return item.record.classic; }
+    static bool Listed(std::int32_t status) { return IsListedStatus(status); }
+    static void ClassicToCommon(const PmAddrRec& palmRec, CommAddrRec& common);
+    // On top of the record's current values: only non-empty texts are copied.
+    static void CommonToClassic(const CommAddrRec& common, PmAddrRec& palmRec);
+    // The record's category id from its name, created in the file's table when missing.
+    static bool ResolveCategory(PmAddrUtil& file, PmAddrRec& palmRec);
+};
+
+class PmAddrInfo : public PmInfo<PmAddrKind> {
 public:
     PmAddrInfo();
-    ~PmAddrInfo();
-    PmAddrInfo(const PmAddrInfo&) = delete;
-    PmAddrInfo& operator=(const PmAddrInfo&) = delete;
 
     // Whether the Palm files keep first and last name the other way round; set before Open.
     void SetSwapName(bool swap);
-    // Loads the user's address book: the Desktop 6 database, else the extended file, else the
-    // classic file. False (format Invalid) when none of them opens.
-    bool Open(std::uint32_t userId);
-    // The same for one given file of any form the facade knows.
-    bool OpenPath(const char* path);
-    void Close();
-    bool IsOpen() const;
-    PalmFormat GetFormat() const { return m_format; }
-    CommAddrMgr* GetCommMgr() { return m_pCommMgr; }
-    PmAddrItem* First();
-    PmAddrItem* Next();
-
-    // Adds the record when the list has no counterpart, updates the counterpart when it differs;
-    // false when the two are the same.
-    bool WriteRecord(const CommAddrRec* pRec);
-    bool AddRecord(const CommAddrRec* pRec);
-    // Overwrites listed record n (its position in the common list).
-    bool UpdateRecord(const CommAddrRec* pRec, int n);
-    // Writes the loaded file back in place.
-    bool Save();
-
     static PalmFormat DetectFileFormat(const char* path);
-
-    // Why the last Open, OpenPath or Save failed, naming the file; or, after an Open that read
-    // only part of the file, what was left out.
-    const std::string& GetLastError() const { return m_lastError; }
     PmAddrUtil* GetClassic() { return m_pClassic; }
 
     // The conversions between a classic record and a common record.
-    static void ClassicToCommon(const PmAddrRec& palmRec, CommAddrRec& common);
+    static void ClassicToCommon(const PmAddrRec& palmRec, CommAddrRec& common) {
+        PmAddrKind::ClassicToCommon(palmRec, common);
+    }
     // On top of the record's current values: only non-empty texts are copied. The category is
     // resolved by the caller, which knows the file's table.
-    static void CommonToClassic(const CommAddrRec& common, PmAddrRec& palmRec);
+    static void CommonToClassic(const CommAddrRec& common, PmAddrRec& palmRec) {
+        PmAddrKind::CommonToClassic(common, palmRec);
+    }
 
 private:
-    bool OpenFiles(const std::string& database, const std::string& dataFile);
-    bool OpenDesktop6(const std::string& path);
-    bool OpenExtended(const std::string& path);
-    bool OpenClassic(const std::string& path);
-    void BuildItems();
-    bool ResolveCategory(PmAddrRec& palmRec);
-
-    PalmFormat m_format = PalmFormat::None;
-    CxList* m_pItems;
-    CommAddrMgr* m_pCommMgr;
-    PmAddrUtil* m_pClassic;
-    std::string m_lastError;
+    PmAddrUtil* m_pClassic; // owned by its form
 };
 
 } // namespace twinleaf

@@ -6,11 +6,20 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <span>
+#include <string>
 #include <vector>
 
 namespace twinleaf::palm {
+
+// An offset as messages name it: 0x2f10.
+inline std::string hexOffset(std::size_t value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "0x%zx", value);
+    return text;
+}
 
 class ByteReader {
 public:

@@ -1,4 +1,6 @@
-// The .dat primitives, the category table and the row engine shared by every Palm file class.
+// The file session every .dat reader and writer shares: opening, the load and save brackets, the
+// byte and CString primitives, and the parts of the classic header (stored name, table string,
+// category block, schema) that are read once per file and written back as they were.
 #include "common/palm/PalmComm.h"
 
 #include "common/palm/PalmEnv.h"
@@ -8,7 +10,6 @@
 #include "platform/text/FieldText.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -25,15 +26,6 @@ namespace {
 // rather than read into memory.
 constexpr std::uintmax_t kMaxFileSize = std::uintmax_t{1} << 30;
 
-// Texts of 8191 characters and more are never held whole in a record.
-constexpr std::size_t kStringFieldHeld = 8191;
-
-std::string hex(std::size_t value) {
-    char text[32];
-    std::snprintf(text, sizeof text, "0x%zx", value);
-    return text;
-}
-
 std::string hexBytes(std::span<const std::uint8_t> bytes) {
     std::string text;
     for (std::uint8_t b : bytes) {
@@ -47,48 +39,6 @@ std::string hexBytes(std::span<const std::uint8_t> bytes) {
     return text;
 }
 
-// Characters a long name must not carry, because Palm Desktop uses it as a file name.
-bool isFileNameCharacter(char c) {
-    static constexpr std::string_view kReplaced = "\"*+,./:;<=>?[\\]^|";
-    return kReplaced.find(c) != std::string_view::npos;
-}
-
-char foldCase(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool sameNameIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (foldCase(a[i]) != foldCase(b[i])) {
-            return false;
-        }
-    }
-    return true;
-}
-
-bool copyText(std::string_view text, char* buffer, std::uint32_t* length) {
-    if (buffer == nullptr || length == nullptr) {
-        return false;
-    }
-    std::memset(buffer, 0, *length);
-    if (text.empty() || text.size() + 1 > *length) {
-        return false;
-    }
-    std::memcpy(buffer, text.data(), text.size());
-    buffer[text.size()] = '\0';
-    *length = static_cast<std::uint32_t>(text.size());
-    return true;
-}
-
-std::int32_t loadInt(const std::uint8_t* record, std::uint32_t offset) {
-    std::int32_t value = 0;
-    std::memcpy(&value, record + offset, sizeof value);
-    return value;
-}
-
 } // namespace
 
 std::string PalmUserFilePath(std::uint32_t user, const char* folder, const char* file) {
@@ -97,185 +47,6 @@ std::string PalmUserFilePath(std::uint32_t user, const char* folder, const char*
         return {};
     }
     return resolvePathCase(std::filesystem::path(dataFolder) / folder / file).string();
-}
-
-// ---- PmCategory ----
-
-PmCategory::PmCategory() = default;
-PmCategory::~PmCategory() = default;
-
-std::int32_t PmCategory::GetIndex() const {
-    return m_nIndex;
-}
-std::int32_t PmCategory::GetId() const {
-    return m_nId;
-}
-const char* PmCategory::GetName() const {
-    return m_szName;
-}
-bool PmCategory::CopyName(char* buffer, std::uint32_t* length) const {
-    return copyText(fieldText(m_szName), buffer, length);
-}
-bool PmCategory::CopyLongName(char* buffer, std::uint32_t* length) const {
-    return copyText(fieldText(m_szLongName), buffer, length);
-}
-std::int32_t PmCategory::GetFlags() const {
-    return m_nFlags;
-}
-void PmCategory::SetIndex(std::int32_t index) {
-    m_nIndex = index;
-}
-void PmCategory::SetId(std::int32_t id) {
-    m_nId = id;
-}
-void PmCategory::SetName(const char* text) {
-    copyToField(m_szName, text == nullptr ? std::string_view{} : std::string_view{text});
-}
-void PmCategory::SetLongName(const char* text) {
-    copyToField(m_szLongName, text == nullptr ? std::string_view{} : std::string_view{text});
-}
-void PmCategory::SetFlags(std::int32_t flags) {
-    m_nFlags = flags;
-}
-void PmCategory::SetDirty(bool on) {
-    m_nFlags = on ? (m_nFlags | kCategoryDirty) : (m_nFlags & ~kCategoryDirty);
-}
-int PmCategory::GetFlagBit0() const {
-    return m_nFlags & 1;
-}
-bool PmCategory::Equals(const PmCategory& other) const {
-    return m_nIndex == other.m_nIndex && m_nId == other.m_nId &&
-           fieldText(m_szName) == fieldText(other.m_szName);
-}
-
-// ---- PmCategoryMgr ----
-
-PmCategoryMgr::PmCategoryMgr() = default;
-
-PmCategoryMgr::~PmCategoryMgr() {
-    for (PmCategory*& slot : m_pSlots) {
-        delete slot;
-        slot = nullptr;
-    }
-}
-
-std::int32_t PmCategoryMgr::GetCount() const {
-    return m_nCount;
-}
-
-PmCategory* PmCategoryMgr::FindById(std::int32_t id) const {
-    for (PmCategory* slot : m_pSlots) {
-        if (slot != nullptr && slot->GetId() == id) {
-            return slot;
-        }
-    }
-    return nullptr;
-}
-
-PmCategory* PmCategoryMgr::GetAt(int index) const {
-    const auto slot = static_cast<std::uint16_t>(index);
-    return slot < palm::kCategorySlots ? m_pSlots[slot] : nullptr;
-}
-
-PmCategory* PmCategoryMgr::FindByName(const char* name) const {
-    if (name == nullptr || name[0] == '\0') {
-        return nullptr;
-    }
-    std::string_view wanted(name);
-    wanted = wanted.substr(0, std::min(wanted.size(), palm::kCategoryNameMax));
-    for (PmCategory* slot : m_pSlots) {
-        if (slot != nullptr && sameNameIgnoringCase(slot->GetName(), wanted)) {
-            return slot;
-        }
-    }
-    return nullptr;
-}
-
-PmCategory* PmCategoryMgr::First() {
-    m_nCursor = 0;
-    return Next();
-}
-
-PmCategory* PmCategoryMgr::Next() {
-    while (m_nCursor < palm::kCategorySlots) {
-        PmCategory* slot = m_pSlots[m_nCursor++];
-        if (slot != nullptr) {
-            return slot;
-        }
-    }
-    return nullptr;
-}
-
-bool PmCategoryMgr::Add(const PmCategory* category) {
-    if (category == nullptr || m_nCount >= palm::kCategorySlots) {
-        return false;
-    }
-    PmCategory copy(*category);
-    const auto lowestFreeSlot = [this]() -> int {
-        for (int slot = 1; slot < palm::kCategorySlots; ++slot) {
-            if (m_pSlots[slot] == nullptr) {
-                return slot;
-            }
-        }
-        return -1;
-    };
-    std::int32_t index = copy.GetIndex();
-    if (index != -1 && (index < 0 || index >= palm::kCategorySlots)) {
-        return false;
-    }
-    // A category whose slot is taken (a file listing two entries for one slot) moves to the lowest
-    // free slot instead of pushing the other one out; it then no longer matches its file entry.
-    if (index == -1 || m_pSlots[index] != nullptr) {
-        index = lowestFreeSlot();
-        if (index < 0) {
-            return false;
-        }
-        copy.SetIndex(index);
-        copy.SetDirty(true);
-        copy.SetFileEntry({});
-    }
-    if (copy.GetId() == -1) {
-        // One above the highest id in the whole table: ids are what records refer to, so a new
-        // category must never take an id that a category in a later slot already carries.
-        std::int32_t highest = -1;
-        for (PmCategory* slot : m_pSlots) {
-            if (slot != nullptr) {
-                highest = std::max(highest, slot->GetId());
-            }
-        }
-        if (highest < 0 || highest == std::numeric_limits<std::int32_t>::max()) {
-            return false;
-        }
-        copy.SetId(highest + 1);
-        copy.SetDirty(true);
-    } else if (FindById(copy.GetId()) != nullptr) {
-        return false;
-    }
-    char longName[palm::kCategoryLongNameMax + 1];
-    copyToField(longName, std::string_view(copy.GetName()));
-    for (char& c : longName) {
-        if (c == '\0') {
-            break;
-        }
-        if (isFileNameCharacter(c)) {
-            c = '_';
-        }
-    }
-    if (longName[0] != '\0') {
-        copy.SetLongName(longName);
-    }
-    auto* stored = new (std::nothrow) PmCategory(copy);
-    if (stored == nullptr) {
-        return false;
-    }
-    m_pSlots[index] = stored;
-    ++m_nCount;
-    m_bModified = 1;
-    return true;
-}
-
-void PmCategoryMgr::SetModified(std::uint8_t flag) {
-    m_bModified = flag;
 }
 
 // ---- PmDBUtil: files ----
@@ -382,7 +153,7 @@ bool PmDBUtil::Fail(LoadResult result, const std::string& message) {
 }
 
 bool PmDBUtil::FailAt(LoadResult result, std::size_t offset, const std::string& message) {
-    return Fail(result, "at offset " + hex(offset) + ": " + message);
+    return Fail(result, "at offset " + palm::hexOffset(offset) + ": " + message);
 }
 
 bool PmDBUtil::FailSave(const std::string& message) {
@@ -538,145 +309,6 @@ bool PmDBUtil::WriteCString(const char* text) {
     return WriteCString(text == nullptr ? std::string_view{} : std::string_view{text});
 }
 
-bool PmDBUtil::ReadFieldTag(std::int32_t& tag) {
-    if (!m_reading || !m_reader.i32(tag)) {
-        return SetReason("ends before the field's tag");
-    }
-    return true;
-}
-
-bool PmDBUtil::ReadIntField(std::int32_t& value) {
-    std::int32_t tag = 0;
-    if (!ReadFieldTag(tag)) {
-        return false;
-    }
-    if (tag != palm::kFieldInteger && tag != palm::kFieldBoolean && tag != palm::kFieldDate) {
-        return SetReason("tag " + std::to_string(tag) + " where a number belongs");
-    }
-    if (!m_reader.i32(value)) {
-        return SetReason("ends inside a number");
-    }
-    return true;
-}
-
-bool PmDBUtil::ReadStringField(char* buffer, std::size_t capacity) {
-    if (buffer == nullptr || capacity == 0) {
-        return false;
-    }
-    buffer[0] = '\0';
-    std::int32_t tag = 0;
-    if (!ReadFieldTag(tag)) {
-        return false;
-    }
-    if (tag != palm::kFieldString) {
-        return SetReason("tag " + std::to_string(tag) + " where a text belongs");
-    }
-    if (!m_reader.skip(4)) {
-        return SetReason("ends inside a text field");
-    }
-    std::uint32_t length = 0;
-    if (!ReadCStringLength(length)) {
-        return false;
-    }
-    if (length > m_reader.remaining()) {
-        return SetReason("text of " + std::to_string(length) + " bytes runs past the end (" +
-                         std::to_string(m_reader.remaining()) + " bytes left)");
-    }
-    const std::size_t held =
-        std::min({static_cast<std::size_t>(length), capacity - 1, kStringFieldHeld});
-    m_reader.copy(buffer, held);
-    buffer[held] = '\0';
-    m_reader.skip(length - held);
-    return true;
-}
-
-bool PmDBUtil::WriteIntField(std::int32_t value) {
-    return WriteInt32(palm::kFieldInteger) && WriteInt32(value);
-}
-bool PmDBUtil::WriteDateField(std::int32_t value) {
-    return WriteInt32(palm::kFieldDate) && WriteInt32(value);
-}
-bool PmDBUtil::WriteBoolField(std::int32_t value) {
-    return WriteInt32(palm::kFieldBoolean) && WriteInt32(value);
-}
-bool PmDBUtil::WriteStringField(std::string_view text) {
-    return WriteInt32(palm::kFieldString) && WriteInt32(palm::kStringFieldWord) &&
-           WriteCString(text);
-}
-bool PmDBUtil::WriteStringField(const char* text) {
-    return WriteStringField(text == nullptr ? std::string_view{} : std::string_view{text});
-}
-
-bool PmDBUtil::ReadInt64Field(std::int64_t& value) {
-    std::int32_t word = 0;
-    if (!ReadFieldTag(word)) {
-        return false;
-    }
-    return ReadInt64(value);
-}
-
-bool PmDBUtil::WriteInt64Field(std::int64_t value) {
-    return WriteInt32(palm::kInt64FieldWord) && WriteInt64(value);
-}
-
-bool PmDBUtil::ReadBlobField(BlobValue& blob) {
-    blob = BlobValue{};
-    if (!m_reading || !m_reader.i32(blob.Word0) || !m_reader.i32(blob.Kind)) {
-        return SetReason("ends inside a blob field");
-    }
-    const auto kind = static_cast<std::uint32_t>(blob.Kind);
-    std::uint32_t size = 0;
-    if (kind == 0) {
-        return true;
-    }
-    if (kind <= 3) {
-        if (!m_reader.i32(blob.Word2) || !m_reader.i32(blob.Word3) || !m_reader.i32(blob.Size)) {
-            return SetReason("ends inside a blob field");
-        }
-        if (blob.Size < 0) {
-            return SetReason("blob size " + std::to_string(blob.Size));
-        }
-        size = static_cast<std::uint32_t>(blob.Size);
-    } else {
-        size = kind;
-    }
-    if (size > m_reader.remaining()) {
-        return SetReason("blob of " + std::to_string(size) + " bytes runs past the end (" +
-                         std::to_string(m_reader.remaining()) + " bytes left)");
-    }
-    blob.Size = static_cast<std::int32_t>(size);
-    if (size == 0) {
-        return true;
-    }
-    blob.Data = static_cast<std::uint8_t*>(std::malloc(size));
-    if (blob.Data == nullptr) {
-        return SetReason("out of memory for a blob");
-    }
-    m_reader.copy(blob.Data, size);
-    return true;
-}
-
-bool PmDBUtil::WriteBlobField(const BlobValue& blob) {
-    const auto kind = static_cast<std::uint32_t>(blob.Kind);
-    const bool carriesData = (kind >= 1 && kind <= 3 && blob.Size != 0) || kind >= 4;
-    if (carriesData && blob.Data == nullptr) {
-        return false;
-    }
-    if (!WriteInt32(blob.Word0) || !WriteInt32(blob.Kind)) {
-        return false;
-    }
-    if (kind == 0) {
-        return true;
-    }
-    if (kind <= 3) {
-        if (!WriteInt32(blob.Word2) || !WriteInt32(blob.Word3) || !WriteInt32(blob.Size)) {
-            return false;
-        }
-        return blob.Size == 0 || WriteBytes(blob.Data, static_cast<std::uint32_t>(blob.Size));
-    }
-    return WriteBytes(blob.Data, kind);
-}
-
 // ---- PmDBUtil: categories ----
 
 void PmDBUtil::EnsureCategories() {
@@ -822,22 +454,34 @@ bool PmDBUtil::FinishSave(bool written, std::vector<std::uint8_t>* bytes) {
     return CloseFile();
 }
 
-bool PmDBUtil::ReadVersionTagOf(std::uint32_t versionTag, const char* kind) {
+LoadResult CheckVersionTag(std::span<const std::uint8_t> head, std::uint32_t versionTag,
+                           const char* kind, std::string& note) {
     const std::uint8_t expected[4] = {
         static_cast<std::uint8_t>(versionTag), static_cast<std::uint8_t>(versionTag >> 8),
         static_cast<std::uint8_t>(versionTag >> 16), static_cast<std::uint8_t>(versionTag >> 24)};
-    const std::span<const std::uint8_t> head =
-        m_reader.bytes().subspan(0, std::min<std::size_t>(4, m_reader.size()));
+    head = head.first(std::min<std::size_t>(4, head.size()));
     if (head.empty()) {
-        return Fail(LoadResult::Damaged, "the file is empty");
+        note = "the file is empty";
+        return LoadResult::Damaged;
     }
     if (!std::equal(head.begin(), head.end(), expected)) {
-        return Fail(LoadResult::NotThisFormat, std::string("not a ") + kind + " (it begins with " +
-                                                   hexBytes(head) + ", one begins with " +
-                                                   hexBytes(expected) + ")");
+        note = std::string("not a ") + kind + " (it begins with " + hexBytes(head) +
+               ", one begins with " + hexBytes(expected) + ")";
+        return LoadResult::NotThisFormat;
     }
     if (head.size() < 4) {
-        return Fail(LoadResult::Damaged, "the file ends inside its version tag");
+        note = "the file ends inside its version tag";
+        return LoadResult::Damaged;
+    }
+    note.clear();
+    return LoadResult::Complete;
+}
+
+bool PmDBUtil::ReadVersionTagOf(std::uint32_t versionTag, const char* kind) {
+    std::string note;
+    const LoadResult result = CheckVersionTag(m_reader.bytes(), versionTag, kind, note);
+    if (result != LoadResult::Complete) {
+        return Fail(result, note);
     }
     m_reader.skip(4);
     return true;
@@ -960,111 +604,6 @@ bool PmDBUtil::ReadSchemaBlock() {
     return true;
 }
 
-bool PmDBUtil::SkipField(std::int32_t index) {
-    std::int32_t tag = 0;
-    if (!ReadFieldTag(tag)) {
-        return false;
-    }
-    switch (tag) {
-    case palm::kFieldInteger:
-    case palm::kFieldDate:
-    case palm::kFieldBoolean:
-        return m_reader.skip(4) || SetReason("ends inside a number");
-    case palm::kFieldString: {
-        std::uint32_t length = 0;
-        if (!m_reader.skip(4) || !ReadCStringLength(length)) {
-            return SetReason("ends inside a text field");
-        }
-        return m_reader.skip(length) ||
-               SetReason("text of " + std::to_string(length) + " bytes runs past the end");
-    }
-    default:
-        return SetReason("tag " + std::to_string(tag) + " in field " + std::to_string(index) +
-                         ", which this kind of file does not have");
-    }
-}
-
-bool PmDBUtil::DecodeRow(const RowCodec& codec, std::int32_t fieldsPerRow, std::uint8_t* record,
-                         std::vector<std::size_t>* fieldStarts) {
-    if (fieldStarts != nullptr) {
-        fieldStarts->clear();
-    }
-    for (std::int32_t i = 0; i < fieldsPerRow; ++i) {
-        if (fieldStarts != nullptr) {
-            fieldStarts->push_back(m_reader.offset());
-        }
-        bool ok = false;
-        if (static_cast<std::size_t>(i) < codec.fields.size()) {
-            const RowField& field = codec.fields[static_cast<std::size_t>(i)];
-            if (field.kind == RowValue::Text) {
-                ok = ReadStringField(reinterpret_cast<char*>(record + field.offset), field.width);
-            } else {
-                std::int32_t value = 0;
-                ok = ReadIntField(value);
-                if (ok) {
-                    std::memcpy(record + field.offset, &value, sizeof value);
-                }
-            }
-        } else {
-            ok = SkipField(i);
-        }
-        if (!ok) {
-            m_reason = "field " + std::to_string(i) + ": " + m_reason;
-            return false;
-        }
-    }
-    if (fieldStarts != nullptr) {
-        fieldStarts->push_back(m_reader.offset());
-    }
-    return true;
-}
-
-bool PmDBUtil::ReadRows(const RowCodec& codec, const std::function<bool(void*)>& accept) {
-    const std::size_t start = m_reader.offset();
-    if (m_schema.fieldsPerRow <= 0) {
-        return FailAt(LoadResult::Damaged, start,
-                      "the schema gives " + std::to_string(m_schema.fieldsPerRow) +
-                          " fields per row");
-    }
-    std::int32_t entryCount = 0;
-    if (!m_reader.i32(entryCount)) {
-        // The header is whole: what is there is an empty list, but not one to save over the file.
-        m_loadResult = LoadResult::Partial;
-        m_lastError = m_path + ": at offset " + hex(start) + ": the file ends before its records";
-        return true;
-    }
-    if (entryCount < 0) {
-        m_loadResult = LoadResult::Partial;
-        m_lastError = m_path + ": at offset " + hex(start) + ": the entry count " +
-                      std::to_string(entryCount) + " is negative";
-        return true;
-    }
-    m_loadedFieldsPerRow = m_schema.fieldsPerRow;
-    m_loadedEntryCount = entryCount;
-    const std::int32_t rows = entryCount / m_schema.fieldsPerRow;
-    std::vector<std::uint8_t> record(codec.recordSize);
-    for (std::int32_t row = 0; row < rows; ++row) {
-        const std::size_t rowStart = m_reader.offset();
-        std::fill(record.begin(), record.end(), 0);
-        if (!DecodeRow(codec, m_schema.fieldsPerRow, record.data(), nullptr)) {
-            m_loadResult = LoadResult::Partial;
-            m_lastError = m_path + ": record " + std::to_string(row + 1) + " of " +
-                          std::to_string(rows) + " at offset " + hex(rowStart) + ": " + m_reason;
-            return true;
-        }
-        const auto fileRow = static_cast<std::uint32_t>(row + 1);
-        std::memcpy(record.data() + codec.fileRowOffset, &fileRow, sizeof fileRow);
-        if (!accept(record.data())) {
-            m_loadResult = LoadResult::Partial;
-            m_lastError = m_path + ": record " + std::to_string(row + 1) + ": out of memory";
-            return true;
-        }
-        m_rowOffsets.push_back(rowStart);
-    }
-    m_trailer = {m_reader.offset(), m_reader.remaining(), true};
-    return true;
-}
-
 // ---- PmDBUtil: writing ----
 
 bool PmDBUtil::WriteStoredFileName(const std::string& path) {
@@ -1145,115 +684,6 @@ bool PmDBUtil::WriteSchemaBlock() {
         }
     }
     return true;
-}
-
-bool PmDBUtil::WriteEntryCount(std::uint32_t records) {
-    if (m_schema.fieldsPerRow <= 0) {
-        return FailSave("the schema gives " + std::to_string(m_schema.fieldsPerRow) +
-                        " fields per row");
-    }
-    if (m_trailer.valid && records == m_rowOffsets.size()) {
-        // As many rows as were read: the count goes back as read, also where it was not a whole
-        // multiple of the row size.
-        return WriteInt32(m_loadedEntryCount);
-    }
-    const std::uint64_t entries = std::uint64_t{records} * std::uint64_t(m_schema.fieldsPerRow);
-    if (entries > static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max())) {
-        return FailSave(std::to_string(records) + " records are more than the file can count");
-    }
-    return WriteInt32(static_cast<std::int32_t>(entries));
-}
-
-void PmDBUtil::EncodeField(const RowField& field, const std::uint8_t* record) {
-    switch (field.kind) {
-    case RowValue::Int:
-        WriteIntField(loadInt(record, field.offset));
-        break;
-    case RowValue::Bool:
-        WriteBoolField(loadInt(record, field.offset));
-        break;
-    case RowValue::Date:
-        WriteDateField(loadInt(record, field.offset));
-        break;
-    case RowValue::Text:
-        WriteStringField(
-            fieldText(reinterpret_cast<const char*>(record + field.offset), field.width));
-        break;
-    }
-}
-
-bool PmDBUtil::EncodeUnknownField(std::int32_t index) {
-    const std::int16_t type = static_cast<std::size_t>(index) < m_fieldTypes.size()
-                                  ? m_fieldTypes[static_cast<std::size_t>(index)]
-                                  : std::int16_t{0};
-    switch (type) {
-    case palm::kFieldInteger:
-        return WriteIntField(0);
-    case palm::kFieldDate:
-        return WriteDateField(0);
-    case palm::kFieldBoolean:
-        return WriteBoolField(0);
-    case palm::kFieldString:
-        return WriteStringField("");
-    default:
-        return FailSave("field " + std::to_string(index) + " of a new record has type " +
-                        std::to_string(type) + ", which this writer cannot fill");
-    }
-}
-
-namespace {
-
-bool sameField(const RowField& field, const std::uint8_t* a, const std::uint8_t* b) {
-    if (field.kind == RowValue::Text) {
-        return fieldText(reinterpret_cast<const char*>(a + field.offset), field.width) ==
-               fieldText(reinterpret_cast<const char*>(b + field.offset), field.width);
-    }
-    return loadInt(a, field.offset) == loadInt(b, field.offset);
-}
-
-} // namespace
-
-bool PmDBUtil::WriteRow(const RowCodec& codec, const void* record) {
-    if (!m_writing) {
-        return false;
-    }
-    const auto* bytes = static_cast<const std::uint8_t*>(record);
-    std::uint32_t fileRow = 0;
-    std::memcpy(&fileRow, bytes + codec.fileRowOffset, sizeof fileRow);
-    bool haveOriginal = fileRow != 0 && fileRow <= m_rowOffsets.size() &&
-                        m_loadedFieldsPerRow == m_schema.fieldsPerRow;
-    if (haveOriginal) {
-        // Decode the row as the file held it, to tell which fields the program changed.
-        const palm::ByteReader saved = m_reader;
-        const bool wasReading = m_reading;
-        m_reader = palm::ByteReader(m_fileBytes);
-        m_reader.seek(m_rowOffsets[fileRow - 1]);
-        m_reading = true;
-        m_original.assign(codec.recordSize, 0);
-        haveOriginal = DecodeRow(codec, m_schema.fieldsPerRow, m_original.data(), &m_fieldStarts);
-        m_reader = saved;
-        m_reading = wasReading;
-    }
-    for (std::int32_t i = 0; i < m_schema.fieldsPerRow; ++i) {
-        const auto index = static_cast<std::size_t>(i);
-        const bool known = index < codec.fields.size();
-        if (haveOriginal && (!known || sameField(codec.fields[index], m_original.data(), bytes))) {
-            const std::size_t start = m_fieldStarts[index];
-            ByteWriter(m_out).bytes(Loaded(start, m_fieldStarts[index + 1] - start));
-        } else if (known) {
-            EncodeField(codec.fields[index], bytes);
-        } else if (!EncodeUnknownField(i)) {
-            return false;
-        }
-    }
-    return true;
-}
-
-bool PmDBUtil::WriteTrailer() {
-    if (!m_trailer.valid || m_trailer.size == 0) {
-        return true;
-    }
-    return WriteBytes(Loaded(m_trailer.offset, m_trailer.size).data(), m_trailer.size);
 }
 
 } // namespace twinleaf

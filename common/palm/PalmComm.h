@@ -1,6 +1,7 @@
-// What every Palm Desktop .dat reader and writer shares: the byte-level primitives (integers,
-// CStrings, tagged fields), the file's category table, the schema words, and the row engine that
-// reads rows by a per-kind field table and writes them back.
+// What every Palm Desktop .dat reader and writer shares: the file session (PmDBUtil) with its
+// byte-level primitives, the header parts every classic file has, and the row engine that reads
+// rows by a per-kind field table and writes them back. The category table and the row value types
+// live in their own headers, included here.
 //
 // A file is read into memory whole and parsed through a bounded cursor, so a file that ends early
 // or whose counts run past its end is reported instead of read beyond. A save builds the new file
@@ -10,19 +11,17 @@
 // words we do not interpret survive a save.
 #pragma once
 
-#include "common/misc/CxList.h"
 #include "common/palm/PalmBytes.h"
+#include "common/palm/PalmCategory.h"
 #include "common/palm/PalmLayout.h"
+#include "common/palm/PalmRow.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
-#include <cstring>
 #include <functional>
 #include <span>
 #include <string>
 #include <string_view>
-#include <type_traits>
 #include <vector>
 
 namespace twinleaf {
@@ -48,141 +47,15 @@ enum class LoadResult {
     Unreadable,    // missing, not a regular file, or the system refused to read it
 };
 
-// One category of a file's table.
-class PmCategory {
-public:
-    PmCategory();
-    virtual ~PmCategory();
-    PmCategory(const PmCategory&) = default;
-    PmCategory& operator=(const PmCategory&) = default;
-
-    virtual std::int32_t GetIndex() const;
-    virtual std::int32_t GetId() const;
-    virtual const char* GetName() const;
-    // Copies the name into buffer (length in: its size; out: the name's length). Fails for an
-    // empty name or one that does not fit with its terminator.
-    virtual bool CopyName(char* buffer, std::uint32_t* length) const;
-    virtual bool CopyLongName(char* buffer, std::uint32_t* length) const;
-    virtual std::int32_t GetFlags() const;
-    virtual void SetIndex(std::int32_t index);
-    virtual void SetId(std::int32_t id);
-    virtual void SetName(const char* text);
-    virtual void SetLongName(const char* text);
-    virtual void SetFlags(std::int32_t flags);
-    virtual void SetDirty(bool on);
-    virtual int GetFlagBit0() const;
-    virtual bool Equals(const PmCategory& other) const;
-
-    // The entry exactly as the file held it. While the category keeps the slot it was read into,
-    // a save writes these bytes back, so names longer than the 15 characters held here and the
-    // file's own long name are not lost.
-    const std::vector<std::uint8_t>& FileEntry() const { return m_fileEntry; }
-    void SetFileEntry(std::vector<std::uint8_t> entry) { m_fileEntry = std::move(entry); }
-
-private:
-    std::int32_t m_nIndex = -1;
-    std::int32_t m_nId = -1;
-    char m_szName[palm::kCategoryNameMax + 1] = {};
-    char m_szLongName[palm::kCategoryLongNameMax + 1] = {};
-    std::int32_t m_nFlags = 0;
-    std::vector<std::uint8_t> m_fileEntry;
-};
-
-inline constexpr std::int32_t kCategoryDirty = 0x10;
-
-// The table of at most 16 categories of one file; slot i holds the category whose index is i.
-class PmCategoryMgr {
-public:
-    PmCategoryMgr();
-    virtual ~PmCategoryMgr();
-    PmCategoryMgr(const PmCategoryMgr&) = delete;
-    PmCategoryMgr& operator=(const PmCategoryMgr&) = delete;
-
-    virtual std::int32_t GetCount() const;
-    virtual PmCategory* FindById(std::int32_t id) const;
-    virtual PmCategory* GetAt(int index) const;
-    // Compares without regard to letter case, on the 15 characters a name can hold, so a longer
-    // name finds the category it was cut into.
-    virtual PmCategory* FindByName(const char* name) const;
-    virtual PmCategory* First();
-    virtual PmCategory* Next();
-    virtual bool Add(const PmCategory* category);
-    virtual void SetModified(std::uint8_t flag);
-
-    std::uint8_t GetModified() const { return m_bModified; }
-    std::int32_t GetNextFree() const { return m_nNextFree; }
-    void SetNextFree(std::int32_t nextFree) { m_nNextFree = nextFree; }
-
-private:
-    std::int32_t m_nNextFree = palm::kDefaultNextFree;
-    std::int32_t m_nCursor = 0;
-    std::int32_t m_nCount = 0;
-    PmCategory* m_pSlots[palm::kCategorySlots] = {};
-    std::uint8_t m_bModified = 0;
-};
-
-// A blob field of the extended files; Data (Size bytes) is owned by the record holding it.
-struct BlobValue {
-    std::int32_t Word0;
-    std::int32_t Kind;
-    std::int32_t Word2;
-    std::int32_t Word3;
-    std::int32_t Size;
-    std::uint8_t* Data;
-};
-
-// How one field of a row is held in the record: the field's index within the row is its position
-// in the table. Text slots are cut to their width on reading.
-enum class RowValue : std::uint8_t { Int, Bool, Date, Text };
-struct RowField {
-    RowValue kind;
-    std::uint32_t offset; // within the record
-    std::uint32_t width;  // bytes of the member
-};
-struct RowCodec {
-    std::span<const RowField> fields;
-    std::size_t recordSize;
-    std::size_t fileRowOffset; // the record's FileRow member: 1-based row of the loaded file
-};
-
-// A list of fixed-size records, each a malloc'ed copy owned by the list, in file order.
-template <class Rec> class PmRecordList {
-    static_assert(std::is_trivially_copyable_v<Rec>);
-
-public:
-    PmRecordList() = default;
-    virtual ~PmRecordList() { Clear(); }
-    PmRecordList(const PmRecordList&) = delete;
-    PmRecordList& operator=(const PmRecordList&) = delete;
-
-    void Clear() { m_Recs.Clear(true); }
-    bool Add(const Rec* record) {
-        if (record == nullptr) {
-            return false;
-        }
-        auto* copy = static_cast<Rec*>(std::malloc(sizeof(Rec)));
-        if (copy == nullptr) {
-            return false;
-        }
-        std::memcpy(static_cast<void*>(copy), record, sizeof(Rec));
-        if (!m_Recs.Add(copy)) {
-            std::free(copy);
-            return false;
-        }
-        return true;
-    }
-    Rec* First() { return static_cast<Rec*>(m_Recs.First()); }
-    Rec* Next() { return static_cast<Rec*>(m_Recs.Next()); }
-    Rec* At(std::uint32_t index) { return static_cast<Rec*>(m_Recs.GetAt(index)); }
-    std::uint32_t Count() const { return m_Recs.GetCount(); }
-
-private:
-    CxList m_Recs;
-};
-
 // A user's data file: the user's data folder, the kind's folder and the file name, each with the
 // letter case found on disk. Empty when the user has no data folder.
 std::string PalmUserFilePath(std::uint32_t user, const char* folder, const char* file);
+
+// Whether a file beginning with `head` carries the version tag: Complete when it does,
+// NotThisFormat or Damaged (empty, or cut inside the tag) with the reason in `note`. `kind` names
+// what the file should be ("classic Palm address book").
+LoadResult CheckVersionTag(std::span<const std::uint8_t> head, std::uint32_t versionTag,
+                           const char* kind, std::string& note);
 
 // The base of every .dat reader and writer.
 class PmDBUtil {
@@ -234,6 +107,10 @@ public:
     // The reader allocates Data with malloc when Size is not 0.
     bool ReadBlobField(BlobValue& blob);
     bool WriteBlobField(const BlobValue& blob);
+    // The date book's repeat field. The exception dates are read over, not held; a repeat is
+    // written with no exceptions and its full class entry. A type without a class is refused.
+    bool ReadRepeatField(RepeatValue& value);
+    bool WriteRepeatField(const RepeatValue& value);
 
     bool GetCategoryName(std::int32_t id, char* text);
     bool GetCategoryIdByName(const char* name, std::int32_t* id, bool create);
@@ -262,8 +139,9 @@ protected:
     bool WriteCategoryBlock();
     bool WriteSchemaBlock();
     // Reads the entry count and the rows; `accept` takes each whole row (a zeroed record filled
-    // by the codec, FileRow set). A row that is cut short or damaged ends the reading: the rows
-    // before it stay and the load counts as Partial.
+    // by the codec, FileRow set) and copies what it keeps: blob data is released after the call. A
+    // row that is cut short or damaged ends the reading: the rows before it stay and the load
+    // counts as Partial.
     bool ReadRows(const RowCodec& codec, const std::function<bool(void* record)>& accept);
     bool WriteEntryCount(std::uint32_t records);
     // Writes one row: fields whose value is what the loaded file held go out as the file's own
@@ -305,7 +183,13 @@ private:
     bool SkipField(std::int32_t index);
     bool DecodeRow(const RowCodec& codec, std::int32_t fieldsPerRow, std::uint8_t* record,
                    std::vector<std::size_t>* fieldStarts);
-    void EncodeField(const RowField& field, const std::uint8_t* record);
+    bool DecodeField(const RowField& field, std::uint8_t* record);
+    void ReleaseRow(const RowCodec& codec, std::uint8_t* record);
+    bool EncodeField(const RowField& field, const std::uint8_t* record);
+    // `head` is the field's tag with its exception count and dates, written as given.
+    bool EncodeRepeat(const RepeatValue& value, std::span<const std::uint8_t> head);
+    bool CopyRepeat(const RowField& field, const std::uint8_t* record,
+                    std::span<const std::uint8_t> original);
     bool EncodeUnknownField(std::int32_t index);
     bool SetReason(const std::string& reason);
     void EnsureCategories();

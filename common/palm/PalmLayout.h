@@ -33,6 +33,29 @@ enum FieldType : std::int32_t {
     kFieldRepeatEvent = 8,
 };
 
+// Blob fields are tagged by their place: the schema lists the four of a row as types 64 to 67.
+inline constexpr std::int32_t kFieldBlobFirst = 64;
+inline constexpr std::int32_t kFieldBlobLast = 67;
+
+// Repeat field: tag 8, exception count (2) and dates (4 each), then a class marker (2): 0 for no
+// repeat, 0xFFFF before a class entry (schema 1 (2), name length (2), name), any other value
+// referring back to a class named earlier. Then type, interval, end date, first day of week
+// (4 each) and the words of the type.
+inline constexpr std::uint16_t kRepeatNone = 0;
+inline constexpr std::uint16_t kRepeatNewClass = 0xFFFF;
+inline constexpr std::uint16_t kRepeatClassSchema = 1;
+enum RepeatType : std::int32_t {
+    kRepeatDaily = 1,         // day index
+    kRepeatWeekly = 2,        // day index, days mask (1 byte)
+    kRepeatMonthlyByDay = 3,  // day index, week index
+    kRepeatMonthlyByDate = 4, // date number
+    kRepeatYearlyByDate = 5,  // date number, month index
+    kRepeatYearlyByDay = 6,   // nothing more
+};
+inline constexpr std::array<std::string_view, 7> kRepeatClassNames = {
+    "", "CDayName", "CWeekly", "CDayOfMonth", "CDateOfMonth", "CDateOfYear", "CDayOfYear",
+};
+
 // The word between a string field's tag and its CString. Palm Desktop writes 0 there, and some
 // readers of these files refuse anything else; we read it without looking at it.
 inline constexpr std::int32_t kStringFieldWord = 0;

@@ -8,6 +8,8 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace twinleaf {
 namespace {
@@ -114,6 +116,152 @@ TEST(PmDBUtil, BlobFieldsFollowTheirKind) {
     Reading past(le32(64) + le32(1) + le32(0) + le32(0) + le32(1000) + "abc");
     EXPECT_FALSE(past.file.ReadBlobField(blob));
     EXPECT_EQ(blob.Data, nullptr);
+}
+
+// The class entry every written repeat carries: new-class marker, schema 1, the name.
+std::string classEntry(std::string_view name) {
+    return test::le16(0xFFFF) + test::le16(1) + test::le16(static_cast<std::int32_t>(name.size())) +
+           std::string(name);
+}
+
+std::string repeatWords(std::int32_t type) {
+    return le32(type) + le32(2) + le32(0x749DCEFF) + le32(1);
+}
+
+struct RepeatCase {
+    const char* name;
+    RepeatValue value;
+    std::string bytes;
+};
+
+// Type, interval 2, no end, Monday first; then the words of the type.
+std::vector<RepeatCase> repeatCases() {
+    const auto repeat = [](std::int32_t type) {
+        return RepeatValue{type, 2, 0x749DCEFF, 1, 0, 0, 0, 0, 0};
+    };
+    const std::string head = le32(8) + test::le16(0);
+    RepeatCase daily{"daily", repeat(1), head + classEntry("CDayName") + repeatWords(1) + le32(3)};
+    daily.value.DayIndex = 3;
+    RepeatCase weekly{"weekly ends with a one-byte day mask", repeat(2),
+                      head + classEntry("CWeekly") + repeatWords(2) + le32(1) + "\x2a"};
+    weekly.value.DayIndex = 1;
+    weekly.value.DaysMask = 0x2a;
+    RepeatCase byDay{"monthly by day", repeat(3),
+                     head + classEntry("CDayOfMonth") + repeatWords(3) + le32(4) + le32(2)};
+    byDay.value.DayIndex = 4;
+    byDay.value.WeekIndex = 2;
+    RepeatCase byDate{"monthly by date", repeat(4),
+                      head + classEntry("CDateOfMonth") + repeatWords(4) + le32(17)};
+    byDate.value.DateNumber = 17;
+    RepeatCase yearly{"yearly by date", repeat(5),
+                      head + classEntry("CDateOfYear") + repeatWords(5) + le32(24) + le32(11)};
+    yearly.value.DateNumber = 24;
+    yearly.value.MonthIndex = 11;
+    return {
+        {"no repeat", RepeatValue{}, head + test::le16(0)},
+        daily,
+        weekly,
+        byDay,
+        byDate,
+        yearly,
+        {"yearly by day has no words of its own", repeat(6),
+         head + classEntry("CDayOfYear") + repeatWords(6)},
+    };
+}
+
+void expectSameRepeat(const RepeatValue& expected, const RepeatValue& actual) {
+    EXPECT_EQ(expected.RepeatType, actual.RepeatType);
+    EXPECT_EQ(expected.Interval, actual.Interval);
+    EXPECT_EQ(expected.EndDate, actual.EndDate);
+    EXPECT_EQ(expected.FirstDayOfWeek, actual.FirstDayOfWeek);
+    EXPECT_EQ(expected.DayIndex, actual.DayIndex);
+    EXPECT_EQ(expected.DaysMask, actual.DaysMask);
+    EXPECT_EQ(expected.WeekIndex, actual.WeekIndex);
+    EXPECT_EQ(expected.MonthIndex, actual.MonthIndex);
+    EXPECT_EQ(expected.DateNumber, actual.DateNumber);
+}
+
+TEST(PmDBUtil, EveryRepeatIsWrittenWithItsClassEntryAndReadBack) {
+    for (const RepeatCase& c : repeatCases()) {
+        SCOPED_TRACE(c.name);
+        EXPECT_SAME_BYTES(c.bytes,
+                          written([&](PmDBUtil& f) { return f.WriteRepeatField(c.value); }));
+        Reading in(c.bytes);
+        RepeatValue read{};
+        ASSERT_TRUE(in.file.ReadRepeatField(read));
+        expectSameRepeat(c.value, read);
+        EXPECT_EQ(in.file.GetFilePosition(), c.bytes.size());
+    }
+}
+
+TEST(PmDBUtil, RepeatReadsOverExceptionsAndFollowsBackReferences) {
+    // Two exception dates, then a reference to a class named earlier in the file.
+    const std::string bytes = le32(8) + test::le16(2) + le32(100) + le32(200) + test::le16(0x8001) +
+                              repeatWords(4) + le32(9) + le32(77);
+    Reading in(bytes);
+    RepeatValue read{};
+    ASSERT_TRUE(in.file.ReadRepeatField(read));
+    EXPECT_EQ(read.RepeatType, 4);
+    EXPECT_EQ(read.DateNumber, 9);
+    std::int32_t next = 0;
+    ASSERT_TRUE(in.file.ReadInt32(next));
+    EXPECT_EQ(next, 77);
+}
+
+TEST(PmDBUtil, DamagedRepeatsFailCleanly) {
+    const std::string withExceptions = le32(8) + test::le16(1) + le32(5) + classEntry("CWeekly") +
+                                       repeatWords(2) + le32(1) + "\x01";
+    std::vector<std::string> fields = {withExceptions};
+    for (const RepeatCase& c : repeatCases()) {
+        fields.push_back(c.bytes);
+    }
+    for (const std::string& field : fields) {
+        for (std::size_t size = 0; size < field.size(); ++size) {
+            SCOPED_TRACE(testing::Message() << "prefix of " << size << " of " << field.size());
+            Reading in(field.substr(0, size));
+            RepeatValue read{};
+            EXPECT_FALSE(in.file.ReadRepeatField(read));
+        }
+    }
+    struct Case {
+        const char* name;
+        std::string bytes;
+    };
+    const Case broken[] = {
+        {"another tag", le32(5) + test::le16(0) + test::le16(0)},
+        {"class entry of another schema",
+         le32(8) + test::le16(0) + test::le16(0xFFFF) + test::le16(2) + test::le16(0)},
+        {"more exceptions than bytes", le32(8) + test::le16(9000) + le32(1) + le32(2)},
+    };
+    for (const Case& c : broken) {
+        SCOPED_TRACE(c.name);
+        Reading in(c.bytes);
+        RepeatValue read{};
+        EXPECT_FALSE(in.file.ReadRepeatField(read));
+    }
+
+    TempDir dir;
+    PmDBUtil file;
+    ASSERT_TRUE(file.OpenFile((dir.path() / "x").c_str(), PmDBUtil::CreateAlways));
+    EXPECT_FALSE(file.WriteRepeatField(RepeatValue{7, 1, 0, 0, 0, 0, 0, 0, 0}))
+        << "a type without a class is refused, not written";
+    EXPECT_EQ(file.GetFilePosition(), 0u);
+}
+
+TEST(PmDBUtil, Int64FieldsRoundTrip) {
+    const std::int64_t values[] = {0, -1, 0x0102030405060708, INT64_MIN};
+    for (std::int64_t value : values) {
+        SCOPED_TRACE(value);
+        const std::string bytes = written([&](PmDBUtil& f) { return f.WriteInt64Field(value); });
+        Reading in(bytes);
+        std::int64_t read = 0;
+        ASSERT_TRUE(in.file.ReadInt64Field(read));
+        EXPECT_EQ(read, value);
+        for (std::size_t size = 0; size < bytes.size(); ++size) {
+            Reading cut(bytes.substr(0, size));
+            EXPECT_FALSE(cut.file.ReadInt64Field(read)) << "prefix of " << size;
+        }
+    }
 }
 
 TEST(PmDBUtil, ReadStringFieldCutsToTheSlotAndConsumesTheWholeText) {

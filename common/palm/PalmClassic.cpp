@@ -1,0 +1,69 @@
+// The sniffers that tell a Palm storage form by the first bytes of a file.
+#include "common/palm/PalmClassic.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <string_view>
+
+namespace twinleaf {
+namespace {
+
+std::string readHead(const std::string& path, std::size_t count) {
+    std::ifstream in(path, std::ios::binary);
+    std::string head(count, '\0');
+    in.read(head.data(), static_cast<std::streamsize>(count));
+    head.resize(in ? count : static_cast<std::size_t>(std::max<std::streamsize>(in.gcount(), 0)));
+    return head;
+}
+
+bool beginsWith(const std::string& path, std::size_t offset, std::string_view expected) {
+    const std::string head = readHead(path, offset + expected.size());
+    return head.size() == offset + expected.size() &&
+           std::string_view(head).substr(offset) == expected;
+}
+
+} // namespace
+
+FormSniff SniffClassicFile(const std::string& path, std::uint32_t versionTag, const char* kind) {
+    namespace fs = std::filesystem;
+    if (path.empty()) {
+        return {FormBid::NotMine, ": no file name"};
+    }
+    std::error_code error;
+    const fs::file_status status = fs::status(path, error);
+    if (!fs::exists(status)) {
+        return {FormBid::NotMine, path + ": no such file"};
+    }
+    if (!fs::is_regular_file(status)) {
+        return {FormBid::NotMine, path + ": not a regular file"};
+    }
+    std::ifstream probe(path, std::ios::binary);
+    if (!probe) {
+        return {FormBid::NotMine, path + ": cannot open for reading"};
+    }
+    const std::string head = readHead(path, 4);
+    std::string note;
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(head.data());
+    switch (CheckVersionTag({bytes, head.size()}, versionTag, kind, note)) {
+    case LoadResult::Complete:
+        return {FormBid::Readable, {}};
+    case LoadResult::NotThisFormat:
+        return {FormBid::NotMine, path + ": " + note};
+    default:
+        return {FormBid::Damaged, path + ": " + note};
+    }
+}
+
+bool HasExtendedSignature(const std::string& path) {
+    return !path.empty() &&
+           beginsWith(path, palm::kExtendedMagic.size(), palm::kExtendedSignatureText);
+}
+
+bool LooksLikeDatabase(const std::string& path) {
+    return !path.empty() &&
+           (beginsWith(path, 4, "Standard Jet DB") || beginsWith(path, 4, "Standard ACE DB") ||
+            beginsWith(path, 0, std::string_view("SQLite format 3\0", 16)));
+}
+
+} // namespace twinleaf

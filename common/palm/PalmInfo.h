@@ -1,0 +1,419 @@
+// The Palm side of one kind of data, written once for every kind: the facade that finds which
+// storage form a user's folder holds, keeps one item per listed Palm record with the common record
+// made from it, and writes common records back; and the storage forms it asks in turn.
+//
+// A kind is described by a struct. The facade needs its common record and list (CommRec, CommMgr),
+// its item (Item: format, source, commEntry and a union of the forms' records) and which status
+// words are listed (Listed). The classic form adds the classic file and record (ClassicFile,
+// ClassicRec, kClassicFileKind, Classic(item)), the two mappings (ClassicToCommon,
+// CommonToClassic), the category resolution (ResolveCategory) and the kind's folder (kFolder).
+#pragma once
+
+// FindMatch results and source types, shared by every kind, are declared with the contacts.
+#include "common/misc/CommAddr.h"
+#include "common/misc/CxList.h"
+#include "common/palm/PalmClassic.h"
+#include "common/palm/PalmEnv.h"
+#include "platform/Assert.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace twinleaf {
+
+// Records marked deleted or archived stay in the file but are neither listed nor synchronised.
+inline bool IsListedStatus(std::int32_t status) {
+    return ((status & 0xFF) & (palm::kStatusDeleted | palm::kStatusArchived)) == 0;
+}
+
+// One storage form of one kind, as the facade sees it. File forms keep the changes in memory
+// until Save; a database form stores every added or changed row at once (StoreRow) and has
+// nothing left to do at Save.
+template <class Kind> class PmStorageForm {
+public:
+    using CommRec = typename Kind::CommRec;
+    using Item = typename Kind::Item;
+
+    virtual ~PmStorageForm() = default;
+
+    virtual PalmFormat Format() const = 0;
+    // Where the form keeps the user's data; empty when the user has no data folder.
+    virtual std::string PathForUser(std::uint32_t user) const = 0;
+    virtual FormSniff Bid(const std::string& path) = 0;
+    virtual bool Load(const std::string& path) = 0;
+    virtual void Unload() = 0;
+    // Why the last Load or Save did not fully succeed, naming the file.
+    virtual std::string LastError() const = 0;
+
+    // The loaded rows in order, as opaque links into the form's own list.
+    virtual void* FirstRow() = 0;
+    virtual void* NextRow() = 0;
+    virtual std::int32_t RowStatus(const void* row) const = 0;
+    virtual std::uint32_t RowRecordId(const void* row) const = 0;
+    // Makes `item` stand for `row`: format, source and its own copy of the record.
+    virtual void TakeRow(void* row, Item& item) = 0;
+    // The Palm-to-common mapping of the item's record.
+    virtual void ToCommon(const Item& item, CommRec& common) const = 0;
+    // A new record: the mapping onto the item's zeroed record, marked new; AppendRow then hands
+    // a copy to the form's list and points the item at it.
+    virtual void PrepareRow(const CommRec& common, Item& item) = 0;
+    virtual bool AppendRow(Item& item) = 0;
+    // The mapping on top of the item's record, marked changed, copied over its source.
+    virtual bool UpdateRow(const CommRec& common, Item& item) = 0;
+
+    virtual bool storesRowsAtOnce() const { return false; }
+    virtual bool StoreRow(Item& item) {
+        static_cast<void>(item);
+        return true;
+    }
+    virtual bool Save() = 0;
+};
+
+// The classic .dat file of a kind, over the kind's classic file object, which it owns.
+template <class Kind> class PmClassicForm : public PmStorageForm<Kind> {
+public:
+    using CommRec = typename Kind::CommRec;
+    using Item = typename Kind::Item;
+    using File = typename Kind::ClassicFile;
+    using Rec = typename Kind::ClassicRec;
+
+    File& GetFile() { return m_file; }
+
+    PalmFormat Format() const override { return PalmFormat::Classic; }
+    std::string PathForUser(std::uint32_t user) const override {
+        return PalmUserFilePath(user, Kind::kClassicFileKind.folder, Kind::kClassicFileKind.file);
+    }
+    FormSniff Bid(const std::string& path) override {
+        return SniffClassicFile(path, Kind::kClassicFileKind.versionTag,
+                                Kind::kClassicFileKind.description);
+    }
+    bool Load(const std::string& path) override { return m_file.Load(path.c_str()); }
+    void Unload() override { m_file.Unload(); }
+    std::string LastError() const override { return m_file.GetLastError(); }
+
+    void* FirstRow() override { return m_file.GetRecords()->First(); }
+    void* NextRow() override { return m_file.GetRecords()->Next(); }
+    std::int32_t RowStatus(const void* row) const override {
+        return static_cast<const Rec*>(row)->Status;
+    }
+    std::uint32_t RowRecordId(const void* row) const override {
+        return static_cast<std::uint32_t>(static_cast<const Rec*>(row)->RecordId);
+    }
+    void TakeRow(void* row, Item& item) override {
+        item.format = PalmFormat::Classic;
+        item.source = row;
+        Kind::Classic(item) = *static_cast<const Rec*>(row);
+    }
+    void ToCommon(const Item& item, CommRec& common) const override {
+        Kind::ClassicToCommon(Kind::Classic(item), common);
+    }
+    void PrepareRow(const CommRec& common, Item& item) override {
+        item.format = PalmFormat::Classic;
+        Rec& record = Kind::Classic(item);
+        Kind::CommonToClassic(common, record);
+        Kind::ResolveCategory(m_file, record);
+        record.Status |= palm::kStatusAdded;
+        record.Position = palm::kNewRecordPosition;
+    }
+    bool AppendRow(Item& item) override {
+        auto& records = *m_file.GetRecords();
+        if (!records.Add(&Kind::Classic(item))) {
+            return false;
+        }
+        item.source = records.At(records.Count() - 1);
+        return true;
+    }
+    bool UpdateRow(const CommRec& common, Item& item) override {
+        if (item.format != PalmFormat::Classic) {
+            return false;
+        }
+        Rec& record = Kind::Classic(item);
+        Kind::CommonToClassic(common, record);
+        Kind::ResolveCategory(m_file, record);
+        record.Status |= palm::kStatusChanged;
+        std::memcpy(item.source, &record, sizeof record);
+        return true;
+    }
+    bool Save() override { return m_file.SaveInPlace(); }
+
+private:
+    File m_file;
+};
+
+// A form that is recognised and named in the error, but not read yet: its Load always fails.
+template <class Kind> class PmRecognisedForm : public PmStorageForm<Kind> {
+public:
+    using CommRec = typename Kind::CommRec;
+    using Item = typename Kind::Item;
+    using Sniffer = bool (*)(const std::string& path);
+
+    PmRecognisedForm(PalmFormat format, const char* file, Sniffer sniffer, const char* note)
+        : m_format(format), m_file(file), m_sniffer(sniffer), m_note(note) {}
+
+    PalmFormat Format() const override { return m_format; }
+    std::string PathForUser(std::uint32_t user) const override {
+        return PalmUserFilePath(user, Kind::kFolder, m_file);
+    }
+    FormSniff Bid(const std::string& path) override {
+        return {m_sniffer(path) ? FormBid::Readable : FormBid::NotMine, {}};
+    }
+    bool Load(const std::string& path) override {
+        m_lastError = path + ": " + m_note + ", which is not read yet";
+        return false;
+    }
+    void Unload() override {}
+    std::string LastError() const override { return m_lastError; }
+    void* FirstRow() override { return nullptr; }
+    void* NextRow() override { return nullptr; }
+    std::int32_t RowStatus(const void*) const override { return 0; }
+    std::uint32_t RowRecordId(const void*) const override { return 0; }
+    void TakeRow(void*, Item&) override {}
+    void ToCommon(const Item&, CommRec&) const override {}
+    void PrepareRow(const CommRec&, Item&) override {}
+    bool AppendRow(Item&) override { return false; }
+    bool UpdateRow(const CommRec&, Item&) override { return false; }
+    bool Save() override { return false; }
+
+private:
+    PalmFormat m_format;
+    const char* m_file;
+    Sniffer m_sniffer;
+    const char* m_note;
+    std::string m_lastError;
+};
+
+template <class Kind> class PmInfo {
+public:
+    using CommRec = typename Kind::CommRec;
+    using CommMgr = typename Kind::CommMgr;
+    using Item = typename Kind::Item;
+    using Form = PmStorageForm<Kind>;
+
+    PmInfo() : m_pItems(new (std::nothrow) CxList), m_pCommMgr(new (std::nothrow) CommMgr) {
+        TL_ASSERT(m_pItems && m_pCommMgr);
+    }
+    virtual ~PmInfo() {
+        Close();
+        delete m_pItems;
+        delete m_pCommMgr;
+    }
+    PmInfo(const PmInfo&) = delete;
+    PmInfo& operator=(const PmInfo&) = delete;
+
+    // Loads the user's data from the first form that takes it, in the order the forms were
+    // added. False (format Invalid) when none does.
+    bool Open(std::uint32_t userId) {
+        Close();
+        char folder[win::MAX_PATH];
+        if (!GetUserDataFolder(userId, folder)) {
+            m_format = PalmFormat::Invalid;
+            m_lastError = "Palm user " + std::to_string(userId) + " has no data folder";
+            return false;
+        }
+        return OpenWith([userId](const Form& form) { return form.PathForUser(userId); });
+    }
+    // The same for one given file of any form the facade knows.
+    bool OpenPath(const char* path) {
+        Close();
+        const std::string file = path == nullptr ? std::string() : std::string(path);
+        return OpenWith([&file](const Form&) { return file; });
+    }
+    void Close() {
+        m_format = PalmFormat::None;
+        for (const auto& form : m_forms) {
+            form->Unload();
+        }
+        m_pItems->Clear(true);
+        m_pCommMgr->RemoveAll();
+        m_lastError.clear();
+    }
+    bool IsOpen() const { return Loaded() != nullptr; }
+    PalmFormat GetFormat() const { return m_format; }
+    CommMgr* GetCommMgr() { return m_pCommMgr; }
+    Item* First() { return static_cast<Item*>(m_pItems->First()); }
+    Item* Next() { return static_cast<Item*>(m_pItems->Next()); }
+
+    // Adds the record when the list has no counterpart, updates the counterpart when it differs;
+    // false when the two are the same.
+    bool WriteRecord(const CommRec* pRec) {
+        if (pRec == nullptr) {
+            return false;
+        }
+        int position = 0;
+        switch (m_pCommMgr->FindMatch(pRec, nullptr, &position)) {
+        case kMatchNotFound:
+            return AddRecord(pRec);
+        case kMatchDifferent:
+            return UpdateRecord(pRec, position);
+        default:
+            return false;
+        }
+    }
+    bool AddRecord(const CommRec* pRec) {
+        Form* form = Loaded();
+        if (pRec == nullptr || form == nullptr) {
+            return false;
+        }
+        auto* item = static_cast<Item*>(std::calloc(1, sizeof(Item)));
+        if (item == nullptr) {
+            return false;
+        }
+        form->PrepareRow(*pRec, *item);
+        CommRec* entry = m_pCommMgr->AddCopy(pRec);
+        if (entry == nullptr || !form->AppendRow(*item)) {
+            std::free(item);
+            return false;
+        }
+        item->commEntry = entry;
+        m_pItems->Add(item);
+        return !form->storesRowsAtOnce() || form->StoreRow(*item);
+    }
+    // Overwrites listed record n (its position in the common list).
+    bool UpdateRecord(const CommRec* pRec, int n) {
+        Form* form = Loaded();
+        if (pRec == nullptr || n < 0 || form == nullptr) {
+            return false;
+        }
+        auto* item = static_cast<Item*>(m_pItems->GetAt(static_cast<std::uint32_t>(n)));
+        if (item == nullptr || !form->UpdateRow(*pRec, *item)) {
+            return false;
+        }
+        m_pCommMgr->MergeAt(pRec, n);
+        return !form->storesRowsAtOnce() || form->StoreRow(*item);
+    }
+    // Writes the loaded file back in place; a database form stored every row when it was written.
+    bool Save() {
+        Form* form = Loaded();
+        if (form == nullptr) {
+            return false;
+        }
+        if (form->storesRowsAtOnce()) {
+            return true;
+        }
+        if (!form->Save()) {
+            m_lastError = form->LastError();
+            return false;
+        }
+        return true;
+    }
+
+    // Why the last Open, OpenPath or Save failed, naming the file; or, after an Open that read
+    // only part of the file, what was left out.
+    const std::string& GetLastError() const { return m_lastError; }
+
+protected:
+    // Forms are asked in the order they are added.
+    void AddForm(std::unique_ptr<Form> form) { m_forms.push_back(std::move(form)); }
+
+    // Which form loads the file, without building any items; the facade is left closed.
+    PalmFormat DetectFormat(const char* path) {
+        Close();
+        const std::string file = path == nullptr ? std::string() : std::string(path);
+        PalmFormat found = PalmFormat::Invalid;
+        for (const auto& form : m_forms) {
+            if (form->Bid(file).bid == FormBid::Readable && form->Load(file)) {
+                found = form->Format();
+            }
+            form->Unload();
+            if (found != PalmFormat::Invalid) {
+                break;
+            }
+        }
+        return found;
+    }
+
+private:
+    Form* Loaded() const {
+        for (const auto& form : m_forms) {
+            if (form->Format() == m_format) {
+                return form.get();
+            }
+        }
+        return nullptr;
+    }
+
+    // Every form bids for its file; the first that bids Readable and loads wins. A form that
+    // recognised the file but could not use it explains more than a later "not mine", so its
+    // note is kept; a "not mine" note is kept only when no form recognised anything.
+    template <class PathOf> bool OpenWith(const PathOf& pathOf) {
+        std::string recognised;
+        std::string notMine;
+        for (const auto& form : m_forms) {
+            const std::string path = pathOf(*form);
+            FormSniff sniff = form->Bid(path);
+            if (sniff.bid == FormBid::Readable) {
+                if (form->Load(path)) {
+                    m_format = form->Format();
+                    // A file read only in part is listed as far as it is whole; the error says
+                    // what is missing.
+                    m_lastError = form->LastError();
+                    BuildItems(*form);
+                    return true;
+                }
+                sniff.note = form->LastError();
+                form->Unload();
+            }
+            (sniff.bid == FormBid::NotMine ? notMine : recognised) = sniff.note;
+        }
+        m_format = PalmFormat::Invalid;
+        m_lastError = recognised.empty() ? notMine : recognised;
+        return false;
+    }
+
+    void BuildItems(Form& form) {
+        // The common record is made in place in the list: an empty record carrying the item as
+        // its Native block is added, then filled, which spares a second copy of every record.
+        CommRec blank{};
+        blank.SourceType = SourceTypeOf(m_format);
+        blank.NativeSize = sizeof(Item);
+        // Both lists grow in step: entry n of the common list is item n.
+        for (void* row = form.FirstRow(); row != nullptr; row = form.NextRow()) {
+            const std::int32_t status = form.RowStatus(row);
+            if (!Kind::Listed(status)) {
+                continue;
+            }
+            auto* item = static_cast<Item*>(std::malloc(sizeof(Item)));
+            if (item == nullptr) {
+                continue;
+            }
+            item->commEntry = nullptr;
+            form.TakeRow(row, *item);
+            blank.SourceRecordId = form.RowRecordId(row);
+            blank.CompareStatus = status;
+            blank.Native = item;
+            CommRec* entry = m_pCommMgr->AddCopy(&blank);
+            if (entry == nullptr) {
+                std::free(item);
+                continue;
+            }
+            form.ToCommon(*item, *entry);
+            item->commEntry = entry;
+            m_pItems->Add(item);
+        }
+    }
+
+    static std::int32_t SourceTypeOf(PalmFormat format) {
+        switch (format) {
+        case PalmFormat::Extended:
+            return kSourcePalmExtended;
+        case PalmFormat::Desktop6:
+            return kSourcePalmDesktop6;
+        default:
+            return kSourcePalm;
+        }
+    }
+
+    PalmFormat m_format = PalmFormat::None;
+    std::vector<std::unique_ptr<Form>> m_forms;
+    CxList* m_pItems;
+    CommMgr* m_pCommMgr;
+    std::string m_lastError;
+};
+
+} // namespace twinleaf

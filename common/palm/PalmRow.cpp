@@ -1,0 +1,663 @@
+// The row engine: tagged fields, and the decoding and encoding of whole rows by a kind's field
+// table. Unchanged fields go back as the loaded file's own bytes, so only what the program changed
+// is ever encoded.
+#include "common/palm/PalmComm.h"
+#include "platform/text/FieldText.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace twinleaf {
+
+using palm::ByteWriter;
+using palm::hexOffset;
+
+namespace {
+
+// A repeat field begins with its tag and its exception dates; what follows them is the class part
+// that a rewrite replaces.
+struct RepeatHead {
+    std::span<const std::uint8_t> withExceptions; // tag, count and dates
+    std::uint16_t marker = 0;
+};
+
+bool splitRepeat(std::span<const std::uint8_t> field, RepeatHead& head) {
+    palm::ByteReader in(field);
+    std::uint16_t exceptions = 0;
+    if (!in.skip(4) || !in.u16(exceptions) || !in.skip(std::size_t{exceptions} * 4)) {
+        return false;
+    }
+    head.withExceptions = field.first(in.offset());
+    return in.u16(head.marker);
+}
+
+// The words each repeat type carries after the four every repeat has, in file order; all are
+// 4 bytes but the one-byte day mask.
+enum class RepeatWord : std::uint8_t { DayIndex, DaysMask, WeekIndex, DateNumber, MonthIndex };
+using RepeatWords = std::span<const RepeatWord>;
+
+RepeatWords wordsOfType(std::int32_t type) {
+    using W = RepeatWord;
+    static constexpr W kDaily[] = {W::DayIndex};
+    static constexpr W kWeekly[] = {W::DayIndex, W::DaysMask};
+    static constexpr W kMonthlyByDay[] = {W::DayIndex, W::WeekIndex};
+    static constexpr W kMonthlyByDate[] = {W::DateNumber};
+    static constexpr W kYearlyByDate[] = {W::DateNumber, W::MonthIndex};
+    switch (type) {
+    case palm::kRepeatDaily:
+        return kDaily;
+    case palm::kRepeatWeekly:
+        return kWeekly;
+    case palm::kRepeatMonthlyByDay:
+        return kMonthlyByDay;
+    case palm::kRepeatMonthlyByDate:
+        return kMonthlyByDate;
+    case palm::kRepeatYearlyByDate:
+        return kYearlyByDate;
+    default: // yearly by day and unknown types carry no words of their own
+        return {};
+    }
+}
+
+std::int32_t* wordOf(RepeatValue& value, RepeatWord word) {
+    switch (word) {
+    case RepeatWord::DayIndex:
+        return &value.DayIndex;
+    case RepeatWord::WeekIndex:
+        return &value.WeekIndex;
+    case RepeatWord::DateNumber:
+        return &value.DateNumber;
+    default:
+        return &value.MonthIndex;
+    }
+}
+
+// Texts of 8191 characters and more are never held whole in a record.
+constexpr std::size_t kStringFieldHeld = 8191;
+
+std::int32_t loadInt(const std::uint8_t* record, std::uint32_t offset) {
+    std::int32_t value = 0;
+    std::memcpy(&value, record + offset, sizeof value);
+    return value;
+}
+
+} // namespace
+
+bool PmDBUtil::ReadFieldTag(std::int32_t& tag) {
+    if (!m_reading || !m_reader.i32(tag)) {
+        return SetReason("ends before the field's tag");
+    }
+    return true;
+}
+
+bool PmDBUtil::ReadIntField(std::int32_t& value) {
+    std::int32_t tag = 0;
+    if (!ReadFieldTag(tag)) {
+        return false;
+    }
+    if (tag != palm::kFieldInteger && tag != palm::kFieldBoolean && tag != palm::kFieldDate) {
+        return SetReason("tag " + std::to_string(tag) + " where a number belongs");
+    }
+    if (!m_reader.i32(value)) {
+        return SetReason("ends inside a number");
+    }
+    return true;
+}
+
+bool PmDBUtil::ReadStringField(char* buffer, std::size_t capacity) {
+    if (buffer == nullptr || capacity == 0) {
+        return false;
+    }
+    buffer[0] = '\0';
+    std::int32_t tag = 0;
+    if (!ReadFieldTag(tag)) {
+        return false;
+    }
+    if (tag != palm::kFieldString) {
+        return SetReason("tag " + std::to_string(tag) + " where a text belongs");
+    }
+    if (!m_reader.skip(4)) {
+        return SetReason("ends inside a text field");
+    }
+    std::uint32_t length = 0;
+    if (!ReadCStringLength(length)) {
+        return false;
+    }
+    if (length > m_reader.remaining()) {
+        return SetReason("text of " + std::to_string(length) + " bytes runs past the end (" +
+                         std::to_string(m_reader.remaining()) + " bytes left)");
+    }
+    const std::size_t held =
+        std::min({static_cast<std::size_t>(length), capacity - 1, kStringFieldHeld});
+    m_reader.copy(buffer, held);
+    buffer[held] = '\0';
+    m_reader.skip(length - held);
+    return true;
+}
+
+bool PmDBUtil::WriteIntField(std::int32_t value) {
+    return WriteInt32(palm::kFieldInteger) && WriteInt32(value);
+}
+bool PmDBUtil::WriteDateField(std::int32_t value) {
+    return WriteInt32(palm::kFieldDate) && WriteInt32(value);
+}
+bool PmDBUtil::WriteBoolField(std::int32_t value) {
+    return WriteInt32(palm::kFieldBoolean) && WriteInt32(value);
+}
+bool PmDBUtil::WriteStringField(std::string_view text) {
+    return WriteInt32(palm::kFieldString) && WriteInt32(palm::kStringFieldWord) &&
+           WriteCString(text);
+}
+bool PmDBUtil::WriteStringField(const char* text) {
+    return WriteStringField(text == nullptr ? std::string_view{} : std::string_view{text});
+}
+
+bool PmDBUtil::ReadInt64Field(std::int64_t& value) {
+    std::int32_t word = 0;
+    if (!ReadFieldTag(word)) {
+        return false;
+    }
+    return ReadInt64(value);
+}
+
+bool PmDBUtil::WriteInt64Field(std::int64_t value) {
+    return WriteInt32(palm::kInt64FieldWord) && WriteInt64(value);
+}
+
+bool PmDBUtil::ReadBlobField(BlobValue& blob) {
+    blob = BlobValue{};
+    if (!m_reading || !m_reader.i32(blob.Word0) || !m_reader.i32(blob.Kind)) {
+        return SetReason("ends inside a blob field");
+    }
+    const auto kind = static_cast<std::uint32_t>(blob.Kind);
+    std::uint32_t size = 0;
+    if (kind == 0) {
+        return true;
+    }
+    if (kind <= 3) {
+        if (!m_reader.i32(blob.Word2) || !m_reader.i32(blob.Word3) || !m_reader.i32(blob.Size)) {
+            return SetReason("ends inside a blob field");
+        }
+        if (blob.Size < 0) {
+            return SetReason("blob size " + std::to_string(blob.Size));
+        }
+        size = static_cast<std::uint32_t>(blob.Size);
+    } else {
+        size = kind;
+    }
+    if (size > m_reader.remaining()) {
+        return SetReason("blob of " + std::to_string(size) + " bytes runs past the end (" +
+                         std::to_string(m_reader.remaining()) + " bytes left)");
+    }
+    blob.Size = static_cast<std::int32_t>(size);
+    if (size == 0) {
+        return true;
+    }
+    blob.Data = static_cast<std::uint8_t*>(std::malloc(size));
+    if (blob.Data == nullptr) {
+        return SetReason("out of memory for a blob");
+    }
+    m_reader.copy(blob.Data, size);
+    return true;
+}
+
+bool PmDBUtil::WriteBlobField(const BlobValue& blob) {
+    const auto kind = static_cast<std::uint32_t>(blob.Kind);
+    const bool carriesData = (kind >= 1 && kind <= 3 && blob.Size != 0) || kind >= 4;
+    if (carriesData && blob.Data == nullptr) {
+        return false;
+    }
+    if (!WriteInt32(blob.Word0) || !WriteInt32(blob.Kind)) {
+        return false;
+    }
+    if (kind == 0) {
+        return true;
+    }
+    if (kind <= 3) {
+        if (!WriteInt32(blob.Word2) || !WriteInt32(blob.Word3) || !WriteInt32(blob.Size)) {
+            return false;
+        }
+        return blob.Size == 0 || WriteBytes(blob.Data, static_cast<std::uint32_t>(blob.Size));
+    }
+    return WriteBytes(blob.Data, kind);
+}
+
+bool CopyBlob(const BlobValue& from, BlobValue& to) {
+    to = from;
+    to.Data = nullptr;
+    if (from.Data == nullptr || from.Size <= 0) {
+        return true;
+    }
+    to.Data = static_cast<std::uint8_t*>(std::malloc(static_cast<std::size_t>(from.Size)));
+    if (to.Data == nullptr) {
+        return false;
+    }
+    std::memcpy(to.Data, from.Data, static_cast<std::size_t>(from.Size));
+    return true;
+}
+
+void FreeBlob(BlobValue& blob) {
+    std::free(blob.Data);
+    blob.Data = nullptr;
+}
+
+bool PmDBUtil::ReadRepeatField(RepeatValue& value) {
+    value = RepeatValue{};
+    std::int32_t tag = 0;
+    if (!ReadFieldTag(tag)) {
+        return false;
+    }
+    if (tag != palm::kFieldRepeatEvent) {
+        return SetReason("tag " + std::to_string(tag) + " where a repeat belongs");
+    }
+    std::uint16_t exceptions = 0;
+    if (!m_reader.u16(exceptions)) {
+        return SetReason("ends before the repeat's exception count");
+    }
+    if (!m_reader.skip(std::size_t{exceptions} * 4)) {
+        return SetReason(std::to_string(exceptions) + " exceptions announced, " +
+                         std::to_string(m_reader.remaining()) + " bytes left");
+    }
+    std::uint16_t marker = 0;
+    if (!m_reader.u16(marker)) {
+        return SetReason("ends before the repeat's class");
+    }
+    if (marker == palm::kRepeatNone) {
+        return true;
+    }
+    // Any other marker refers to a class named earlier in the file; only the words follow.
+    if (marker == palm::kRepeatNewClass) {
+        std::uint16_t schema = 0;
+        std::uint16_t length = 0;
+        if (!m_reader.u16(schema) || !m_reader.u16(length)) {
+            return SetReason("ends inside the repeat's class entry");
+        }
+        if (schema != palm::kRepeatClassSchema) {
+            return SetReason("repeat class entry of schema " + std::to_string(schema));
+        }
+        if (!m_reader.skip(length)) {
+            return SetReason("repeat class name of " + std::to_string(length) +
+                             " bytes runs past the end");
+        }
+    }
+    bool ok = m_reader.i32(value.RepeatType) && m_reader.i32(value.Interval) &&
+              m_reader.i32(value.EndDate) && m_reader.i32(value.FirstDayOfWeek);
+    for (const RepeatWord word : ok ? wordsOfType(value.RepeatType) : RepeatWords{}) {
+        ok = ok && (word == RepeatWord::DaysMask ? m_reader.u8(value.DaysMask)
+                                                 : m_reader.i32(*wordOf(value, word)));
+    }
+    return ok || SetReason("ends inside the repeat's words");
+}
+
+bool PmDBUtil::WriteRepeatField(const RepeatValue& value) {
+    const std::uint8_t noExceptions[6] = {palm::kFieldRepeatEvent, 0, 0, 0, 0, 0};
+    return EncodeRepeat(value, noExceptions);
+}
+
+// Every repeat goes out with its full class entry: a reference to an entry of an earlier row
+// would name the wrong class as soon as that row changes or goes.
+bool PmDBUtil::EncodeRepeat(const RepeatValue& value, std::span<const std::uint8_t> head) {
+    if (!m_writing) {
+        return false;
+    }
+    if (value.RepeatType < 0 || value.RepeatType > palm::kRepeatYearlyByDay) {
+        return FailSave("repeat type " + std::to_string(value.RepeatType) +
+                        " has no class a file can name");
+    }
+    ByteWriter out(m_out);
+    out.bytes(head);
+    if (value.RepeatType == palm::kRepeatNone) {
+        out.u16(palm::kRepeatNone);
+        return true;
+    }
+    const std::string_view name =
+        palm::kRepeatClassNames[static_cast<std::size_t>(value.RepeatType)];
+    out.u16(palm::kRepeatNewClass);
+    out.u16(palm::kRepeatClassSchema);
+    out.u16(static_cast<std::uint16_t>(name.size()));
+    out.bytes(name.data(), name.size());
+    out.i32(value.RepeatType);
+    out.i32(value.Interval);
+    out.i32(value.EndDate);
+    out.i32(value.FirstDayOfWeek);
+    RepeatValue words = value;
+    for (const RepeatWord word : wordsOfType(value.RepeatType)) {
+        if (word == RepeatWord::DaysMask) {
+            out.u8(value.DaysMask);
+        } else {
+            out.i32(*wordOf(words, word));
+        }
+    }
+    return true;
+}
+
+bool PmDBUtil::SkipField(std::int32_t index) {
+    std::int32_t tag = 0;
+    if (!ReadFieldTag(tag)) {
+        return false;
+    }
+    switch (tag) {
+    case palm::kFieldInteger:
+    case palm::kFieldDate:
+    case palm::kFieldBoolean:
+        return m_reader.skip(4) || SetReason("ends inside a number");
+    case palm::kFieldString: {
+        std::uint32_t length = 0;
+        if (!m_reader.skip(4) || !ReadCStringLength(length)) {
+            return SetReason("ends inside a text field");
+        }
+        return m_reader.skip(length) ||
+               SetReason("text of " + std::to_string(length) + " bytes runs past the end");
+    }
+    case palm::kInt64FieldWord:
+        return m_reader.skip(8) || SetReason("ends inside an 8-byte value");
+    case palm::kFieldRepeatEvent: {
+        m_reader.seek(m_reader.offset() - 4);
+        RepeatValue repeat{};
+        return ReadRepeatField(repeat);
+    }
+    default:
+        if (tag >= palm::kFieldBlobFirst && tag <= palm::kFieldBlobLast) {
+            m_reader.seek(m_reader.offset() - 4);
+            BlobValue blob{};
+            const bool ok = ReadBlobField(blob);
+            FreeBlob(blob);
+            return ok;
+        }
+        return SetReason("tag " + std::to_string(tag) + " in field " + std::to_string(index) +
+                         ", which this kind of file does not have");
+    }
+}
+
+bool PmDBUtil::DecodeField(const RowField& field, std::uint8_t* record) {
+    std::uint8_t* at = record + field.offset;
+    switch (field.kind) {
+    case RowValue::Text:
+        return ReadStringField(reinterpret_cast<char*>(at), field.width);
+    case RowValue::Int64: {
+        std::int64_t value = 0;
+        return ReadInt64Field(value) && (std::memcpy(at, &value, sizeof value), true);
+    }
+    case RowValue::Blob: {
+        BlobValue blob{};
+        return ReadBlobField(blob) && (std::memcpy(at, &blob, sizeof blob), true);
+    }
+    case RowValue::Repeat: {
+        RepeatValue repeat{};
+        return ReadRepeatField(repeat) && (std::memcpy(at, &repeat, sizeof repeat), true);
+    }
+    case RowValue::Int:
+    case RowValue::Bool:
+    case RowValue::Date:
+        break;
+    }
+    std::int32_t value = 0;
+    return ReadIntField(value) && (std::memcpy(at, &value, sizeof value), true);
+}
+
+void PmDBUtil::ReleaseRow(const RowCodec& codec, std::uint8_t* record) {
+    for (const RowField& field : codec.fields) {
+        if (field.kind == RowValue::Blob) {
+            BlobValue blob{};
+            std::memcpy(&blob, record + field.offset, sizeof blob);
+            FreeBlob(blob);
+            std::memcpy(record + field.offset, &blob, sizeof blob);
+        }
+    }
+}
+
+bool PmDBUtil::DecodeRow(const RowCodec& codec, std::int32_t fieldsPerRow, std::uint8_t* record,
+                         std::vector<std::size_t>* fieldStarts) {
+    if (fieldStarts != nullptr) {
+        fieldStarts->clear();
+    }
+    for (std::int32_t i = 0; i < fieldsPerRow; ++i) {
+        if (fieldStarts != nullptr) {
+            fieldStarts->push_back(m_reader.offset());
+        }
+        const auto index = static_cast<std::size_t>(i);
+        const bool ok =
+            index < codec.fields.size() ? DecodeField(codec.fields[index], record) : SkipField(i);
+        if (!ok) {
+            m_reason = "field " + std::to_string(i) + ": " + m_reason;
+            ReleaseRow(codec, record);
+            return false;
+        }
+    }
+    if (fieldStarts != nullptr) {
+        fieldStarts->push_back(m_reader.offset());
+    }
+    return true;
+}
+
+bool PmDBUtil::ReadRows(const RowCodec& codec, const std::function<bool(void*)>& accept) {
+    const std::size_t start = m_reader.offset();
+    if (m_schema.fieldsPerRow <= 0) {
+        return FailAt(LoadResult::Damaged, start,
+                      "the schema gives " + std::to_string(m_schema.fieldsPerRow) +
+                          " fields per row");
+    }
+    std::int32_t entryCount = 0;
+    if (!m_reader.i32(entryCount)) {
+        // The header is whole: what is there is an empty list, but not one to save over the file.
+        m_loadResult = LoadResult::Partial;
+        m_lastError =
+            m_path + ": at offset " + hexOffset(start) + ": the file ends before its records";
+        return true;
+    }
+    if (entryCount < 0) {
+        m_loadResult = LoadResult::Partial;
+        m_lastError = m_path + ": at offset " + hexOffset(start) + ": the entry count " +
+                      std::to_string(entryCount) + " is negative";
+        return true;
+    }
+    m_loadedFieldsPerRow = m_schema.fieldsPerRow;
+    m_loadedEntryCount = entryCount;
+    const std::int32_t rows = entryCount / m_schema.fieldsPerRow;
+    std::vector<std::uint8_t> record(codec.recordSize);
+    for (std::int32_t row = 0; row < rows; ++row) {
+        const std::size_t rowStart = m_reader.offset();
+        std::fill(record.begin(), record.end(), 0);
+        if (!DecodeRow(codec, m_schema.fieldsPerRow, record.data(), nullptr)) {
+            m_loadResult = LoadResult::Partial;
+            m_lastError = m_path + ": record " + std::to_string(row + 1) + " of " +
+                          std::to_string(rows) + " at offset " + hexOffset(rowStart) + ": " +
+                          m_reason;
+            return true;
+        }
+        const auto fileRow = static_cast<std::uint32_t>(row + 1);
+        std::memcpy(record.data() + codec.fileRowOffset, &fileRow, sizeof fileRow);
+        // The list keeps its own copy of what the record owns; the scratch row lets go of it.
+        const bool accepted = accept(record.data());
+        ReleaseRow(codec, record.data());
+        if (!accepted) {
+            m_loadResult = LoadResult::Partial;
+            m_lastError = m_path + ": record " + std::to_string(row + 1) + ": out of memory";
+            return true;
+        }
+        m_rowOffsets.push_back(rowStart);
+    }
+    m_trailer = {m_reader.offset(), m_reader.remaining(), true};
+    return true;
+}
+
+bool PmDBUtil::WriteEntryCount(std::uint32_t records) {
+    if (m_schema.fieldsPerRow <= 0) {
+        return FailSave("the schema gives " + std::to_string(m_schema.fieldsPerRow) +
+                        " fields per row");
+    }
+    if (m_trailer.valid && records == m_rowOffsets.size()) {
+        // As many rows as were read: the count goes back as read, also where it was not a whole
+        // multiple of the row size.
+        return WriteInt32(m_loadedEntryCount);
+    }
+    const std::uint64_t entries = std::uint64_t{records} * std::uint64_t(m_schema.fieldsPerRow);
+    if (entries > static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max())) {
+        return FailSave(std::to_string(records) + " records are more than the file can count");
+    }
+    return WriteInt32(static_cast<std::int32_t>(entries));
+}
+
+bool PmDBUtil::EncodeField(const RowField& field, const std::uint8_t* record) {
+    const std::uint8_t* at = record + field.offset;
+    switch (field.kind) {
+    case RowValue::Int:
+        return WriteIntField(loadInt(record, field.offset));
+    case RowValue::Bool:
+        return WriteBoolField(loadInt(record, field.offset));
+    case RowValue::Date:
+        return WriteDateField(loadInt(record, field.offset));
+    case RowValue::Text:
+        return WriteStringField(fieldText(reinterpret_cast<const char*>(at), field.width));
+    case RowValue::Int64: {
+        std::int64_t value = 0;
+        std::memcpy(&value, at, sizeof value);
+        return WriteInt64Field(value);
+    }
+    case RowValue::Blob: {
+        BlobValue blob{};
+        std::memcpy(&blob, at, sizeof blob);
+        return WriteBlobField(blob) || FailSave("a blob announces data it does not hold");
+    }
+    case RowValue::Repeat: {
+        RepeatValue repeat{};
+        std::memcpy(&repeat, at, sizeof repeat);
+        return WriteRepeatField(repeat);
+    }
+    }
+    return false;
+}
+
+bool PmDBUtil::EncodeUnknownField(std::int32_t index) {
+    const std::int16_t type = static_cast<std::size_t>(index) < m_fieldTypes.size()
+                                  ? m_fieldTypes[static_cast<std::size_t>(index)]
+                                  : std::int16_t{0};
+    switch (type) {
+    case palm::kFieldInteger:
+        return WriteIntField(0);
+    case palm::kFieldDate:
+        return WriteDateField(0);
+    case palm::kFieldBoolean:
+        return WriteBoolField(0);
+    case palm::kFieldString:
+        return WriteStringField("");
+    case palm::kFieldRepeatEvent:
+        return WriteRepeatField(RepeatValue{});
+    default:
+        if (type >= palm::kFieldBlobFirst && type <= palm::kFieldBlobLast) {
+            return WriteBlobField(BlobValue{type, 0, 0, 0, 0, nullptr});
+        }
+        return FailSave("field " + std::to_string(index) + " of a new record has type " +
+                        std::to_string(type) + ", which this writer cannot fill");
+    }
+}
+
+namespace {
+
+bool sameField(const RowField& field, const std::uint8_t* a, const std::uint8_t* b) {
+    const std::uint8_t* x = a + field.offset;
+    const std::uint8_t* y = b + field.offset;
+    switch (field.kind) {
+    case RowValue::Text:
+        return fieldText(reinterpret_cast<const char*>(x), field.width) ==
+               fieldText(reinterpret_cast<const char*>(y), field.width);
+    case RowValue::Int64:
+        return std::memcmp(x, y, sizeof(std::int64_t)) == 0;
+    case RowValue::Blob: {
+        BlobValue p{};
+        BlobValue q{};
+        std::memcpy(&p, x, sizeof p);
+        std::memcpy(&q, y, sizeof q);
+        if (p.Word0 != q.Word0 || p.Kind != q.Kind || p.Word2 != q.Word2 || p.Word3 != q.Word3 ||
+            p.Size != q.Size) {
+            return false;
+        }
+        return p.Size <= 0 || p.Data == q.Data ||
+               (p.Data != nullptr && q.Data != nullptr &&
+                std::memcmp(p.Data, q.Data, static_cast<std::size_t>(p.Size)) == 0);
+    }
+    case RowValue::Repeat: {
+        RepeatValue p{};
+        RepeatValue q{};
+        std::memcpy(&p, x, sizeof p);
+        std::memcpy(&q, y, sizeof q);
+        return p.RepeatType == q.RepeatType && p.Interval == q.Interval && p.EndDate == q.EndDate &&
+               p.FirstDayOfWeek == q.FirstDayOfWeek && p.DayIndex == q.DayIndex &&
+               p.DaysMask == q.DaysMask && p.WeekIndex == q.WeekIndex &&
+               p.MonthIndex == q.MonthIndex && p.DateNumber == q.DateNumber;
+    }
+    case RowValue::Int:
+    case RowValue::Bool:
+    case RowValue::Date:
+        break;
+    }
+    return loadInt(a, field.offset) == loadInt(b, field.offset);
+}
+
+} // namespace
+
+bool PmDBUtil::WriteRow(const RowCodec& codec, const void* record) {
+    if (!m_writing) {
+        return false;
+    }
+    const auto* bytes = static_cast<const std::uint8_t*>(record);
+    std::uint32_t fileRow = 0;
+    std::memcpy(&fileRow, bytes + codec.fileRowOffset, sizeof fileRow);
+    bool haveOriginal = fileRow != 0 && fileRow <= m_rowOffsets.size() &&
+                        m_loadedFieldsPerRow == m_schema.fieldsPerRow;
+    if (haveOriginal) {
+        // Decode the row as the file held it, to tell which fields the program changed.
+        const palm::ByteReader saved = m_reader;
+        const bool wasReading = m_reading;
+        m_reader = palm::ByteReader(m_fileBytes);
+        m_reader.seek(m_rowOffsets[fileRow - 1]);
+        m_reading = true;
+        m_original.assign(codec.recordSize, 0);
+        haveOriginal = DecodeRow(codec, m_schema.fieldsPerRow, m_original.data(), &m_fieldStarts);
+        m_reader = saved;
+        m_reading = wasReading;
+    }
+    bool ok = true;
+    for (std::int32_t i = 0; ok && i < m_schema.fieldsPerRow; ++i) {
+        const auto index = static_cast<std::size_t>(i);
+        const bool known = index < codec.fields.size();
+        if (haveOriginal && (!known || sameField(codec.fields[index], m_original.data(), bytes))) {
+            const std::size_t start = m_fieldStarts[index];
+            const std::span<const std::uint8_t> field =
+                Loaded(start, m_fieldStarts[index + 1] - start);
+            ok = known && codec.fields[index].kind == RowValue::Repeat
+                     ? CopyRepeat(codec.fields[index], bytes, field)
+                     : WriteBytes(field.data(), field.size());
+        } else if (known) {
+            ok = EncodeField(codec.fields[index], bytes);
+        } else {
+            ok = EncodeUnknownField(i);
+        }
+    }
+    if (haveOriginal) {
+        ReleaseRow(codec, m_original.data());
+    }
+    return ok;
+}
+
+// An unchanged repeat keeps its exception dates; its class part is copied only when it names its
+// class itself rather than referring back to an earlier row's entry.
+bool PmDBUtil::CopyRepeat(const RowField& field, const std::uint8_t* record,
+                          std::span<const std::uint8_t> original) {
+    RepeatHead head;
+    if (splitRepeat(original, head) && head.marker != palm::kRepeatNone &&
+        head.marker != palm::kRepeatNewClass) {
+        RepeatValue repeat{};
+        std::memcpy(&repeat, record + field.offset, sizeof repeat);
+        return EncodeRepeat(repeat, head.withExceptions);
+    }
+    return WriteBytes(original.data(), original.size());
+}
+
+bool PmDBUtil::WriteTrailer() {
+    if (!m_trailer.valid || m_trailer.size == 0) {
+        return true;
+    }
+    return WriteBytes(Loaded(m_trailer.offset, m_trailer.size).data(), m_trailer.size);
+}
+} // namespace twinleaf
