@@ -57,11 +57,14 @@ std::string jsonNumber(double value) {
     return std::string(text, result.ptr);
 }
 
-std::string addrRecordJson(const CommAddrRec& rec) {
-    const auto* bytes = reinterpret_cast<const char*>(&rec);
+std::string recordJson(std::span<const CommField> fields, const void* rec) {
+    const auto* bytes = static_cast<const char*>(rec);
     std::string out = "{";
     bool first = true;
-    for (const AddrFieldLayout& field : AddrFieldLayoutTable()) {
+    for (const CommField& field : fields) {
+        if (field.kind == FieldType::None) {
+            continue;
+        }
         if (!first) {
             out += ", ";
         }
@@ -69,31 +72,37 @@ std::string addrRecordJson(const CommAddrRec& rec) {
         out += jsonString(field.name);
         out += ": ";
         switch (field.kind) {
-        case AddrFieldKind::Text:
+        case FieldType::Text:
             out += jsonString(ansiToUtf8(fieldText(bytes + field.offset, field.width)));
             break;
-        case AddrFieldKind::Date: {
+        case FieldType::Date: {
             double value = 0;
             std::memcpy(&value, bytes + field.offset, sizeof value);
             out += jsonNumber(value);
             break;
         }
-        case AddrFieldKind::Int32: {
+        case FieldType::Int32: {
             std::int32_t value = 0;
             std::memcpy(&value, bytes + field.offset, sizeof value);
             out += std::to_string(value);
             break;
         }
-        case AddrFieldKind::UInt32: {
+        case FieldType::UInt32: {
             std::uint32_t value = 0;
             std::memcpy(&value, bytes + field.offset, sizeof value);
             out += std::to_string(value);
             break;
         }
+        case FieldType::None:
+            break;
         }
     }
     out += "}";
     return out;
+}
+
+std::string addrRecordJson(const CommAddrRec& rec) {
+    return recordJson(AddrFieldLayoutTable(), &rec);
 }
 
 void writeAddrListJson(std::ostream& out, CommAddrMgr& list) {

@@ -6,6 +6,7 @@
 #include "common/misc/CommAddr.h"
 
 #include <iosfwd>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -17,6 +18,8 @@ std::string jsonString(std::string_view utf8);
 // JSON cannot hold.
 std::string jsonNumber(double value);
 
+// One record as a JSON object on one line: a key per member of the field table, in its order.
+std::string recordJson(std::span<const CommField> fields, const void* rec);
 // One contact as a JSON object on one line.
 std::string addrRecordJson(const CommAddrRec& rec);
 // The list as a JSON array, one object per line, in list order.

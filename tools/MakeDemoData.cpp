@@ -10,7 +10,6 @@
 #include "common/palm/PalmAddr.h"
 #include "common/palm/PalmAddrInfo.h"
 #include "common/palm/PalmEnv.h"
-#include "common/sync/ContactMatchIndex.h"
 #include "platform/files/PathCase.h"
 #include "platform/files/ProgramFolder.h"
 #include "platform/outlook/OutlookApplication.h"
@@ -214,8 +213,8 @@ void report(const PalmUserRec& user) {
     }
     CommAddrMgr& palmList = *palm.GetCommMgr();
     CommAddrMgr& outlookList = *outlook.GetRecords();
-    CompareContacts(palmList, outlookList);
-    CompareContacts(outlookList, palmList);
+    palmList.CompareWith(&outlookList);
+    outlookList.CompareWith(&palmList);
     int counts[2][3] = {};
     for (CommAddrRec* rec = palmList.First(); rec != nullptr; rec = palmList.Next()) {
         ++counts[0][rec->CompareStatus % 3];

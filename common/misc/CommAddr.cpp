@@ -1,205 +1,20 @@
-// The common contact record: descriptor table, field texts, the record list and FindMatch.
+// The common contact record described once: its field table, the descriptor table and field
+// texts read off it, and the matching keys.
 #include "common/misc/CommAddr.h"
 
-#include "common/misc/CxDateTime.h"
-#include "platform/Assert.h"
 #include "platform/text/FieldText.h"
 
 #include <array>
-#include <cstdlib>
 #include <cstring>
-#include <new>
-#include <string_view>
 
 namespace twinleaf {
 namespace {
 
-#define TL_TEXT(name)                                                                              \
-    AddrFieldLayout {                                                                              \
-#name, offsetof(CommAddrRec, name), sizeof(CommAddrRec::name), AddrFieldKind::Text         \
-    }
-#define TL_VALUE(name, kind)                                                                       \
-    AddrFieldLayout {                                                                              \
-#name, offsetof(CommAddrRec, name), sizeof(CommAddrRec::name), kind                        \
-    }
-
-const AddrFieldLayout kLayout[] = {
-    TL_TEXT(FirstName),
-    TL_TEXT(LastName),
-    TL_TEXT(MiddleName),
-    TL_TEXT(Suffix),
-    TL_TEXT(FullName),
-    TL_TEXT(PalmSuffix),
-    TL_TEXT(Account),
-    TL_VALUE(Anniversary, AddrFieldKind::Date),
-    TL_TEXT(Initials),
-    TL_TEXT(Language),
-    TL_TEXT(WorkStreet),
-    TL_TEXT(WorkCity),
-    TL_TEXT(WorkState),
-    TL_TEXT(WorkPostal),
-    TL_TEXT(WorkCountry),
-    TL_TEXT(HomeStreet),
-    TL_TEXT(HomeCity),
-    TL_TEXT(HomeState),
-    TL_TEXT(HomePostal),
-    TL_TEXT(HomeCountry),
-    TL_TEXT(OtherStreet),
-    TL_TEXT(OtherCity),
-    TL_TEXT(OtherState),
-    TL_TEXT(OtherPostal),
-    TL_TEXT(OtherCountry),
-    TL_TEXT(HomePhone),
-    TL_TEXT(WorkPhone),
-    TL_TEXT(MobilePhone),
-    TL_TEXT(MainPhone),
-    TL_TEXT(OtherPhone),
-    TL_TEXT(RadioPhone),
-    TL_TEXT(CarPhone),
-    TL_TEXT(CallbackPhone),
-    TL_TEXT(EMail),
-    TL_TEXT(EMail2),
-    TL_TEXT(EMail3),
-    TL_TEXT(Fax),
-    TL_TEXT(HomeFax),
-    TL_TEXT(Pager),
-    TL_TEXT(EMail1Type),
-    TL_TEXT(EMail2Type),
-    TL_TEXT(EMail3Type),
-    TL_TEXT(EMail1DisplayName),
-    TL_TEXT(EMail2DisplayName),
-    TL_TEXT(EMail3DisplayName),
-    TL_TEXT(Company),
-    TL_TEXT(Title),
-    TL_TEXT(Department),
-    TL_TEXT(AssistantName),
-    TL_TEXT(AssistantPhone),
-    TL_TEXT(Profession),
-    TL_TEXT(Hobby),
-    TL_TEXT(NickName),
-    TL_TEXT(Spouse),
-    TL_TEXT(ComputerNetworkName),
-    TL_TEXT(CustomerID),
-    TL_TEXT(FTPSite),
-    TL_TEXT(IMAddress),
-    TL_TEXT(IMAddress2),
-    TL_TEXT(HomePage),
-    TL_TEXT(PersonalHomePage),
-    TL_TEXT(Note),
-    TL_TEXT(Custom1),
-    TL_TEXT(Custom2),
-    TL_TEXT(Custom3),
-    TL_TEXT(Custom4),
-    TL_TEXT(Custom5),
-    TL_TEXT(Custom6),
-    TL_TEXT(Custom7),
-    TL_TEXT(Custom8),
-    TL_TEXT(Custom9),
-    TL_TEXT(Category),
-    TL_VALUE(Birthday, AddrFieldKind::Date),
-    TL_VALUE(CreationTime, AddrFieldKind::Date),
-    TL_VALUE(LastModificationTime, AddrFieldKind::Date),
-    TL_VALUE(SourceType, AddrFieldKind::Int32),
-    TL_VALUE(CompareStatus, AddrFieldKind::Int32),
-    TL_VALUE(SourceRecordId, AddrFieldKind::UInt32),
-    TL_VALUE(Private, AddrFieldKind::Int32),
-};
-
-constexpr std::array<AddrFieldDesc, kAddrFieldDescRows> makeDescTable() {
-    std::array<AddrFieldDesc, kAddrFieldDescRows> table{};
-    const AddrFieldDesc filled[] = {
-        {1, "First Name", 32},
-        {2, "Last Name", 32},
-        {37, "Company", 64},
-        {38, "Title", 32},
-        {3, "(Work) Street", 256},
-        {4, "(Work) City", 32},
-        {5, "(Work) State", 32},
-        {6, "(Work) Postal", 16},
-        {7, "(Work) Country", 32},
-        {8, "(Home) Street", 256},
-        {9, "(Home) City", 32},
-        {10, "(Home) State", 32},
-        {11, "(Home) Postal", 16},
-        {12, "(Home) Country", 32},
-        {13, "(Other) Street", 256},
-        {14, "(Other) City", 32},
-        {15, "(Other) State", 32},
-        {16, "(Other) Postal", 16},
-        {17, "(Other) Country", 32},
-        {18, "Home Phone", 24},
-        {19, "Work Phone", 24},
-        {20, "Mobile Phone", 24},
-        {21, "Other Phone", 24},
-        {22, "Main Phone", 24},
-        {23, "Fax", 24},
-        {24, "Pager", 24},
-        {25, "E-Mail", 24},
-        {26, "Home Page", 256},
-        {27, "Note", 4096},
-        {28, "Custom 1", 64},
-        {29, "Custom 2", 64},
-        {30, "Custom 3", 64},
-        {31, "Custom 4", 64},
-        {32, "Custom 5", 64},
-        {33, "Custom 6", 64},
-        {34, "Custom 7", 64},
-        {35, "Custom 8", 64},
-        {36, "Custom 9", 64},
-        {39, "Category", 64},
-        {40, "CreationTime", 8},
-        {41, "LastModificationTime", 8},
-        {42, "Source Type", 8},
-        {43, "Display Name", 32},
-        {44, "Account", 32},
-    };
-    std::size_t row = 0;
-    for (const AddrFieldDesc& desc : filled) {
-        table[row++] = desc;
-    }
-    return table;
-}
-
-constexpr std::array<AddrFieldDesc, kAddrFieldDescRows> kDescTable = makeDescTable();
-
-struct TextField {
-    std::size_t offset;
-    std::size_t width;
-};
-
-#define TL_FIELD(name)                                                                             \
-    TextField {                                                                                    \
-        offsetof(CommAddrRec, name), sizeof(CommAddrRec::name)                                     \
-    }
-
-// The field behind each text id 1 to 39 of the descriptor table.
-constexpr TextField kIdFields[40] = {
-    TextField{0, 0},       TL_FIELD(FirstName),    TL_FIELD(LastName),   TL_FIELD(WorkStreet),
-    TL_FIELD(WorkCity),    TL_FIELD(WorkState),    TL_FIELD(WorkPostal), TL_FIELD(WorkCountry),
-    TL_FIELD(HomeStreet),  TL_FIELD(HomeCity),     TL_FIELD(HomeState),  TL_FIELD(HomePostal),
-    TL_FIELD(HomeCountry), TL_FIELD(OtherStreet),  TL_FIELD(OtherCity),  TL_FIELD(OtherState),
-    TL_FIELD(OtherPostal), TL_FIELD(OtherCountry), TL_FIELD(HomePhone),  TL_FIELD(WorkPhone),
-    TL_FIELD(MobilePhone), TL_FIELD(OtherPhone),   TL_FIELD(MainPhone),  TL_FIELD(Fax),
-    TL_FIELD(Pager),       TL_FIELD(EMail),        TL_FIELD(HomePage),   TL_FIELD(Note),
-    TL_FIELD(Custom1),     TL_FIELD(Custom2),      TL_FIELD(Custom3),    TL_FIELD(Custom4),
-    TL_FIELD(Custom5),     TL_FIELD(Custom6),      TL_FIELD(Custom7),    TL_FIELD(Custom8),
-    TL_FIELD(Custom9),     TL_FIELD(Company),      TL_FIELD(Title),      TL_FIELD(Category),
-};
-
-// The fields whose equality decides between "same" and "different", in comparison order.
-constexpr TextField kIdentityFields[] = {
-    TL_FIELD(HomePhone),  TL_FIELD(WorkPhone),   TL_FIELD(MobilePhone), TL_FIELD(MainPhone),
-    TL_FIELD(EMail),      TL_FIELD(Fax),         TL_FIELD(HomeFax),     TL_FIELD(Company),
-    TL_FIELD(Title),      TL_FIELD(WorkCountry), TL_FIELD(WorkState),   TL_FIELD(WorkCity),
-    TL_FIELD(WorkStreet), TL_FIELD(WorkPostal),  TL_FIELD(HomeCountry), TL_FIELD(HomeState),
-    TL_FIELD(HomeCity),   TL_FIELD(HomeStreet),  TL_FIELD(HomePostal),  TL_FIELD(OtherCountry),
-    TL_FIELD(OtherState), TL_FIELD(OtherCity),   TL_FIELD(OtherStreet), TL_FIELD(OtherPostal),
-    TL_FIELD(HomePage),   TL_FIELD(Note),
-};
-
-#undef TL_FIELD
-#undef TL_TEXT
-#undef TL_VALUE
+constexpr bool kCompared = true;
+constexpr bool kIgnored = false;
+constexpr FieldMerge kIfSet = FieldMerge::IfNotEmpty;
+constexpr FieldMerge kKeep = FieldMerge::Keep;
+constexpr FieldMerge kAlways = FieldMerge::Always;
 
 const char* const kSourceTypeTexts[] = {
     "Palm",     "Palm(4.1.2 and aboves)",
@@ -212,52 +27,173 @@ const char* const kSourceTypeTexts[] = {
     "Rookbook",
 };
 
-std::string_view textAt(const CommAddrRec& rec, TextField field) {
-    return fieldText(reinterpret_cast<const char*>(&rec) + field.offset, field.width);
-}
-
-bool sameText(const CommAddrRec& a, const CommAddrRec& b, TextField field) {
-    return textAt(a, field) == textAt(b, field);
-}
-
-#define TL_SAME(a, b, name)                                                                        \
-    sameText(a, b, TextField{offsetof(CommAddrRec, name), sizeof(CommAddrRec::name)})
-
-// Key test (names or first e-mail) and telephone test (one of four numbers equal, two empty
-// numbers counting as equal).
-bool isCandidate(const CommAddrRec& r, const CommAddrRec& x) {
-    const bool namesAgree = TL_SAME(r, x, LastName) && TL_SAME(r, x, FirstName);
-    const bool mailAgrees =
-        TL_SAME(r, x, EMail) && !fieldText(r.EMail).empty() && !fieldText(x.EMail).empty();
-    if (!namesAgree && !mailAgrees) {
+bool sourceTypeText(const void* member, char* szBuf, std::uint32_t nBufLen) {
+    std::int32_t code = 0;
+    std::memcpy(&code, member, sizeof code);
+    const char* text = SourceTypeText(code);
+    if (text == nullptr) {
         return false;
     }
-    return TL_SAME(r, x, HomePhone) || TL_SAME(r, x, WorkPhone) || TL_SAME(r, x, MobilePhone) ||
-           TL_SAME(r, x, MainPhone);
+    copyToField(szBuf, nBufLen, text);
+    return true;
 }
 
-#undef TL_SAME
+#define TL_ROW(name, kind, compared, merge)                                                        \
+    CommField {                                                                                    \
+#name, offsetof(CommAddrRec, name), sizeof(CommAddrRec::name), FieldType::kind, compared,  \
+            merge, 0, nullptr, 0, nullptr                                                          \
+    }
+#define TL_DESC(name, kind, compared, merge, id, displayName, guard, format)                       \
+    CommField {                                                                                    \
+#name, offsetof(CommAddrRec, name), sizeof(CommAddrRec::name), FieldType::kind, compared,  \
+            merge, id, displayName, guard, format                                                  \
+    }
 
-void freeRecord(CommAddrRec* rec) {
-    std::free(rec->Native);
-    std::free(rec);
+// Compared: the identity fields that decide between "same" and "different" for two matched
+// records. Merged: every text but PalmSuffix when the incoming one is not empty, so a merge never
+// erases data on the stored side; the birthday always. Descriptor sizes are buffer guards (24 for
+// E-Mail, 4096 for Note), not widths. The last two rows carry a descriptor and no member.
+const CommField kFields[] = {
+    TL_DESC(FirstName, Text, kIgnored, kIfSet, 1, "First Name", 32, nullptr),
+    TL_DESC(LastName, Text, kIgnored, kIfSet, 2, "Last Name", 32, nullptr),
+    TL_ROW(MiddleName, Text, kIgnored, kIfSet),
+    TL_ROW(Suffix, Text, kIgnored, kIfSet),
+    TL_ROW(FullName, Text, kIgnored, kIfSet),
+    TL_ROW(PalmSuffix, Text, kIgnored, kKeep),
+    TL_ROW(Account, Text, kIgnored, kIfSet),
+    TL_ROW(Anniversary, Date, kIgnored, kKeep),
+    TL_ROW(Initials, Text, kIgnored, kIfSet),
+    TL_ROW(Language, Text, kIgnored, kIfSet),
+    TL_DESC(WorkStreet, Text, kCompared, kIfSet, 3, "(Work) Street", 256, nullptr),
+    TL_DESC(WorkCity, Text, kCompared, kIfSet, 4, "(Work) City", 32, nullptr),
+    TL_DESC(WorkState, Text, kCompared, kIfSet, 5, "(Work) State", 32, nullptr),
+    TL_DESC(WorkPostal, Text, kCompared, kIfSet, 6, "(Work) Postal", 16, nullptr),
+    TL_DESC(WorkCountry, Text, kCompared, kIfSet, 7, "(Work) Country", 32, nullptr),
+    TL_DESC(HomeStreet, Text, kCompared, kIfSet, 8, "(Home) Street", 256, nullptr),
+    TL_DESC(HomeCity, Text, kCompared, kIfSet, 9, "(Home) City", 32, nullptr),
+    TL_DESC(HomeState, Text, kCompared, kIfSet, 10, "(Home) State", 32, nullptr),
+    TL_DESC(HomePostal, Text, kCompared, kIfSet, 11, "(Home) Postal", 16, nullptr),
+    TL_DESC(HomeCountry, Text, kCompared, kIfSet, 12, "(Home) Country", 32, nullptr),
+    TL_DESC(OtherStreet, Text, kCompared, kIfSet, 13, "(Other) Street", 256, nullptr),
+    TL_DESC(OtherCity, Text, kCompared, kIfSet, 14, "(Other) City", 32, nullptr),
+    TL_DESC(OtherState, Text, kCompared, kIfSet, 15, "(Other) State", 32, nullptr),
+    TL_DESC(OtherPostal, Text, kCompared, kIfSet, 16, "(Other) Postal", 16, nullptr),
+    TL_DESC(OtherCountry, Text, kCompared, kIfSet, 17, "(Other) Country", 32, nullptr),
+    TL_DESC(HomePhone, Text, kCompared, kIfSet, 18, "Home Phone", 24, nullptr),
+    TL_DESC(WorkPhone, Text, kCompared, kIfSet, 19, "Work Phone", 24, nullptr),
+    TL_DESC(MobilePhone, Text, kCompared, kIfSet, 20, "Mobile Phone", 24, nullptr),
+    TL_DESC(MainPhone, Text, kCompared, kIfSet, 22, "Main Phone", 24, nullptr),
+    TL_DESC(OtherPhone, Text, kIgnored, kIfSet, 21, "Other Phone", 24, nullptr),
+    TL_ROW(RadioPhone, Text, kIgnored, kIfSet),
+    TL_ROW(CarPhone, Text, kIgnored, kIfSet),
+    TL_ROW(CallbackPhone, Text, kIgnored, kIfSet),
+    TL_DESC(EMail, Text, kCompared, kIfSet, 25, "E-Mail", 24, nullptr),
+    TL_ROW(EMail2, Text, kIgnored, kIfSet),
+    TL_ROW(EMail3, Text, kIgnored, kIfSet),
+    TL_DESC(Fax, Text, kCompared, kIfSet, 23, "Fax", 24, nullptr),
+    TL_ROW(HomeFax, Text, kCompared, kIfSet),
+    TL_DESC(Pager, Text, kIgnored, kIfSet, 24, "Pager", 24, nullptr),
+    TL_ROW(EMail1Type, Text, kIgnored, kIfSet),
+    TL_ROW(EMail2Type, Text, kIgnored, kIfSet),
+    TL_ROW(EMail3Type, Text, kIgnored, kIfSet),
+    TL_ROW(EMail1DisplayName, Text, kIgnored, kIfSet),
+    TL_ROW(EMail2DisplayName, Text, kIgnored, kIfSet),
+    TL_ROW(EMail3DisplayName, Text, kIgnored, kIfSet),
+    TL_DESC(Company, Text, kCompared, kIfSet, 37, "Company", 64, nullptr),
+    TL_DESC(Title, Text, kCompared, kIfSet, 38, "Title", 32, nullptr),
+    TL_ROW(Department, Text, kIgnored, kIfSet),
+    TL_ROW(AssistantName, Text, kIgnored, kIfSet),
+    TL_ROW(AssistantPhone, Text, kIgnored, kIfSet),
+    TL_ROW(Profession, Text, kIgnored, kIfSet),
+    TL_ROW(Hobby, Text, kIgnored, kIfSet),
+    TL_ROW(NickName, Text, kIgnored, kIfSet),
+    TL_ROW(Spouse, Text, kIgnored, kIfSet),
+    TL_ROW(ComputerNetworkName, Text, kIgnored, kIfSet),
+    TL_ROW(CustomerID, Text, kIgnored, kIfSet),
+    TL_ROW(FTPSite, Text, kIgnored, kIfSet),
+    TL_ROW(IMAddress, Text, kIgnored, kIfSet),
+    TL_ROW(IMAddress2, Text, kIgnored, kIfSet),
+    TL_DESC(HomePage, Text, kCompared, kIfSet, 26, "Home Page", 256, nullptr),
+    TL_ROW(PersonalHomePage, Text, kIgnored, kIfSet),
+    TL_DESC(Note, Text, kCompared, kIfSet, 27, "Note", 4096, nullptr),
+    TL_DESC(Custom1, Text, kIgnored, kIfSet, 28, "Custom 1", 64, nullptr),
+    TL_DESC(Custom2, Text, kIgnored, kIfSet, 29, "Custom 2", 64, nullptr),
+    TL_DESC(Custom3, Text, kIgnored, kIfSet, 30, "Custom 3", 64, nullptr),
+    TL_DESC(Custom4, Text, kIgnored, kIfSet, 31, "Custom 4", 64, nullptr),
+    TL_DESC(Custom5, Text, kIgnored, kIfSet, 32, "Custom 5", 64, nullptr),
+    TL_DESC(Custom6, Text, kIgnored, kIfSet, 33, "Custom 6", 64, nullptr),
+    TL_DESC(Custom7, Text, kIgnored, kIfSet, 34, "Custom 7", 64, nullptr),
+    TL_DESC(Custom8, Text, kIgnored, kIfSet, 35, "Custom 8", 64, nullptr),
+    TL_DESC(Custom9, Text, kIgnored, kIfSet, 36, "Custom 9", 64, nullptr),
+    TL_DESC(Category, Text, kIgnored, kIfSet, 39, "Category", 64, nullptr),
+    TL_ROW(Birthday, Date, kIgnored, kAlways),
+    TL_DESC(CreationTime, Date, kIgnored, kKeep, 40, "CreationTime", 8, nullptr),
+    TL_DESC(LastModificationTime, Date, kIgnored, kKeep, 41, "LastModificationTime", 8, nullptr),
+    TL_DESC(SourceType, Int32, kIgnored, kKeep, 42, "Source Type", 8, sourceTypeText),
+    TL_ROW(CompareStatus, Int32, kIgnored, kKeep),
+    TL_ROW(SourceRecordId, UInt32, kIgnored, kKeep),
+    TL_ROW(Private, Int32, kIgnored, kKeep),
+    CommField{"", 0, 0, FieldType::None, kIgnored, kKeep, 43, "Display Name", 32, nullptr},
+    CommField{"", 0, 0, FieldType::None, kIgnored, kKeep, 44, "Account", 32, nullptr},
+};
+
+#undef TL_ROW
+#undef TL_DESC
+
+constexpr std::size_t kMemberRows = std::size(kFields) - 2;
+
+// The order in which the descriptor table lists the rows: the order the columns were first laid
+// out in, which callers that scan the table rely on.
+constexpr std::uint32_t kDescOrder[] = {1,  2,  37, 38, 3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 13,
+                                        14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28,
+                                        29, 30, 31, 32, 33, 34, 35, 36, 39, 40, 41, 42, 43, 44};
+constexpr std::uint32_t kLastId = 44;
+
+// The field table's row for each descriptor id, null where there is none.
+const std::array<const CommField*, kLastId + 1>& rowsById() {
+    static const std::array<const CommField*, kLastId + 1> rows = [] {
+        std::array<const CommField*, kLastId + 1> byId{};
+        for (const CommField& field : kFields) {
+            if (field.descId != 0) {
+                byId[field.descId] = &field;
+            }
+        }
+        return byId;
+    }();
+    return rows;
+}
+
+const std::array<AddrFieldDesc, kAddrFieldDescRows>& descTable() {
+    static const std::array<AddrFieldDesc, kAddrFieldDescRows> table = [] {
+        std::array<AddrFieldDesc, kAddrFieldDescRows> rows{};
+        std::size_t row = 0;
+        for (std::uint32_t id : kDescOrder) {
+            const CommField& field = *rowsById()[id];
+            rows[row].nId = id;
+            copyToField(rows[row].szName, field.descName);
+            rows[row].nSize = field.descSize;
+            ++row;
+        }
+        return rows;
+    }();
+    return table;
 }
 
 } // namespace
 
-std::span<const AddrFieldDesc, kAddrFieldDescRows> AddrFieldDescTable() {
-    return std::span<const AddrFieldDesc, kAddrFieldDescRows>(kDescTable);
+std::span<const CommField> AddrFieldLayoutTable() {
+    return std::span<const CommField>(kFields, kMemberRows);
 }
 
-std::span<const AddrFieldLayout> AddrFieldLayoutTable() {
-    return kLayout;
+std::span<const AddrFieldDesc, kAddrFieldDescRows> AddrFieldDescTable() {
+    return std::span<const AddrFieldDesc, kAddrFieldDescRows>(descTable());
 }
 
 bool FindFieldDesc(std::uint32_t id, AddrFieldDesc* pDesc) {
     if (pDesc == nullptr) {
         return false;
     }
-    for (const AddrFieldDesc& row : kDescTable) {
+    for (const AddrFieldDesc& row : descTable()) {
         if (row.nId == id) {
             *pDesc = row;
             return true;
@@ -280,170 +216,27 @@ bool GetFieldText(const CommAddrRec* pRec, const AddrFieldDesc* pField, char* sz
     }
     szBuf[0] = '\0';
     szBuf[nBufLen - 1] = '\0';
-    const std::uint32_t id = pField->nId;
-    if (id >= 1 && id <= 39) {
-        copyToField(szBuf, nBufLen, textAt(*pRec, kIdFields[id]));
-        return true;
-    }
-    if (id == 40 || id == 41) {
-        CxDateTime moment;
-        moment.SetVariantTime(id == 40 ? pRec->CreationTime : pRec->LastModificationTime);
-        // A date the conversion refuses shows as nothing rather than as the current time the
-        // object started with.
-        if (moment.IsValid()) {
-            moment.DateTimeText(szBuf, nBufLen);
-        }
-        return true;
-    }
-    if (id == 42) {
-        const char* text = SourceTypeText(pRec->SourceType);
-        if (text == nullptr) {
-            return false;
-        }
-        copyToField(szBuf, nBufLen, text);
-        return true;
-    }
-    return false;
-}
-
-CommAddrMgr::CommAddrMgr() : m_Recs(new (std::nothrow) CxList) {
-    TL_ASSERT(m_Recs);
-}
-
-CommAddrMgr::~CommAddrMgr() {
-    RemoveAll();
-    delete m_Recs;
-}
-
-void CommAddrMgr::RemoveAll() {
-    TL_ASSERT(m_Recs);
-    for (void* p = m_Recs->First(); p != nullptr; p = m_Recs->Next()) {
-        freeRecord(static_cast<CommAddrRec*>(p));
-    }
-    m_Recs->Clear(false);
-}
-
-CommAddrRec* CommAddrMgr::AddCopy(const CommAddrRec* pRec) {
-    if (pRec == nullptr) {
-        return nullptr;
-    }
-    TL_ASSERT(m_Recs);
-    auto* copy = static_cast<CommAddrRec*>(std::malloc(sizeof(CommAddrRec)));
-    if (copy == nullptr) {
-        return nullptr;
-    }
-    std::memcpy(copy, pRec, sizeof(CommAddrRec));
-    copy->Native = nullptr;
-    copy->NativeSize = 0;
-    if (pRec->Native != nullptr && pRec->NativeSize != 0) {
-        copy->Native = std::malloc(pRec->NativeSize);
-        if (copy->Native != nullptr) {
-            std::memcpy(copy->Native, pRec->Native, pRec->NativeSize);
-            copy->NativeSize = pRec->NativeSize;
-        }
-    }
-    if (!m_Recs->Add(copy)) {
-        freeRecord(copy);
-        return nullptr;
-    }
-    return copy;
-}
-
-bool CommAddrMgr::MergeAt(const CommAddrRec* pRec, int nIndex) {
-    TL_ASSERT(m_Recs);
-    if (pRec == nullptr || nIndex < 0 || static_cast<std::uint32_t>(nIndex) >= m_Recs->GetCount()) {
+    if (pField->nId > kLastId || rowsById()[pField->nId] == nullptr) {
         return false;
     }
-    auto* stored = static_cast<CommAddrRec*>(m_Recs->GetAt(static_cast<std::uint32_t>(nIndex)));
-    if (stored == nullptr) {
-        return false;
-    }
-    for (const AddrFieldLayout& field : kLayout) {
-        if (field.kind != AddrFieldKind::Text ||
-            field.offset == offsetof(CommAddrRec, PalmSuffix)) {
-            continue;
-        }
-        const std::string_view text = textAt(*pRec, TextField{field.offset, field.width});
-        if (!text.empty()) {
-            copyToField(reinterpret_cast<char*>(stored) + field.offset, field.width, text);
-        }
-    }
-    stored->Birthday = pRec->Birthday;
-    return true;
+    return FormatField(*rowsById()[pField->nId], pRec, szBuf, nBufLen);
 }
 
-CommAddrRec* CommAddrMgr::First() {
-    TL_ASSERT(m_Recs);
-    return static_cast<CommAddrRec*>(m_Recs->First());
-}
-
-CommAddrRec* CommAddrMgr::Next() {
-    TL_ASSERT(m_Recs);
-    return static_cast<CommAddrRec*>(m_Recs->Next());
-}
-
-CommAddrRec* CommAddrMgr::GetAt(std::uint32_t nIndex) {
-    TL_ASSERT(m_Recs);
-    return static_cast<CommAddrRec*>(m_Recs->GetAt(nIndex));
-}
-
-std::uint32_t CommAddrMgr::GetCount() const {
-    TL_ASSERT(m_Recs);
-    return m_Recs->GetCount();
-}
-
-int CommAddrMgr::FindMatch(const CommAddrRec* pRec, CommAddrRec** ppMatch, int* pnIndex) {
-    if (pRec == nullptr) {
-        return kMatchNoRecord;
+std::size_t AddrRecordTraits::Keys(const CommAddrRec& rec, MatchKey* keys) {
+    const MatchKey::Part phones[] = {KeyPart(rec.HomePhone), KeyPart(rec.WorkPhone),
+                                     KeyPart(rec.MobilePhone), KeyPart(rec.MainPhone)};
+    std::size_t count = 0;
+    for (std::uint32_t field = 0; field < std::size(phones); ++field) {
+        keys[count++] =
+            MatchKey{field, 3, {KeyPart(rec.LastName), KeyPart(rec.FirstName), phones[field]}};
     }
-    TL_ASSERT(m_Recs);
-    int k = 0;
-    for (auto* x = static_cast<CommAddrRec*>(m_Recs->First()); x != nullptr;
-         x = static_cast<CommAddrRec*>(m_Recs->Next()), ++k) {
-        if (x == pRec) {
-            if (ppMatch != nullptr) {
-                *ppMatch = x;
-            }
-            if (pnIndex != nullptr) {
-                *pnIndex = k;
-            }
-            return kMatchSame;
+    // Two empty addresses are no key.
+    if (rec.EMail[0] != '\0') {
+        for (std::uint32_t field = 0; field < std::size(phones); ++field) {
+            keys[count++] = MatchKey{4 + field, 2, {KeyPart(rec.EMail), phones[field], {}}};
         }
-        if (!isCandidate(*pRec, *x)) {
-            continue;
-        }
-        if (ppMatch != nullptr) {
-            *ppMatch = x;
-        }
-        if (pnIndex != nullptr) {
-            *pnIndex = k;
-        }
-        for (const TextField& field : kIdentityFields) {
-            if (!sameText(*pRec, *x, field)) {
-                return kMatchDifferent;
-            }
-        }
-        return kMatchSame;
     }
-    if (pnIndex != nullptr) {
-        *pnIndex = k;
-    }
-    return kMatchNotFound;
-}
-
-bool CommAddrMgr::CompareWith(CommAddrMgr* pOther) {
-    if (pOther == nullptr) {
-        return false;
-    }
-    TL_ASSERT(m_Recs);
-    // Walked by position rather than with the cursor: comparing a list with itself would
-    // otherwise let FindMatch move the cursor under this loop.
-    const std::uint32_t count = m_Recs->GetCount();
-    for (std::uint32_t i = 0; i < count; ++i) {
-        auto* rec = static_cast<CommAddrRec*>(m_Recs->GetAt(i));
-        rec->CompareStatus = CompareStatusFor(pOther->FindMatch(rec));
-    }
-    return true;
+    return count;
 }
 
 } // namespace twinleaf

@@ -3,7 +3,7 @@
 // never compared directly: each side fills a CommAddrMgr, and records are paired with FindMatch.
 #pragma once
 
-#include "common/misc/CxList.h"
+#include "common/misc/CommRecord.h"
 #include "platform/win/WinTypes.h"
 
 #include <cstddef>
@@ -106,26 +106,6 @@ enum AddrSourceType : std::int32_t {
     kSourcePalmDesktop6 = 16,
 };
 
-// Results of CommAddrMgr::FindMatch.
-enum FindMatchResult : int {
-    kMatchNoRecord = -1,
-    kMatchSame = 1,
-    kMatchNotFound = 2,
-    kMatchDifferent = 3,
-};
-
-// The CompareStatus a FindMatch result stands for: 1 new (no counterpart), 2 different, else 0.
-constexpr std::int32_t CompareStatusFor(int findMatchResult) {
-    switch (findMatchResult) {
-    case kMatchNotFound:
-        return 1;
-    case kMatchDifferent:
-        return 2;
-    default:
-        return 0;
-    }
-}
-
 // One row of the field-descriptor table through which fields are chosen at run time (list-view
 // columns, the conflict dialog). The size is the buffer guard GetFieldText applies, not always the
 // field's width.
@@ -152,45 +132,26 @@ bool GetFieldText(const CommAddrRec* pRec, const AddrFieldDesc* pField, char* sz
 // The text of a source type code, or null for a code without one (16 among them).
 const char* SourceTypeText(std::int32_t sourceType);
 
-// Every field of CommAddrRec by its name, in declaration order, for code that walks all of them
-// (merging, JSON output, tests). Native and NativeSize are left out: they are not data.
-enum class AddrFieldKind { Text, Date, Int32, UInt32 };
-struct AddrFieldLayout {
-    const char* name;
-    std::size_t offset;
-    std::size_t width; // bytes of the member
-    AddrFieldKind kind;
+// Every member of CommAddrRec in declaration order, with its type, merge rule, whether it takes
+// part in equality and its descriptor, if it has one. Native and NativeSize are left out: they
+// are not data. The names are kept for the code that walks the members (JSON output, tests).
+using AddrFieldKind = FieldType;
+using AddrFieldLayout = CommField;
+std::span<const CommField> AddrFieldLayoutTable();
+
+// Matching: a record is a candidate for another when the names agree (last and first name) or
+// the first e-mail addresses agree (both non-empty), and one of the home, work, mobile and main
+// numbers is the same on both (two empty numbers counting as the same). Written as keys, one per
+// telephone field for the names and one per telephone field for the e-mail: two records are
+// candidates exactly when they share one.
+struct AddrRecordTraits {
+    using Record = CommAddrRec;
+    static constexpr std::size_t kMaxKeys = 8;
+    static std::span<const CommField> Fields() { return AddrFieldLayoutTable(); }
+    static std::size_t Keys(const CommAddrRec& rec, MatchKey* keys);
 };
-std::span<const AddrFieldLayout> AddrFieldLayoutTable();
 
-// The list of common contact records of one side. Records are malloc'ed blocks owned by the list;
-// a record's position is the index both sides use to address it.
-class CommAddrMgr {
-public:
-    CommAddrMgr();
-    ~CommAddrMgr();
-    CommAddrMgr(const CommAddrMgr&) = delete;
-    CommAddrMgr& operator=(const CommAddrMgr&) = delete;
-
-    // Frees every record with its Native block and empties the list.
-    void RemoveAll();
-    // Appends a deep copy (Native included); null for a null record or a failed append.
-    CommAddrRec* AddCopy(const CommAddrRec* pRec);
-    // Merges pRec into the stored record at nIndex without erasing data on the stored side.
-    bool MergeAt(const CommAddrRec* pRec, int nIndex);
-    CommAddrRec* First();
-    CommAddrRec* Next();
-    CommAddrRec* GetAt(std::uint32_t nIndex);
-    std::uint32_t GetCount() const;
-    // Looks pRec up in this list: kMatchNoRecord for null, kMatchSame with the record itself or an
-    // equal match, kMatchDifferent for a match that differs, kMatchNotFound otherwise. The match
-    // and its position go to the out-parameters, which may be null; on kMatchNotFound the position
-    // is the number of records and the match is left untouched.
-    int FindMatch(const CommAddrRec* pRec, CommAddrRec** ppMatch = nullptr, int* pnIndex = nullptr);
-    // Sets CompareStatus of every own record against pOther; false only for a null pOther.
-    bool CompareWith(CommAddrMgr* pOther);
-
-    CxList* m_Recs;
-};
+// The list of common contact records of one side.
+class CommAddrMgr : public CommRecordMgr<AddrRecordTraits> {};
 
 } // namespace twinleaf

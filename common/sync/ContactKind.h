@@ -5,7 +5,6 @@
 
 #include "common/misc/CommAddr.h"
 #include "common/palm/PalmAddrInfo.h"
-#include "common/sync/ContactMatchIndex.h"
 #include "common/sync/KindSides.h"
 #include "common/sync/Options.h"
 
@@ -52,7 +51,7 @@ template <class PalmFacade, class OutlookAccess> struct ContactKindOf {
     static List& palmList(Palm& palm) { return list(palm.GetCommMgr()); }
     static List& outlookList(Outlook& outlook) { return list(outlook.GetRecords()); }
 
-    static void compare(List& own, List& other) { CompareContacts(own, other); }
+    static void compare(List& own, List& other) { own.CompareWith(&other); }
 
     static PalmSaveResult save(Palm& palm) {
         PalmSaveResult result;

@@ -7,6 +7,7 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <string>
+#include <string_view>
 
 namespace twinleaf {
 namespace {
@@ -30,6 +31,121 @@ TEST(CommAddrRec, KeepsTheDeclaredWidthsAndOrder) {
     }
     EXPECT_STREQ(layout.front().name, "FirstName");
     EXPECT_STREQ(layout.back().name, "Private");
+}
+
+// Every member of the record, as the compiler lays it out; the field table must describe each
+// exactly once, with the same place, width and type.
+TEST(CommAddrRec, FieldTableDescribesEveryMemberOnceAsLaidOut) {
+    struct MemberCase {
+        const char* name;
+        std::size_t offset;
+        std::size_t width;
+        FieldType kind;
+    };
+#define TL_MEMBER(member, type)                                                                    \
+    MemberCase {                                                                                   \
+#member, offsetof(CommAddrRec, member), sizeof(CommAddrRec::member), FieldType::type       \
+    }
+    const MemberCase members[] = {
+        TL_MEMBER(FirstName, Text),
+        TL_MEMBER(LastName, Text),
+        TL_MEMBER(MiddleName, Text),
+        TL_MEMBER(Suffix, Text),
+        TL_MEMBER(FullName, Text),
+        TL_MEMBER(PalmSuffix, Text),
+        TL_MEMBER(Account, Text),
+        TL_MEMBER(Anniversary, Date),
+        TL_MEMBER(Initials, Text),
+        TL_MEMBER(Language, Text),
+        TL_MEMBER(WorkStreet, Text),
+        TL_MEMBER(WorkCity, Text),
+        TL_MEMBER(WorkState, Text),
+        TL_MEMBER(WorkPostal, Text),
+        TL_MEMBER(WorkCountry, Text),
+        TL_MEMBER(HomeStreet, Text),
+        TL_MEMBER(HomeCity, Text),
+        TL_MEMBER(HomeState, Text),
+        TL_MEMBER(HomePostal, Text),
+        TL_MEMBER(HomeCountry, Text),
+        TL_MEMBER(OtherStreet, Text),
+        TL_MEMBER(OtherCity, Text),
+        TL_MEMBER(OtherState, Text),
+        TL_MEMBER(OtherPostal, Text),
+        TL_MEMBER(OtherCountry, Text),
+        TL_MEMBER(HomePhone, Text),
+        TL_MEMBER(WorkPhone, Text),
+        TL_MEMBER(MobilePhone, Text),
+        TL_MEMBER(MainPhone, Text),
+        TL_MEMBER(OtherPhone, Text),
+        TL_MEMBER(RadioPhone, Text),
+        TL_MEMBER(CarPhone, Text),
+        TL_MEMBER(CallbackPhone, Text),
+        TL_MEMBER(EMail, Text),
+        TL_MEMBER(EMail2, Text),
+        TL_MEMBER(EMail3, Text),
+        TL_MEMBER(Fax, Text),
+        TL_MEMBER(HomeFax, Text),
+        TL_MEMBER(Pager, Text),
+        TL_MEMBER(EMail1Type, Text),
+        TL_MEMBER(EMail2Type, Text),
+        TL_MEMBER(EMail3Type, Text),
+        TL_MEMBER(EMail1DisplayName, Text),
+        TL_MEMBER(EMail2DisplayName, Text),
+        TL_MEMBER(EMail3DisplayName, Text),
+        TL_MEMBER(Company, Text),
+        TL_MEMBER(Title, Text),
+        TL_MEMBER(Department, Text),
+        TL_MEMBER(AssistantName, Text),
+        TL_MEMBER(AssistantPhone, Text),
+        TL_MEMBER(Profession, Text),
+        TL_MEMBER(Hobby, Text),
+        TL_MEMBER(NickName, Text),
+        TL_MEMBER(Spouse, Text),
+        TL_MEMBER(ComputerNetworkName, Text),
+        TL_MEMBER(CustomerID, Text),
+        TL_MEMBER(FTPSite, Text),
+        TL_MEMBER(IMAddress, Text),
+        TL_MEMBER(IMAddress2, Text),
+        TL_MEMBER(HomePage, Text),
+        TL_MEMBER(PersonalHomePage, Text),
+        TL_MEMBER(Note, Text),
+        TL_MEMBER(Custom1, Text),
+        TL_MEMBER(Custom2, Text),
+        TL_MEMBER(Custom3, Text),
+        TL_MEMBER(Custom4, Text),
+        TL_MEMBER(Custom5, Text),
+        TL_MEMBER(Custom6, Text),
+        TL_MEMBER(Custom7, Text),
+        TL_MEMBER(Custom8, Text),
+        TL_MEMBER(Custom9, Text),
+        TL_MEMBER(Category, Text),
+        TL_MEMBER(Birthday, Date),
+        TL_MEMBER(CreationTime, Date),
+        TL_MEMBER(LastModificationTime, Date),
+        TL_MEMBER(SourceType, Int32),
+        TL_MEMBER(CompareStatus, Int32),
+        TL_MEMBER(SourceRecordId, UInt32),
+        TL_MEMBER(Private, Int32),
+    };
+#undef TL_MEMBER
+    const auto table = AddrFieldLayoutTable();
+    ASSERT_EQ(table.size(), std::size(members));
+    for (const MemberCase& member : members) {
+        SCOPED_TRACE(member.name);
+        int seen = 0;
+        for (const CommField& field : table) {
+            if (std::string_view(field.name) == member.name) {
+                ++seen;
+                EXPECT_EQ(field.offset, member.offset);
+                EXPECT_EQ(field.width, member.width);
+                EXPECT_EQ(field.kind, member.kind);
+            }
+        }
+        EXPECT_EQ(seen, 1);
+    }
+    // The members the table leaves out are the Native block and its size, which are not data.
+    const CommField& last = table.back();
+    EXPECT_EQ(last.offset + last.width, offsetof(CommAddrRec, Native));
 }
 
 // Each case builds the record looked up (r) and the one stored (x) from the same base.

@@ -1,0 +1,186 @@
+// The parts of the common record layer that do not depend on the record: reading, comparing and
+// merging members through a field table, matching keys, and the match index.
+#include "common/misc/CommRecord.h"
+
+#include "common/misc/CxDateTime.h"
+#include "platform/text/FieldText.h"
+
+namespace twinleaf {
+namespace {
+
+const char* member(const void* rec, const CommField& field) {
+    return static_cast<const char*>(rec) + field.offset;
+}
+
+} // namespace
+
+bool FieldsEqual(std::span<const CommField> fields, const void* a, const void* b) {
+    for (const CommField& field : fields) {
+        if (!field.compared) {
+            continue;
+        }
+        const char* left = member(a, field);
+        const char* right = member(b, field);
+        if (field.kind == FieldType::Text) {
+            // One pass that stops at the first difference or terminator: no length is measured.
+            if (std::strncmp(left, right, field.width) != 0) {
+                return false;
+            }
+        } else if (field.kind == FieldType::Date) {
+            double x = 0;
+            double y = 0;
+            std::memcpy(&x, left, sizeof x);
+            std::memcpy(&y, right, sizeof y);
+            if (x != y) {
+                return false;
+            }
+        } else if (std::memcmp(left, right, field.width) != 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void MergeFields(std::span<const CommField> fields, void* stored, const void* incoming) {
+    for (const CommField& field : fields) {
+        char* target = static_cast<char*>(stored) + field.offset;
+        const char* source = member(incoming, field);
+        switch (field.merge) {
+        case FieldMerge::Keep:
+            break;
+        case FieldMerge::IfNotEmpty:
+            if (source[0] != '\0') {
+                copyToField(target, field.width, fieldText(source, field.width));
+            }
+            break;
+        case FieldMerge::Always:
+            if (field.kind == FieldType::Text) {
+                copyToField(target, field.width, fieldText(source, field.width));
+            } else {
+                std::memmove(target, source, field.width);
+            }
+            break;
+        case FieldMerge::Clear:
+            std::memset(target, 0, field.width);
+            break;
+        }
+    }
+}
+
+bool FormatField(const CommField& field, const void* rec, char* szBuf, std::uint32_t nBufLen) {
+    if (field.kind == FieldType::None) {
+        return false;
+    }
+    const char* value = member(rec, field);
+    if (field.format != nullptr) {
+        return field.format(value, szBuf, nBufLen);
+    }
+    switch (field.kind) {
+    case FieldType::Text:
+        copyToField(szBuf, nBufLen, fieldText(value, field.width));
+        return true;
+    case FieldType::Date: {
+        double date = 0;
+        std::memcpy(&date, value, sizeof date);
+        CxDateTime moment;
+        moment.SetVariantTime(date);
+        // A date the conversion refuses shows as nothing rather than as the current time the
+        // object started with.
+        if (moment.IsValid()) {
+            moment.DateTimeText(szBuf, nBufLen);
+        }
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+bool SameKey(const MatchKey& a, const MatchKey& b) {
+    if (a.tag != b.tag || a.parts != b.parts) {
+        return false;
+    }
+    // A tag stands for the same members on every record, so both parts have one width.
+    for (std::uint32_t i = 0; i < a.parts; ++i) {
+        if (std::strncmp(a.part[i].text, b.part[i].text, a.part[i].width) != 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::uint64_t KeyHash(const MatchKey& key) {
+    // FNV-1a over the tag and each text up to its terminator, with a separator after each text,
+    // then the finaliser of splitmix64 so that the table's low bits are well spread.
+    std::uint64_t hash = 0xcbf29ce484222325ULL ^ key.tag;
+    for (std::uint32_t i = 0; i < key.parts; ++i) {
+        const char* text = key.part[i].text;
+        for (std::uint32_t at = 0; at < key.part[i].width && text[at] != '\0'; ++at) {
+            hash = (hash ^ static_cast<unsigned char>(text[at])) * 0x100000001b3ULL;
+        }
+        hash = (hash ^ 0x100) * 0x100000001b3ULL;
+    }
+    hash = (hash ^ (hash >> 30)) * 0xbf58476d1ce4e5b9ULL;
+    hash = (hash ^ (hash >> 27)) * 0x94d049bb133111ebULL;
+    return hash ^ (hash >> 31);
+}
+
+void MatchIndex::clear() {
+    m_slots.clear();
+    m_links.clear();
+    m_used = 0;
+}
+
+std::size_t MatchIndex::slotOf(std::uint64_t hash) const {
+    const std::size_t mask = m_slots.size() - 1;
+    std::size_t slot = static_cast<std::size_t>(hash) & mask;
+    while (m_slots[slot].head != kNone && m_slots[slot].hash != hash) {
+        slot = (slot + 1) & mask;
+    }
+    return slot;
+}
+
+void MatchIndex::grow() {
+    std::vector<Slot> old = std::move(m_slots);
+    m_slots.assign(old.empty() ? 64 : old.size() * 2, Slot{0, kNone, kNone});
+    for (const Slot& slot : old) {
+        if (slot.head != kNone) {
+            m_slots[slotOf(slot.hash)] = slot;
+        }
+    }
+}
+
+void MatchIndex::add(std::uint64_t hash, std::uint32_t position, std::uint32_t generation) {
+    // At most half the slots are used, so a probe always ends at a free slot.
+    if ((m_used + 1) * 2 > m_slots.size()) {
+        grow();
+    }
+    const auto link = static_cast<std::uint32_t>(m_links.size());
+    m_links.push_back(Link{position, generation, kNone});
+    Slot& slot = m_slots[slotOf(hash)];
+    if (slot.head == kNone) {
+        slot = Slot{hash, link, link};
+        ++m_used;
+        return;
+    }
+    // Records are filed in position order, so this is almost always an append; a record re-filed
+    // after a change goes to its place in the chain.
+    if (m_links[slot.tail].position <= position) {
+        m_links[slot.tail].next = link;
+        slot.tail = link;
+        return;
+    }
+    if (m_links[slot.head].position > position) {
+        m_links[link].next = slot.head;
+        slot.head = link;
+        return;
+    }
+    std::uint32_t before = slot.head;
+    while (m_links[m_links[before].next].position <= position) {
+        before = m_links[before].next;
+    }
+    m_links[link].next = m_links[before].next;
+    m_links[before].next = link;
+}
+
+} // namespace twinleaf

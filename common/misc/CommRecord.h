@@ -1,0 +1,406 @@
+// What the common records of the four kinds share. Each record is described once by a field table
+// (member, width, type, whether it takes part in equality and how it merges, and the descriptor
+// through which a column or dialog chooses it); equality, merging, field texts and the JSON output
+// are all read off that table. The record list is one template: a kind supplies its record, its
+// table and a key extractor, the rule that says which records are candidates for each other.
+#pragma once
+
+#include "platform/Assert.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <new>
+#include <span>
+#include <unordered_map>
+#include <vector>
+
+namespace twinleaf {
+
+// How a member is stored. Date is an OLE automation date (a double); None marks a descriptor row
+// that has no member behind it.
+enum class FieldType : std::uint8_t { Text, Date, Int32, UInt32, None };
+
+// What MergeAt does with a member: leave the stored value, take the incoming one when it is a
+// non-empty text, take it whatever it is, or zero the stored value (a status that a merge makes
+// stale).
+enum class FieldMerge : std::uint8_t { Keep, IfNotEmpty, Always, Clear };
+
+// One row of a record's field table. Rows with a member come in declaration order; rows that only
+// carry a descriptor (kind None) follow them.
+struct CommField {
+    const char* name; // the member's name, also its JSON key
+    std::size_t offset;
+    std::size_t width; // bytes of the member
+    FieldType kind;
+    bool compared; // a difference here makes two matched records "different"
+    FieldMerge merge;
+    std::uint32_t descId; // 0: no descriptor
+    const char* descName;
+    std::uint32_t descSize; // the buffer guard of GetFieldText, not always the width
+    // The display text when it is not the member's plain text or date; false for a value that
+    // has no text.
+    bool (*format)(const void* member, char* szBuf, std::uint32_t nBufLen);
+};
+
+// True when every compared member of the two records is equal (texts up to their terminator).
+bool FieldsEqual(std::span<const CommField> fields, const void* a, const void* b);
+// Applies each member's merge rule from `incoming` to `stored`.
+void MergeFields(std::span<const CommField> fields, void* stored, const void* incoming);
+// Writes the display text of one member into szBuf (cut to nBufLen - 1 characters); false for a
+// row without member or a value without text. The buffer has been emptied by the caller.
+bool FormatField(const CommField& field, const void* rec, char* szBuf, std::uint32_t nBufLen);
+
+// One matching key of a record: a tag telling keys of different meaning apart and up to three
+// fixed-width text members, compared up to their terminators. Two records are candidates for each
+// other when they share a key.
+struct MatchKey {
+    struct Part {
+        const char* text;
+        std::uint32_t width;
+    };
+    std::uint32_t tag;
+    std::uint32_t parts;
+    Part part[3];
+};
+
+template <std::size_t Width> MatchKey::Part KeyPart(const char (&member)[Width]) {
+    return MatchKey::Part{member, static_cast<std::uint32_t>(Width)};
+}
+
+bool SameKey(const MatchKey& a, const MatchKey& b);
+std::uint64_t KeyHash(const MatchKey& key);
+
+// Result codes of FindMatch.
+enum FindMatchResult : int {
+    kMatchNoRecord = -1,
+    kMatchSame = 1,
+    kMatchNotFound = 2,
+    kMatchDifferent = 3,
+};
+
+// The CompareStatus a FindMatch result stands for: 1 new (no counterpart), 2 different, else 0.
+constexpr std::int32_t CompareStatusFor(int findMatchResult) {
+    switch (findMatchResult) {
+    case kMatchNotFound:
+        return 1;
+    case kMatchDifferent:
+        return 2;
+    default:
+        return 0;
+    }
+}
+
+// Positions filed under 64-bit key hashes: an open-addressing table whose slots head a chain of
+// entries in position order. Keys that share a hash share a chain, and an entry whose record was
+// re-keyed since stays in it with an old generation; the caller checks every entry it is given.
+class MatchIndex {
+public:
+    static constexpr std::uint32_t kNone = std::numeric_limits<std::uint32_t>::max();
+
+    void clear();
+    void add(std::uint64_t hash, std::uint32_t position, std::uint32_t generation);
+    // The first position of the hash's chain below `limit` that `agrees(position, generation)`
+    // accepts, or kNone.
+    template <class Agrees>
+    std::uint32_t first(std::uint64_t hash, std::uint32_t limit, Agrees agrees) const {
+        if (m_slots.empty()) {
+            return kNone;
+        }
+        for (std::uint32_t link = m_slots[slotOf(hash)].head; link != kNone;
+             link = m_links[link].next) {
+            const Link& entry = m_links[link];
+            if (entry.position >= limit) {
+                break;
+            }
+            if (agrees(entry.position, entry.generation)) {
+                return entry.position;
+            }
+        }
+        return kNone;
+    }
+
+private:
+    struct Slot {
+        std::uint64_t hash;
+        std::uint32_t head; // kNone: the slot is free
+        std::uint32_t tail;
+    };
+    struct Link {
+        std::uint32_t position;
+        std::uint32_t generation;
+        std::uint32_t next;
+    };
+    std::size_t slotOf(std::uint64_t hash) const;
+    void grow();
+    std::vector<Slot> m_slots;
+    std::vector<Link> m_links;
+    std::size_t m_used = 0;
+};
+
+// The list of one side's common records of one kind. Records are malloc'ed blocks owned by the
+// list, each owning its Native block; a record's position is the index both sides use to address
+// it. Traits gives:
+//   Record                        the record, with CompareStatus, Native and NativeSize
+//   Fields()                      the record's field table
+//   kMaxKeys, Keys(rec, keys)     the matching keys of a record; returns how many it wrote
+//
+// FindMatch answers through an index over the keys, with the result of a walk in list order that
+// stops at the record itself or at the first record sharing a key. The index follows AddCopy and
+// MergeAt; records handed out by First, Next, GetAt and FindMatch may be changed in place by their
+// caller, so each is checked again, and re-filed if its keys changed, before the next lookup.
+template <class Traits> class CommRecordMgr {
+public:
+    using Record = typename Traits::Record;
+
+    CommRecordMgr() = default;
+    virtual ~CommRecordMgr() { RemoveAll(); }
+    CommRecordMgr(const CommRecordMgr&) = delete;
+    CommRecordMgr& operator=(const CommRecordMgr&) = delete;
+
+    // Frees every record with its Native block and empties the list.
+    void RemoveAll() {
+        for (Record* rec : m_Recs) {
+            std::free(rec->Native);
+            std::free(rec);
+        }
+        m_Recs.clear();
+        m_nFindIndex = 0;
+        m_generation.clear();
+        m_hashes.clear();
+        m_keyCount.clear();
+        m_isDirty.clear();
+        m_dirty.clear();
+        m_positionOf.clear();
+        m_index.clear();
+        m_nIndexed = 0;
+    }
+
+    // Appends a deep copy (Native included); null for a null record or a failed allocation.
+    Record* AddCopy(const Record* pRec) {
+        if (pRec == nullptr) {
+            return nullptr;
+        }
+        auto* copy = static_cast<Record*>(std::malloc(sizeof(Record)));
+        if (copy == nullptr) {
+            return nullptr;
+        }
+        std::memcpy(copy, pRec, sizeof(Record));
+        copy->Native = nullptr;
+        copy->NativeSize = 0;
+        if (pRec->Native != nullptr && pRec->NativeSize != 0) {
+            copy->Native = std::malloc(pRec->NativeSize);
+            if (copy->Native != nullptr) {
+                std::memcpy(copy->Native, pRec->Native, pRec->NativeSize);
+                copy->NativeSize = pRec->NativeSize;
+            }
+        }
+        m_Recs.push_back(copy);
+        // As with an append to the ordered list, the cursor moves to the new last record.
+        m_nFindIndex = static_cast<std::uint32_t>(m_Recs.size() - 1);
+        m_generation.push_back(0);
+        m_keyCount.push_back(0);
+        m_hashes.resize(m_hashes.size() + Traits::kMaxKeys);
+        m_isDirty.push_back(false);
+        m_positionOf.emplace(copy, m_nFindIndex);
+        return copy;
+    }
+
+    // Merges pRec into the stored record at nIndex by the field table's merge rules.
+    bool MergeAt(const Record* pRec, int nIndex) {
+        if (pRec == nullptr || nIndex < 0 || static_cast<std::size_t>(nIndex) >= m_Recs.size()) {
+            return false;
+        }
+        MergeFields(Traits::Fields(), m_Recs[static_cast<std::size_t>(nIndex)], pRec);
+        touch(static_cast<std::uint32_t>(nIndex));
+        return true;
+    }
+
+    // First, Next and GetAt share one cursor: GetAt(k) followed by Next gives record k + 1.
+    Record* First() {
+        m_nFindIndex = 0;
+        return m_Recs.empty() ? nullptr : handOut(0);
+    }
+    Record* Next() {
+        if (m_Recs.empty() || m_nFindIndex >= m_Recs.size() - 1) {
+            return nullptr;
+        }
+        return handOut(++m_nFindIndex);
+    }
+    Record* GetAt(std::uint32_t nIndex) {
+        if (nIndex >= m_Recs.size()) {
+            return nullptr;
+        }
+        m_nFindIndex = nIndex;
+        return handOut(nIndex);
+    }
+    std::uint32_t GetCount() const { return static_cast<std::uint32_t>(m_Recs.size()); }
+
+    // Looks pRec up in this list: kMatchNoRecord for null; kMatchSame at the record itself;
+    // otherwise the first record sharing a key is the match, kMatchSame when all compared fields
+    // are equal and kMatchDifferent when not; kMatchNotFound when no record shares a key. The
+    // match and its position go to the out-parameters, which may be null; on kMatchNotFound the
+    // position is the number of records and the match is left untouched.
+    int FindMatch(const Record* pRec, Record** ppMatch = nullptr, int* pnIndex = nullptr) {
+        if (pRec == nullptr) {
+            return kMatchNoRecord;
+        }
+        updateIndex();
+        std::uint32_t best = MatchIndex::kNone;
+        if (const auto self = m_positionOf.find(pRec); self != m_positionOf.end()) {
+            best = self->second;
+        }
+        MatchKey keys[Traits::kMaxKeys];
+        const std::size_t count = Traits::Keys(*pRec, keys);
+        for (std::size_t k = 0; k < count; ++k) {
+            const MatchKey& key = keys[k];
+            const std::uint32_t at = m_index.first(
+                KeyHash(key), best, [&](std::uint32_t position, std::uint32_t generation) {
+                    return generation == m_generation[position] && hasKey(*m_Recs[position], key);
+                });
+            if (at < best) {
+                best = at;
+            }
+        }
+        return answer(pRec, best, ppMatch, pnIndex);
+    }
+
+    // The same answer found by walking the list and comparing keys record by record, without the
+    // index: what FindMatch must always agree with.
+    int FindMatchByWalking(const Record* pRec, Record** ppMatch = nullptr, int* pnIndex = nullptr) {
+        if (pRec == nullptr) {
+            return kMatchNoRecord;
+        }
+        MatchKey keys[Traits::kMaxKeys];
+        const std::size_t count = Traits::Keys(*pRec, keys);
+        std::uint32_t position = 0;
+        for (; position < m_Recs.size(); ++position) {
+            const Record& candidate = *m_Recs[position];
+            if (&candidate == pRec || sharesKey(candidate, keys, count)) {
+                break;
+            }
+        }
+        return answer(pRec, position < m_Recs.size() ? position : MatchIndex::kNone, ppMatch,
+                      pnIndex);
+    }
+
+    // Sets CompareStatus of every own record against pOther; false only for a null pOther.
+    bool CompareWith(CommRecordMgr* pOther) {
+        if (pOther == nullptr) {
+            return false;
+        }
+        // Walked by position, not with the cursor: comparing a list with itself must not let
+        // FindMatch move the cursor under this loop. CompareStatus is no key, so nothing here
+        // needs to be checked again.
+        for (Record* rec : m_Recs) {
+            rec->CompareStatus = CompareStatusFor(pOther->FindMatch(rec));
+        }
+        return true;
+    }
+
+protected:
+    std::vector<Record*> m_Recs; // in the order the records were added
+    std::uint32_t m_nFindIndex = 0;
+
+private:
+    int answer(const Record* pRec, std::uint32_t position, Record** ppMatch, int* pnIndex) {
+        if (position == MatchIndex::kNone) {
+            if (pnIndex != nullptr) {
+                *pnIndex = static_cast<int>(m_Recs.size());
+            }
+            return kMatchNotFound;
+        }
+        Record* match = m_Recs[position];
+        if (pnIndex != nullptr) {
+            *pnIndex = static_cast<int>(position);
+        }
+        if (ppMatch != nullptr) {
+            *ppMatch = handOut(position);
+        }
+        if (match == pRec || FieldsEqual(Traits::Fields(), pRec, match)) {
+            return kMatchSame;
+        }
+        return kMatchDifferent;
+    }
+
+    static bool hasKey(const Record& rec, const MatchKey& key) {
+        MatchKey keys[Traits::kMaxKeys];
+        const std::size_t count = Traits::Keys(rec, keys);
+        for (std::size_t k = 0; k < count; ++k) {
+            if (SameKey(keys[k], key)) {
+                return true;
+            }
+        }
+        return false;
+    }
+
+    static bool sharesKey(const Record& rec, const MatchKey* keys, std::size_t count) {
+        for (std::size_t k = 0; k < count; ++k) {
+            if (hasKey(rec, keys[k])) {
+                return true;
+            }
+        }
+        return false;
+    }
+
+    Record* handOut(std::uint32_t position) {
+        touch(position);
+        return m_Recs[position];
+    }
+
+    // The record may change before the next lookup: check its keys then.
+    void touch(std::uint32_t position) {
+        if (position < m_nIndexed && !m_isDirty[position]) {
+            m_isDirty[position] = true;
+            m_dirty.push_back(position);
+        }
+    }
+
+    void updateIndex() {
+        for (std::uint32_t position : m_dirty) {
+            m_isDirty[position] = false;
+            file(position, true);
+        }
+        m_dirty.clear();
+        for (; m_nIndexed < m_Recs.size(); ++m_nIndexed) {
+            file(m_nIndexed, false);
+        }
+    }
+
+    // Enters the record's keys; a record filed before is re-filed only when a key hash changed.
+    void file(std::uint32_t position, bool filedBefore) {
+        MatchKey keys[Traits::kMaxKeys];
+        const std::size_t count = Traits::Keys(*m_Recs[position], keys);
+        std::uint64_t* hashes = &m_hashes[static_cast<std::size_t>(position) * Traits::kMaxKeys];
+        std::uint64_t fresh[Traits::kMaxKeys];
+        bool changed = !filedBefore || count != m_keyCount[position];
+        for (std::size_t k = 0; k < count; ++k) {
+            fresh[k] = KeyHash(keys[k]);
+            changed = changed || fresh[k] != hashes[k];
+        }
+        if (!changed) {
+            return;
+        }
+        if (filedBefore) {
+            ++m_generation[position];
+        }
+        m_keyCount[position] = static_cast<std::uint8_t>(count);
+        for (std::size_t k = 0; k < count; ++k) {
+            hashes[k] = fresh[k];
+            m_index.add(fresh[k], position, m_generation[position]);
+        }
+    }
+
+    std::vector<std::uint32_t> m_generation;
+    std::vector<std::uint64_t> m_hashes; // kMaxKeys per record, as last filed
+    std::vector<std::uint8_t> m_keyCount;
+    std::vector<bool> m_isDirty;
+    std::vector<std::uint32_t> m_dirty;
+    std::unordered_map<const Record*, std::uint32_t> m_positionOf;
+    MatchIndex m_index;
+    std::uint32_t m_nIndexed = 0; // records below this position are in the index
+};
+
+} // namespace twinleaf
