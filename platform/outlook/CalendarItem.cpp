@@ -858,6 +858,14 @@ icalcomponent* mainComponent(icalcomponent* calendar, icalcomponent_kind kind) {
     return first;
 }
 
+// Some files hold one bare VEVENT, VTODO or VJOURNAL (exports of a single item, other
+// libraries' samples); they are read as the calendar they leave out, and written with it.
+void wrapBareComponent(OwnedComponent& component) {
+    icalcomponent* calendar = icalcomponent_new_vcalendar();
+    icalcomponent_add_component(calendar, component.release());
+    component.reset(calendar);
+}
+
 bool parseCalendar(std::string_view bytes, OwnedComponent& calendar, std::string& error) {
     if (!checkContentText(bytes, error)) {
         return false;
@@ -878,6 +886,9 @@ bool parseCalendar(std::string_view bytes, OwnedComponent& calendar, std::string
                     icalcomponent_count_components(calendar.get(), ICAL_VCALENDAR_COMPONENT)) +
                 " calendars";
         return false;
+    }
+    if (isItemComponent(icalcomponent_isa(calendar.get()))) {
+        wrapBareComponent(calendar);
     }
     if (icalcomponent_isa(calendar.get()) != ICAL_VCALENDAR_COMPONENT) {
         error = "does not begin with BEGIN:VCALENDAR (not an iCalendar file)";

@@ -297,6 +297,13 @@ TEST(CalendarItem, TextsComeWithCrlfLineBreaksAndEmptyValuesAreDropped) {
     EXPECT_EQ(item.value("Status").number, 1);
     EXPECT_TRUE(item.keptLines.empty());
     EXPECT_TRUE(hasLine(writeCalendarItem(item), "DESCRIPTION:one\\ntwo\\nthree"));
+
+    // Without its calendar around it, as single-item exports and other libraries' samples are.
+    const std::size_t begin = file.find("BEGIN:VTODO");
+    const std::size_t end = file.find("END:VTODO\n") + 10;
+    const StoredItem bare = readBack(taskKind(), file.substr(begin, end - begin));
+    expectSameValues(item, bare);
+    EXPECT_TRUE(writeCalendarItem(bare).starts_with("BEGIN:VCALENDAR\r\nVERSION:2.0\r\n"));
 }
 
 } // namespace
