@@ -20,7 +20,7 @@ namespace twinleaf::outlook {
 
 // Fills a contact's values, kept lines and line origins from the lines of its card. The item's
 // values must be initialised; its id comes from UID, when there is one.
-void readContactCard(const std::vector<VCardLine>& lines, StoredItem& item);
+void readContactCard(const std::vector<ContentLine>& lines, StoredItem& item);
 
 // The whole file: BEGIN:VCARD to END:VCARD, folded, CRLF line ends, UTF-8.
 std::string writeContactCard(const StoredItem& item);

@@ -105,6 +105,8 @@ constexpr PropertyDef kAppointmentProperties[] = {
     {"Start", Date},
     {"Subject", Text},
     {"Body", Text},
+    {"Categories", Text},
+    {"Sensitivity", Long},
     {"EntryID", Text, true},
     {"CreationTime", Date, true},
     {"LastModificationTime", Date, true},
@@ -121,6 +123,7 @@ constexpr PropertyDef kAppointmentProperties[] = {
 constexpr PropertyDef kTaskProperties[] = {
     {"Body", Text},
     {"CardData", Text},
+    {"Categories", Text},
     {"Complete", Bool},
     {"DueDate", Date},
     {"EntryID", Text, true},
@@ -150,6 +153,7 @@ constexpr PropertyDef kNoteProperties[] = {
     {"EntryID", Text, true},
     {"Subject", Text, true}, // the first line of the body
     {"Body", Text},
+    {"Categories", Text},
     {"CreationTime", Date, true},
     {"LastModificationTime", Date, true},
     {"Saved", Bool, true},

@@ -3,6 +3,7 @@
 
 #include "platform/files/AtomicFile.h"
 #include "platform/files/ProgramFolder.h"
+#include "platform/outlook/CalendarItem.h"
 #include "platform/outlook/ContactCard.h"
 #include "platform/outlook/StoreTime.h"
 #include "platform/text/NoCase.h"
@@ -36,7 +37,7 @@ StoreWarningHandler& warningHandler() {
 }
 
 bool readContact(std::string_view bytes, StoredItem& item, std::string& error) {
-    std::vector<VCardLine> lines;
+    std::vector<ContentLine> lines;
     if (!parseSingleVCard(bytes, lines, error)) {
         return false;
     }
@@ -45,6 +46,7 @@ bool readContact(std::string_view bytes, StoredItem& item, std::string& error) {
 }
 
 const ItemCodec kContactCodec = {readContact, writeContactCard, completeContactForSave};
+const ItemCodec kCalendarCodec = {readCalendarItem, writeCalendarItem, completeCalendarItemForSave};
 
 // Reads a file in one go; the store reads thousands of small files on a load.
 bool readFile(const std::filesystem::path& path, std::string& bytes, struct stat& info) {
@@ -124,8 +126,8 @@ ScopedStoreWarnings::~ScopedStoreWarnings() {
     setStoreWarningHandler(std::move(m_previous));
 }
 
-const ItemCodec* codecFor(const ItemKind& kind) {
-    return kind.type == ItemType::Contact ? &kContactCodec : nullptr;
+const ItemCodec& codecFor(const ItemKind& kind) {
+    return kind.type == ItemType::Contact ? kContactCodec : kCalendarCodec;
 }
 
 StoreFolder::StoreFolder(const ItemKind& kind, std::filesystem::path path)
@@ -165,10 +167,7 @@ bool StoreFolder::load(std::string& error) {
         error = describe(m_path, ec);
         return false;
     }
-    const ItemCodec* codec = codecFor(m_kind);
-    if (codec == nullptr) {
-        return true; // no item of this kind can be read yet: the folder is empty
-    }
+    const ItemCodec& codec = codecFor(m_kind);
     // In name order, so which of two files claiming one id is loaded does not depend on the
     // file system's order.
     std::sort(files.begin(), files.end());
@@ -190,7 +189,7 @@ bool StoreFolder::load(std::string& error) {
         item->kind = &m_kind;
         item->values = initialValues(m_kind);
         std::string reason;
-        if (!codec->read(bytes, *item, reason)) {
+        if (!codec.read(bytes, *item, reason)) {
             storeWarning("Outlook store: " + file.string() + ": " + reason +
                          "; skipped and left as it is");
             continue;
@@ -250,11 +249,7 @@ std::string StoreFolder::newId() const {
 }
 
 std::shared_ptr<const StoredItem> StoreFolder::save(const StoredItem& item, std::string& error) {
-    const ItemCodec* codec = codecFor(m_kind);
-    if (codec == nullptr) {
-        error = m_path.string() + ": this store cannot keep " + m_kind.folderName + " items yet";
-        return nullptr;
-    }
+    const ItemCodec& codec = codecFor(m_kind);
     StoredItem saved = item;
     saved.kind = &m_kind;
     const auto known = m_positions.find(saved.id);
@@ -268,8 +263,8 @@ std::shared_ptr<const StoredItem> StoreFolder::save(const StoredItem& item, std:
     }
     saved.value("LastModificationTime").number = now;
     saved.value("EntryID").text = saved.id;
-    if (codec->completeForSave != nullptr) {
-        codec->completeForSave(saved);
+    if (codec.completeForSave != nullptr) {
+        codec.completeForSave(saved);
     }
     std::error_code ec;
     std::filesystem::create_directories(m_path, ec);
@@ -278,7 +273,7 @@ std::shared_ptr<const StoredItem> StoreFolder::save(const StoredItem& item, std:
         return nullptr;
     }
     const AtomicSaveResult written =
-        saveAtomically(saved.file, codec->write(saved), KeepBackup::No, Flush::No);
+        saveAtomically(saved.file, codec.write(saved), KeepBackup::No, Flush::No);
     if (!written) {
         error = written.error;
         return nullptr;

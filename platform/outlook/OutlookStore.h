@@ -47,15 +47,15 @@ private:
     StoreWarningHandler m_previous;
 };
 
-// How one kind of item is read from and written to its file. Contacts have one; the other kinds
-// open and enumerate empty until theirs is added.
+// How one kind of item is read from and written to its file: contacts as vCards, the other
+// kinds as iCalendar files.
 struct ItemCodec {
     // Fills the item (values initialised, kind set) from a file's bytes; false with a reason.
     bool (*read)(std::string_view bytes, StoredItem& item, std::string& error);
     std::string (*write)(const StoredItem& item);
     void (*completeForSave)(StoredItem& item);
 };
-const ItemCodec* codecFor(const ItemKind& kind);
+const ItemCodec& codecFor(const ItemKind& kind);
 
 class StoreFolder {
 public:

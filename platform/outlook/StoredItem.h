@@ -2,8 +2,8 @@
 // whatever its file held that no property stands for, so that a save gives it back.
 #pragma once
 
+#include "platform/outlook/ContentLine.h"
 #include "platform/outlook/OutlookSchema.h"
-#include "platform/outlook/VCard.h"
 
 #include <filesystem>
 #include <map>
@@ -17,7 +17,7 @@ namespace twinleaf::outlook {
 // no property for (ORG's units after the department).
 struct LineOrigin {
     std::string group;
-    std::vector<VCardParam> params;
+    std::vector<ContentParam> params;
     std::vector<std::string> extraComponents;
 };
 
@@ -26,8 +26,14 @@ struct StoredItem {
     std::string id; // the vCard UID or iCalendar UID; also the item's EntryID
     std::filesystem::path file;
     PropertyValues values;
-    // Lines no property stands for, as read (folded as they were), written back unchanged.
+    // Content no property stands for, written back unchanged: each entry is one content line,
+    // folded, or one whole nested component (an alarm), its lines joined with CR LF, without
+    // the final line end. Kept lines belong to the item's own card or component; an iCalendar
+    // file's other content (calendar properties, time zones, the changed occurrences of a
+    // repeating event) goes before or after that component, where it was read.
     std::vector<std::string> keptLines;
+    std::vector<std::string> keptBefore;
+    std::vector<std::string> keptAfter;
     std::map<std::string, LineOrigin> origins; // by the line's slot, e.g. "TEL HomeTelephoneNumber"
 
     const PropertyValue& value(std::string_view property) const {

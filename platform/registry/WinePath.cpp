@@ -61,7 +61,8 @@ std::filesystem::path linuxPathFromWindows(std::string_view windowsPath,
     }
     std::string joined = base.string();
     if (!rest.empty()) {
-        joined += "/" + withSlashes(rest);
+        joined += '/'; // appended apart: "/" + text trips GCC 12's -Wrestrict at -O3
+        joined += withSlashes(rest);
     }
     return resolvePathCase(joined);
 }

@@ -15,7 +15,7 @@ StoredItem newContact() {
 }
 
 StoredItem readBack(const std::string& card) {
-    std::vector<VCardLine> lines;
+    std::vector<ContentLine> lines;
     std::string error;
     EXPECT_TRUE(parseSingleVCard(card, lines, error)) << error << "\n" << card;
     StoredItem item = newContact();

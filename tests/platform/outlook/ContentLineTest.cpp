@@ -1,4 +1,4 @@
-#include "platform/outlook/VCard.h"
+#include "platform/outlook/ContentLine.h"
 
 #include <gtest/gtest.h>
 
@@ -18,7 +18,7 @@ std::string unfoldAll(const std::string& folded) {
     return out;
 }
 
-TEST(VCard, FoldsAt75OctetsWithoutSplittingACharacter) {
+TEST(ContentLine, FoldsAt75OctetsWithoutSplittingACharacter) {
     std::string line = "NOTE:";
     for (int i = 0; i < 60; ++i) {
         line += "\xE2\x82\xAC\xC3\xBC-"; // euro sign, u umlaut, hyphen: 6 octets
@@ -37,7 +37,7 @@ TEST(VCard, FoldsAt75OctetsWithoutSplittingACharacter) {
     EXPECT_EQ(foldLine("FN:short"), "FN:short\r\n");
 }
 
-TEST(VCard, EscapesTextSoEveryCharacterSurvives) {
+TEST(ContentLine, EscapesTextSoEveryCharacterSurvives) {
     struct Case {
         const char* name;
         std::string text;
@@ -64,7 +64,7 @@ TEST(VCard, EscapesTextSoEveryCharacterSurvives) {
               (std::vector<std::string>{"Doe", "John;Paul", "", "Dr., PhD"}));
 }
 
-TEST(VCard, RefusesFilesItCannotReadFaithfully) {
+TEST(ContentLine, RefusesFilesItCannotReadFaithfully) {
     struct Case {
         const char* name;
         std::string bytes;
@@ -94,7 +94,7 @@ TEST(VCard, RefusesFilesItCannotReadFaithfully) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        std::vector<VCardLine> lines;
+        std::vector<ContentLine> lines;
         std::string error;
         EXPECT_FALSE(parseSingleVCard(c.bytes, lines, error));
         EXPECT_NE(error.find(c.reason), std::string::npos) << error;
@@ -102,7 +102,7 @@ TEST(VCard, RefusesFilesItCannotReadFaithfully) {
     }
 }
 
-TEST(VCard, ReadsWhatProducersDifferIn) {
+TEST(ContentLine, ReadsWhatProducersDifferIn) {
     // UTF-8 byte order mark, LF line ends, a tab as fold marker, a group, vCard 2.1's bare
     // types, a quoted parameter value and lower-case names.
     const std::string bytes = "\xEF\xBB\xBF"
@@ -112,7 +112,7 @@ TEST(VCard, ReadsWhatProducersDifferIn) {
                               "\t 1234\n"
                               "EMAIL;TYPE=\"internet,pref\":a@example.org\n"
                               "END:VCARD\n";
-    std::vector<VCardLine> lines;
+    std::vector<ContentLine> lines;
     std::string error;
     ASSERT_TRUE(parseSingleVCard(bytes, lines, error)) << error;
     ASSERT_EQ(lines.size(), 3u);
@@ -124,6 +124,30 @@ TEST(VCard, ReadsWhatProducersDifferIn) {
     EXPECT_EQ(lines[1].raw, "item1.TEL;HOME;voice:+49 30\r\n\t 1234");
     EXPECT_TRUE(lines[2].hasType("PREF"));
     EXPECT_EQ(lines[2].value, "a@example.org");
+}
+
+TEST(ContentLine, EveryFormOfLineEndEndsOneLine) {
+    struct Case {
+        const char* name;
+        const char* end;
+    };
+    // CR CR LF comes from phones that export through a text mode adding a CR to each CR LF.
+    const Case cases[] = {{"CR LF", "\r\n"}, {"LF", "\n"}, {"CR", "\r"}, {"CR CR LF", "\r\r\n"}};
+    auto card = [](const std::string& end) {
+        return "BEGIN:VCARD" + end + "VERSION:3.0" + end + "NOTE:folded " + end + " on" + end +
+               end + "END:VCARD" + end;
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string bytes = card(c.end);
+        std::vector<ContentLine> lines;
+        std::string error;
+        ASSERT_TRUE(parseSingleVCard(bytes, lines, error)) << error;
+        ASSERT_EQ(lines.size(), 2u);
+        EXPECT_EQ(lines[1].value, "folded on");
+        EXPECT_EQ(lines[1].raw, "NOTE:folded \r\n on");
+        EXPECT_EQ(normalizeLineEnds(bytes), card("\r\n"));
+    }
 }
 
 } // namespace

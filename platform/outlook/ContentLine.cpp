@@ -1,5 +1,5 @@
-// vCard content lines: reading one card, escaping, folding.
-#include "platform/outlook/VCard.h"
+// Content lines of vCard and iCalendar: line ends, reading one card, escaping, folding.
+#include "platform/outlook/ContentLine.h"
 
 #include "platform/text/NoCase.h"
 
@@ -17,26 +17,34 @@ struct LogicalLine {
     int number = 0; // physical line it starts on, counted from 1
 };
 
-// Physical lines end in CRLF, LF or a lone CR; a line starting with a blank or a tab continues
-// the one before.
+// The next physical line from `at` on, which is moved past its line end. Phones exporting
+// through a text mode that adds a CR to every CR LF write CR CR LF; that is one line end too,
+// not a blank line that would break the folding of the line after it.
+std::string_view nextPhysicalLine(std::string_view bytes, std::size_t& at) {
+    std::size_t end = at;
+    while (end < bytes.size() && bytes[end] != '\r' && bytes[end] != '\n') {
+        ++end;
+    }
+    const std::string_view physical = bytes.substr(at, end - at);
+    at = end;
+    if (bytes.substr(at, 3) == "\r\r\n") {
+        at += 3;
+    } else if (bytes.substr(at, 2) == "\r\n") {
+        at += 2;
+    } else if (at < bytes.size()) {
+        ++at;
+    }
+    return physical;
+}
+
+// A line starting with a blank or a tab continues the one before.
 std::vector<LogicalLine> unfold(std::string_view bytes) {
     std::vector<LogicalLine> lines;
     std::size_t at = 0;
     int number = 0;
     while (at < bytes.size()) {
-        std::size_t end = at;
-        while (end < bytes.size() && bytes[end] != '\r' && bytes[end] != '\n') {
-            ++end;
-        }
-        const std::string_view physical = bytes.substr(at, end - at);
+        const std::string_view physical = nextPhysicalLine(bytes, at);
         ++number;
-        at = end;
-        if (at < bytes.size() && bytes[at] == '\r') {
-            ++at;
-        }
-        if (at < bytes.size() && bytes[at] == '\n' && (at == end || bytes[at - 1] == '\r')) {
-            ++at;
-        }
         if (!physical.empty() && (physical[0] == ' ' || physical[0] == '\t') && !lines.empty()) {
             lines.back().text.append(physical.substr(1));
             lines.back().raw.append("\r\n").append(physical);
@@ -65,7 +73,7 @@ std::vector<std::string> splitParamValues(std::string_view text) {
     return values;
 }
 
-bool parseContentLine(const LogicalLine& logical, VCardLine& line) {
+bool parseContentLine(const LogicalLine& logical, ContentLine& line) {
     const std::string_view text = logical.text;
     std::size_t at = 0;
     while (at < text.size() && (isNameCharacter(text[at]) || text[at] == '.')) {
@@ -96,8 +104,8 @@ bool parseContentLine(const LogicalLine& logical, VCardLine& line) {
         if (equals == std::string_view::npos) {
             line.params.push_back({"TYPE", {std::string(param)}});
         } else {
-            VCardParam parsed{upperAscii(param.substr(0, equals)),
-                              splitParamValues(param.substr(equals + 1))};
+            ContentParam parsed{upperAscii(param.substr(0, equals)),
+                                splitParamValues(param.substr(equals + 1))};
             // vCard 4.0 producers quote a list of types as one value: TYPE="work,voice".
             if (parsed.name == "TYPE") {
                 std::vector<std::string> types;
@@ -120,13 +128,13 @@ bool isBlank(std::string_view text) {
     return text.find_first_not_of(" \t") == std::string_view::npos;
 }
 
-bool isMarker(const VCardLine& line, std::string_view marker) {
+bool isMarker(const ContentLine& line, std::string_view marker) {
     return line.name == marker && equalsAsciiNoCase(line.value, "VCARD");
 }
 
 // Encodings other than UTF-8 text that a card may announce line by line.
-bool unreadableEncoding(const VCardLine& line, std::string& error) {
-    for (const VCardParam& param : line.params) {
+bool unreadableEncoding(const ContentLine& line, std::string& error) {
+    for (const ContentParam& param : line.params) {
         for (const std::string& value : param.values) {
             if ((param.name == "ENCODING" || param.name == "TYPE") &&
                 equalsAsciiNoCase(value, "QUOTED-PRINTABLE")) {
@@ -146,11 +154,11 @@ bool unreadableEncoding(const VCardLine& line, std::string& error) {
 } // namespace
 
 namespace {
-bool parseCard(std::string_view bytes, std::vector<VCardLine>& lines, std::string& error);
+bool parseCard(std::string_view bytes, std::vector<ContentLine>& lines, std::string& error);
 } // namespace
 
-const VCardParam* VCardLine::param(std::string_view paramName) const {
-    for (const VCardParam& candidate : params) {
+const ContentParam* ContentLine::param(std::string_view paramName) const {
+    for (const ContentParam& candidate : params) {
         if (candidate.name == paramName) {
             return &candidate;
         }
@@ -158,8 +166,8 @@ const VCardParam* VCardLine::param(std::string_view paramName) const {
     return nullptr;
 }
 
-bool VCardLine::hasType(std::string_view type) const {
-    for (const VCardParam& candidate : params) {
+bool ContentLine::hasType(std::string_view type) const {
+    for (const ContentParam& candidate : params) {
         if (candidate.name != "TYPE") {
             continue;
         }
@@ -210,7 +218,33 @@ bool isValidUtf8(std::string_view text) {
     return true;
 }
 
-bool parseSingleVCard(std::string_view bytes, std::vector<VCardLine>& lines, std::string& error) {
+bool checkContentText(std::string_view& bytes, std::string& error) {
+    if (bytes.starts_with("\xEF\xBB\xBF")) {
+        bytes.remove_prefix(3);
+    }
+    if (bytes.find_first_not_of(" \t\r\n") == std::string_view::npos) {
+        error = "is empty";
+        return false;
+    }
+    if (bytes.find('\0') != std::string_view::npos || !isValidUtf8(bytes)) {
+        error = "is not UTF-8 text (unknown encoding)";
+        return false;
+    }
+    return true;
+}
+
+std::string normalizeLineEnds(std::string_view bytes) {
+    std::string out;
+    out.reserve(bytes.size() + bytes.size() / 32);
+    std::size_t at = 0;
+    while (at < bytes.size()) {
+        out.append(nextPhysicalLine(bytes, at));
+        out += "\r\n";
+    }
+    return out;
+}
+
+bool parseSingleVCard(std::string_view bytes, std::vector<ContentLine>& lines, std::string& error) {
     lines.clear();
     const bool ok = parseCard(bytes, lines, error);
     if (!ok) {
@@ -221,16 +255,8 @@ bool parseSingleVCard(std::string_view bytes, std::vector<VCardLine>& lines, std
 
 namespace {
 
-bool parseCard(std::string_view bytes, std::vector<VCardLine>& lines, std::string& error) {
-    if (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF") {
-        bytes.remove_prefix(3);
-    }
-    if (isBlank(bytes) || bytes.find_first_not_of(" \t\r\n") == std::string_view::npos) {
-        error = "is empty";
-        return false;
-    }
-    if (bytes.find('\0') != std::string_view::npos || !isValidUtf8(bytes)) {
-        error = "is not UTF-8 text (unknown encoding)";
+bool parseCard(std::string_view bytes, std::vector<ContentLine>& lines, std::string& error) {
+    if (!checkContentText(bytes, error)) {
         return false;
     }
     enum class State { Before, Inside, After } state = State::Before;
@@ -239,7 +265,7 @@ bool parseCard(std::string_view bytes, std::vector<VCardLine>& lines, std::strin
         if (isBlank(logical.text)) {
             continue;
         }
-        VCardLine line;
+        ContentLine line;
         if (!parseContentLine(logical, line)) {
             error = "line " + std::to_string(logical.number) + " is not a vCard line";
             return false;
@@ -368,9 +394,9 @@ std::vector<std::string> splitComponents(std::string_view value, std::string_vie
     return parts;
 }
 
-std::string formatParams(const std::vector<VCardParam>& params) {
+std::string formatParams(const std::vector<ContentParam>& params) {
     std::string out;
-    for (const VCardParam& param : params) {
+    for (const ContentParam& param : params) {
         out += ';';
         out += param.name;
         out += '=';
