@@ -1,0 +1,45 @@
+// The classic to-do list's field table.
+#include "common/palm/PalmTodo.h"
+
+#include <cstddef>
+
+namespace twinleaf {
+namespace {
+
+constexpr RowField kRow[palm::kTodoFieldCount] = {
+    {RowValue::Int, offsetof(PmTodoRec, RecordId), 4},
+    {RowValue::Int, offsetof(PmTodoRec, Status), 4},
+    {RowValue::Int, offsetof(PmTodoRec, Position), 4},
+    {RowValue::Text, offsetof(PmTodoRec, Description), sizeof(PmTodoRec::Description)},
+    {RowValue::Date, offsetof(PmTodoRec, DueDate), 4},
+    {RowValue::Bool, offsetof(PmTodoRec, Completed), 4},
+    {RowValue::Int, offsetof(PmTodoRec, Priority), 4},
+    {RowValue::Bool, offsetof(PmTodoRec, Private), 4},
+    {RowValue::Int, offsetof(PmTodoRec, Category), 4},
+    {RowValue::Text, offsetof(PmTodoRec, Note), sizeof(PmTodoRec::Note)},
+};
+
+const RowCodec kCodec{kRow, sizeof(PmTodoRec), offsetof(PmTodoRec, FileRow)};
+
+} // namespace
+
+const ClassicFileKind kTodoClassicFile = {
+    palm::kTodoVersionTag,
+    "classic Palm to-do list",
+    palm::kTodoSchema,
+    palm::kTodoFieldTypes,
+    "todo",
+    "todo.dat",
+};
+
+PmTodoUtil::PmTodoUtil() : PmClassicFile(kTodoClassicFile) {}
+
+PmTodoUtil::PmTodoUtil(const char* path) : PmTodoUtil() {
+    Load(path);
+}
+
+const RowCodec& PmTodoUtil::Codec() const {
+    return kCodec;
+}
+
+} // namespace twinleaf

@@ -1,0 +1,76 @@
+// The task facade over the Palm to-do forms, and the mappings of the classic to-do.
+#include "common/palm/PalmTodoInfo.h"
+
+#include "platform/text/FieldText.h"
+
+#include <algorithm>
+#include <memory>
+#include <string_view>
+#include <utility>
+
+namespace twinleaf {
+namespace {
+
+// Copies a text that is set, cut to `limit` characters.
+void copyIfSet(char* to, std::size_t width, std::string_view text, std::size_t limit) {
+    if (!text.empty()) {
+        copyToField(to, std::min(width, limit + 1), text);
+    }
+}
+
+} // namespace
+
+std::int32_t PalmPriorityOf(std::int32_t commonPriority) {
+    return commonPriority == kTaskHigh ? 1 : commonPriority == kTaskLow ? 5 : 3;
+}
+
+std::int32_t CommonPriorityOf(std::int32_t palmPriority) {
+    return palmPriority == 1 ? kTaskHigh : palmPriority == 5 ? kTaskLow : kTaskNormal;
+}
+
+PmTodoInfo::PmTodoInfo() {
+    AddForm(std::make_unique<PmRecognisedForm<PmTodoKind>>(
+        PalmFormat::Desktop6, PmTodoKind::kDatabaseFile, LooksLikeDatabase,
+        PmTodoKind::kDatabaseNote));
+    AddForm(std::make_unique<PmRecognisedForm<PmTodoKind>>(
+        PalmFormat::Extended, PmTodoKind::kClassicFile, HasExtendedSignature,
+        PmTodoKind::kExtendedNote));
+    auto classic = std::make_unique<PmClassicForm<PmTodoKind>>();
+    m_pClassic = &classic->GetFile();
+    AddForm(std::move(classic));
+}
+
+PalmFormat PmTodoInfo::DetectFileFormat(const char* path) {
+    if (path == nullptr || path[0] == '\0') {
+        return PalmFormat::Invalid;
+    }
+    PmTodoInfo probe;
+    return probe.DetectFormat(path);
+}
+
+// Palm's "no due date" is a date of its own; the common record says it with 0.
+void PmTodoKind::ClassicToCommon(const PmTodoRec& palmRec, CommTaskRec& common) {
+    copyIfSet(common.Subject, sizeof common.Subject, fieldText(palmRec.Description), 254);
+    copyIfSet(common.Note, sizeof common.Note, fieldText(palmRec.Note), 8190);
+    common.Completed = palmRec.Completed != 0 ? 1 : 0;
+    common.Alarm = 0;
+    common.ReminderSet = 0;
+    common.Private = palmRec.Private != 0 ? 1 : 0;
+    common.DueDate = palmRec.DueDate == palm::kTodoNoDueDate ? 0 : palmRec.DueDate;
+    common.Priority = CommonPriorityOf(palmRec.Priority);
+    if (common.Private != 0) {
+        common.Sensitivity = 2;
+    }
+}
+
+void PmTodoKind::CommonToClassic(const CommTaskRec& common, PmTodoRec& palmRec) {
+    copyIfSet(palmRec.Description, sizeof palmRec.Description, fieldText(common.Subject), 8190);
+    copyIfSet(palmRec.Note, sizeof palmRec.Note, fieldText(common.Note), 8190);
+    palmRec.Completed = common.Completed != 0 ? 1 : 0;
+    // A task without due date must not become one due on 1 January 1970.
+    palmRec.DueDate = common.DueDate == 0 ? palm::kTodoNoDueDate : common.DueDate;
+    palmRec.Priority = PalmPriorityOf(common.Priority);
+    palmRec.Private = common.Private != 0 || common.Sensitivity != 0 ? 1 : 0;
+}
+
+} // namespace twinleaf

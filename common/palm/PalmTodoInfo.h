@@ -1,0 +1,64 @@
+// The task facade: the one object through which the rest of the program reaches a Palm user's
+// to-do list. It finds the storage form, loads it, keeps one item per listed to-do and the common
+// task records made from them, and writes common records back as new or changed to-dos.
+#pragma once
+
+#include "common/misc/CommTask.h"
+#include "common/palm/PalmInfo.h"
+#include "common/palm/PalmTodo.h"
+
+#include <cstdint>
+
+namespace twinleaf {
+
+// One listed Palm to-do: the facade's own copy of it, the record in the format object's list it
+// stands for, and the common record made from it.
+struct PmTodoItem {
+    PalmFormat format;
+    void* source;
+    CommTaskRec* commEntry;
+    union {
+        PmTodoRec classic;
+    } record;
+};
+
+// Palm priorities run from 1 (highest) to 5 (lowest); the common record knows high, normal, low.
+std::int32_t PalmPriorityOf(std::int32_t commonPriority);
+std::int32_t CommonPriorityOf(std::int32_t palmPriority);
+
+struct PmTodoKind {
+    using CommRec = CommTaskRec;
+    using CommMgr = CommTaskMgr;
+    using Item = PmTodoItem;
+    using ClassicFile = PmTodoUtil;
+    using ClassicRec = PmTodoRec;
+
+    static constexpr const char* kFolder = "todo";
+    static constexpr const char* kClassicFile = "todo.dat";
+    static constexpr const char* kDatabaseFile = "Todolist.mdb";
+    static constexpr const char* kDatabaseNote = "a Palm Desktop 6 to-do database";
+    static constexpr const char* kExtendedNote = "an extended Palm Desktop to-do list";
+    static inline const ClassicFileKind& kClassicFileKind = kTodoClassicFile;
+
+    static PmTodoRec& Classic(PmTodoItem& item) { return item.record.classic; }
+    static const PmTodoRec& Classic(const PmTodoItem& item) { return item.record.classic; }
+    static bool Listed(std::int32_t status) { return IsListedStatus(status); }
+    static void ClassicToCommon(const PmTodoRec& palmRec, CommTaskRec& common);
+    // On top of the record's current values: only non-empty texts are copied.
+    static void CommonToClassic(const CommTaskRec& common, PmTodoRec& palmRec);
+    // To-dos keep their category; the common record carries none.
+    static bool ResolveCategory(PmTodoUtil&, PmTodoRec&) { return true; }
+};
+
+class PmTodoInfo : public PmInfo<PmTodoKind> {
+public:
+    PmTodoInfo();
+
+    static PalmFormat DetectFileFormat(const char* path);
+    PmTodoUtil* GetClassic() { return m_pClassic; }
+
+private:
+    PmTodoUtil* m_pClassic; // owned by its form
+};
+
+} // namespace twinleaf
