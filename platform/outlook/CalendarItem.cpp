@@ -18,6 +18,8 @@ namespace twinleaf::outlook {
 namespace {
 
 constexpr std::string_view kExtensionPrefix = "X-OUTLOOK-";
+// What the alarm that carries a task's reminder says.
+constexpr std::string_view kReminderText = "Reminder";
 
 struct ComponentFree {
     void operator()(icalcomponent* component) const { icalcomponent_free(component); }
@@ -187,7 +189,9 @@ public:
                  icalcomponent_get_first_component(m_component, ICAL_ANY_COMPONENT);
              inner != nullptr;
              inner = icalcomponent_get_next_component(m_component, ICAL_ANY_COMPONENT)) {
-            m_item.keptLines.push_back(keptText(inner));
+            if (!consumeReminder(inner)) {
+                m_item.keptLines.push_back(keptText(inner));
+            }
         }
         if (!m_categories.empty()) {
             if (PropertyValue* categories = m_values.find("Categories")) {
@@ -305,6 +309,51 @@ private:
         default:
             return false; // an extension class: kept as written
         }
+    }
+
+    // A task's reminder is the alarm this store writes: shown at a fixed time, and nothing else.
+    // Any other alarm (relative to the due date, sending mail, repeating) stays in the file as it
+    // was, and the task keeps no reminder of ours.
+    bool consumeReminder(icalcomponent* alarm) {
+        if (m_item.kind->type != ItemType::Task ||
+            icalcomponent_isa(alarm) != ICAL_VALARM_COMPONENT ||
+            m_values.find("ReminderSet") == nullptr || !once("VALARM")) {
+            return false;
+        }
+        bool display = false;
+        double when = 0;
+        for (icalproperty* property = icalcomponent_get_first_property(alarm, ICAL_ANY_PROPERTY);
+             property != nullptr;
+             property = icalcomponent_get_next_property(alarm, ICAL_ANY_PROPERTY)) {
+            switch (icalproperty_isa(property)) {
+            case ICAL_ACTION_PROPERTY:
+                display = icalproperty_get_action(property) == ICAL_ACTION_DISPLAY;
+                break;
+            case ICAL_TRIGGER_PROPERTY: {
+                const icaltriggertype trigger = icalproperty_get_trigger(property);
+                if (icaltime_is_null_time(trigger.time) || !localDate(trigger.time, when)) {
+                    return false;
+                }
+                break;
+            }
+            case ICAL_DESCRIPTION_PROPERTY: {
+                const char* text = icalproperty_get_description(property);
+                if (text == nullptr || std::string_view(text) != kReminderText) {
+                    return false;
+                }
+                break;
+            }
+            default:
+                return false;
+            }
+        }
+        if (!display || !isDateSet(when) ||
+            icalcomponent_get_first_component(alarm, ICAL_ANY_COMPONENT) != nullptr) {
+            return false;
+        }
+        m_values.setNumber("ReminderSet", 1);
+        m_values.setNumber("ReminderTime", when);
+        return true;
     }
 
     bool consumeAppointment(icalproperty* property, const std::string& name) {
@@ -757,6 +806,25 @@ private:
     std::string m_out;
 };
 
+// A task's reminder as an alarm at its time; empty without one. Alarms follow every property of
+// the component, so this goes last.
+std::string reminderAlarm(const StoredItem& item) {
+    const int set = item.kind->find("ReminderSet");
+    const int time = item.kind->find("ReminderTime");
+    if (item.kind->type != ItemType::Task || set < 0 || time < 0 ||
+        item.values[static_cast<std::size_t>(set)].number == 0) {
+        return {};
+    }
+    CivilTime local;
+    CivilTime utc;
+    const double when = item.values[static_cast<std::size_t>(time)].number;
+    if (!isDateSet(when) || !oleDateToCivil(when, local) || !localToUtc(local, utc)) {
+        return {};
+    }
+    return "BEGIN:VALARM\r\nACTION:DISPLAY\r\nDESCRIPTION:" + std::string(kReminderText) + "\r\n" +
+           foldLine("TRIGGER;VALUE=DATE-TIME:" + formatUtcTimestamp(utc)) + "END:VALARM\r\n";
+}
+
 std::string extensionLine(const PropertyDef& def, const PropertyValue& value) {
     std::string text = std::string(kExtensionPrefix) + upperAscii(def.name) + ":";
     switch (def.type) {
@@ -779,7 +847,8 @@ std::string extensionLine(const PropertyDef& def, const PropertyValue& value) {
     return foldLine(text);
 }
 
-std::string calendarFile(const StoredItem& item, std::string_view lines) {
+std::string calendarFile(const StoredItem& item, std::string_view lines,
+                         std::string_view alarm = {}) {
     const char* component = icalcomponent_kind_to_string(componentKind(*item.kind));
     std::string out = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Twinleaf//Outlook store//EN\r\n";
     auto keep = [&](const std::vector<std::string>& kept) {
@@ -794,6 +863,7 @@ std::string calendarFile(const StoredItem& item, std::string_view lines) {
     out += "\r\n";
     out += lines;
     keep(item.keptLines);
+    out += alarm;
     out += "END:";
     out += component;
     out += "\r\n";
@@ -952,13 +1022,14 @@ bool readCalendarItem(std::string_view bytes, StoredItem& item, std::string& err
 
 std::string writeCalendarItem(const StoredItem& item) {
     const std::string standard = ComponentWriter(item).write();
+    const std::string alarm = reminderAlarm(item);
     // Every value those lines would not give back goes as an X-OUTLOOK- line too: what a reader
     // makes of the file without them is the measure.
     StoredItem echo;
     echo.kind = item.kind;
     echo.values = initialValues(*item.kind);
     std::string ignored;
-    if (!readCalendarItem(calendarFile(item, standard), echo, ignored)) {
+    if (!readCalendarItem(calendarFile(item, standard, alarm), echo, ignored)) {
         echo.values = initialValues(*item.kind);
     }
     std::string extensions;
@@ -969,7 +1040,7 @@ std::string writeCalendarItem(const StoredItem& item) {
             extensions += extensionLine(properties[i], item.values[i]);
         }
     }
-    return calendarFile(item, standard + extensions);
+    return calendarFile(item, standard + extensions, alarm);
 }
 
 void completeCalendarItemForSave(StoredItem& item) {

@@ -4,8 +4,9 @@
 // What all three share is mapped once (UID, DTSTAMP, CREATED, LAST-MODIFIED, SUMMARY,
 // DESCRIPTION, CLASS, CATEGORIES); each kind adds its few own lines (an appointment's DTSTART,
 // DTEND, LOCATION and RRULE, a task's DUE, DTSTART, PRIORITY, STATUS, COMPLETED and
-// PERCENT-COMPLETE). Any property whose value those lines do not give back exactly is written as
-// an X-OUTLOOK-<PROPERTY> line as well, so a save and a reload give back every value unchanged.
+// PERCENT-COMPLETE, and an alarm at a fixed time for its reminder). Any property whose value those
+// lines do not give back exactly is written as an X-OUTLOOK-<PROPERTY> line as well, so a save and
+// a reload give back every value unchanged.
 //
 // Files are read with libical. A file from another program may hold more than the one
 // component: the changed occurrences of a repeating event (further components with the same UID
