@@ -105,7 +105,10 @@ std::string addrRecordJson(const CommAddrRec& rec) {
     return recordJson(AddrFieldLayoutTable(), &rec);
 }
 
-void writeAddrListJson(std::ostream& out, CommAddrMgr& list) {
+namespace {
+
+template <class List>
+void writeListJson(std::ostream& out, std::span<const CommField> fields, List& list) {
     if (list.GetCount() == 0) {
         out << "[]\n";
         return;
@@ -113,9 +116,19 @@ void writeAddrListJson(std::ostream& out, CommAddrMgr& list) {
     out << "[\n";
     const std::uint32_t count = list.GetCount();
     for (std::uint32_t i = 0; i < count; ++i) {
-        out << addrRecordJson(*list.GetAt(i)) << (i + 1 < count ? ",\n" : "\n");
+        out << recordJson(fields, list.GetAt(i)) << (i + 1 < count ? ",\n" : "\n");
     }
     out << "]\n";
+}
+
+} // namespace
+
+void writeAddrListJson(std::ostream& out, CommAddrMgr& list) {
+    writeListJson(out, AddrFieldLayoutTable(), list);
+}
+
+void writeTaskListJson(std::ostream& out, CommTaskMgr& list) {
+    writeListJson(out, TaskFieldLayoutTable(), list);
 }
 
 } // namespace twinleaf::cli

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "common/misc/CommAddr.h"
+#include "common/misc/CommTask.h"
 
 #include <iosfwd>
 #include <span>
@@ -24,5 +25,7 @@ std::string recordJson(std::span<const CommField> fields, const void* rec);
 std::string addrRecordJson(const CommAddrRec& rec);
 // The list as a JSON array, one object per line, in list order.
 void writeAddrListJson(std::ostream& out, CommAddrMgr& list);
+// The tasks as a JSON array, one object per line, in list order.
+void writeTaskListJson(std::ostream& out, CommTaskMgr& list);
 
 } // namespace twinleaf::cli

@@ -6,8 +6,10 @@
 #include "cli/RecordJson.h"
 #include "common/misc/WinUtil.h"
 #include "common/outlook/OlAddr.h"
+#include "common/outlook/OlTask.h"
 #include "common/palm/PalmAddrInfo.h"
 #include "common/palm/PalmEnv.h"
+#include "common/palm/PalmTodoInfo.h"
 #include "common/sync/Options.h"
 #include "platform/codepage/Codepage.h"
 #include "platform/outlook/OutlookStore.h"
@@ -36,6 +38,8 @@ struct ShowTarget {
 
 int showPalmContacts(const Arguments& args, CommandContext& context, const Command& command);
 int showOutlookContacts(const Arguments& args, CommandContext& context, const Command& command);
+int showPalmTasks(const Arguments& args, CommandContext& context, const Command& command);
+int showOutlookTasks(const Arguments& args, CommandContext& context, const Command& command);
 
 const std::vector<ShowTarget>& targets() {
     static const std::vector<ShowTarget> table = {
@@ -46,6 +50,13 @@ const std::vector<ShowTarget>& targets() {
          {"user", "file"},
          showPalmContacts},
         {"outlook", "contacts", "[--json]", {"json"}, {}, showOutlookContacts},
+        {"palm",
+         "tasks",
+         "(--user ID | --file PATH) [--json]",
+         {"json"},
+         {"user", "file"},
+         showPalmTasks},
+        {"outlook", "tasks", "[--json]", {"json"}, {}, showOutlookTasks},
     };
     return table;
 }
@@ -76,21 +87,22 @@ std::string cell(std::string utf8, std::size_t width) {
     return utf8.substr(0, end) + "...";
 }
 
-struct Column {
+template <class Record> struct Column {
     const char* title;
-    std::function<std::string(const CommAddrRec&, std::size_t position)> text;
+    std::function<std::string(const Record&, std::size_t position)> text;
 };
 
-void printTable(std::ostream& out, const std::vector<Column>& columns,
-                const std::vector<const CommAddrRec*>& records) {
+template <class Record>
+void printTable(std::ostream& out, const std::vector<Column<Record>>& columns,
+                const std::vector<const Record*>& records) {
     constexpr std::size_t kMaxWidth = 28;
     std::vector<std::vector<std::string>> rows;
     std::vector<std::size_t> widths;
     widths.reserve(columns.size());
-    for (const Column& column : columns) {
+    for (const Column<Record>& column : columns) {
         widths.push_back(displayWidth(column.title));
     }
-    for (const CommAddrRec* rec : records) {
+    for (const Record* rec : records) {
         std::vector<std::string> row;
         for (std::size_t i = 0; i < columns.size(); ++i) {
             row.push_back(cell(columns[i].text(*rec, rows.size()), kMaxWidth));
@@ -111,7 +123,7 @@ void printTable(std::ostream& out, const std::vector<Column>& columns,
     };
     std::vector<std::string> titles;
     titles.reserve(columns.size());
-    for (const Column& column : columns) {
+    for (const Column<Record>& column : columns) {
         titles.emplace_back(column.title);
     }
     printRow(titles);
@@ -127,7 +139,7 @@ std::string text(const char* field, std::size_t width) {
 }
 
 #define TL_COLUMN(title, member)                                                                   \
-    Column {                                                                                       \
+    Column<CommAddrRec> {                                                                          \
         title, [](const CommAddrRec& r, std::size_t) { return text(r.member, sizeof r.member); }   \
     }
 
@@ -136,9 +148,9 @@ void printContacts(std::ostream& out, CommAddrMgr& list) {
     for (std::uint32_t i = 0; i < list.GetCount(); ++i) {
         records.push_back(list.GetAt(i));
     }
-    const std::vector<Column> columns = {
-        Column{"#",
-               [](const CommAddrRec&, std::size_t position) { return std::to_string(position); }},
+    const std::vector<Column<CommAddrRec>> columns = {
+        Column<CommAddrRec>{
+            "#", [](const CommAddrRec&, std::size_t position) { return std::to_string(position); }},
         TL_COLUMN("Last Name", LastName),
         TL_COLUMN("First Name", FirstName),
         TL_COLUMN("Company", Company),
@@ -159,7 +171,11 @@ bool parseUserId(const std::string& text, std::uint32_t& id) {
     return !text.empty() && result.ec == std::errc() && result.ptr == end;
 }
 
-int showPalmContacts(const Arguments& args, CommandContext& context, const Command& command) {
+// Opens the Palm side the command line names: --user ID or --file PATH. Returns kExitOk when it
+// opened, else the exit status, the message already written.
+template <class Info>
+int openPalmSide(Info& info, const Arguments& args, CommandContext& context,
+                 const Command& command) {
     const bool byUser = args.has("user");
     if (byUser == args.has("file")) {
         return usageError(command, "give either --user ID or --file PATH", context);
@@ -171,15 +187,6 @@ int showPalmContacts(const Arguments& args, CommandContext& context, const Comma
                               *args.value("user") + "'",
                           context);
     }
-    bool swap = args.has("swap-names");
-    if (!swap) {
-        OptionBlock options{};
-        LoadOptions(options, settingsFilePath());
-        swap = options.AddrSwapName;
-    }
-
-    PmAddrInfo info;
-    info.SetSwapName(swap);
     bool opened = false;
     if (byUser) {
         win::ScopedMessageBoxHandler boxes(
@@ -197,16 +204,21 @@ int showPalmContacts(const Arguments& args, CommandContext& context, const Comma
         context.err << "twinleaf: " << info.GetLastError() << "\n";
         return kExitError;
     }
+    return kExitOk;
+}
 
-    CommAddrMgr& list = *info.GetCommMgr();
+// Prints the opened side's list; a file read only in part shows what was whole, and the run does
+// not count as success.
+template <class Info, class List, class Print, class Json>
+int printPalmSide(Info& info, const Arguments& args, CommandContext& context, const char* noun,
+                  List& list, Print print, Json json) {
     if (args.has("json")) {
-        writeAddrListJson(context.out, list);
+        json(context.out, list);
     } else {
-        context.out << "Palm contacts in " << info.GetClassic()->GetPath() << ": "
+        context.out << "Palm " << noun << " in " << info.GetClassic()->GetPath() << ": "
                     << list.GetCount() << (list.GetCount() == 1 ? " record" : " records") << "\n\n";
-        printContacts(context.out, list);
+        print(context.out, list);
     }
-    // A file read only in part: what was whole is shown, and the run does not count as success.
     if (!info.GetLastError().empty()) {
         context.err << "twinleaf: " << info.GetLastError()
                     << "; the records from there on are not shown\n";
@@ -215,11 +227,30 @@ int showPalmContacts(const Arguments& args, CommandContext& context, const Comma
     return kExitOk;
 }
 
+int showPalmContacts(const Arguments& args, CommandContext& context, const Command& command) {
+    bool swap = args.has("swap-names");
+    if (!swap && args.has("user") != args.has("file")) {
+        OptionBlock options{};
+        LoadOptions(options, settingsFilePath());
+        swap = options.AddrSwapName;
+    }
+    PmAddrInfo info;
+    info.SetSwapName(swap);
+    if (const int status = openPalmSide(info, args, context, command); status != kExitOk) {
+        return status;
+    }
+    return printPalmSide(info, args, context, "contacts", *info.GetCommMgr(), printContacts,
+                         writeAddrListJson);
+}
+
 // ---- outlook contacts ----
 
-int showOutlookContacts(const Arguments& args, CommandContext& context, const Command&) {
-    // The store's warnings name the files it skipped; they belong on the error stream.
-    // Each connection attempt meets a broken store anew; saying so once is enough.
+// Reads one folder of the Outlook store through its access and prints it. The store's warnings
+// name the files it skipped; they belong on the error stream, and each connection attempt meets
+// a broken store anew, so saying so once is enough.
+template <class Util, class SetUp, class Print, class Json>
+int showOutlookSide(const Arguments& args, CommandContext& context, const char* noun,
+                    const char* folder, SetUp setUp, Print print, Json json) {
     std::string last;
     const outlook::StoreWarningHandler previous =
         outlook::setStoreWarningHandler([&](const std::string& message) {
@@ -228,34 +259,84 @@ int showOutlookContacts(const Arguments& args, CommandContext& context, const Co
                 last = message;
             }
         });
+    win::CoInitialize(nullptr);
+    int status = kExitOk;
+    {
+        Util access;
+        setUp(access);
+        if (!access.Reload()) {
+            context.err << "twinleaf: the Outlook " << noun << " in "
+                        << outlook::storeFolder().string() << " cannot be read\n";
+            status = kExitError;
+        } else if (args.has("json")) {
+            json(context.out, *access.GetRecords());
+        } else {
+            auto& list = *access.GetRecords();
+            context.out << "Outlook " << noun << " in "
+                        << (outlook::storeFolder() / folder).string() << ": " << list.GetCount()
+                        << (list.GetCount() == 1 ? " record" : " records") << "\n\n";
+            print(context.out, list);
+        }
+    }
+    win::CoUninitialize();
+    outlook::setStoreWarningHandler(previous);
+    return status;
+}
+
+int showOutlookContacts(const Arguments& args, CommandContext& context, const Command&) {
     OptionBlock options{};
     LoadOptions(options, settingsFilePath());
     int map[10] = {};
     if (options.bAddrCustom) {
         std::copy(std::begin(options.AddrCustom), std::end(options.AddrCustom), map + 1);
     }
-    win::CoInitialize(nullptr);
-    int status = kExitOk;
-    {
-        OlAddrUtil contacts;
-        contacts.SetCustomMap(map);
-        if (!contacts.Reload()) {
-            context.err << "twinleaf: the Outlook contacts in " << outlook::storeFolder().string()
-                        << " cannot be read\n";
-            status = kExitError;
-        } else if (args.has("json")) {
-            writeAddrListJson(context.out, *contacts.GetRecords());
-        } else {
-            CommAddrMgr& list = *contacts.GetRecords();
-            context.out << "Outlook contacts in " << (outlook::storeFolder() / "Contacts").string()
-                        << ": " << list.GetCount()
-                        << (list.GetCount() == 1 ? " record" : " records") << "\n\n";
-            printContacts(context.out, list);
-        }
+    return showOutlookSide<OlAddrUtil>(
+        args, context, "contacts", "Contacts",
+        [&map](OlAddrUtil& contacts) { contacts.SetCustomMap(map); }, printContacts,
+        writeAddrListJson);
+}
+
+// ---- tasks ----
+
+// The columns of the tasks tab, with the texts it shows.
+std::string taskText(const CommTaskRec& rec, std::uint32_t fieldId) {
+    TaskFieldDesc desc{};
+    char buffer[512] = {};
+    if (FindFieldDesc(fieldId, &desc)) {
+        GetFieldText(&rec, &desc, buffer, sizeof buffer);
     }
-    win::CoUninitialize();
-    outlook::setStoreWarningHandler(previous);
-    return status;
+    return ansiToUtf8(buffer);
+}
+
+void printTasks(std::ostream& out, CommTaskMgr& list) {
+    std::vector<const CommTaskRec*> records;
+    for (std::uint32_t i = 0; i < list.GetCount(); ++i) {
+        records.push_back(list.GetAt(i));
+    }
+    using TaskColumn = Column<CommTaskRec>;
+    const std::vector<TaskColumn> columns = {
+        TaskColumn{"#", [](const CommTaskRec&, std::size_t at) { return std::to_string(at); }},
+        TaskColumn{"Description", [](const CommTaskRec& r, std::size_t) { return taskText(r, 0); }},
+        TaskColumn{"Due Date", [](const CommTaskRec& r, std::size_t) { return taskText(r, 4); }},
+        TaskColumn{"Completed", [](const CommTaskRec& r, std::size_t) { return taskText(r, 3); }},
+        TaskColumn{"Priority", [](const CommTaskRec& r, std::size_t) { return taskText(r, 2); }},
+        TaskColumn{"Private", [](const CommTaskRec& r, std::size_t) { return taskText(r, 6); }},
+    };
+    printTable(out, columns, records);
+}
+
+int showPalmTasks(const Arguments& args, CommandContext& context, const Command& command) {
+    PmTodoInfo info;
+    if (const int status = openPalmSide(info, args, context, command); status != kExitOk) {
+        return status;
+    }
+    return printPalmSide(info, args, context, "tasks", *info.GetCommMgr(), printTasks,
+                         writeTaskListJson);
+}
+
+int showOutlookTasks(const Arguments& args, CommandContext& context, const Command&) {
+    return showOutlookSide<OlTaskUtil>(
+        args, context, "tasks", "Tasks", [](OlTaskUtil&) {}, printTasks, writeTaskListJson);
 }
 
 // ---- the command ----
@@ -316,12 +397,17 @@ Command showCommand() {
         "                  it, AddrSwapName of corvane.ini in the home folder decides.\n"
         "  outlook contacts  the contacts of the Outlook store (Outlook/Contacts/ in the home\n"
         "                  folder, or $TWINLEAF_OUTLOOK_STORE), with the custom fields mapped as\n"
-        "                  corvane.ini says.\n\n"
+        "                  corvane.ini says.\n"
+        "  palm tasks      the Palm to-do list of a user (--user ID) or of one file (--file "
+        "PATH).\n"
+        "  outlook tasks   the tasks of the Outlook store (Outlook/Tasks/).\n\n"
         "Without --json a table of the main fields is printed. With --json the output is a JSON\n"
         "array with one object per record, in list order: the keys are the record's field names\n"
         "(FirstName, LastName, ..., Custom9, Category, Birthday, CreationTime,\n"
-        "LastModificationTime, SourceType, CompareStatus, SourceRecordId, Private), texts are\n"
-        "UTF-8, numbers are numbers and dates are OLE automation dates (days since 1899-12-30).\n\n"
+        "LastModificationTime, SourceType, CompareStatus, SourceRecordId, Private for contacts;\n"
+        "Subject, Note, Priority, Completed, DueDate, ... for tasks), texts are UTF-8, numbers\n"
+        "are numbers and dates are OLE automation dates (days since 1899-12-30); the tasks'\n"
+        "DueDate, ReminderTime and StartDate are seconds since 1970, 0 for none.\n\n"
         "Exits 0 when everything was read, 1 when the records cannot be read (the error names\n"
         "the file) or a file was read only in part (the whole records are printed), 2 for a\n"
         "wrong command line.\n";

@@ -7,7 +7,7 @@ packages=(
     g++ cmake ninja-build pkg-config
     libgtest-dev libgmock-dev libbenchmark-dev
     qt6-base-dev libsqlite3-dev libical-dev mdbtools-dev
-    python3-vobject clang libclang-rt-14-dev
+    python3-vobject python3-icalendar clang libclang-rt-14-dev
     xvfb xauth tzdata fonts-dejavu-core
 )
 

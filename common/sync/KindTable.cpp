@@ -2,10 +2,14 @@
 #include "common/sync/KindTable.h"
 
 #include "common/misc/CommAddr.h"
+#include "common/misc/CommTask.h"
 #include "common/outlook/OlAddr.h"
+#include "common/outlook/OlTask.h"
 #include "common/palm/PalmAddrInfo.h"
+#include "common/palm/PalmTodoInfo.h"
 #include "common/sync/ContactKind.h"
 #include "common/sync/Options.h"
+#include "common/sync/TaskKind.h"
 #include "platform/Assert.h"
 #include "platform/codepage/Codepage.h"
 
@@ -73,7 +77,25 @@ std::unique_ptr<KindSides> contactSides(const OptionBlock& options) {
         std::make_unique<PmAddrInfo>(), std::make_unique<OlAddrUtil>(), options);
 }
 
-// Calendar, tasks and memos have their texts, settings and columns already, and open with empty
+std::string taskFieldText(const void* record, int fieldId) {
+    TaskFieldDesc desc{};
+    char buffer[1024] = {};
+    if (fieldId >= 0 && FindFieldDesc(static_cast<std::uint32_t>(fieldId), &desc)) {
+        GetFieldText(static_cast<const CommTaskRec*>(record), &desc, buffer, sizeof buffer);
+    }
+    return buffer;
+}
+
+int taskStatus(const void* record) {
+    return static_cast<const CommTaskRec*>(record)->CompareStatus;
+}
+
+std::unique_ptr<KindSides> taskSides(const OptionBlock& options) {
+    return std::make_unique<KindSidesOf<TaskKindOf<PmTodoInfo, OlTaskUtil>>>(
+        std::make_unique<PmTodoInfo>(), std::make_unique<OlTaskUtil>(), options);
+}
+
+// The calendar and memos have their texts, settings and columns already, and open with empty
 // sides until their records, facades and Outlook access exist.
 const KindDescription kKinds[] = {
     {DataKind::Addr, "contacts", kTexts[0], &OptionBlock::AddrUserID, &OptionBlock::AddrSyncMode,
@@ -81,7 +103,7 @@ const KindDescription kKinds[] = {
     {DataKind::Date, "calendar", kTexts[1], &OptionBlock::DateUserID, &OptionBlock::DateSyncMode,
      kCalendarColumns, nullptr, nullptr, nullptr},
     {DataKind::Todo, "tasks", kTexts[2], &OptionBlock::TodoUserID, &OptionBlock::TodoSyncMode,
-     kTaskColumns, nullptr, nullptr, nullptr},
+     kTaskColumns, taskStatus, taskFieldText, taskSides},
     {DataKind::Memo, "memos", kTexts[3], &OptionBlock::MemoUserID, &OptionBlock::MemoSyncMode,
      kMemoColumns, nullptr, nullptr, nullptr},
 };

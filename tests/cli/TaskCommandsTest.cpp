@@ -1,0 +1,166 @@
+// The tasks on the command line, on the real sides: a Palm user Alice whose classic to-do list
+// holds two tasks, and the Outlook stand-in's store with one of them, done. The store a sync
+// writes is read back with an independent iCalendar reader (python3-icalendar).
+#include "cli/CommandLine.h"
+#include "common/palm/PalmFileBuilder.h"
+#include "common/palm/PalmTodo.h"
+#include "platform/registry/Registry.h"
+#include "support/Bytes.h"
+#include "support/ScopedProgramFolder.h"
+#include "support/TempDir.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <sstream>
+#include <string>
+
+namespace twinleaf::cli {
+namespace {
+
+using test::intField;
+using test::le32;
+using test::textField;
+
+std::string todoFile() {
+    std::string out = std::string("\x00\x01\x44\x54", 4) + test::cstring("C:\\Palm\\todo.dat") +
+                      test::cstring("") + test::categoryBlock({}) +
+                      test::schema(10, {1, 1, 1, 5, 3, 6, 1, 6, 1, 5}, 44) + le32(20);
+    // 1 March 2027, 00:00 in Berlin: a date past 2020 that must reach Outlook.
+    out += intField(1) + intField(0) + intField(1) + textField("Renew passport") +
+           intField(1803855600, 3) + intField(0, 6) + intField(1) + intField(1, 6) + intField(0) +
+           textField("photos first");
+    out += intField(2) + intField(0) + intField(2) + textField("Pay rent") +
+           intField(palm::kTodoNoDueDate, 3) + intField(0, 6) + intField(3) + intField(0, 6) +
+           intField(0) + textField("");
+    return out;
+}
+
+class TaskCommands : public testing::Test {
+protected:
+    TaskCommands() {
+        std::filesystem::create_directories(palmFile().parent_path());
+        test::writeBytes(palmFile(), todoFile());
+        test::writeBytes(home() / "corvane.ini",
+                         "[Path]\r\nPDPath=" + (home() / "Palm").string() + "\r\n");
+        std::filesystem::create_directories(tasks());
+        test::writeBytes(tasks() / "rent.ics",
+                         "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Other//EN\r\nBEGIN:VTODO\r\n"
+                         "UID:rent\r\nSUMMARY:Pay rent\r\nSTATUS:COMPLETED\r\nPRIORITY:9\r\n"
+                         "END:VTODO\r\nEND:VCALENDAR\r\n");
+    }
+
+    struct CommandRun {
+        int status;
+        std::string out;
+        std::string err;
+    };
+    CommandRun run(std::vector<std::string> args) {
+        std::ostringstream out;
+        std::ostringstream err;
+        CommandContext context{out, err};
+        args.insert(args.begin(), {"--home", home().string()});
+        bool startGui = false;
+        const int status = runCommandLine(args, context, startGui);
+        return {status, out.str(), err.str()};
+    }
+    std::filesystem::path home() const { return m_dir.path() / "home"; }
+    std::filesystem::path palmFile() const {
+        return home() / "Palm" / "Alice" / "todo" / "todo.dat";
+    }
+    std::filesystem::path tasks() const { return home() / "Outlook" / "Tasks"; }
+
+    test::TempDir m_dir;
+    test::ScopedProgramFolder m_resetHome{m_dir.path()};
+    ScopedRegistryPrefix m_prefix{m_dir.path() / "wine"};
+};
+
+TEST_F(TaskCommands, ShowPrintsBothSidesAsTablesAndJson) {
+    CommandRun result = run({"show", "palm", "tasks", "--file", palmFile().string(), "--json"});
+    ASSERT_EQ(result.status, kExitOk) << result.err;
+    EXPECT_EQ(result.out.rfind("[\n{\"Subject\": \"Renew passport\", \"Note\": \"photos first\", "
+                               "\"Priority\": 1, \"Completed\": 0, \"DueDate\": 1803855600, "
+                               "\"Alarm\": 0, \"Private\": 1, ",
+                               0),
+              0u)
+        << result.out;
+    EXPECT_NE(result.out.find("\"Subject\": \"Pay rent\", \"Note\": \"\", \"Priority\": 0, "
+                              "\"Completed\": 0, \"DueDate\": 0,"),
+              std::string::npos)
+        << result.out;
+
+    result = run({"show", "palm", "tasks", "--file", palmFile().string()});
+    ASSERT_EQ(result.status, kExitOk) << result.err;
+    EXPECT_NE(result.out.find("2 records"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("Renew passport  03/01/2027  No         High      Yes"),
+              std::string::npos)
+        << result.out;
+
+    result = run({"show", "outlook", "tasks"});
+    ASSERT_EQ(result.status, kExitOk) << result.err;
+    EXPECT_NE(result.out.find("Pay rent     N/A       Yes        Low"), std::string::npos)
+        << result.out;
+    EXPECT_EQ(run({"show", "palm", "tasks", "--swap-names"}).status, kExitUsage);
+}
+
+TEST_F(TaskCommands, CompareAndSyncPalmToOutlook) {
+    CommandRun result = run({"compare", "tasks"});
+    ASSERT_EQ(result.status, kExitOk) << result.err;
+    EXPECT_NE(result.out.find("new        Renew passport"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("different  Pay rent"), std::string::npos) << result.out;
+
+    result = run({"sync", "tasks", "--mode", "p2o"});
+    ASSERT_EQ(result.status, kExitOk) << result.err;
+    result = run({"compare", "tasks", "--json"});
+    EXPECT_EQ(result.out.find("\"new\""), std::string::npos) << result.out;
+    EXPECT_EQ(result.out.find("\"different\""), std::string::npos) << result.out;
+}
+
+// Prints each task of the folder in argv[1] as "summary|due|priority|completed", sorted.
+constexpr const char* kReader = R"(import sys, os, icalendar
+rows = []
+for name in os.listdir(sys.argv[1]):
+    cal = icalendar.Calendar.from_ical(open(os.path.join(sys.argv[1], name), 'rb').read())
+    for todo in cal.walk('VTODO'):
+        due = todo.get('DUE')
+        rows.append('|'.join([str(todo.get('SUMMARY')), due.dt.isoformat() if due else '-',
+                              str(todo.get('PRIORITY')), str(todo.get('STATUS'))]))
+print('\n'.join(sorted(rows)))
+)";
+
+// A Python with icalendar, or "" when there is none.
+std::string pythonWithICalendar() {
+    for (const char* python : {"/usr/bin/python3", "python3"}) {
+        const std::string probe = std::string(python) + " -c 'import icalendar' >/dev/null 2>&1";
+        if (std::system(probe.c_str()) == 0) {
+            return python;
+        }
+    }
+    return {};
+}
+
+TEST_F(TaskCommands, AnotherICalendarReaderSeesTheSyncedTasks) {
+    const std::string python = pythonWithICalendar();
+    if (python.empty()) {
+        GTEST_SKIP() << "python3 with icalendar is not installed (Debian package "
+                        "python3-icalendar, listed in scripts/install-deps.sh)";
+    }
+    ASSERT_EQ(run({"sync", "tasks", "--mode", "p2o"}).status, kExitOk);
+    const auto script = m_dir.path() / "reader.py";
+    test::writeBytes(script, kReader);
+    const std::string command =
+        python + " '" + script.string() + "' '" + tasks().string() + "' 2>&1";
+    std::string output;
+    if (FILE* pipe = ::popen(command.c_str(), "r")) {
+        char buffer[4096];
+        for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
+            output.append(buffer, got);
+        }
+        ::pclose(pipe);
+    }
+    EXPECT_EQ(output, "Pay rent|-|5|NEEDS-ACTION\nRenew passport|2027-03-01|1|NEEDS-ACTION\n");
+}
+
+} // namespace
+} // namespace twinleaf::cli
