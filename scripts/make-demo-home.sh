@@ -3,7 +3,8 @@
 #   DIR/corvane.ini   settings whose [Path] PDPath names the demo Palm Desktop folder
 #   DIR/Palm/         a Palm Desktop folder with palm.exe (version 4.1.2) and two users,
 #                     Alice and Bob, each with address, datebook, todo and memopad folders;
-#                     their address books and the Outlook store (DIR/Outlook/) hold demo contacts
+#                     their address books and the Outlook store (DIR/Outlook/) hold demo contacts,
+#                     Alice's to-do list and the store's tasks overlapping demo tasks
 # An existing DIR is filled in; files already there are left alone.
 set -euo pipefail
 if [ $# -ne 1 ]; then
@@ -24,8 +25,9 @@ done
 [ -e "$home/corvane.ini" ] || printf '[Path]\r\nPDPath=%s\r\n' "$palm" >"$home/corvane.ini"
 echo "Demo home: $home"
 
-# The demo contacts, written by Twinleaf's own Palm and Outlook writers: Alice's address book and
-# the Outlook store overlap (some the same, some different, some on one side only).
+# The demo contacts and tasks, written by Twinleaf's own Palm and Outlook writers: Alice's address
+# book and to-do list overlap with the Outlook store (some the same, some different, some on one
+# side only).
 tool="$top/build/twinleaf_demo_data"
 [ -x "$tool" ] || bash "$top/scripts/build.sh" "$top/build" >/dev/null
 "$tool" "$home"

@@ -1,15 +1,18 @@
-// Fills a demo home with contacts, written by the program's own Palm and Outlook writers:
+// Fills a demo home with contacts and tasks, written by the program's own Palm and Outlook writers:
 //   twinleaf_demo_data HOME
 // HOME is a demo home as scripts/make-demo-home.sh makes it (settings naming a Palm Desktop
 // folder with the users Alice and Bob). Alice's address book and the Outlook store overlap so that
 // every colour of the contacts tab shows: some contacts are the same on both sides, some differ,
-// some are on one side only. An address book or an Outlook store that already holds contacts is
-// left alone.
+// some are on one side only; Alice's to-do list and the Outlook tasks overlap in the same way. An
+// address book, to-do list or Outlook store that already holds records of its kind is left alone.
 #include "common/misc/CommAddr.h"
+#include "common/misc/CommTask.h"
 #include "common/outlook/OlAddr.h"
+#include "common/outlook/OlTask.h"
 #include "common/palm/PalmAddr.h"
 #include "common/palm/PalmAddrInfo.h"
 #include "common/palm/PalmEnv.h"
+#include "common/palm/PalmTodoInfo.h"
 #include "platform/files/PathCase.h"
 #include "platform/files/ProgramFolder.h"
 #include "platform/outlook/OutlookApplication.h"
@@ -18,6 +21,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <iostream>
 #include <string>
@@ -204,6 +208,96 @@ bool writeOutlookContacts(const PalmUserRec& user, std::span<const DemoContact> 
     return true;
 }
 
+// Alice's to-do list and the Outlook tasks overlap as the contacts do.
+struct DemoTask {
+    Side side;
+    const char* subject;
+    const char* note;
+    int year, month, day; // the due date; year 0 for none
+    std::int32_t priority;
+    const char* outlookNote; // for Side::Different: the note Outlook has
+};
+
+const DemoTask kAliceTasks[] = {
+    {Side::Both, "Renew passport", "Photos first", 2027, 3, 1, kTaskHigh, nullptr},
+    {Side::Both, "Water the plants", "", 0, 0, 0, kTaskNormal, nullptr},
+    {Side::Different, "Tax return 2026", "Receipts in the blue folder", 2027, 5, 31, kTaskNormal,
+     "Receipts in the blue folder; ask Bob about the car"},
+    {Side::PalmOnly, "Call the plumber", "", 2026, 12, 15, kTaskHigh, nullptr},
+    {Side::OutlookOnly, "Book summer holiday", "", 2027, 1, 31, kTaskLow, nullptr},
+};
+
+CommTaskRec toTask(const DemoTask& task) {
+    CommTaskRec record{};
+    copyToField(record.Subject, task.subject);
+    copyToField(record.Note, task.note);
+    record.Priority = task.priority;
+    if (task.year != 0) {
+        std::tm day{};
+        day.tm_year = task.year - 1900;
+        day.tm_mon = task.month - 1;
+        day.tm_mday = task.day;
+        day.tm_isdst = -1;
+        record.DueDate = static_cast<std::int32_t>(std::mktime(&day));
+    }
+    record.SourceType = kSourcePalm;
+    return record;
+}
+
+// Writes the user's to-dos into a new to-do list and the shared, differing and Outlook-only ones
+// into the Outlook store, unless either holds tasks already.
+bool writeTasks(const PalmUserRec& user, std::span<const DemoTask> tasks) {
+    char folder[win::MAX_PATH];
+    if (!GetUserDataFolder(user.id, folder)) {
+        std::cerr << "twinleaf_demo_data: no data folder for " << user.name << "\n";
+        return false;
+    }
+    const std::filesystem::path list = resolvePathCase(std::filesystem::path(folder) / "todo");
+    std::filesystem::create_directories(list);
+    const std::filesystem::path file = list / "todo.dat";
+    if (!std::filesystem::exists(file)) {
+        if (PmTodoUtil empty; !empty.Save(file.c_str())) {
+            std::cerr << "twinleaf_demo_data: " << empty.GetLastError() << "\n";
+            return false;
+        }
+        PmTodoInfo palm;
+        if (!palm.Open(user.id)) {
+            std::cerr << "twinleaf_demo_data: " << palm.GetLastError() << "\n";
+            return false;
+        }
+        int written = 0;
+        for (const DemoTask& task : tasks) {
+            const CommTaskRec record = toTask(task);
+            written += task.side != Side::OutlookOnly && palm.AddRecord(&record) ? 1 : 0;
+        }
+        if (!palm.Save()) {
+            std::cerr << "twinleaf_demo_data: " << palm.GetLastError() << "\n";
+            return false;
+        }
+        std::cout << "  " << user.name << ": " << written << " Palm to-dos in " << file.string()
+                  << "\n";
+    }
+    OlTaskUtil outlook;
+    if (!outlook.Reload()) {
+        std::cerr << "twinleaf_demo_data: the Outlook store could not be opened\n";
+        return false;
+    }
+    if (outlook.GetRecords()->GetCount() > 0) {
+        return true;
+    }
+    int written = 0;
+    for (const DemoTask& task : tasks) {
+        CommTaskRec record = toTask(task);
+        if (task.outlookNote != nullptr) {
+            copyToField(record.Note, task.outlookNote);
+        }
+        written += task.side != Side::PalmOnly && outlook.SaveRecord(&record) ? 1 : 0;
+    }
+    std::cout << "  Outlook: " << written << " tasks in " << outlook::storeFolder().string()
+              << "\n";
+    return true;
+}
+
 // What the contacts tab will show for the user: counts of the same, different and new records.
 void report(const PalmUserRec& user) {
     PmAddrInfo palm;
@@ -248,7 +342,7 @@ int main(int argc, char** argv) {
     }
     const bool ok = writePalmContacts(*alice, kAliceContacts) &&
                     writePalmContacts(*bob, kBobContacts) &&
-                    writeOutlookContacts(*alice, kAliceContacts);
+                    writeOutlookContacts(*alice, kAliceContacts) && writeTasks(*alice, kAliceTasks);
     if (ok) {
         report(*alice);
     }

@@ -1,0 +1,141 @@
+// The tasks tab at the sizes users have: loading a classic to-do list of 10 000 to-dos through the
+// facade (read, parse, list, convert to common records), reading a store folder of 10 000 task
+// files into common records, and comparing two lists of 10 000 tasks both ways.
+#include "common/misc/CommTask.h"
+#include "common/outlook/OlTask.h"
+#include "common/palm/PalmTodoInfo.h"
+#include "platform/files/ProgramFolder.h"
+#include "platform/outlook/CalendarItem.h"
+#include "platform/outlook/OutlookStore.h"
+#include "platform/text/FieldText.h"
+
+#include <benchmark/benchmark.h>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace {
+
+using namespace twinleaf;
+
+// A temporary program folder with its own store in the build tree, removed at the end.
+class BenchHome {
+public:
+    BenchHome() {
+        std::string pattern = (std::filesystem::current_path() / "twinleaf-bench-XXXXXX").string();
+        m_path = ::mkdtemp(pattern.data());
+        setProgramFolderOverride(m_path);
+        outlook::setStoreFolderOverride(m_path / "Outlook");
+        outlook::setStoreWarningHandler(nullptr);
+    }
+    ~BenchHome() {
+        outlook::setStoreFolderOverride({});
+        setProgramFolderOverride({});
+        std::error_code ec;
+        std::filesystem::remove_all(m_path, ec);
+    }
+    BenchHome(const BenchHome&) = delete;
+    BenchHome& operator=(const BenchHome&) = delete;
+    const std::filesystem::path& path() const { return m_path; }
+
+private:
+    std::filesystem::path m_path;
+};
+
+CommTaskRec task(int n) {
+    CommTaskRec rec{};
+    copyToField(rec.Subject, "Follow up with customer " + std::to_string(n));
+    copyToField(rec.Note, "Call before noon; the offer of " + std::to_string(n % 97) +
+                              " units is still open.");
+    rec.DueDate = 1800000000 + n * 3600;
+    rec.Priority = n % 3;
+    rec.Completed = n % 5 == 0 ? 1 : 0;
+    return rec;
+}
+
+void LoadTenThousandToDos(benchmark::State& state) {
+    BenchHome home;
+    const int count = static_cast<int>(state.range(0));
+    const std::string file = (home.path() / "todo.dat").string();
+    {
+        PmTodoUtil empty;
+        empty.Save(file.c_str());
+        PmTodoInfo palm;
+        palm.OpenPath(file.c_str());
+        for (int n = 0; n < count; ++n) {
+            const CommTaskRec rec = task(n);
+            palm.AddRecord(&rec);
+        }
+        palm.Save();
+    }
+    for (auto _ : state) {
+        PmTodoInfo palm;
+        if (!palm.OpenPath(file.c_str()) ||
+            palm.GetCommMgr()->GetCount() != static_cast<std::uint32_t>(count)) {
+            state.SkipWithError("the to-do list did not load");
+            break;
+        }
+        benchmark::DoNotOptimize(palm.GetCommMgr()->First());
+    }
+    state.SetItemsProcessed(state.iterations() * count);
+}
+BENCHMARK(LoadTenThousandToDos)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+void EnumerateTenThousandTasks(benchmark::State& state) {
+    BenchHome home;
+    const int count = static_cast<int>(state.range(0));
+    const std::filesystem::path folder = home.path() / "Outlook" / "Tasks";
+    std::filesystem::create_directories(folder);
+    for (int n = 0; n < count; ++n) {
+        outlook::StoredItem item;
+        item.kind = &outlook::taskKind();
+        item.values = outlook::initialValues(outlook::taskKind());
+        item.id = "bench" + std::to_string(1000000 + n);
+        const CommTaskRec rec = task(n);
+        item.value("Subject").text = rec.Subject;
+        item.value("Body").text = rec.Note;
+        item.value("DueDate").number = 46000 + n / 24.0;
+        item.value("Importance").number = n % 3;
+        item.value("Complete").number = rec.Completed;
+        item.value("LastModificationTime").number = 46000;
+        std::ofstream(folder / (item.id + ".ics"), std::ios::binary)
+            << outlook::writeCalendarItem(item);
+    }
+    for (auto _ : state) {
+        OlTaskUtil tasks;
+        if (!tasks.Reload() ||
+            tasks.GetRecords()->GetCount() != static_cast<std::uint32_t>(count)) {
+            state.SkipWithError("the folder did not load");
+            break;
+        }
+        benchmark::DoNotOptimize(tasks.GetRecords()->First());
+    }
+    state.SetItemsProcessed(state.iterations() * count);
+}
+BENCHMARK(EnumerateTenThousandTasks)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+// Half the tasks on both sides, a tenth of those with another note, the rest on one side only.
+void CompareTenThousandTasks(benchmark::State& state) {
+    const int count = static_cast<int>(state.range(0));
+    CommTaskMgr palm;
+    CommTaskMgr outlook;
+    for (int n = 0; n < count; ++n) {
+        const CommTaskRec mine = task(n);
+        palm.AddCopy(&mine);
+        CommTaskRec theirs = task(n % 2 == 0 ? n : n + count);
+        if (n % 20 == 0) {
+            copyToField(theirs.Note, "changed in Outlook");
+        }
+        outlook.AddCopy(&theirs);
+    }
+    for (auto _ : state) {
+        palm.CompareWith(&outlook);
+        outlook.CompareWith(&palm);
+        benchmark::DoNotOptimize(palm.GetAt(0)->CompareStatus);
+    }
+    state.SetItemsProcessed(state.iterations() * count * 2);
+}
+BENCHMARK(CompareTenThousandTasks)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+} // namespace
