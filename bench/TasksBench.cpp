@@ -1,6 +1,7 @@
 // The tasks tab at the sizes users have: loading a classic to-do list of 10 000 to-dos through the
 // facade (read, parse, list, convert to common records), reading a store folder of 10 000 task
 // files into common records, and comparing two lists of 10 000 tasks both ways.
+#include "bench/BenchHome.h"
 #include "common/misc/CommTask.h"
 #include "common/outlook/OlTask.h"
 #include "common/palm/PalmTodoInfo.h"
@@ -19,29 +20,7 @@ namespace {
 
 using namespace twinleaf;
 
-// A temporary program folder with its own store in the build tree, removed at the end.
-class BenchHome {
-public:
-    BenchHome() {
-        std::string pattern = (std::filesystem::current_path() / "twinleaf-bench-XXXXXX").string();
-        m_path = ::mkdtemp(pattern.data());
-        setProgramFolderOverride(m_path);
-        outlook::setStoreFolderOverride(m_path / "Outlook");
-        outlook::setStoreWarningHandler(nullptr);
-    }
-    ~BenchHome() {
-        outlook::setStoreFolderOverride({});
-        setProgramFolderOverride({});
-        std::error_code ec;
-        std::filesystem::remove_all(m_path, ec);
-    }
-    BenchHome(const BenchHome&) = delete;
-    BenchHome& operator=(const BenchHome&) = delete;
-    const std::filesystem::path& path() const { return m_path; }
-
-private:
-    std::filesystem::path m_path;
-};
+using bench::BenchHome;
 
 CommTaskRec task(int n) {
     CommTaskRec rec{};

@@ -5,30 +5,20 @@
 
 #include "common/misc/CommAddr.h"
 #include "common/palm/PalmAddrInfo.h"
-#include "common/sync/KindSides.h"
+#include "common/sync/FacadeKind.h"
 #include "common/sync/Options.h"
 
 #include <array>
 #include <cstdint>
-#include <string>
 
 namespace twinleaf {
-
-// The file the contact facade writes on Save; empty when it cannot be named.
-inline std::string palmFileName(PmAddrInfo& palm) {
-    if (palm.GetFormat() == PalmFormat::Classic && palm.GetClassic() != nullptr) {
-        return palm.GetClassic()->GetPath();
-    }
-    return {};
-}
 
 // The contact field map handed to the Outlook contact access: AddrType and the nine AddrCustom
 // values. The access keeps a pointer to it, so it lives with the kind's sides.
 using ContactFieldMap = std::array<std::int32_t, 10>;
 
-template <class PalmFacade, class OutlookAccess> struct ContactKindOf {
-    using Record = CommAddrRec;
-    using List = CommAddrMgr;
+template <class PalmFacade, class OutlookAccess>
+struct ContactKindOf : FacadeKind<CommAddrRec, CommAddrMgr, PalmFacade, OutlookAccess> {
     using Palm = PalmFacade;
     using Outlook = OutlookAccess;
     struct State {
@@ -47,25 +37,6 @@ template <class PalmFacade, class OutlookAccess> struct ContactKindOf {
         palm.SetSwapName(options.AddrSwapName != 0);
         palm.Open(static_cast<std::uint32_t>(options.AddrUserID));
     }
-
-    static List& palmList(Palm& palm) { return list(palm.GetCommMgr()); }
-    static List& outlookList(Outlook& outlook) { return list(outlook.GetRecords()); }
-
-    static void compare(List& own, List& other) { own.CompareWith(&other); }
-
-    static PalmSaveResult save(Palm& palm) {
-        PalmSaveResult result;
-        result.ok = palm.Save();
-        if (!result.ok) {
-            result.file = palmFileName(palm);
-            result.reason = palm.GetLastError();
-        }
-        return result;
-    }
-
-private:
-    static List& list(List& mgr) { return mgr; }
-    static List& list(List* mgr) { return *mgr; }
 };
 
 } // namespace twinleaf

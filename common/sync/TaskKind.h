@@ -5,53 +5,22 @@
 
 #include "common/misc/CommTask.h"
 #include "common/palm/PalmTodoInfo.h"
-#include "common/sync/KindSides.h"
+#include "common/sync/FacadeKind.h"
 #include "common/sync/Options.h"
 
 #include <cstdint>
-#include <string>
 
 namespace twinleaf {
 
-// The file the task facade writes on Save; empty when it cannot be named.
-inline std::string palmFileName(PmTodoInfo& palm) {
-    if (palm.GetFormat() == PalmFormat::Classic && palm.GetClassic() != nullptr) {
-        return palm.GetClassic()->GetPath();
-    }
-    return {};
-}
-
-template <class PalmFacade, class OutlookAccess> struct TaskKindOf {
-    using Record = CommTaskRec;
-    using List = CommTaskMgr;
-    using Palm = PalmFacade;
-    using Outlook = OutlookAccess;
+template <class PalmFacade, class OutlookAccess>
+struct TaskKindOf : FacadeKind<CommTaskRec, CommTaskMgr, PalmFacade, OutlookAccess> {
     struct State {};
 
-    static void setUp(Palm&, Outlook&, const OptionBlock&, State&) {}
+    static void setUp(PalmFacade&, OutlookAccess&, const OptionBlock&, State&) {}
 
-    static void openPalm(Palm& palm, const OptionBlock& options) {
+    static void openPalm(PalmFacade& palm, const OptionBlock& options) {
         palm.Open(static_cast<std::uint32_t>(options.TodoUserID));
     }
-
-    static List& palmList(Palm& palm) { return list(palm.GetCommMgr()); }
-    static List& outlookList(Outlook& outlook) { return list(outlook.GetRecords()); }
-
-    static void compare(List& own, List& other) { own.CompareWith(&other); }
-
-    static PalmSaveResult save(Palm& palm) {
-        PalmSaveResult result;
-        result.ok = palm.Save();
-        if (!result.ok) {
-            result.file = palmFileName(palm);
-            result.reason = palm.GetLastError();
-        }
-        return result;
-    }
-
-private:
-    static List& list(List& mgr) { return mgr; }
-    static List& list(List* mgr) { return *mgr; }
 };
 
 } // namespace twinleaf

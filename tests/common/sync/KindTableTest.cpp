@@ -1,5 +1,8 @@
 #include "common/sync/KindTable.h"
 
+#include "common/misc/CommTask.h"
+#include "platform/text/FieldText.h"
+
 #include <gtest/gtest.h>
 
 namespace twinleaf {
@@ -30,6 +33,22 @@ TEST(KindTable, SaveFailureNamesTheFileWhenThereIsOne) {
     EXPECT_NE(palmSaveFailedText(DataKind::Addr, "/home/J\xC3\xB6rg/address.dat", "")
                   .find("/home/J\xF6rg/address.dat"),
               std::string::npos);
+}
+
+// The tasks tab, the conflict alert and the command line read a task through the kind's row.
+TEST(KindTable, TasksAreSyncableAndShowTheirColumns) {
+    ASSERT_EQ(kindNamed("tasks"), &describeKind(DataKind::Todo));
+    CommTaskRec rec{};
+    copyToField(rec.Subject, "Renew passport");
+    rec.Completed = 1;
+    rec.Priority = kTaskLow;
+    rec.CompareStatus = 2;
+    EXPECT_EQ(compareStatusOf(DataKind::Todo, &rec), 2);
+    std::vector<std::string> texts;
+    for (const ViewColumn& column : describeKind(DataKind::Todo).columns) {
+        texts.push_back(fieldText(DataKind::Todo, &rec, column.fieldId));
+    }
+    EXPECT_EQ(texts, (std::vector<std::string>{"Renew passport", "N/A", "Yes", "Low"}));
 }
 
 } // namespace
