@@ -54,8 +54,9 @@ private:
 // Prints "twinleaf: <message>" and the command's usage line to err; returns kExitUsage.
 int usageError(const Command& command, const std::string& message, CommandContext& context);
 
-// Runs the command line (without the program name). Global options: --home DIR, --help,
-// --version. `startGui` is set when no command was given and the caller should open the window.
+// Runs the command line (without the program name). Global options: --home DIR, --palm-dir DIR,
+// --help, --version. `startGui` is set when no command was given and the caller should open the
+// window.
 int runCommandLine(const std::vector<std::string>& args, CommandContext& context, bool& startGui);
 
 } // namespace twinleaf::cli

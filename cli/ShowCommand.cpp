@@ -8,6 +8,7 @@
 #include "common/outlook/OlAddr.h"
 #include "common/palm/PalmAddrInfo.h"
 #include "common/palm/PalmEnv.h"
+#include "common/sync/ContactKind.h"
 #include "common/sync/Options.h"
 #include "platform/codepage/Codepage.h"
 #include "platform/outlook/OutlookStore.h"
@@ -230,15 +231,12 @@ int showOutlookContacts(const Arguments& args, CommandContext& context, const Co
         });
     OptionBlock options{};
     LoadOptions(options, settingsFilePath());
-    int map[10] = {};
-    if (options.bAddrCustom) {
-        std::copy(std::begin(options.AddrCustom), std::end(options.AddrCustom), map + 1);
-    }
+    const ContactFieldMap map = contactFieldMap(options);
     win::CoInitialize(nullptr);
     int status = kExitOk;
     {
         OlAddrUtil contacts;
-        contacts.SetCustomMap(map);
+        contacts.SetCustomMap(map.data());
         if (!contacts.Reload()) {
             context.err << "twinleaf: the Outlook contacts in " << outlook::storeFolder().string()
                         << " cannot be read\n";
@@ -264,7 +262,7 @@ std::string usageLine() {
     std::string usage;
     for (const ShowTarget& target : targets()) {
         if (!usage.empty()) {
-            usage += "\n   or: twinleaf [--home DIR] ";
+            usage += "\n   or: twinleaf [--home DIR] [--palm-dir DIR] ";
         }
         usage += std::string("show ") + target.side + " " + target.kind + " " + target.options;
     }
@@ -313,8 +311,8 @@ Command showCommand() {
         "  palm contacts   the Palm address book of a user (--user ID, as twinleaf users lists\n"
         "                  them) or of one file (--file PATH, any Palm format the program reads).\n"
         "                  --swap-names reads first and last name the other way round; without\n"
-        "                  it, AddrSwapName of corvane.ini in the home folder decides.\n"
-        "  outlook contacts  the contacts of the Outlook store (Outlook/Contacts/ in the home\n"
+        "                  it, AddrSwapName of corvane.ini in the settings folder decides.\n"
+        "  outlook contacts  the contacts of the Outlook store (Outlook/Contacts/ in the data\n"
         "                  folder, or $TWINLEAF_OUTLOOK_STORE), with the custom fields mapped as\n"
         "                  corvane.ini says.\n\n"
         "Without --json a table of the main fields is printed. With --json the output is a JSON\n"

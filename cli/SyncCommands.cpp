@@ -1,6 +1,7 @@
 // twinleaf compare KIND and twinleaf sync KIND: the sync controller of the desktop program, run on
 // the same sides with a terminal in place of the window.
 #include "cli/Commands.h"
+#include "cli/DifferingFields.h"
 #include "cli/RecordJson.h"
 #include "cli/TerminalSyncUi.h"
 #include "common/misc/WinUtil.h"
@@ -13,11 +14,16 @@
 #include "platform/ui/MessageBox.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cstdint>
+#include <cstdlib>
 #include <limits>
 #include <optional>
 #include <ostream>
+#include <string_view>
+#include <sys/ioctl.h>
+#include <unistd.h>
 
 namespace twinleaf::cli {
 namespace {
@@ -163,10 +169,32 @@ std::string rowSummary(DataKind kind, void* record, std::size_t width) {
     return summary;
 }
 
+// The width compare lays its two sides out in: the terminal's when standard output is one, else
+// $COLUMNS when set, else the 77 columns a pipe or a file has always had.
+std::size_t outputColumns() {
+    winsize size{};
+    if (::isatty(STDOUT_FILENO) == 1 && ::ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 &&
+        size.ws_col > 0) {
+        return size.ws_col;
+    }
+    if (const char* columns = std::getenv("COLUMNS"); columns != nullptr) {
+        std::size_t value = 0;
+        const std::string_view text(columns);
+        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+        if (error == std::errc() && end == text.data() + text.size() && value > 0) {
+            return value;
+        }
+    }
+    return 77;
+}
+
 void printSideBySide(std::ostream& out, DataKind kind, const std::vector<void*>& palm,
-                     const std::vector<void*>& outlook) {
+                     const std::vector<void*>& outlook, std::size_t columns) {
     constexpr std::size_t kStatus = 11;
-    constexpr std::size_t kText = 26;
+    // Each side gets half of what the separator leaves; never less than the 26 characters a
+    // name and a phone number need.
+    const std::size_t half = columns > 3 ? (columns - 3) / 2 : 0;
+    const std::size_t kText = std::max<std::size_t>(26, half > kStatus ? half - kStatus : 0);
     const auto cell = [&](const std::vector<void*>& rows, std::size_t i) {
         if (i >= rows.size()) {
             return std::string(kStatus + kText, ' ');
@@ -189,6 +217,62 @@ void printSideBySide(std::ostream& out, DataKind kind, const std::vector<void*>&
     }
 }
 
+// Each different pair by its Palm record, with the fields the comparison found unequal.
+void printDifferingFields(std::ostream& out, DataKind kind,
+                          const std::vector<DifferingPair>& pairs) {
+    if (pairs.empty()) {
+        return;
+    }
+    out << "\nDifferent pairs, with the fields that differ:\n";
+    for (const DifferingPair& pair : pairs) {
+        std::string fields;
+        for (const std::string& field : pair.fields) {
+            fields += (fields.empty() ? "" : ", ") + field;
+        }
+        // The first two columns name the record: first and last name, a description and date.
+        std::string name;
+        const auto& columns = describeKind(kind).columns;
+        for (std::size_t i = 0; i < std::min<std::size_t>(2, columns.size()); ++i) {
+            const std::string text = fieldText(kind, pair.palm, columns[i].fieldId);
+            name += (name.empty() || text.empty() ? "" : " ") + text;
+        }
+        out << "  " << ansiToUtf8(name) << ": " << fields << "\n";
+    }
+}
+
+// --only: the statuses to list, as a set of CompareStatus values; nullopt for a wrong word.
+std::optional<std::array<bool, 3>> parseOnly(const std::string& text) {
+    std::array<bool, 3> wanted{};
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        const std::size_t comma = std::min(text.find(',', start), text.size());
+        const std::string word = text.substr(start, comma - start);
+        if (word == "same") {
+            wanted[0] = true;
+        } else if (word == "new") {
+            wanted[1] = true;
+        } else if (word == "different") {
+            wanted[2] = true;
+        } else {
+            return std::nullopt;
+        }
+        start = comma + 1;
+    }
+    return wanted;
+}
+
+std::vector<void*> rowsWithStatus(DataKind kind, const std::vector<void*>& rows,
+                                  const std::array<bool, 3>& wanted) {
+    std::vector<void*> kept;
+    for (void* row : rows) {
+        const int status = compareStatusOf(kind, row);
+        if (status >= 0 && status <= 2 && wanted[static_cast<std::size_t>(status)]) {
+            kept.push_back(row);
+        }
+    }
+    return kept;
+}
+
 const std::vector<std::string> kNoFlags;
 
 int runCompare(const std::vector<std::string>& args, CommandContext& context);
@@ -196,13 +280,19 @@ int runSync(const std::vector<std::string>& args, CommandContext& context);
 
 const Command& compareCommandEntry() {
     static const Command command{
-        "compare", "compare contacts [--user ID] [--json]",
+        "compare", "compare contacts [--user ID] [--only STATUSES] [--json]",
         "show both sides of a kind with each record's status: new, different or same",
         "Loads the Palm Desktop data of the Palm user and Outlook's default folder, compares\n"
         "them as the desktop program does, and lists both sides next to each other.\n\n"
         "Options:\n"
         "  --user ID   the Palm user (see 'twinleaf users'); default: the stored one\n"
-        "  --json      every row with its status and the columns of the list views, as JSON\n",
+        "  --only STATUSES\n"
+        "              list only the rows of these statuses, a comma-separated choice of\n"
+        "              same, new and different (e.g. --only different,new)\n"
+        "  --json      every row with its status and the columns of the list views, as JSON\n\n"
+        "The listing takes the terminal's width; into a pipe or a file it fits 80 columns\n"
+        "unless $COLUMNS says otherwise. After it, each different pair is named with the\n"
+        "fields that make it different.\n",
         runCompare};
     return command;
 }
@@ -257,9 +347,18 @@ std::optional<std::string> unknownUser(std::optional<std::int32_t> user) {
 
 int runCompare(const std::vector<std::string>& args, CommandContext& context) {
     const Command& self = compareCommandEntry();
-    const Arguments parsed(args, {"json"}, {"user"});
+    const Arguments parsed(args, {"json"}, {"user", "only"});
     if (!parsed.ok()) {
         return usageError(self, parsed.error(), context);
+    }
+    std::array<bool, 3> wanted{true, true, true};
+    if (const auto only = parsed.value("only")) {
+        const auto chosen = parseOnly(*only);
+        if (!chosen) {
+            return usageError(self, "--only takes same, new and different, separated by commas",
+                              context);
+        }
+        wanted = *chosen;
     }
     DataKind kind = DataKind::Addr;
     std::optional<std::int32_t> user;
@@ -271,8 +370,10 @@ int runCompare(const std::vector<std::string>& args, CommandContext& context) {
         return usageError(self, *error, context);
     }
     session.open(user);
-    const std::vector<void*>& palm = session.controller().Rows(kind, ViewSide::Palm);
-    const std::vector<void*>& outlook = session.controller().Rows(kind, ViewSide::Outlook);
+    const std::vector<void*> palm =
+        rowsWithStatus(kind, session.controller().Rows(kind, ViewSide::Palm), wanted);
+    const std::vector<void*> outlook =
+        rowsWithStatus(kind, session.controller().Rows(kind, ViewSide::Outlook), wanted);
     if (parsed.has("json")) {
         context.out << "{\n  \"kind\": " << jsonString(parsed.positional()[0]) << ",\n  \"palm\": ";
         printJsonSide(context.out, kind, palm);
@@ -280,7 +381,13 @@ int runCompare(const std::vector<std::string>& args, CommandContext& context) {
         printJsonSide(context.out, kind, outlook);
         context.out << "\n}\n";
     } else {
-        printSideBySide(context.out, kind, palm, outlook);
+        printSideBySide(context.out, kind, palm, outlook, outputColumns());
+        if (wanted[2]) {
+            printDifferingFields(
+                context.out, kind,
+                differingPairs(kind, session.controller().Rows(kind, ViewSide::Palm),
+                               session.controller().Rows(kind, ViewSide::Outlook)));
+        }
     }
     return session.ui().errorShown() ? kExitError : kExitOk;
 }

@@ -103,7 +103,7 @@ std::filesystem::path storeFolder() {
         configured != nullptr && *configured != '\0') {
         return std::filesystem::absolute(configured);
     }
-    return programFolder() / "Outlook";
+    return dataFolder() / "Outlook";
 }
 
 StoreWarningHandler setStoreWarningHandler(StoreWarningHandler handler) {

@@ -4,6 +4,7 @@
 #include "platform/registry/Registry.h"
 #include "platform/text/FieldText.h"
 #include "platform/ui/MessageBox.h"
+#include "support/ScopedEnvironment.h"
 #include "support/ScopedProgramFolder.h"
 #include "support/TempDir.h"
 
@@ -36,6 +37,8 @@ TEST(SyncCommands, BadArgumentsAreUsageErrorsBeforeAnythingIsOpened) {
         {"user id too large", {"compare", "contacts", "--user", "4294967296"}, "--user needs"},
         {"unknown option", {"compare", "contacts", "--colour"}, "unknown option --colour"},
         {"two kinds", {"compare", "contacts", "contacts"}, "kind"},
+        {"unknown status to list", {"compare", "contacts", "--only", "different,odd"}, "--only"},
+        {"empty status to list", {"compare", "contacts", "--only", "new,"}, "--only"},
     };
     for (const UsageCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -203,6 +206,47 @@ TEST_F(SyncCommandsOnRealSides, CompareShowsBothSidesWithTheirStatuses) {
         << result.out;
     EXPECT_NE(result.out.find("\"Company\": \"Initech\""), std::string::npos);
     EXPECT_NE(result.out.find("\"First Name\": \"J\xC3\xB6rg\""), std::string::npos);
+}
+
+TEST_F(SyncCommandsOnRealSides, CompareListsTheChosenStatusesAndWhatMakesAPairDifferent) {
+    test::ScopedEnvironment columns("COLUMNS", nullptr);
+    CommandRun result = run({"compare", "contacts", "--only", "different"});
+    ASSERT_EQ(result.status, kExitOk) << result.err;
+    EXPECT_NE(result.out.find("Palm Desktop (1)"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("| Outlook (1)"), std::string::npos);
+    EXPECT_EQ(result.out.find("new "), std::string::npos);
+    // Ann's Outlook card works at Initech; that is the one compared field the two disagree in.
+    EXPECT_NE(result.out.find("\nDifferent pairs, with the fields that differ:\n"
+                              "  Ann Smith: Company\n"),
+              std::string::npos)
+        << result.out;
+
+    result = run({"compare", "contacts", "--only", "new,same"});
+    ASSERT_EQ(result.status, kExitOk) << result.err;
+    EXPECT_NE(result.out.find("Palm Desktop (2)"), std::string::npos) << result.out;
+    EXPECT_EQ(result.out.find("different"), std::string::npos) << result.out;
+    EXPECT_EQ(result.out.find("Different pairs"), std::string::npos);
+}
+
+TEST_F(SyncCommandsOnRealSides, CompareTakesTheWidthItIsGiven) {
+    struct WidthCase {
+        const char* name;
+        const char* columns;
+        std::size_t separatorAt;
+    };
+    const WidthCase cases[] = {
+        {"a pipe keeps the layout it always had", nullptr, 37},
+        {"a wide terminal", "160", 78},
+        {"never narrower than a name and a number", "40", 37},
+        {"nonsense is ignored", "wide", 37},
+    };
+    for (const WidthCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::ScopedEnvironment columns("COLUMNS", c.columns);
+        const CommandRun result = run({"compare", "contacts"});
+        ASSERT_EQ(result.status, kExitOk) << result.err;
+        EXPECT_EQ(result.out.find(" | Outlook (2)"), c.separatorAt) << result.out;
+    }
 }
 
 TEST_F(SyncCommandsOnRealSides, PalmToOutlookWritesTheSelectedContacts) {

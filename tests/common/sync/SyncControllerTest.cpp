@@ -166,20 +166,20 @@ struct RefusalCase {
 TEST_F(SyncControllerTest, EmptySelectionsAndEmptyViewsAreRefusedWithTheirMessages) {
     const RefusalCase cases[] = {
         {"contacts, nothing checked on the Palm side", DataKind::Addr, SyncMode::P2O, true,
-         "No Palm Desktop contact record is selected. \r\n\r\nPlease select the records that you "
+         "No Palm Desktop contact record is ticked. \r\n\r\nPlease tick the records that you "
          "want to update to Outlook."},
         {"contacts, nothing checked on the Outlook side", DataKind::Addr, SyncMode::O2P, true,
-         "No Outlook contact record is selected.\r\n\r\nPlease select the records that you want "
+         "No Outlook contact record is ticked.\r\n\r\nPlease tick the records that you want "
          "to update to Palm Desktop."},
         {"contacts, both views empty", DataKind::Addr, SyncMode::Sync, false,
          "No contact information records found. Synchronization abort."},
         {"calendar, both views empty", DataKind::Date, SyncMode::Sync, false,
          "No calendar information records found. Synchronization abort."},
         {"tasks, nothing checked on the Palm side", DataKind::Todo, SyncMode::P2O, false,
-         "No Palm Desktop task record is selected. \r\n\r\nPlease select the records that you "
+         "No Palm Desktop task record is ticked. \r\n\r\nPlease tick the records that you "
          "want to update to Outlook."},
         {"memos, nothing checked on the Outlook side", DataKind::Memo, SyncMode::O2P, false,
-         "No Outlook memo record is selected.\r\n\r\nPlease select the records that you want to "
+         "No Outlook memo record is ticked.\r\n\r\nPlease tick the records that you want to "
          "update to Palm Desktop."},
     };
     for (const RefusalCase& c : cases) {
