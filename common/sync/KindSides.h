@@ -4,6 +4,7 @@
 // facade, access and list classes into it, and a kind without them yet gets EmptySides.
 #pragma once
 
+#include "common/misc/CommRecord.h"
 #include "common/sync/DataKind.h"
 
 #include <cstdint>
@@ -85,7 +86,8 @@ public:
 };
 
 // KindSides over one kind's classes. `Kind` says, in one place, what differs per kind:
-//   Record, List, Palm, Outlook            the record, list, facade and access classes
+//   Record, List, Palm, Outlook            the record, list (a CommRecordMgr), facade and
+//                                          access classes
 //   State                                  what the kind keeps while it is open (the contacts'
 //                                          field map), living longer than facade and access
 //   setUp(Palm&, Outlook&, options, State&) the kind's set-up when it is opened (field map,
@@ -121,7 +123,7 @@ public:
     }
     void compare() override {
         List& palmList = Kind::palmList(*m_palm);
-        List& outlookList = Kind::outlookList(*m_outlook);
+        List& outlookList = heldOutlookList();
         Kind::compare(palmList, outlookList);
         Kind::compare(outlookList, palmList);
     }
@@ -129,17 +131,31 @@ public:
         return static_cast<const Record*>(record)->CompareStatus;
     }
 
-    RecordMatch findInOutlook(void* record) override {
-        return find(Kind::outlookList(*m_outlook), record);
-    }
+    RecordMatch findInOutlook(void* record) override { return find(heldOutlookList(), record); }
     RecordMatch findInPalm(void* record) override { return find(Kind::palmList(*m_palm), record); }
 
-    bool saveRecord(void* record) override { return m_outlook->SaveRecord(typed(record)); }
+    // A Palm record written over its Outlook counterpart keeps the counterpart's values that the
+    // Palm form could not hold.
+    bool saveRecord(void* record) override {
+        List& outlookList = heldOutlookList();
+        Record* match = nullptr;
+        if (outlookList.FindMatch(typed(record), &match) != kMatchDifferent || match == nullptr) {
+            return m_outlook->SaveRecord(typed(record));
+        }
+        Record whole = wholeOver(*typed(record), *match);
+        return m_outlook->SaveRecord(&whole);
+    }
     bool createItemFrom(void* palmRecord) override {
         return m_outlook->CreateAndAdd(typed(palmRecord));
     }
     bool updateItem(void* record, int position) override {
-        return m_outlook->UpdateItem(typed(record), position);
+        const Record* stored =
+            position < 0 ? nullptr : heldOutlookList().GetAt(static_cast<std::uint32_t>(position));
+        if (stored == nullptr) {
+            return m_outlook->UpdateItem(typed(record), position);
+        }
+        Record whole = wholeOver(*typed(record), *stored);
+        return m_outlook->UpdateItem(&whole, position);
     }
 
     bool writeRecord(void* record) override { return m_palm->WriteRecord(typed(record)); }
@@ -151,6 +167,23 @@ public:
 
 private:
     static Record* typed(void* record) { return static_cast<Record*>(record); }
+
+    // A flat copy of `rec` (its Native block still belongs to `rec`) with what Palm could not hold
+    // of `stored` given back.
+    Record wholeOver(const Record& rec, const Record& stored) {
+        Record whole = rec;
+        Kind::outlookList(*m_outlook).KeepUnheld(whole, stored);
+        return whole;
+    }
+
+    // The Outlook list, comparing as the loaded Palm form keeps records: a pair compares the same
+    // from either side, and the access does not rewrite an item over what Palm cannot hold. Set
+    // before every use, since the Palm side may have been opened on another form meanwhile.
+    List& heldOutlookList() {
+        List& outlookList = Kind::outlookList(*m_outlook);
+        outlookList.SetHeldAs(Kind::palmList(*m_palm).GetHeldAs());
+        return outlookList;
+    }
 
     static std::vector<void*> recordsOf(List& list) {
         std::vector<void*> records;
