@@ -52,7 +52,7 @@ public:
     virtual void setBusyCursor(bool busy) = 0;
 
     // A message box with an OK button. Texts are Windows-1252 and may hold "\r\n"; `icon` is
-    // win::MB_ICONERROR or win::MB_ICONINFORMATION.
+    // win::MB_ICONERROR, win::MB_ICONWARNING or win::MB_ICONINFORMATION.
     virtual void showMessage(const std::string& text, const std::string& caption,
                              win::UINT icon) = 0;
 
