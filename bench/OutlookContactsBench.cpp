@@ -1,6 +1,7 @@
 // The Outlook side of the contacts tab at the sizes users have: reading a folder of 10 000
 // contacts into common records (start of Outlook, loading the store, the walk through the items)
 // and creating 1 000 contacts through SaveRecord, each a new file.
+#include "bench/BenchHome.h"
 #include "common/outlook/OlAddr.h"
 #include "platform/files/ProgramFolder.h"
 #include "platform/outlook/ContactCard.h"
@@ -18,31 +19,7 @@ namespace {
 
 using namespace twinleaf;
 
-// A temporary program folder with its own store, removed at the end. It is made in the current
-// folder (the build tree), like a user's home and unlike /tmp, where the constant coming and
-// going of other programs' files can make each new file cost the file system ten times as much.
-class BenchHome {
-public:
-    BenchHome() {
-        std::string pattern = (std::filesystem::current_path() / "twinleaf-bench-XXXXXX").string();
-        m_path = ::mkdtemp(pattern.data());
-        setProgramFolderOverride(m_path);
-        outlook::setStoreFolderOverride(m_path / "Outlook");
-        outlook::setStoreWarningHandler(nullptr);
-    }
-    ~BenchHome() {
-        outlook::setStoreFolderOverride({});
-        setProgramFolderOverride({});
-        std::error_code ec;
-        std::filesystem::remove_all(m_path, ec);
-    }
-    BenchHome(const BenchHome&) = delete;
-    BenchHome& operator=(const BenchHome&) = delete;
-    const std::filesystem::path& path() const { return m_path; }
-
-private:
-    std::filesystem::path m_path;
-};
+using bench::BenchHome;
 
 CommAddrRec contact(int n) {
     CommAddrRec rec{};

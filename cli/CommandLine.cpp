@@ -35,7 +35,13 @@ void printOverview(std::ostream& out) {
            "               use DIR as the Palm Desktop folder, in place of PDPath in the\n"
            "               settings and the Wine prefix's registry\n"
            "  --help       show this text; after a command, that command's help\n"
-           "  --version    show the version\n";
+           "  --version    show the version\n\n"
+           "Exit status:\n"
+           "  0  the command did its work\n"
+           "  1  it did not: a side that could not be read, a synchronization that was refused,\n"
+           "     cancelled, stopped at a conflict with nobody to ask, or not saved; the message\n"
+           "     is on standard error\n"
+           "  2  bad arguments\n";
 }
 
 const Command* findCommand(const std::string& name) {

@@ -16,6 +16,10 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitError = 1;
 inline constexpr int kExitUsage = 2;
 
+// What to tell a user whose Palm Desktop folder was not found or does not exist.
+inline constexpr const char* kPalmFolderHint =
+    "Name the folder with --palm-dir DIR, or set PDPath in section [Path] of the settings file.";
+
 struct CommandContext {
     std::ostream& out;
     std::ostream& err;

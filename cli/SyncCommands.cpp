@@ -70,6 +70,16 @@ bool palmUserExists(std::int32_t id) {
     return false;
 }
 
+// Why there is no Palm user to open, naming where the users were looked for.
+std::string noPalmUsers() {
+    if (const std::string problem = palmDesktopFolderProblem(); !problem.empty()) {
+        return problem + "\n" + kPalmFolderHint;
+    }
+    char folder[win::MAX_PATH] = {};
+    GetPalmDesktopPath(folder, sizeof folder);
+    return std::string(folder) + ": no Palm Desktop user in this folder";
+}
+
 // The settings, the Palm environment and one opened kind, as the desktop program has them after
 // start-up; closed again in the order of its shut-down. Settings are read, not written back as a
 // whole: --user is for this run only.
@@ -100,6 +110,21 @@ public:
             m_options.*describeKind(m_kind).userId = *user;
         }
         m_controller.OpenKind(m_kind);
+        if (!sidesReadable()) {
+            const auto unreadable = [this](ViewSide side) {
+                SideRead read = m_controller.ReadOf(m_kind, side);
+                if (read.state != ReadState::Unreadable) {
+                    return SideRead{};
+                }
+                if (side == ViewSide::Palm && palmUserList().GetCount() == 0) {
+                    read.problem = noPalmUsers();
+                }
+                return read;
+            };
+            m_ui.showMessage(
+                readProblemsText(m_kind, unreadable(ViewSide::Palm), unreadable(ViewSide::Outlook)),
+                "Error", win::MB_ICONERROR);
+        }
     }
 
     // Writes a ConfMode changed by the run (an answer for all future synchronizations, or a
@@ -112,6 +137,13 @@ public:
         const std::string value = std::to_string(m_options.ConfMode);
         win::WritePrivateProfileStringA("Twinleaf", "ConfMode", value.c_str(),
                                         settingsFilePath().c_str());
+    }
+
+    // Whether both sides could be read at all; when one could not, the warning after the load
+    // said why, naming the file or folder.
+    bool sidesReadable() const {
+        return m_controller.ReadOf(m_kind, ViewSide::Palm).state != ReadState::Unreadable &&
+               m_controller.ReadOf(m_kind, ViewSide::Outlook).state != ReadState::Unreadable;
     }
 
     OptionBlock& options() { return m_options; }
@@ -273,8 +305,6 @@ std::vector<void*> rowsWithStatus(DataKind kind, const std::vector<void*>& rows,
     return kept;
 }
 
-const std::vector<std::string> kNoFlags;
-
 int runCompare(const std::vector<std::string>& args, CommandContext& context);
 int runSync(const std::vector<std::string>& args, CommandContext& context);
 
@@ -292,7 +322,10 @@ const Command& compareCommandEntry() {
         "  --json      every row with its status and the columns of the list views, as JSON\n\n"
         "The listing takes the terminal's width; into a pipe or a file it fits 80 columns\n"
         "unless $COLUMNS says otherwise. After it, each different pair is named with the\n"
-        "fields that make it different.\n",
+        "fields that make it different.\n\n"
+        "Exit status: 0 when both sides were read (a side read only in part is listed as far\n"
+        "as it was read, with a warning), 1 when a side could not be read at all, 2 for bad\n"
+        "arguments.\n",
         runCompare};
     return command;
 }
@@ -301,7 +334,7 @@ const Command& syncCommandEntry() {
     static const Command command{
         "sync",
         "sync contacts --mode p2o|o2p|all [--user ID] [--select all|diff] "
-        "[--conflicts palm|outlook]",
+        "[--conflicts palm|outlook] [--force]",
         "synchronise a kind in one of the three directions",
         "Runs one synchronization as the Start button does and prints its message.\n\n"
         "Options:\n"
@@ -314,8 +347,13 @@ const Command& syncCommandEntry() {
         "                    in mode all, which side wins a conflict; without it the stored\n"
         "                    rule decides, else the question is asked on the terminal, and\n"
         "                    without a terminal the run stops at the first conflict\n"
-        "  --user ID         the Palm user (see 'twinleaf users'); default: the stored one\n\n"
-        "Exit status: 0 after a run, 1 after an error message, 2 for bad arguments.\n",
+        "  --user ID         the Palm user (see 'twinleaf users'); default: the stored one\n"
+        "  --force           run although a side was read only in part, where the run cannot\n"
+        "                    overwrite what was not read (never onto a Palm file read in part)\n\n"
+        "Exit status: 0 when the run went through; 1 when it did not (nothing selected, a side\n"
+        "unreadable or read only in part without --force, a conflict with nobody to ask, the\n"
+        "question cancelled, or the Palm data not saved), with the message on standard error;\n"
+        "2 for bad arguments.\n",
         runSync};
     return command;
 }
@@ -389,12 +427,12 @@ int runCompare(const std::vector<std::string>& args, CommandContext& context) {
                                session.controller().Rows(kind, ViewSide::Outlook)));
         }
     }
-    return session.ui().errorShown() ? kExitError : kExitOk;
+    return session.ui().errorShown() || !session.sidesReadable() ? kExitError : kExitOk;
 }
 
 int runSync(const std::vector<std::string>& args, CommandContext& context) {
     const Command& self = syncCommandEntry();
-    const Arguments parsed(args, kNoFlags, {"mode", "user", "select", "conflicts"});
+    const Arguments parsed(args, {"force"}, {"mode", "user", "select", "conflicts"});
     if (!parsed.ok()) {
         return usageError(self, parsed.error(), context);
     }
@@ -423,7 +461,11 @@ int runSync(const std::vector<std::string>& args, CommandContext& context) {
     if (const auto error = unknownUser(user)) {
         return usageError(self, *error, context);
     }
+    session.ui().setForce(parsed.has("force"));
     session.open(user);
+    if (!session.sidesReadable()) {
+        return kExitError;
+    }
     SyncController& controller = session.controller();
     const SyncMode syncMode = mode == "p2o"   ? SyncMode::P2O
                               : mode == "o2p" ? SyncMode::O2P
@@ -440,9 +482,9 @@ int runSync(const std::vector<std::string>& args, CommandContext& context) {
     const ConflictRule rule = !conflicts ? conflictRuleFromSetting(session.options().ConfMode)
                               : *conflicts == "palm" ? ConflictRule::PalmWins
                                                      : ConflictRule::OutlookWins;
-    controller.RunSync(kind, syncMode, rule);
+    const SyncRunResult result = controller.RunSync(kind, syncMode, rule);
     session.keepConfMode();
-    return session.ui().errorShown() ? kExitError : kExitOk;
+    return result.outcome == SyncOutcome::Done && !session.ui().errorShown() ? kExitOk : kExitError;
 }
 
 } // namespace

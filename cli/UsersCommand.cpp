@@ -81,8 +81,7 @@ int runUsers(const std::vector<std::string>& args, CommandContext& context,
                     << "Palm Desktop version: " << describeVersion(version) << "\n";
     }
     if (const std::string problem = palmDesktopFolderProblem(); !problem.empty()) {
-        context.err << problem << "\nName the folder with --palm-dir DIR, or set PDPath in "
-                    << "section [Path] of the settings file.\n";
+        context.err << problem << "\n" << kPalmFolderHint << "\n";
     }
 
     std::vector<UserLine> lines;

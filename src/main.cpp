@@ -679,6 +679,12 @@ void TfmMain::showMessage(const std::string& text, const std::string& caption, w
     win::MessageBoxA(this, text.c_str(), caption.c_str(), win::MB_OK | icon);
 }
 
+// A run over a side read only in part goes ahead only when the user says so.
+bool TfmMain::confirmRun(const std::string& text, const std::string& caption) {
+    return win::MessageBoxA(this, text.c_str(), caption.c_str(),
+                            win::MB_YESNO | win::MB_ICONWARNING) == win::IDYES;
+}
+
 void TfmMain::fillConflictAlert(TfmConfAlert& alert, DataKind kind, void* palmRecord,
                                 void* outlookRecord) {
     alert.SetKind(static_cast<int>(kind));

@@ -6,6 +6,7 @@
 
 #include "common/misc/CommRecord.h"
 #include "common/sync/DataKind.h"
+#include "platform/outlook/OutlookStore.h"
 
 #include <cstdint>
 #include <memory>
@@ -32,9 +33,22 @@ struct PalmSaveResult {
     std::string reason;
 };
 
+// How completely a side was read at its last load. `problem` names the files or folder and says
+// what went wrong (UTF-8, one line per file); it is empty when the side was read completely.
+enum class ReadState { Complete, Partial, Unreadable };
+struct SideRead {
+    ReadState state = ReadState::Complete;
+    std::string problem;
+};
+
 class KindSides {
 public:
     virtual ~KindSides() = default;
+
+    // How the last openPalm and the last reloadOutlook went. A side that was not read
+    // completely must not be written from, nor, where its unread part would be lost, written to.
+    virtual SideRead palmRead() const { return {}; }
+    virtual SideRead outlookRead() const { return {}; }
 
     // Palm side: open the kind's Palm user (contacts set the name swap first).
     virtual void openPalm(const OptionBlock& options) = 0;
@@ -97,7 +111,9 @@ public:
 //   compare(List& own, List& other)        CompareWith (or an equivalent that scales)
 //   save(Palm&)                            Save, with the file it writes
 // The facade and the access are called by the names every kind's classes share: WriteRecord,
-// AddRecord, UpdateRecord, Reload, SaveRecord, CreateAndAdd, UpdateItem.
+// AddRecord, UpdateRecord, Reload, SaveRecord, CreateAndAdd, UpdateItem; how the facade's last
+// Open went comes from its IsOpen and GetLastError (which, after an Open that succeeded, says
+// what part of the file was left out).
 template <class Kind> class KindSidesOf final : public KindSides {
 public:
     using Record = typename Kind::Record;
@@ -106,17 +122,38 @@ public:
     using Outlook = typename Kind::Outlook;
 
     // Takes the newly made facade and access and runs the kind's set-up on them.
+    // `outlookProblems` are what the Outlook store reported while the access opened its folder:
+    // files it skipped, or a folder it could not use.
     KindSidesOf(std::unique_ptr<Palm> palm, std::unique_ptr<Outlook> outlook,
-                const OptionBlock& options)
-        : m_outlook(std::move(outlook)), m_palm(std::move(palm)) {
+                const OptionBlock& options, std::vector<std::string> outlookProblems = {})
+        : m_outlook(std::move(outlook)), m_palm(std::move(palm)),
+          m_outlookProblems(std::move(outlookProblems)) {
         Kind::setUp(*m_palm, *m_outlook, options, m_state);
     }
 
     Palm& palm() { return *m_palm; }
     Outlook& outlook() { return *m_outlook; }
 
-    void openPalm(const OptionBlock& options) override { Kind::openPalm(*m_palm, options); }
-    void reloadOutlook() override { m_outlook->Reload(); }
+    void openPalm(const OptionBlock& options) override {
+        Kind::openPalm(*m_palm, options);
+        const std::string error = m_palm->GetLastError();
+        m_palmRead = !m_palm->IsOpen() ? SideRead{ReadState::Unreadable, error}
+                     : error.empty()   ? SideRead{}
+                                       : SideRead{ReadState::Partial, error};
+    }
+    void reloadOutlook() override { m_outlookReloaded = m_outlook->Reload(); }
+    SideRead palmRead() const override { return m_palmRead; }
+    SideRead outlookRead() const override {
+        std::string problem;
+        for (const std::string& line : m_outlookProblems) {
+            problem += (problem.empty() ? "" : "\n") + line;
+        }
+        if (!m_outlookReloaded) {
+            return {ReadState::Unreadable,
+                    problem.empty() ? "the Outlook folder could not be read" : problem};
+        }
+        return problem.empty() ? SideRead{} : SideRead{ReadState::Partial, problem};
+    }
     std::vector<void*> palmRecords() override { return recordsOf(Kind::palmList(*m_palm)); }
     std::vector<void*> outlookRecords() override {
         return recordsOf(Kind::outlookList(*m_outlook));
@@ -206,6 +243,24 @@ private:
     typename Kind::State m_state{};
     std::unique_ptr<Outlook> m_outlook;
     std::unique_ptr<Palm> m_palm;
+    std::vector<std::string> m_outlookProblems;
+    SideRead m_palmRead;
+    bool m_outlookReloaded = true;
 };
+
+// A kind's sides with a new facade and access. The Outlook store reports what it cannot read when
+// the access opens its folder; those reports are kept with the sides instead of being printed.
+template <class Kind> std::unique_ptr<KindSides> makeKindSides(const OptionBlock& options) {
+    auto palm = std::make_unique<typename Kind::Palm>();
+    std::vector<std::string> problems;
+    std::unique_ptr<typename Kind::Outlook> outlook;
+    {
+        const outlook::ScopedStoreWarnings warnings;
+        outlook = std::make_unique<typename Kind::Outlook>();
+        problems = warnings.messages();
+    }
+    return std::make_unique<KindSidesOf<Kind>>(std::move(palm), std::move(outlook), options,
+                                               std::move(problems));
+}
 
 } // namespace twinleaf

@@ -69,8 +69,7 @@ int contactStatus(const void* record) {
 }
 
 std::unique_ptr<KindSides> contactSides(const OptionBlock& options) {
-    return std::make_unique<KindSidesOf<ContactKindOf<PmAddrInfo, OlAddrUtil>>>(
-        std::make_unique<PmAddrInfo>(), std::make_unique<OlAddrUtil>(), options);
+    return makeKindSides<ContactKindOf<PmAddrInfo, OlAddrUtil>>(options);
 }
 
 // Calendar, tasks and memos have their texts, settings and columns already, and open with empty

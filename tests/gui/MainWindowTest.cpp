@@ -419,12 +419,13 @@ private slots:
         QTest::mouseClick(c.rbtnSync, Qt::LeftButton);
         QTest::mouseClick(c.btnStart, Qt::LeftButton);
         QCOMPARE(m_window->conflicts, QStringList{"1 Ada/Ed"});
-        // Every Palm row meets Ed, every Outlook row meets Ada; the first answer holds.
-        QCOMPARE(m_sides->calls.count(QStringLiteral("updateRecord Ed")), 5);
+        // Every Palm row meets Ed, every Outlook row meets Ada; the first answer holds. The pair
+        // Ada and Ed, settled in the Palm pass, is not written again in the Outlook pass.
+        QCOMPARE(m_sides->calls.count(QStringLiteral("updateRecord Ed")), 4);
         QCOMPARE(m_sides->calls.count(QStringLiteral("updateRecord Flo")), 1);
         QVERIFY(m_sides->calls.contains(QStringLiteral("savePalm")));
         QCOMPARE(m_messages.messages,
-                 QStringList{"Information/40: Contact information synchronized successfully. 6 "
+                 QStringList{"Information/40: Contact information synchronized successfully. 5 "
                              "records updated."});
     }
 
