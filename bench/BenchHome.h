@@ -1,4 +1,5 @@
-// The benchmarks' home: a temporary program folder with its own Outlook store.
+// A program folder of a benchmark's own, with the Outlook stand-in's store in it, shared by the
+// benchmarks that read or write the store.
 #pragma once
 
 #include "platform/files/ProgramFolder.h"

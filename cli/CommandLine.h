@@ -16,6 +16,10 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitError = 1;
 inline constexpr int kExitUsage = 2;
 
+// What to tell a user whose Palm Desktop folder was not found or does not exist.
+inline constexpr const char* kPalmFolderHint =
+    "Name the folder with --palm-dir DIR, or set PDPath in section [Path] of the settings file.";
+
 struct CommandContext {
     std::ostream& out;
     std::ostream& err;
@@ -54,8 +58,9 @@ private:
 // Prints "twinleaf: <message>" and the command's usage line to err; returns kExitUsage.
 int usageError(const Command& command, const std::string& message, CommandContext& context);
 
-// Runs the command line (without the program name). Global options: --home DIR, --help,
-// --version. `startGui` is set when no command was given and the caller should open the window.
+// Runs the command line (without the program name). Global options: --home DIR, --palm-dir DIR,
+// --help, --version. `startGui` is set when no command was given and the caller should open the
+// window.
 int runCommandLine(const std::vector<std::string>& args, CommandContext& context, bool& startGui);
 
 } // namespace twinleaf::cli

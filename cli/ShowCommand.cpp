@@ -10,6 +10,7 @@
 #include "common/palm/PalmAddrInfo.h"
 #include "common/palm/PalmEnv.h"
 #include "common/palm/PalmTodoInfo.h"
+#include "common/sync/ContactKind.h"
 #include "common/sync/Options.h"
 #include "platform/codepage/Codepage.h"
 #include "platform/outlook/OutlookStore.h"
@@ -286,13 +287,10 @@ int showOutlookSide(const Arguments& args, CommandContext& context, const char* 
 int showOutlookContacts(const Arguments& args, CommandContext& context, const Command&) {
     OptionBlock options{};
     LoadOptions(options, settingsFilePath());
-    int map[10] = {};
-    if (options.bAddrCustom) {
-        std::copy(std::begin(options.AddrCustom), std::end(options.AddrCustom), map + 1);
-    }
+    const ContactFieldMap map = contactFieldMap(options);
     return showOutlookSide<OlAddrUtil>(
         args, context, "contacts", "Contacts",
-        [&map](OlAddrUtil& contacts) { contacts.SetCustomMap(map); }, printContacts,
+        [&map](OlAddrUtil& contacts) { contacts.SetCustomMap(map.data()); }, printContacts,
         writeAddrListJson);
 }
 
@@ -345,7 +343,7 @@ std::string usageLine() {
     std::string usage;
     for (const ShowTarget& target : targets()) {
         if (!usage.empty()) {
-            usage += "\n   or: twinleaf [--home DIR] ";
+            usage += "\n   or: twinleaf [--home DIR] [--palm-dir DIR] ";
         }
         usage += std::string("show ") + target.side + " " + target.kind + " " + target.options;
     }
@@ -394,8 +392,8 @@ Command showCommand() {
         "  palm contacts   the Palm address book of a user (--user ID, as twinleaf users lists\n"
         "                  them) or of one file (--file PATH, any Palm format the program reads).\n"
         "                  --swap-names reads first and last name the other way round; without\n"
-        "                  it, AddrSwapName of corvane.ini in the home folder decides.\n"
-        "  outlook contacts  the contacts of the Outlook store (Outlook/Contacts/ in the home\n"
+        "                  it, AddrSwapName of corvane.ini in the settings folder decides.\n"
+        "  outlook contacts  the contacts of the Outlook store (Outlook/Contacts/ in the data\n"
         "                  folder, or $TWINLEAF_OUTLOOK_STORE), with the custom fields mapped as\n"
         "                  corvane.ini says.\n"
         "  palm tasks      the Palm to-do list of a user (--user ID) or of one file (--file "

@@ -1,6 +1,7 @@
 // twinleaf compare KIND and twinleaf sync KIND: the sync controller of the desktop program, run on
 // the same sides with a terminal in place of the window.
 #include "cli/Commands.h"
+#include "cli/DifferingFields.h"
 #include "cli/RecordJson.h"
 #include "cli/TerminalSyncUi.h"
 #include "common/misc/WinUtil.h"
@@ -13,11 +14,16 @@
 #include "platform/ui/MessageBox.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cstdint>
+#include <cstdlib>
 #include <limits>
 #include <optional>
 #include <ostream>
+#include <string_view>
+#include <sys/ioctl.h>
+#include <unistd.h>
 
 namespace twinleaf::cli {
 namespace {
@@ -64,6 +70,16 @@ bool palmUserExists(std::int32_t id) {
     return false;
 }
 
+// Why there is no Palm user to open, naming where the users were looked for.
+std::string noPalmUsers() {
+    if (const std::string problem = palmDesktopFolderProblem(); !problem.empty()) {
+        return problem + "\n" + kPalmFolderHint;
+    }
+    char folder[win::MAX_PATH] = {};
+    GetPalmDesktopPath(folder, sizeof folder);
+    return std::string(folder) + ": no Palm Desktop user in this folder";
+}
+
 // The settings, the Palm environment and one opened kind, as the desktop program has them after
 // start-up; closed again in the order of its shut-down. Settings are read, not written back as a
 // whole: --user is for this run only.
@@ -94,6 +110,21 @@ public:
             m_options.*describeKind(m_kind).userId = *user;
         }
         m_controller.OpenKind(m_kind);
+        if (!sidesReadable()) {
+            const auto unreadable = [this](ViewSide side) {
+                SideRead read = m_controller.ReadOf(m_kind, side);
+                if (read.state != ReadState::Unreadable) {
+                    return SideRead{};
+                }
+                if (side == ViewSide::Palm && palmUserList().GetCount() == 0) {
+                    read.problem = noPalmUsers();
+                }
+                return read;
+            };
+            m_ui.showMessage(
+                readProblemsText(m_kind, unreadable(ViewSide::Palm), unreadable(ViewSide::Outlook)),
+                "Error", win::MB_ICONERROR);
+        }
     }
 
     // Writes a ConfMode changed by the run (an answer for all future synchronizations, or a
@@ -106,6 +137,13 @@ public:
         const std::string value = std::to_string(m_options.ConfMode);
         win::WritePrivateProfileStringA("Twinleaf", "ConfMode", value.c_str(),
                                         settingsFilePath().c_str());
+    }
+
+    // Whether both sides could be read at all; when one could not, the warning after the load
+    // said why, naming the file or folder.
+    bool sidesReadable() const {
+        return m_controller.ReadOf(m_kind, ViewSide::Palm).state != ReadState::Unreadable &&
+               m_controller.ReadOf(m_kind, ViewSide::Outlook).state != ReadState::Unreadable;
     }
 
     OptionBlock& options() { return m_options; }
@@ -163,10 +201,32 @@ std::string rowSummary(DataKind kind, void* record, std::size_t width) {
     return summary;
 }
 
+// The width compare lays its two sides out in: the terminal's when standard output is one, else
+// $COLUMNS when set, else the 77 columns a pipe or a file has always had.
+std::size_t outputColumns() {
+    winsize size{};
+    if (::isatty(STDOUT_FILENO) == 1 && ::ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 &&
+        size.ws_col > 0) {
+        return size.ws_col;
+    }
+    if (const char* columns = std::getenv("COLUMNS"); columns != nullptr) {
+        std::size_t value = 0;
+        const std::string_view text(columns);
+        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+        if (error == std::errc() && end == text.data() + text.size() && value > 0) {
+            return value;
+        }
+    }
+    return 77;
+}
+
 void printSideBySide(std::ostream& out, DataKind kind, const std::vector<void*>& palm,
-                     const std::vector<void*>& outlook) {
+                     const std::vector<void*>& outlook, std::size_t columns) {
     constexpr std::size_t kStatus = 11;
-    constexpr std::size_t kText = 26;
+    // Each side gets half of what the separator leaves; never less than the 26 characters a
+    // name and a phone number need.
+    const std::size_t half = columns > 3 ? (columns - 3) / 2 : 0;
+    const std::size_t kText = std::max<std::size_t>(26, half > kStatus ? half - kStatus : 0);
     const auto cell = [&](const std::vector<void*>& rows, std::size_t i) {
         if (i >= rows.size()) {
             return std::string(kStatus + kText, ' ');
@@ -189,20 +249,83 @@ void printSideBySide(std::ostream& out, DataKind kind, const std::vector<void*>&
     }
 }
 
-const std::vector<std::string> kNoFlags;
+// Each different pair by its Palm record, with the fields the comparison found unequal.
+void printDifferingFields(std::ostream& out, DataKind kind,
+                          const std::vector<DifferingPair>& pairs) {
+    if (pairs.empty()) {
+        return;
+    }
+    out << "\nDifferent pairs, with the fields that differ:\n";
+    for (const DifferingPair& pair : pairs) {
+        std::string fields;
+        for (const std::string& field : pair.fields) {
+            fields += (fields.empty() ? "" : ", ") + field;
+        }
+        // The first two columns name the record: first and last name, a description and date.
+        std::string name;
+        const auto& columns = describeKind(kind).columns;
+        for (std::size_t i = 0; i < std::min<std::size_t>(2, columns.size()); ++i) {
+            const std::string text = fieldText(kind, pair.palm, columns[i].fieldId);
+            name += (name.empty() || text.empty() ? "" : " ") + text;
+        }
+        out << "  " << ansiToUtf8(name) << ": " << fields << "\n";
+    }
+}
+
+// --only: the statuses to list, as a set of CompareStatus values; nullopt for a wrong word.
+std::optional<std::array<bool, 3>> parseOnly(const std::string& text) {
+    std::array<bool, 3> wanted{};
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        const std::size_t comma = std::min(text.find(',', start), text.size());
+        const std::string word = text.substr(start, comma - start);
+        if (word == "same") {
+            wanted[0] = true;
+        } else if (word == "new") {
+            wanted[1] = true;
+        } else if (word == "different") {
+            wanted[2] = true;
+        } else {
+            return std::nullopt;
+        }
+        start = comma + 1;
+    }
+    return wanted;
+}
+
+std::vector<void*> rowsWithStatus(DataKind kind, const std::vector<void*>& rows,
+                                  const std::array<bool, 3>& wanted) {
+    std::vector<void*> kept;
+    for (void* row : rows) {
+        const int status = compareStatusOf(kind, row);
+        if (status >= 0 && status <= 2 && wanted[static_cast<std::size_t>(status)]) {
+            kept.push_back(row);
+        }
+    }
+    return kept;
+}
 
 int runCompare(const std::vector<std::string>& args, CommandContext& context);
 int runSync(const std::vector<std::string>& args, CommandContext& context);
 
 const Command& compareCommandEntry() {
     static const Command command{
-        "compare", "compare contacts [--user ID] [--json]",
+        "compare", "compare contacts [--user ID] [--only STATUSES] [--json]",
         "show both sides of a kind with each record's status: new, different or same",
         "Loads the Palm Desktop data of the Palm user and Outlook's default folder, compares\n"
         "them as the desktop program does, and lists both sides next to each other.\n\n"
         "Options:\n"
         "  --user ID   the Palm user (see 'twinleaf users'); default: the stored one\n"
-        "  --json      every row with its status and the columns of the list views, as JSON\n",
+        "  --only STATUSES\n"
+        "              list only the rows of these statuses, a comma-separated choice of\n"
+        "              same, new and different (e.g. --only different,new)\n"
+        "  --json      every row with its status and the columns of the list views, as JSON\n\n"
+        "The listing takes the terminal's width; into a pipe or a file it fits 80 columns\n"
+        "unless $COLUMNS says otherwise. After it, each different pair is named with the\n"
+        "fields that make it different.\n\n"
+        "Exit status: 0 when both sides were read (a side read only in part is listed as far\n"
+        "as it was read, with a warning), 1 when a side could not be read at all, 2 for bad\n"
+        "arguments.\n",
         runCompare};
     return command;
 }
@@ -211,7 +334,7 @@ const Command& syncCommandEntry() {
     static const Command command{
         "sync",
         "sync contacts --mode p2o|o2p|all [--user ID] [--select all|diff] "
-        "[--conflicts palm|outlook]",
+        "[--conflicts palm|outlook] [--force]",
         "synchronise a kind in one of the three directions",
         "Runs one synchronization as the Start button does and prints its message.\n\n"
         "Options:\n"
@@ -224,8 +347,13 @@ const Command& syncCommandEntry() {
         "                    in mode all, which side wins a conflict; without it the stored\n"
         "                    rule decides, else the question is asked on the terminal, and\n"
         "                    without a terminal the run stops at the first conflict\n"
-        "  --user ID         the Palm user (see 'twinleaf users'); default: the stored one\n\n"
-        "Exit status: 0 after a run, 1 after an error message, 2 for bad arguments.\n",
+        "  --user ID         the Palm user (see 'twinleaf users'); default: the stored one\n"
+        "  --force           run although a side was read only in part, where the run cannot\n"
+        "                    overwrite what was not read (never onto a Palm file read in part)\n\n"
+        "Exit status: 0 when the run went through; 1 when it did not (nothing selected, a side\n"
+        "unreadable or read only in part without --force, a conflict with nobody to ask, the\n"
+        "question cancelled, or the Palm data not saved), with the message on standard error;\n"
+        "2 for bad arguments.\n",
         runSync};
     return command;
 }
@@ -257,9 +385,18 @@ std::optional<std::string> unknownUser(std::optional<std::int32_t> user) {
 
 int runCompare(const std::vector<std::string>& args, CommandContext& context) {
     const Command& self = compareCommandEntry();
-    const Arguments parsed(args, {"json"}, {"user"});
+    const Arguments parsed(args, {"json"}, {"user", "only"});
     if (!parsed.ok()) {
         return usageError(self, parsed.error(), context);
+    }
+    std::array<bool, 3> wanted{true, true, true};
+    if (const auto only = parsed.value("only")) {
+        const auto chosen = parseOnly(*only);
+        if (!chosen) {
+            return usageError(self, "--only takes same, new and different, separated by commas",
+                              context);
+        }
+        wanted = *chosen;
     }
     DataKind kind = DataKind::Addr;
     std::optional<std::int32_t> user;
@@ -271,8 +408,10 @@ int runCompare(const std::vector<std::string>& args, CommandContext& context) {
         return usageError(self, *error, context);
     }
     session.open(user);
-    const std::vector<void*>& palm = session.controller().Rows(kind, ViewSide::Palm);
-    const std::vector<void*>& outlook = session.controller().Rows(kind, ViewSide::Outlook);
+    const std::vector<void*> palm =
+        rowsWithStatus(kind, session.controller().Rows(kind, ViewSide::Palm), wanted);
+    const std::vector<void*> outlook =
+        rowsWithStatus(kind, session.controller().Rows(kind, ViewSide::Outlook), wanted);
     if (parsed.has("json")) {
         context.out << "{\n  \"kind\": " << jsonString(parsed.positional()[0]) << ",\n  \"palm\": ";
         printJsonSide(context.out, kind, palm);
@@ -280,14 +419,20 @@ int runCompare(const std::vector<std::string>& args, CommandContext& context) {
         printJsonSide(context.out, kind, outlook);
         context.out << "\n}\n";
     } else {
-        printSideBySide(context.out, kind, palm, outlook);
+        printSideBySide(context.out, kind, palm, outlook, outputColumns());
+        if (wanted[2]) {
+            printDifferingFields(
+                context.out, kind,
+                differingPairs(kind, session.controller().Rows(kind, ViewSide::Palm),
+                               session.controller().Rows(kind, ViewSide::Outlook)));
+        }
     }
-    return session.ui().errorShown() ? kExitError : kExitOk;
+    return session.ui().errorShown() || !session.sidesReadable() ? kExitError : kExitOk;
 }
 
 int runSync(const std::vector<std::string>& args, CommandContext& context) {
     const Command& self = syncCommandEntry();
-    const Arguments parsed(args, kNoFlags, {"mode", "user", "select", "conflicts"});
+    const Arguments parsed(args, {"force"}, {"mode", "user", "select", "conflicts"});
     if (!parsed.ok()) {
         return usageError(self, parsed.error(), context);
     }
@@ -316,7 +461,11 @@ int runSync(const std::vector<std::string>& args, CommandContext& context) {
     if (const auto error = unknownUser(user)) {
         return usageError(self, *error, context);
     }
+    session.ui().setForce(parsed.has("force"));
     session.open(user);
+    if (!session.sidesReadable()) {
+        return kExitError;
+    }
     SyncController& controller = session.controller();
     const SyncMode syncMode = mode == "p2o"   ? SyncMode::P2O
                               : mode == "o2p" ? SyncMode::O2P
@@ -333,9 +482,9 @@ int runSync(const std::vector<std::string>& args, CommandContext& context) {
     const ConflictRule rule = !conflicts ? conflictRuleFromSetting(session.options().ConfMode)
                               : *conflicts == "palm" ? ConflictRule::PalmWins
                                                      : ConflictRule::OutlookWins;
-    controller.RunSync(kind, syncMode, rule);
+    const SyncRunResult result = controller.RunSync(kind, syncMode, rule);
     session.keepConfMode();
-    return session.ui().errorShown() ? kExitError : kExitOk;
+    return result.outcome == SyncOutcome::Done && !session.ui().errorShown() ? kExitOk : kExitError;
 }
 
 } // namespace

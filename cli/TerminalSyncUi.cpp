@@ -95,12 +95,24 @@ void TerminalSyncUi::setAllChecked(DataKind kind, ViewSide side, const std::vect
 
 void TerminalSyncUi::showMessage(const std::string& text, const std::string& caption,
                                  win::UINT icon) {
-    if ((icon & win::MB_ICONMASK) == win::MB_ICONERROR) {
-        m_errorShown = true;
+    const win::UINT shown = icon & win::MB_ICONMASK;
+    if (shown == win::MB_ICONERROR || shown == win::MB_ICONWARNING) {
+        m_errorShown = m_errorShown || shown == win::MB_ICONERROR;
         m_context.err << terminalText(caption + ": " + text) << "\n";
     } else {
         m_context.out << terminalText(text) << "\n";
     }
+}
+
+bool TerminalSyncUi::confirmRun(const std::string& text, const std::string& caption) {
+    if (m_force) {
+        m_context.err << terminalText(caption + ": " + text) << " Yes (--force).\n";
+        return true;
+    }
+    m_errorShown = true;
+    m_context.err << terminalText(caption + ": " + text)
+                  << " No: nothing was synchronized; --force runs it.\n";
+    return false;
 }
 
 ConflictAnswer TerminalSyncUi::askConflict(DataKind kind, void* palmRecord, void* outlookRecord) {

@@ -15,8 +15,11 @@ class TerminalSyncUi : public SyncUi {
 public:
     explicit TerminalSyncUi(CommandContext& context) : m_context(context) {}
 
-    // Whether an error message was shown since the start.
+    // Whether an error message was shown since the start (a run refused for want of --force
+    // counts as one).
     bool errorShown() const { return m_errorShown; }
+    // --force: a run over a side read only in part goes ahead where it may.
+    void setForce(bool force) { m_force = force; }
     const std::vector<void*>& rows(DataKind kind, ViewSide side) const;
 
     void setRows(DataKind kind, ViewSide side, std::vector<void*> records) override;
@@ -28,7 +31,10 @@ public:
     void setProgress(int) override {}
     void setProgressVisible(bool) override {}
     void setBusyCursor(bool) override {}
+    // Errors and warnings go to standard error, the rest to standard output.
     void showMessage(const std::string& text, const std::string& caption, win::UINT icon) override;
+    // Answered by --force; without it the question is printed with how to force the run.
+    bool confirmRun(const std::string& text, const std::string& caption) override;
     // Without a terminal on standard input nobody can answer: the run stops as Cancel stops it.
     ConflictAnswer askConflict(DataKind kind, void* palmRecord, void* outlookRecord) override;
 
@@ -42,6 +48,7 @@ private:
     CommandContext& m_context;
     std::map<std::pair<DataKind, ViewSide>, View> m_views;
     bool m_errorShown = false;
+    bool m_force = false;
 };
 
 // A message of the system as a terminal shows it: UTF-8, "\r\n" as a plain line break.

@@ -2,6 +2,7 @@
 // what start-up would find, without opening a window.
 #include "cli/CommandLine.h"
 #include "cli/Commands.h"
+#include "cli/RecordJson.h"
 #include "common/palm/PalmEnv.h"
 #include "platform/codepage/Codepage.h"
 #include "platform/text/FieldText.h"
@@ -42,11 +43,28 @@ std::string describeVersion(int version) {
            std::to_string(version / 100 % 100) + "." + std::to_string(version % 100) + ")";
 }
 
+void printJson(std::ostream& out, const char* folder, int version,
+               const std::vector<UserLine>& lines) {
+    out << "{\n  \"palmDesktopFolder\": " << (folder ? jsonString(folder) : "null")
+        << ",\n  \"palmDesktopVersion\": " << version << ",\n  \"users\": [";
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        out << (i == 0 ? "\n    " : ",\n    ") << "{\"id\": " << lines[i].id
+            << ", \"name\": " << jsonString(lines[i].name) << ", \"dataFolder\": "
+            << (lines[i].folder.empty() ? "null" : jsonString(lines[i].folder)) << "}";
+    }
+    out << (lines.empty() ? "]\n}\n" : "\n  ]\n}\n");
+}
+
 int runUsers(const std::vector<std::string>& args, CommandContext& context,
              const Command& command) {
-    if (!args.empty()) {
-        return usageError(command, "unexpected argument " + args.front(), context);
+    const Arguments parsed(args, {"json"}, {});
+    if (!parsed.ok()) {
+        return usageError(command, parsed.error(), context);
     }
+    if (!parsed.positional().empty()) {
+        return usageError(command, "unexpected argument " + parsed.positional().front(), context);
+    }
+    const bool json = parsed.has("json");
     bool messageShown = false;
     win::ScopedMessageBoxHandler boxes([&](win::HWND, const char* text, const char*, win::UINT) {
         context.err << ansiToUtf8(text != nullptr ? text : "") << "\n";
@@ -57,8 +75,14 @@ int runUsers(const std::vector<std::string>& args, CommandContext& context,
 
     char folder[win::MAX_PATH];
     const bool found = GetPalmDesktopPath(folder, sizeof folder) == kPalmPathFound;
-    context.out << "Palm Desktop folder:  " << (found ? folder : "not found") << "\n"
-                << "Palm Desktop version: " << describeVersion(GetPalmDesktopVersion()) << "\n";
+    const int version = GetPalmDesktopVersion();
+    if (!json) {
+        context.out << "Palm Desktop folder:  " << (found ? folder : "not found") << "\n"
+                    << "Palm Desktop version: " << describeVersion(version) << "\n";
+    }
+    if (const std::string problem = palmDesktopFolderProblem(); !problem.empty()) {
+        context.err << problem << "\n" << kPalmFolderHint << "\n";
+    }
 
     std::vector<UserLine> lines;
     CxList& users = palmUserList();
@@ -66,15 +90,21 @@ int runUsers(const std::vector<std::string>& args, CommandContext& context,
         const auto* rec = static_cast<const PalmUserRec*>(p);
         char data[win::MAX_PATH];
         lines.push_back({std::to_string(rec->id), ansiToUtf8(fieldText(rec->name)),
-                         GetUserDataFolder(rec->id, data) ? data : "(no data folder)"});
+                         GetUserDataFolder(rec->id, data) ? data : ""});
     }
     ClosePalmEnvironment();
+    if (json) {
+        printJson(context.out, found ? folder : nullptr, version, lines);
+    }
 
     if (lines.empty()) {
         if (!messageShown) {
             context.err << kNoUsersMessage << "\n";
         }
         return kExitError;
+    }
+    if (json) {
+        return kExitOk;
     }
     std::size_t idWidth = 2;
     std::size_t nameWidth = 4;
@@ -86,7 +116,7 @@ int runUsers(const std::vector<std::string>& args, CommandContext& context,
                 << padded("ID", idWidth) << "  " << padded("Name", nameWidth) << "  Data folder\n";
     for (const UserLine& line : lines) {
         context.out << padded(line.id, idWidth) << "  " << padded(line.name, nameWidth) << "  "
-                    << line.folder << "\n";
+                    << (line.folder.empty() ? "(no data folder)" : line.folder) << "\n";
     }
     return kExitOk;
 }
@@ -97,13 +127,17 @@ Command usersCommand() {
     static const char* const kHelp =
         "\nPrints the Palm Desktop folder, its version number (major*10000 + minor*100 + build\n"
         "of palm.exe, -1 when it cannot be read) and each Palm user's id, name and data folder.\n"
-        "The folder comes from PDPath in section [Path] of corvane.ini in the home folder, else\n"
-        "from the Palm Desktop keys of the Wine prefix's registry ($WINEPREFIX, else ~/.wine).\n"
+        "The folder comes from --palm-dir DIR, else from PDPath in section [Path] of corvane.ini\n"
+        "in the settings folder (see 'twinleaf --help'), else from the Palm Desktop keys of\n"
+        "the Wine prefix's registry ($WINEPREFIX, else ~/.wine).\n"
         "Users are the sub-folders of the Palm Desktop folder that hold an address, datebook,\n"
         "todo or memopad folder.\n\n"
+        "Options:\n"
+        "  --json   the same as one JSON object: palmDesktopFolder (null when not found),\n"
+        "           palmDesktopVersion and users, each with id, name and dataFolder\n\n"
         "Exits 0 when users were found, 1 when there are none.\n";
-    Command command{"users", "users", "list the Palm Desktop folder, its version and its users",
-                    kHelp, nullptr};
+    Command command{"users", "users [--json]",
+                    "list the Palm Desktop folder, its version and its users", kHelp, nullptr};
     command.run = [](const std::vector<std::string>& args, CommandContext& context) {
         return runUsers(args, context, usersCommand());
     };

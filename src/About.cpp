@@ -1,4 +1,4 @@
-// The about box: the product picture, which opens the home page, and the legal notice.
+// The about box: the product picture, which opens the home page, the version and the licence.
 #include "src/About.h"
 
 #include "src/ProductArt.h"
@@ -14,6 +14,13 @@
 #include <QVBoxLayout>
 
 namespace twinleaf {
+
+QString licenceText() {
+    return QStringLiteral("Twinleaf %1 is free software under the MIT licence: you may use, copy, "
+                          "change and pass it on, also for money, as long as this notice goes "
+                          "with it. It comes without any warranty.")
+        .arg(QStringLiteral(TWINLEAF_VERSION));
+}
 
 TfmAbout::TfmAbout(QWidget* owner) : QDialog(owner) {
     setObjectName(QStringLiteral("fmAbout"));
@@ -43,14 +50,12 @@ TfmAbout::TfmAbout(QWidget* owner) : QDialog(owner) {
     panelLayout->addWidget(version, 0, Qt::AlignHCenter);
     layout->addWidget(panel);
 
-    auto* notice = new QGroupBox(QStringLiteral("Warning"), this);
+    auto* notice = new QGroupBox(QStringLiteral("Licence"), this);
+    notice->setObjectName(QStringLiteral("gbLicence"));
     auto* noticeLayout = new QVBoxLayout(notice);
-    auto* text =
-        new QLabel(QStringLiteral("This program is protected by copyright law.\n"
-                                  "Reproducing or distributing it, or any part of it, without\n"
-                                  "the permission of its authors is not allowed and may be\n"
-                                  "prosecuted to the full extent of the law."),
-                   notice);
+    auto* text = new QLabel(licenceText(), notice);
+    text->setObjectName(QStringLiteral("lbLicence"));
+    text->setWordWrap(true);
     noticeLayout->addWidget(text);
     layout->addWidget(notice, 1);
 

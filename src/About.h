@@ -2,10 +2,14 @@
 #pragma once
 
 #include <QDialog>
+#include <QString>
 
 class QLabel;
 
 namespace twinleaf {
+
+// The version and the terms the program is distributed under, as the about box shows them.
+QString licenceText();
 
 class TfmAbout : public QDialog {
     Q_OBJECT

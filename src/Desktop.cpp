@@ -12,9 +12,20 @@
 
 namespace twinleaf {
 
+bool displayAvailable() {
+    for (const char* variable : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+        if (!qEnvironmentVariableIsEmpty(variable)) {
+            return true;
+        }
+    }
+    return false;
+}
+
 int runDesktop(int argc, char** argv) {
     QApplication application(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Twinleaf"));
+    // The application's title, as the task bar and the session manager show it; not the display
+    // name, which some platforms would append to every window caption.
+    QApplication::setApplicationName(kApplicationTitle);
     win::setMessageBoxHandler(answerWithQMessageBox);
     try {
         TfmMain window;

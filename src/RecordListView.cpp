@@ -2,10 +2,43 @@
 #include "src/RecordListView.h"
 
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QStyledItemDelegate>
 #include <algorithm>
+#include <numeric>
 
 namespace twinleaf {
+namespace {
+
+// Qt draws a highlighted row's text in the palette's highlighted-text colour, which hides the
+// status colour exactly on the row the user is looking at. The highlighted row keeps its status
+// colour on a light tint of the highlight instead.
+class StatusColourDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        if (!(option->state & QStyle::State_Selected)) {
+            return;
+        }
+        const QVariant colour = index.data(Qt::ForegroundRole);
+        if (!colour.canConvert<QColor>()) {
+            return;
+        }
+        const QColor highlight = option->palette.color(QPalette::Highlight);
+        QColor tint = highlight.lighter(100);
+        tint.setAlpha(70);
+        for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+            option->palette.setColor(group, QPalette::HighlightedText, colour.value<QColor>());
+            option->palette.setColor(group, QPalette::Highlight, tint);
+        }
+    }
+};
+
+} // namespace
 
 QColor colorFromColorRef(unsigned int colorRef) {
     return QColor(static_cast<int>(colorRef & 0xFFu), static_cast<int>((colorRef >> 8) & 0xFFu),
@@ -191,8 +224,15 @@ QVariant RecordListModel::headerData(int section, Qt::Orientation orientation, i
 }
 
 RecordListView::RecordListView(QWidget* parent)
-    : QTreeView(parent), m_model(new RecordListModel(this)), m_popup(new QMenu(this)) {
-    setModel(m_model);
+    : QTreeView(parent), m_model(new RecordListModel(this)),
+      m_proxy(new QSortFilterProxyModel(this)), m_popup(new QMenu(this)) {
+    m_proxy->setSourceModel(m_model);
+    m_proxy->setFilterKeyColumn(-1);
+    m_proxy->setFilterCaseSensitivity(Qt::CaseInsensitive);
+    m_proxy->setSortCaseSensitivity(Qt::CaseInsensitive);
+    m_proxy->setSortLocaleAware(true);
+    setModel(m_proxy);
+    setItemDelegate(new StatusColourDelegate(this));
     setRootIsDecorated(false);
     setItemsExpandable(false);
     setUniformRowHeights(true);
@@ -200,7 +240,9 @@ RecordListView::RecordListView(QWidget* parent)
     setSelectionMode(QAbstractItemView::SingleSelection);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
-    setSortingEnabled(false);
+    // No column is sorted until the user clicks a header: the rows start in the list's order.
+    header()->setSortIndicator(-1, Qt::AscendingOrder);
+    setSortingEnabled(true);
     header()->setStretchLastSection(false);
     header()->setSectionsMovable(false);
     header()->setDefaultSectionSize(100);
@@ -221,25 +263,81 @@ RecordListView::RecordListView(QWidget* parent)
 
 void RecordListView::setColumns(std::vector<ViewColumn> columns) {
     m_model->setColumns(columns);
-    for (int section = 0; section < static_cast<int>(columns.size()); ++section) {
-        const int width = columns[static_cast<std::size_t>(section)].width;
-        header()->resizeSection(section, width > 0 ? width : header()->defaultSectionSize());
+    m_givenWidths.clear();
+    for (const ViewColumn& column : columns) {
+        m_givenWidths.push_back(column.width > 0 ? column.width : header()->defaultSectionSize());
     }
+    shareWidth();
+}
+
+void RecordListView::shareWidth() {
+    const int given = std::accumulate(m_givenWidths.begin(), m_givenWidths.end(), 0);
+    const int room = viewport()->width();
+    const bool share = given > 0 && room > given;
+    int used = 0;
+    for (std::size_t section = 0; section < m_givenWidths.size(); ++section) {
+        int width = m_givenWidths[section];
+        if (share) {
+            // The last column takes what rounding left, so the columns end at the edge.
+            width = section + 1 == m_givenWidths.size()
+                        ? room - used
+                        : static_cast<int>(static_cast<long long>(width) * room / given);
+        }
+        used += width;
+        header()->resizeSection(static_cast<int>(section), width);
+    }
+}
+
+void RecordListView::resizeEvent(QResizeEvent* event) {
+    QTreeView::resizeEvent(event);
+    shareWidth();
 }
 
 int RecordListView::selectedRow() const {
     const QModelIndexList selected = selectionModel()->selectedRows();
-    return selected.isEmpty() ? -1 : selected.first().row();
+    return selected.isEmpty() ? -1 : m_proxy->mapToSource(selected.first()).row();
 }
 
 void RecordListView::selectRow(int row) {
-    if (row < 0 || row >= m_model->rows()) {
+    const QModelIndex cell = row >= 0 && row < m_model->rows()
+                                 ? m_proxy->mapFromSource(m_model->index(row, 0))
+                                 : QModelIndex();
+    if (!cell.isValid()) {
         selectionModel()->clearSelection();
         return;
     }
-    const QModelIndex cell = m_model->index(row, 0);
     selectionModel()->setCurrentIndex(cell, QItemSelectionModel::ClearAndSelect |
                                                 QItemSelectionModel::Rows);
+}
+
+void RecordListView::setFilterText(const QString& text) {
+    m_proxy->setFilterFixedString(text);
+}
+
+QModelIndex RecordListView::viewIndex(int row, int column) const {
+    return m_proxy->mapFromSource(m_model->index(row, column));
+}
+
+std::vector<int> RecordListView::shownRows() const {
+    std::vector<int> rows;
+    for (int row = 0; row < m_proxy->rowCount(); ++row) {
+        rows.push_back(m_proxy->mapToSource(m_proxy->index(row, 0)).row());
+    }
+    return rows;
+}
+
+void RecordListView::keyPressEvent(QKeyEvent* event) {
+    // Space ticks the highlighted row whichever of its cells has the focus; Qt would only tick
+    // when the focus sits on the check box's column.
+    if (event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier) {
+        const int row = selectedRow();
+        if (row >= 0) {
+            m_model->setChecked(row, !m_model->isChecked(row));
+            event->accept();
+            return;
+        }
+    }
+    QTreeView::keyPressEvent(event);
 }
 
 void RecordListView::mouseDoubleClickEvent(QMouseEvent* event) {
@@ -247,6 +345,32 @@ void RecordListView::mouseDoubleClickEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) {
         emit detailRequested();
     }
+}
+
+} // namespace twinleaf
+
+namespace twinleaf {
+
+ColourLegend::ColourLegend(RecordListModel::ColoursFunction colours, QWidget* parent)
+    : QLabel(parent), m_colours(std::move(colours)) {
+    setObjectName(QStringLiteral("lblLegend"));
+    setTextFormat(Qt::RichText);
+    refresh();
+}
+
+void ColourLegend::refresh() {
+    const RowColours colours = m_colours ? m_colours() : RowColours{};
+    if (!colours.showColor) {
+        setText(QString());
+        return;
+    }
+    const auto entry = [](unsigned int colorRef, const QString& word) {
+        return QStringLiteral("<span style=\"color:%1\">&#9632; %2</span>")
+            .arg(colorFromColorRef(colorRef).name(), word);
+    };
+    setText(entry(colours.newColor, tr("New")) + QStringLiteral("&nbsp;&nbsp;") +
+            entry(colours.diffColor, tr("Different")) + QStringLiteral("&nbsp;&nbsp;") +
+            entry(colours.sameColor, tr("Same")));
 }
 
 } // namespace twinleaf

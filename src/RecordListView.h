@@ -8,7 +8,9 @@
 
 #include <QAbstractTableModel>
 #include <QColor>
+#include <QLabel>
 #include <QMenu>
+#include <QSortFilterProxyModel>
 #include <QString>
 #include <QTreeView>
 #include <functional>
@@ -85,8 +87,12 @@ private:
     int m_updateDepth = 0;
 };
 
-// The view: whole-row selection, no editing, fixed column widths, one popup menu with
-// "Select &All", "Select &Diff", "&Clear", a separator and "Detail &Information".
+// The view: whole-row selection, no editing, one popup menu with "Select &All", "Select &Diff",
+// "&Clear", a separator and "Detail &Information". A click on a column header sorts by that
+// column and a filter narrows the rows; both work on a proxy, so the rows of records() keep the
+// list's order and positions, which the sync controller addresses rows by. Space ticks the
+// highlighted row. The columns keep their given widths until the view is wider than their sum,
+// and then share its width in the same proportions.
 class RecordListView : public QTreeView {
     Q_OBJECT
 public:
@@ -94,10 +100,18 @@ public:
 
     RecordListModel* records() const { return m_model; }
     void setColumns(std::vector<ViewColumn> columns);
-    // The selected row, or -1.
+    // The selected row, as a row of records(), or -1.
     int selectedRow() const;
+    // `row` is a row of records(); a row the filter hides is not selected.
     void selectRow(int row);
     QMenu* popupMenu() const { return m_popup; }
+    // Shows only the rows that hold `text` in one of their columns, without regard to case; an
+    // empty text shows every row.
+    void setFilterText(const QString& text);
+    // The view's index of a cell of records(); invalid when the filter hides the row.
+    QModelIndex viewIndex(int row, int column) const;
+    // The rows shown, in the order shown, as rows of records().
+    std::vector<int> shownRows() const;
 
 signals:
     void selectAllRequested();
@@ -108,10 +122,28 @@ signals:
 
 protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void shareWidth();
+
     RecordListModel* m_model;
+    QSortFilterProxyModel* m_proxy;
     QMenu* m_popup;
+    std::vector<int> m_givenWidths;
+};
+
+// What the row colours mean: "New", "Different" and "Same", each in its colour, read from the
+// same settings as the rows whenever refresh() is called.
+class ColourLegend : public QLabel {
+    Q_OBJECT
+public:
+    explicit ColourLegend(RecordListModel::ColoursFunction colours, QWidget* parent = nullptr);
+    void refresh();
+
+private:
+    RecordListModel::ColoursFunction m_colours;
 };
 
 } // namespace twinleaf

@@ -17,6 +17,7 @@
 #include <QTreeView>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace twinleaf {
 
@@ -38,12 +39,14 @@ QTreeWidget* makeList(QWidget* parent, int kind) {
     return list;
 }
 
-// Keeps a list's "Software" column in place while the values scroll sideways: nine contact
-// columns never fit the window, and a row whose side has scrolled away cannot be judged. A second
-// view over the same model shows only that column, laid over the list's left edge.
-class PinnedFirstColumn : public QObject {
+// Keeps a list's "Software" column and the columns that name the record (a contact's first and
+// last name, an item's description) in place while the values scroll sideways: nine contact
+// columns never fit the window, and a row whose side or name has scrolled away cannot be judged.
+// A second view over the same model shows only those columns, laid over the list's left edge.
+class PinnedColumns : public QObject {
 public:
-    explicit PinnedFirstColumn(QTreeWidget* list) : QObject(list), m_list(list) {
+    PinnedColumns(QTreeWidget* list, int count)
+        : QObject(list), m_list(list), m_count(std::min(count, list->columnCount())) {
         m_pinned = new QTreeView(list);
         m_pinned->setObjectName(list->objectName() + QStringLiteral("Pinned"));
         m_pinned->setModel(list->model());
@@ -56,11 +59,11 @@ public:
         m_pinned->setSelectionBehavior(QAbstractItemView::SelectRows);
         m_pinned->setEditTriggers(QAbstractItemView::NoEditTriggers);
         m_pinned->header()->setSectionsMovable(false);
-        for (int column = 1; column < list->columnCount(); ++column) {
+        for (int column = m_count; column < list->columnCount(); ++column) {
             m_pinned->setColumnHidden(column, true);
         }
         connect(list->header(), &QHeaderView::sectionResized, this, [this](int column, int, int) {
-            if (column == 0) {
+            if (column < m_count) {
                 place();
             }
         });
@@ -83,8 +86,11 @@ protected:
 
 private:
     void place() {
-        const int width = m_list->columnWidth(0);
-        m_pinned->setColumnWidth(0, width);
+        int width = 0;
+        for (int column = 0; column < m_count; ++column) {
+            m_pinned->setColumnWidth(column, m_list->columnWidth(column));
+            width += m_list->columnWidth(column);
+        }
         const int frame = m_list->frameWidth();
         m_pinned->setGeometry(frame, frame, width,
                               m_list->viewport()->height() + m_list->header()->height());
@@ -92,6 +98,7 @@ private:
     }
 
     QTreeWidget* m_list;
+    int m_count;
     QTreeView* m_pinned;
 };
 
@@ -139,7 +146,9 @@ TfmConfAlert::TfmConfAlert(QWidget* owner) : QDialog(owner) {
         QTreeWidget* list = makeList(page, index + 1);
         list->setObjectName(QString::fromLatin1(listNames[index]));
         pageLayout->addWidget(list);
-        new PinnedFirstColumn(list);
+        // "Software" and the columns naming the record: first and last name of a contact, the
+        // description of the other kinds.
+        new PinnedColumns(list, index == 0 ? 3 : 2);
         m_lists[static_cast<std::size_t>(index)] = list;
         m_pcData->addTab(page, QString::fromLatin1(captions[index]));
         // The calendar, task and notes pages are switched off: their lists show but do not react.

@@ -1,12 +1,14 @@
 // The main window: construction of its controls, the layout rules and the menus.
 #include "src/main.h"
 
+#include "common/misc/WinUtil.h"
 #include "common/palm/PalmEnv.h"
 #include "common/sync/KindTable.h"
 #include "common/sync/Options.h"
 #include "platform/Assert.h"
 #include "platform/codepage/Codepage.h"
 #include "platform/files/ProgramFolder.h"
+#include "platform/ini/Profile.h"
 #include "platform/text/FieldText.h"
 #include "platform/ui/MessageBox.h"
 #include "src/About.h"
@@ -21,10 +23,12 @@
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
@@ -37,6 +41,8 @@
 #include <QTabWidget>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <filesystem>
+#include <system_error>
 
 namespace twinleaf {
 
@@ -108,6 +114,25 @@ TfmMain::TfmMain(SyncController::SidesFactory sides, QWidget* parent)
     m_sbMain->setSizeGripEnabled(true);
     setStatusBar(m_sbMain);
     m_sbMain->installEventFilter(this);
+    // The filter and the colour legend live in the status bar, the one strip outside the tabs'
+    // fixed panel layout; the progress bar covers them only while a run is going.
+    auto* filterLabel = new QLabel(QStringLiteral("Filter:"), m_sbMain);
+    m_edFilter = new QLineEdit(m_sbMain);
+    m_edFilter->setObjectName(QStringLiteral("edFilter"));
+    m_edFilter->setClearButtonEnabled(true);
+    m_edFilter->setPlaceholderText(QStringLiteral("name, phone, text ..."));
+    m_edFilter->setFixedWidth(200);
+    filterLabel->setBuddy(m_edFilter);
+    m_sbMain->addWidget(filterLabel);
+    m_sbMain->addWidget(m_edFilter);
+    connect(m_edFilter, &QLineEdit::textChanged, this, [this](const QString& text) {
+        for (const KindControls& c : m_kinds) {
+            c.lvPD->setFilterText(text);
+            c.lvOL->setFilterText(text);
+        }
+    });
+    m_legend = new ColourLegend(&TfmMain::rowColours, m_sbMain);
+    m_sbMain->addPermanentWidget(m_legend);
     // Laid over the status bar rather than into it, so that it takes the bar's whole width.
     m_pbSync = new QProgressBar(this);
     m_pbSync->setObjectName(QStringLiteral("pbSync"));
@@ -158,9 +183,39 @@ void TfmMain::FormCreate() {
     splash.exec();
 }
 
+QString TfmMain::choosePalmDesktopFolder(const QString& problem) {
+    // Asked through the message box interface, so that a test's recorder answers it.
+    const std::string question =
+        utf8ToAnsi((problem + QStringLiteral("\r\n\r\nDo you want to choose the Palm Desktop "
+                                             "folder (the folder that holds palm.exe and a "
+                                             "folder for each Palm user) now?"))
+                       .toStdString());
+    if (win::MessageBoxA(nullptr, question.c_str(), "Palm Desktop folder",
+                         win::MB_YESNO | win::MB_ICONQUESTION) != win::IDYES) {
+        return {};
+    }
+    return QFileDialog::getExistingDirectory(this, QStringLiteral("Palm Desktop folder"),
+                                             QDir::homePath());
+}
+
 void TfmMain::StartUp() {
     LoadOptions();
     RestoreModeButtons();
+    if (const std::string problem = palmDesktopFolderProblem(); !problem.empty()) {
+        const QString folder = choosePalmDesktopFolder(QString::fromStdString(problem));
+        if (!folder.isEmpty()) {
+            const std::string settings = settingsFilePath();
+            // A home named on the command line may not exist yet on a first run.
+            std::error_code ec;
+            std::filesystem::create_directories(std::filesystem::path(settings).parent_path(), ec);
+            if (!win::WritePrivateProfileStringA("Path", "PDPath", folder.toStdString().c_str(),
+                                                 settings.c_str())) {
+                showMessage(
+                    utf8ToAnsi("Can not write the Palm Desktop folder to " + settings + "."),
+                    "Error", win::MB_ICONERROR);
+            }
+        }
+    }
     OpenPalmEnvironment();
     for (DataKind kind : kDataKinds) {
         m_controller->OpenKind(kind);
@@ -551,6 +606,7 @@ void TfmMain::setRows(DataKind kind, ViewSide side, std::vector<void*> records) 
 
 void TfmMain::refreshRows(DataKind kind, ViewSide side) {
     view(kind, side)->records()->refreshColours();
+    m_legend->refresh();
 }
 
 std::vector<bool> TfmMain::checkedRows(DataKind kind, ViewSide side) const {
@@ -621,6 +677,12 @@ void TfmMain::setBusyCursor(bool busy) {
 
 void TfmMain::showMessage(const std::string& text, const std::string& caption, win::UINT icon) {
     win::MessageBoxA(this, text.c_str(), caption.c_str(), win::MB_OK | icon);
+}
+
+// A run over a side read only in part goes ahead only when the user says so.
+bool TfmMain::confirmRun(const std::string& text, const std::string& caption) {
+    return win::MessageBoxA(this, text.c_str(), caption.c_str(),
+                            win::MB_YESNO | win::MB_ICONWARNING) == win::IDYES;
 }
 
 void TfmMain::fillConflictAlert(TfmConfAlert& alert, DataKind kind, void* palmRecord,

@@ -13,6 +13,7 @@
 class QAction;
 class QComboBox;
 class QLabel;
+class QLineEdit;
 class QProgressBar;
 class QPushButton;
 class QRadioButton;
@@ -67,6 +68,7 @@ public:
     void setProgressVisible(bool visible) override;
     void setBusyCursor(bool busy) override;
     void showMessage(const std::string& text, const std::string& caption, win::UINT icon) override;
+    bool confirmRun(const std::string& text, const std::string& caption) override;
     ConflictAnswer askConflict(DataKind kind, void* palmRecord, void* outlookRecord) override;
 
     RecordListView* view(DataKind kind, ViewSide side) const;
@@ -82,6 +84,9 @@ public:
     QPushButton* exitButton() const { return m_btnExit; }
     QStatusBar* statusBarWidget() const { return m_sbMain; }
     QProgressBar* progressBar() const { return m_pbSync; }
+    // Narrows both lists of every tab to the rows holding its text.
+    QLineEdit* filterBox() const { return m_edFilter; }
+    ColourLegend* legend() const { return m_legend; }
     QAction* viewAction(int kind) const;
     QAction* fileAction(int kind) const;
 
@@ -92,7 +97,9 @@ public:
 
     // The window's creation: the splash is shown modally and runs StartUp on its second tick.
     void FormCreate();
-    // Settings, mode buttons, the Palm environment, then the four kinds in order.
+    // Settings, mode buttons, the Palm environment, then the four kinds in order. Without a
+    // usable Palm Desktop folder the user is offered to choose one first; the choice is stored
+    // as PDPath in section [Path] of the settings file.
     void StartUp();
     // Settings saved, the kinds closed, the Palm environment closed. Runs once, when the window
     // is destroyed, and only after StartUp.
@@ -121,6 +128,9 @@ public slots:
     void showDetail(DataKind kind, ViewSide side);
 
 protected:
+    // Says why no Palm Desktop folder is usable (`problem`) and lets the user choose one; an
+    // empty result when the user declines. Tests answer it without a dialog.
+    virtual QString choosePalmDesktopFolder(const QString& problem);
     // The kind's detail viewer, modal, for one record.
     virtual void openDetailViewer(DataKind kind, void* record);
 
@@ -144,6 +154,8 @@ private:
     QTabWidget* m_spMain = nullptr;
     QStatusBar* m_sbMain = nullptr;
     QProgressBar* m_pbSync = nullptr;
+    QLineEdit* m_edFilter = nullptr;
+    ColourLegend* m_legend = nullptr;
     std::array<KindControls, 4> m_kinds{};
     std::array<QAction*, 4> m_viewActions{};
     std::array<QAction*, 4> m_fileActions{};

@@ -24,6 +24,11 @@ int main(int argc, char** argv) {
         return status;
     }
 #ifdef TWINLEAF_WITH_GUI
+    if (!twinleaf::displayAvailable()) {
+        std::cerr << "twinleaf: no display to open the window on (neither DISPLAY nor "
+                     "WAYLAND_DISPLAY is set); see 'twinleaf --help' for the commands\n";
+        return twinleaf::cli::kExitUsage;
+    }
     return twinleaf::runDesktop(argc, argv);
 #else
     std::cerr << "twinleaf: this build has no desktop program; see 'twinleaf --help' for the "

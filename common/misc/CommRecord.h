@@ -147,6 +147,11 @@ private:
 //   Fields()                      the record's field table
 //   kMaxKeys, Keys(rec, keys)     the matching keys of a record; returns how many it wrote
 //
+// Two matched records are compared field by field. When the list is told how the narrower of the
+// two sides holds a record (SetHeldAs), both are first put into that side's shape: a value it has
+// no place for, or the part of a text beyond its field, cannot be synchronised and so makes no
+// difference; every value it can hold is compared as it stands.
+//
 // FindMatch answers through an index over the keys, with the result of a walk in list order that
 // stops at the record itself or at the first record sharing a key. The index follows AddCopy and
 // MergeAt; records handed out by First, Next, GetAt and FindMatch may be changed in place by their
@@ -154,6 +159,9 @@ private:
 template <class Traits> class CommRecordMgr {
 public:
     using Record = typename Traits::Record;
+    // Fills `held` (zeroed by the caller) with `rec` as a side would keep it in place of
+    // `counterpart`, the record it is compared with (one of the two may be that side's own).
+    using HeldAs = void (*)(const Record& rec, const Record& counterpart, Record& held);
 
     CommRecordMgr() = default;
     virtual ~CommRecordMgr() { RemoveAll(); }
@@ -286,6 +294,38 @@ public:
                       pnIndex);
     }
 
+    // How matched records are put into shape before their fields are compared; null compares
+    // them as they are. RemoveAll leaves it in place: it belongs to the side, not to the records.
+    void SetHeldAs(HeldAs heldAs) { m_heldAs = heldAs; }
+    HeldAs GetHeldAs() const { return m_heldAs; }
+
+    // Gives `rec` back the texts of `stored` where the two differ only in what the side that
+    // holds records as GetHeldAs cannot keep (a value it has no place for, the end of a text it
+    // cut), so that writing `rec` over `stored` does not lose them.
+    void KeepUnheld(Record& rec, const Record& stored) const {
+        if (m_heldAs == nullptr) {
+            return;
+        }
+        Record heldRec{};
+        Record heldStored{};
+        m_heldAs(rec, stored, heldRec);
+        m_heldAs(stored, rec, heldStored);
+        for (const CommField& field : Traits::Fields()) {
+            if (field.kind != FieldType::Text) {
+                continue;
+            }
+            auto* to = reinterpret_cast<char*>(&rec) + field.offset;
+            const auto* from = reinterpret_cast<const char*>(&stored) + field.offset;
+            const auto held = [&field](const Record& r) {
+                return reinterpret_cast<const char*>(&r) + field.offset;
+            };
+            if (std::strncmp(to, from, field.width) != 0 &&
+                std::strncmp(held(heldRec), held(heldStored), field.width) == 0) {
+                std::memcpy(to, from, field.width);
+            }
+        }
+    }
+
     // Sets CompareStatus of every own record against pOther; false only for a null pOther.
     bool CompareWith(CommRecordMgr* pOther) {
         if (pOther == nullptr) {
@@ -319,10 +359,21 @@ private:
         if (ppMatch != nullptr) {
             *ppMatch = handOut(position);
         }
-        if (match == pRec || FieldsEqual(Traits::Fields(), pRec, match)) {
+        if (match == pRec || sameAsHeld(*pRec, *match)) {
             return kMatchSame;
         }
         return kMatchDifferent;
+    }
+
+    bool sameAsHeld(const Record& a, const Record& b) const {
+        if (m_heldAs == nullptr) {
+            return FieldsEqual(Traits::Fields(), &a, &b);
+        }
+        Record heldA{};
+        Record heldB{};
+        m_heldAs(a, b, heldA);
+        m_heldAs(b, a, heldB);
+        return FieldsEqual(Traits::Fields(), &heldA, &heldB);
     }
 
     static bool hasKey(const Record& rec, const MatchKey& key) {
@@ -401,6 +452,7 @@ private:
     std::unordered_map<const Record*, std::uint32_t> m_positionOf;
     MatchIndex m_index;
     std::uint32_t m_nIndexed = 0; // records below this position are in the index
+    HeldAs m_heldAs = nullptr;
 };
 
 } // namespace twinleaf

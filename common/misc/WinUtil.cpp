@@ -1,4 +1,4 @@
-// The settings file's place, derived from the program folder.
+// The settings file's place, the home folder, a portable install or the XDG config place.
 #include "common/misc/WinUtil.h"
 
 #include "platform/files/ProgramFolder.h"
@@ -6,7 +6,7 @@
 namespace twinleaf {
 
 std::string settingsFilePath() {
-    return (programFolder() / "corvane.ini").string();
+    return (settingsFolder() / "corvane.ini").string();
 }
 
 } // namespace twinleaf

@@ -5,7 +5,7 @@
 
 namespace twinleaf {
 
-// "corvane.ini" in the program's folder (see programFolder()).
+// "corvane.ini" in the settings folder (see settingsFolder()).
 std::string settingsFilePath();
 
 } // namespace twinleaf

@@ -11,8 +11,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <optional>
 #include <string>
+#include <system_error>
 
 namespace twinleaf {
 namespace {
@@ -73,6 +75,18 @@ std::string toLinuxPath(const std::string& path) {
     return isWindowsPath(path) ? linuxPathFromWindows(path, registryPrefix()).string() : path;
 }
 
+std::string& folderOverride() {
+    static std::string folder;
+    return folder;
+}
+
+std::string configuredSetting() {
+    char setting[kSettingBufferSize];
+    win::GetPrivateProfileStringA("Path", "PDPath", "", setting, sizeof setting,
+                                  settingsFilePath().c_str());
+    return setting;
+}
+
 PalmUserRec* newUserRec() {
     // Zeroed, so a field the library does not fill reads as empty text.
     auto* rec = static_cast<PalmUserRec*>(std::calloc(1, sizeof(PalmUserRec)));
@@ -88,10 +102,10 @@ int GetPalmDesktopPath(char* buffer, DWORD size) {
     }
     buffer[0] = '\0';
     std::string folder;
-    char setting[kSettingBufferSize];
-    const std::string settings = settingsFilePath();
-    win::GetPrivateProfileStringA("Path", "PDPath", "", setting, sizeof setting, settings.c_str());
-    if (setting[0] != '\0') {
+    const std::string setting = configuredSetting();
+    if (!folderOverride().empty()) {
+        folder = folderOverride();
+    } else if (!setting.empty()) {
         folder = toLinuxPath(setting);
     } else if (std::optional<std::string> registered = folderFromRegistry()) {
         folder = toLinuxPath(*registered);
@@ -103,6 +117,33 @@ int GetPalmDesktopPath(char* buffer, DWORD size) {
     }
     std::memcpy(buffer, folder.c_str(), folder.size() + 1);
     return kPalmPathFound;
+}
+
+void setPalmDesktopFolderOverride(const std::string& folder) {
+    folderOverride() = folder;
+}
+
+std::string palmDesktopFolderProblem() {
+    char folder[kSettingBufferSize];
+    const int status = GetPalmDesktopPath(folder, sizeof folder);
+    const std::string settings = settingsFilePath();
+    if (status == kPalmPathNotFound) {
+        return "No Palm Desktop folder found. Looked for PDPath in section [Path] of " + settings +
+               ", and for Palm Desktop's registry keys in the Wine prefix " +
+               registryPrefix().string() + " (user.reg, system.reg).";
+    }
+    if (status != kPalmPathFound) {
+        return "The Palm Desktop folder named in " + settings + " is too long.";
+    }
+    std::error_code ec;
+    if (std::filesystem::is_directory(folder, ec)) {
+        return {};
+    }
+    const std::string source = !folderOverride().empty() ? "named by --palm-dir"
+                               : !configuredSetting().empty()
+                                   ? "named by PDPath in section [Path] of " + settings
+                                   : "named by the Wine prefix " + registryPrefix().string();
+    return "The Palm Desktop folder " + std::string(folder) + " (" + source + ") does not exist.";
 }
 
 bool EnumeratePalmUsers() {

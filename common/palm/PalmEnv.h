@@ -6,6 +6,8 @@
 #include "common/palm/PalmLibraries.h"
 #include "platform/win/WinTypes.h"
 
+#include <string>
+
 namespace twinleaf {
 
 struct PalmUserRec {
@@ -20,11 +22,20 @@ inline constexpr int kPalmPathNoBuffer = -100;
 inline constexpr int kPalmPathNotFound = -101;
 inline constexpr int kPalmPathTooLong = -102;
 
-// The Palm Desktop folder, as a Linux path: the settings file's "PDPath" of section "Path" when
-// set (taken as it is, without checking that it exists; a Windows path there is translated
-// through the Wine prefix), else the registry's "DesktopPath", else the folder of its
-// "HotSyncPath" program, both of the Palm Desktop keys of the Wine prefix's registry.
+// The Palm Desktop folder, as a Linux path: the folder named for this run, else the settings file's
+// "PDPath" of section "Path" when set (taken as it is, without checking that it exists; a Windows
+// path there is translated through the Wine prefix), else the registry's "DesktopPath", else the
+// folder of its "HotSyncPath" program, both of the Palm Desktop keys of the Wine prefix's registry.
 int GetPalmDesktopPath(char* buffer, win::DWORD size);
+
+// A folder the user named for this run (--palm-dir DIR); it wins over the settings file and the
+// registry. An empty path removes it.
+void setPalmDesktopFolderOverride(const std::string& folder);
+
+// What a user must know when the Palm Desktop folder is missing: where it was looked for (the
+// settings file with its section and key, the Wine prefix), or which configured folder does not
+// exist and who named it. Empty when the folder was found and exists. UTF-8.
+std::string palmDesktopFolderProblem();
 
 // major * 10000 + minor * 100 + build of palm.exe in the Palm Desktop folder (4.1.2 gives
 // 40102), or -1 when there is no folder, no palm.exe or no readable version in it.

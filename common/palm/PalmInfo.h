@@ -6,7 +6,8 @@
 // its item (Item: format, source, commEntry and a union of the forms' records) and which status
 // words are listed (Listed). The classic form adds the classic file and record (ClassicFile,
 // ClassicRec, kClassicFileKind, Classic(item)), the two mappings (ClassicToCommon,
-// CommonToClassic), the category resolution (ResolveCategory) and the kind's folder (kFolder).
+// CommonToClassic), a common record as the row holds it (CommonAsHeld), the category resolution
+// (ResolveCategory) and the kind's folder (kFolder).
 #pragma once
 
 // FindMatch results and source types, shared by every kind, are declared with the contacts.
@@ -39,6 +40,7 @@ template <class Kind> class PmStorageForm {
 public:
     using CommRec = typename Kind::CommRec;
     using Item = typename Kind::Item;
+    using HeldAs = void (*)(const CommRec& rec, const CommRec& counterpart, CommRec& held);
 
     virtual ~PmStorageForm() = default;
 
@@ -60,6 +62,9 @@ public:
     virtual void TakeRow(void* row, Item& item) = 0;
     // The Palm-to-common mapping of the item's record.
     virtual void ToCommon(const Item& item, CommRec& common) const = 0;
+    // A common record as this form would keep it in place of the record it is compared with:
+    // what it reads back as once written. Null when the form keeps every common field whole.
+    virtual HeldAs HeldAsCommon() const { return nullptr; }
     // A new record: the mapping onto the item's zeroed record, marked new; AppendRow then hands
     // a copy to the form's list and points the item at it.
     virtual void PrepareRow(const CommRec& common, Item& item) = 0;
@@ -82,6 +87,7 @@ public:
     using Item = typename Kind::Item;
     using File = typename Kind::ClassicFile;
     using Rec = typename Kind::ClassicRec;
+    using HeldAs = typename PmStorageForm<Kind>::HeldAs;
 
     File& GetFile() { return m_file; }
 
@@ -113,6 +119,7 @@ public:
     void ToCommon(const Item& item, CommRec& common) const override {
         Kind::ClassicToCommon(Kind::Classic(item), common);
     }
+    HeldAs HeldAsCommon() const override { return &Held; }
     void PrepareRow(const CommRec& common, Item& item) override {
         item.format = PalmFormat::Classic;
         Rec& record = Kind::Classic(item);
@@ -143,6 +150,23 @@ public:
     bool Save() override { return m_file.SaveInPlace(); }
 
 private:
+    // Through a row and back: fields the row has no place for come back empty, texts cut to the
+    // row's fields and the common record's. The row is the Palm record of the pair, where one of
+    // the two is this form's, so that what the record has beside its common fields (a pager
+    // number taking a phone slot) takes its room as it would in an update.
+    static void Held(const CommRec& rec, const CommRec& counterpart, CommRec& held) {
+        const Rec* row = RowOf(rec);
+        Kind::CommonAsHeld(rec, row != nullptr ? row : RowOf(counterpart), held);
+    }
+    static const Rec* RowOf(const CommRec& rec) {
+        if (rec.SourceType != kSourcePalm || rec.Native == nullptr ||
+            rec.NativeSize != sizeof(Item)) {
+            return nullptr;
+        }
+        const Item& item = *static_cast<const Item*>(rec.Native);
+        return item.format == PalmFormat::Classic ? &Kind::Classic(item) : nullptr;
+    }
+
     File m_file;
 };
 
@@ -231,6 +255,7 @@ public:
         }
         m_pItems->Clear(true);
         m_pCommMgr->RemoveAll();
+        m_pCommMgr->SetHeldAs(nullptr);
         m_lastError.clear();
     }
     bool IsOpen() const { return Loaded() != nullptr; }
@@ -350,6 +375,9 @@ private:
             if (sniff.bid == FormBid::Readable) {
                 if (form->Load(path)) {
                     m_format = form->Format();
+                    // Records are compared as this form can keep them, so that what it cannot
+                    // hold does not keep a synchronised pair different.
+                    m_pCommMgr->SetHeldAs(form->HeldAsCommon());
                     // A file read only in part is listed as far as it is whole; the error says
                     // what is missing.
                     m_lastError = form->LastError();

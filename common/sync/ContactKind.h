@@ -17,6 +17,17 @@ namespace twinleaf {
 // values. The access keeps a pointer to it, so it lives with the kind's sides.
 using ContactFieldMap = std::array<std::int32_t, 10>;
 
+// The map as every reader of Outlook contacts must use it, so that what `show` prints is what a
+// sync compares and writes.
+inline ContactFieldMap contactFieldMap(const OptionBlock& options) {
+    ContactFieldMap map{};
+    map[0] = options.AddrType;
+    for (std::size_t i = 0; i < 9; ++i) {
+        map[i + 1] = options.AddrCustom[i];
+    }
+    return map;
+}
+
 template <class PalmFacade, class OutlookAccess>
 struct ContactKindOf : FacadeKind<CommAddrRec, CommAddrMgr, PalmFacade, OutlookAccess> {
     using Palm = PalmFacade;
@@ -26,10 +37,7 @@ struct ContactKindOf : FacadeKind<CommAddrRec, CommAddrMgr, PalmFacade, OutlookA
     };
 
     static void setUp(Palm&, Outlook& outlook, const OptionBlock& options, State& state) {
-        state.fieldMap[0] = options.AddrType;
-        for (std::size_t i = 0; i < 9; ++i) {
-            state.fieldMap[i + 1] = options.AddrCustom[i];
-        }
+        state.fieldMap = contactFieldMap(options);
         outlook.SetCustomMap(state.fieldMap.data());
     }
 

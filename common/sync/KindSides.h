@@ -4,7 +4,9 @@
 // facade, access and list classes into it, and a kind without them yet gets EmptySides.
 #pragma once
 
+#include "common/misc/CommRecord.h"
 #include "common/sync/DataKind.h"
+#include "platform/outlook/OutlookStore.h"
 
 #include <cstdint>
 #include <memory>
@@ -31,9 +33,22 @@ struct PalmSaveResult {
     std::string reason;
 };
 
+// How completely a side was read at its last load. `problem` names the files or folder and says
+// what went wrong (UTF-8, one line per file); it is empty when the side was read completely.
+enum class ReadState { Complete, Partial, Unreadable };
+struct SideRead {
+    ReadState state = ReadState::Complete;
+    std::string problem;
+};
+
 class KindSides {
 public:
     virtual ~KindSides() = default;
+
+    // How the last openPalm and the last reloadOutlook went. A side that was not read
+    // completely must not be written from, nor, where its unread part would be lost, written to.
+    virtual SideRead palmRead() const { return {}; }
+    virtual SideRead outlookRead() const { return {}; }
 
     // Palm side: open the kind's Palm user (contacts set the name swap first).
     virtual void openPalm(const OptionBlock& options) = 0;
@@ -85,7 +100,8 @@ public:
 };
 
 // KindSides over one kind's classes. `Kind` says, in one place, what differs per kind:
-//   Record, List, Palm, Outlook            the record, list, facade and access classes
+//   Record, List, Palm, Outlook            the record, list (a CommRecordMgr), facade and
+//                                          access classes
 //   State                                  what the kind keeps while it is open (the contacts'
 //                                          field map), living longer than facade and access
 //   setUp(Palm&, Outlook&, options, State&) the kind's set-up when it is opened (field map,
@@ -95,7 +111,9 @@ public:
 //   compare(List& own, List& other)        CompareWith (or an equivalent that scales)
 //   save(Palm&)                            Save, with the file it writes
 // The facade and the access are called by the names every kind's classes share: WriteRecord,
-// AddRecord, UpdateRecord, Reload, SaveRecord, CreateAndAdd, UpdateItem.
+// AddRecord, UpdateRecord, Reload, SaveRecord, CreateAndAdd, UpdateItem; how the facade's last
+// Open went comes from its IsOpen and GetLastError (which, after an Open that succeeded, says
+// what part of the file was left out).
 template <class Kind> class KindSidesOf final : public KindSides {
 public:
     using Record = typename Kind::Record;
@@ -104,24 +122,45 @@ public:
     using Outlook = typename Kind::Outlook;
 
     // Takes the newly made facade and access and runs the kind's set-up on them.
+    // `outlookProblems` are what the Outlook store reported while the access opened its folder:
+    // files it skipped, or a folder it could not use.
     KindSidesOf(std::unique_ptr<Palm> palm, std::unique_ptr<Outlook> outlook,
-                const OptionBlock& options)
-        : m_outlook(std::move(outlook)), m_palm(std::move(palm)) {
+                const OptionBlock& options, std::vector<std::string> outlookProblems = {})
+        : m_outlook(std::move(outlook)), m_palm(std::move(palm)),
+          m_outlookProblems(std::move(outlookProblems)) {
         Kind::setUp(*m_palm, *m_outlook, options, m_state);
     }
 
     Palm& palm() { return *m_palm; }
     Outlook& outlook() { return *m_outlook; }
 
-    void openPalm(const OptionBlock& options) override { Kind::openPalm(*m_palm, options); }
-    void reloadOutlook() override { m_outlook->Reload(); }
+    void openPalm(const OptionBlock& options) override {
+        Kind::openPalm(*m_palm, options);
+        const std::string error = m_palm->GetLastError();
+        m_palmRead = !m_palm->IsOpen() ? SideRead{ReadState::Unreadable, error}
+                     : error.empty()   ? SideRead{}
+                                       : SideRead{ReadState::Partial, error};
+    }
+    void reloadOutlook() override { m_outlookReloaded = m_outlook->Reload(); }
+    SideRead palmRead() const override { return m_palmRead; }
+    SideRead outlookRead() const override {
+        std::string problem;
+        for (const std::string& line : m_outlookProblems) {
+            problem += (problem.empty() ? "" : "\n") + line;
+        }
+        if (!m_outlookReloaded) {
+            return {ReadState::Unreadable,
+                    problem.empty() ? "the Outlook folder could not be read" : problem};
+        }
+        return problem.empty() ? SideRead{} : SideRead{ReadState::Partial, problem};
+    }
     std::vector<void*> palmRecords() override { return recordsOf(Kind::palmList(*m_palm)); }
     std::vector<void*> outlookRecords() override {
         return recordsOf(Kind::outlookList(*m_outlook));
     }
     void compare() override {
         List& palmList = Kind::palmList(*m_palm);
-        List& outlookList = Kind::outlookList(*m_outlook);
+        List& outlookList = heldOutlookList();
         Kind::compare(palmList, outlookList);
         Kind::compare(outlookList, palmList);
     }
@@ -129,17 +168,31 @@ public:
         return static_cast<const Record*>(record)->CompareStatus;
     }
 
-    RecordMatch findInOutlook(void* record) override {
-        return find(Kind::outlookList(*m_outlook), record);
-    }
+    RecordMatch findInOutlook(void* record) override { return find(heldOutlookList(), record); }
     RecordMatch findInPalm(void* record) override { return find(Kind::palmList(*m_palm), record); }
 
-    bool saveRecord(void* record) override { return m_outlook->SaveRecord(typed(record)); }
+    // A Palm record written over its Outlook counterpart keeps the counterpart's values that the
+    // Palm form could not hold.
+    bool saveRecord(void* record) override {
+        List& outlookList = heldOutlookList();
+        Record* match = nullptr;
+        if (outlookList.FindMatch(typed(record), &match) != kMatchDifferent || match == nullptr) {
+            return m_outlook->SaveRecord(typed(record));
+        }
+        Record whole = wholeOver(*typed(record), *match);
+        return m_outlook->SaveRecord(&whole);
+    }
     bool createItemFrom(void* palmRecord) override {
         return m_outlook->CreateAndAdd(typed(palmRecord));
     }
     bool updateItem(void* record, int position) override {
-        return m_outlook->UpdateItem(typed(record), position);
+        const Record* stored =
+            position < 0 ? nullptr : heldOutlookList().GetAt(static_cast<std::uint32_t>(position));
+        if (stored == nullptr) {
+            return m_outlook->UpdateItem(typed(record), position);
+        }
+        Record whole = wholeOver(*typed(record), *stored);
+        return m_outlook->UpdateItem(&whole, position);
     }
 
     bool writeRecord(void* record) override { return m_palm->WriteRecord(typed(record)); }
@@ -151,6 +204,23 @@ public:
 
 private:
     static Record* typed(void* record) { return static_cast<Record*>(record); }
+
+    // A flat copy of `rec` (its Native block still belongs to `rec`) with what Palm could not hold
+    // of `stored` given back.
+    Record wholeOver(const Record& rec, const Record& stored) {
+        Record whole = rec;
+        Kind::outlookList(*m_outlook).KeepUnheld(whole, stored);
+        return whole;
+    }
+
+    // The Outlook list, comparing as the loaded Palm form keeps records: a pair compares the same
+    // from either side, and the access does not rewrite an item over what Palm cannot hold. Set
+    // before every use, since the Palm side may have been opened on another form meanwhile.
+    List& heldOutlookList() {
+        List& outlookList = Kind::outlookList(*m_outlook);
+        outlookList.SetHeldAs(Kind::palmList(*m_palm).GetHeldAs());
+        return outlookList;
+    }
 
     static std::vector<void*> recordsOf(List& list) {
         std::vector<void*> records;
@@ -173,6 +243,24 @@ private:
     typename Kind::State m_state{};
     std::unique_ptr<Outlook> m_outlook;
     std::unique_ptr<Palm> m_palm;
+    std::vector<std::string> m_outlookProblems;
+    SideRead m_palmRead;
+    bool m_outlookReloaded = true;
 };
+
+// A kind's sides with a new facade and access. The Outlook store reports what it cannot read when
+// the access opens its folder; those reports are kept with the sides instead of being printed.
+template <class Kind> std::unique_ptr<KindSides> makeKindSides(const OptionBlock& options) {
+    auto palm = std::make_unique<typename Kind::Palm>();
+    std::vector<std::string> problems;
+    std::unique_ptr<typename Kind::Outlook> outlook;
+    {
+        const outlook::ScopedStoreWarnings warnings;
+        outlook = std::make_unique<typename Kind::Outlook>();
+        problems = warnings.messages();
+    }
+    return std::make_unique<KindSidesOf<Kind>>(std::move(palm), std::move(outlook), options,
+                                               std::move(problems));
+}
 
 } // namespace twinleaf

@@ -21,27 +21,27 @@ namespace twinleaf {
 namespace {
 
 const KindTexts kTexts[] = {
-    {"No Palm Desktop contact record is selected. \r\n\r\nPlease select the records that you "
+    {"No Palm Desktop contact record is ticked. \r\n\r\nPlease tick the records that you "
      "want to update to Outlook.",
-     "No Outlook contact record is selected.\r\n\r\nPlease select the records that you want to "
+     "No Outlook contact record is ticked.\r\n\r\nPlease tick the records that you want to "
      "update to Palm Desktop.",
      "No contact information records found. Synchronization abort.",
      "Contact information synchronized successfully. %d records updated.", "contact"},
-    {"No Palm Desktop calendar record is selected. \r\n\r\nPlease select the records that you "
+    {"No Palm Desktop calendar record is ticked. \r\n\r\nPlease tick the records that you "
      "want to update to Outlook.",
-     "No Outlook calendar record is selected.\r\n\r\nPlease select the records that you want to "
+     "No Outlook calendar record is ticked.\r\n\r\nPlease tick the records that you want to "
      "update to Palm Desktop.",
      "No calendar information records found. Synchronization abort.",
      "Calendar information synchronized successfully. %d records updated.", "calendar"},
-    {"No Palm Desktop task record is selected. \r\n\r\nPlease select the records that you want "
+    {"No Palm Desktop task record is ticked. \r\n\r\nPlease tick the records that you want "
      "to update to Outlook.",
-     "No Outlook task record is selected.\r\n\r\nPlease select the records that you want to "
+     "No Outlook task record is ticked.\r\n\r\nPlease tick the records that you want to "
      "update to Palm Desktop.",
      "No task information records found. Synchronization abort.",
      "Task information synchronized successfully. %d records updated.", "task"},
-    {"No Palm Desktop memo record is selected. \r\n\r\nPlease select the records that you want "
+    {"No Palm Desktop memo record is ticked. \r\n\r\nPlease tick the records that you want "
      "to update to Outlook.",
-     "No Outlook memo record is selected.\r\n\r\nPlease select the records that you want to "
+     "No Outlook memo record is ticked.\r\n\r\nPlease tick the records that you want to "
      "update to Palm Desktop.",
      "No memo information records found. Synchronization abort.",
      "Memo information synchronized successfully. %d records updated.", "memo"},
@@ -73,8 +73,7 @@ int contactStatus(const void* record) {
 }
 
 std::unique_ptr<KindSides> contactSides(const OptionBlock& options) {
-    return std::make_unique<KindSidesOf<ContactKindOf<PmAddrInfo, OlAddrUtil>>>(
-        std::make_unique<PmAddrInfo>(), std::make_unique<OlAddrUtil>(), options);
+    return makeKindSides<ContactKindOf<PmAddrInfo, OlAddrUtil>>(options);
 }
 
 std::string taskFieldText(const void* record, int fieldId) {
@@ -91,8 +90,7 @@ int taskStatus(const void* record) {
 }
 
 std::unique_ptr<KindSides> taskSides(const OptionBlock& options) {
-    return std::make_unique<KindSidesOf<TaskKindOf<PmTodoInfo, OlTaskUtil>>>(
-        std::make_unique<PmTodoInfo>(), std::make_unique<OlTaskUtil>(), options);
+    return makeKindSides<TaskKindOf<PmTodoInfo, OlTaskUtil>>(options);
 }
 
 // The calendar and memos have their texts, settings and columns already, and open with empty

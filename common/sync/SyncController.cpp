@@ -5,9 +5,12 @@
 #include "common/sync/KindTable.h"
 #include "common/sync/Options.h"
 #include "platform/Assert.h"
+#include "platform/codepage/Codepage.h"
 #include "platform/ui/MessageBox.h"
 
 #include <algorithm>
+#include <set>
+#include <utility>
 
 namespace twinleaf {
 namespace {
@@ -25,6 +28,48 @@ void takeFirstPalmUser(std::int32_t& userId) {
     if (const auto* first = static_cast<const PalmUserRec*>(users.GetAt(0))) {
         userId = static_cast<std::int32_t>(first->id);
     }
+}
+
+// A side's problem as a message shows it: Windows-1252, one file per line.
+std::string problemLines(const std::string& problem) {
+    std::string text;
+    for (const char c : utf8ToAnsi(problem)) {
+        text += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    }
+    return text;
+}
+
+} // namespace
+
+std::string readProblemsText(DataKind kind, const SideRead& palm, const SideRead& outlook) {
+    const std::string data = describeKind(kind).texts.palmData;
+    std::string text;
+    const auto add = [&text](const std::string& what, const std::string& problem) {
+        text += (text.empty() ? "" : "\r\n\r\n") + what + "\r\n" + problemLines(problem);
+    };
+    if (palm.state == ReadState::Unreadable) {
+        add("The Palm Desktop " + data + " data could not be read:", palm.problem);
+    } else if (palm.state == ReadState::Partial) {
+        add("The Palm Desktop " + data +
+                " data was read only in part; what could not be read is not shown:",
+            palm.problem);
+    }
+    if (outlook.state == ReadState::Unreadable) {
+        add("The Outlook " + data + " items could not be read:", outlook.problem);
+    } else if (outlook.state == ReadState::Partial) {
+        add("Some Outlook " + data + " items could not be read and are not shown:",
+            outlook.problem);
+    }
+    return text;
+}
+
+namespace {
+
+std::string cancelledText(DataKind kind, int count) {
+    const std::string data = describeKind(kind).texts.palmData;
+    return "The " + data + " synchronization was cancelled. " + std::to_string(count) +
+           " records were written before it stopped; the Palm Desktop " + data +
+           " data was left as it was before this synchronization.";
 }
 
 } // namespace
@@ -47,6 +92,9 @@ struct SyncController::Run {
     bool cancelled = false;
     bool saveFailed = false;
     PalmSaveResult unsaved;
+    // The pairs whose conflict was settled in this run (Palm record, Outlook record): the answer
+    // holds for both directions, so the Outlook pass does not ask about them again.
+    std::set<std::pair<void*, void*>> settled;
 };
 
 SyncController::SyncController(OptionBlock& options, SyncUi& ui)
@@ -88,6 +136,28 @@ void SyncController::OpenKind(DataKind kind) {
     LoadPalmSide(kind, true);
     LoadOutlookSide(kind, true);
     CompareKind(kind);
+    warnAboutReads(kind, true);
+}
+
+SideRead SyncController::ReadOf(DataKind kind, ViewSide side) const {
+    const KindState& kindState = state(kind);
+    return side == ViewSide::Palm ? kindState.palmRead : kindState.outlookRead;
+}
+
+// Only a side read in part is warned about at once: the window lists what it could read, and the
+// user must know that it is not all. A side that could not be read at all shows empty, as it
+// always has, and is refused when a run would use it.
+void SyncController::warnAboutReads(DataKind kind, bool withOutlook) {
+    const KindState& kindState = state(kind);
+    const auto partial = [](const SideRead& read) {
+        return read.state == ReadState::Partial ? read : SideRead{};
+    };
+    const std::string text =
+        readProblemsText(kind, partial(kindState.palmRead),
+                         withOutlook ? partial(kindState.outlookRead) : SideRead{});
+    if (!text.empty()) {
+        m_ui.showMessage(text, "Warning", win::MB_ICONWARNING);
+    }
 }
 
 void SyncController::LoadPalmSide(DataKind kind, bool reload) {
@@ -98,6 +168,7 @@ void SyncController::LoadPalmSide(DataKind kind, bool reload) {
         m_ui.setRows(kind, ViewSide::Palm, {});
         if (kindState.sides) {
             kindState.sides->openPalm(m_options);
+            kindState.palmRead = kindState.sides->palmRead();
         }
     }
     kindState.palmRows = kindState.sides ? kindState.sides->palmRecords() : std::vector<void*>{};
@@ -111,6 +182,7 @@ void SyncController::LoadOutlookSide(DataKind kind, bool reload) {
         m_ui.setRows(kind, ViewSide::Outlook, {});
         if (kindState.sides) {
             kindState.sides->reloadOutlook();
+            kindState.outlookRead = kindState.sides->outlookRead();
         }
     }
     kindState.outlookRows =
@@ -130,6 +202,7 @@ void SyncController::ChangeUser(DataKind kind, std::int32_t userId) {
     m_options.*describeKind(kind).userId = userId;
     LoadPalmSide(kind, true);
     CompareKind(kind);
+    warnAboutReads(kind, false);
 }
 
 void SyncController::checkRows(DataKind kind, ViewSide side,
@@ -163,6 +236,8 @@ void SyncController::CloseKind(DataKind kind) {
     m_ui.setRows(kind, ViewSide::Palm, {});
     m_ui.setRows(kind, ViewSide::Outlook, {});
     kindState.sides.reset();
+    kindState.palmRead = {};
+    kindState.outlookRead = {};
 }
 
 void SyncController::showError(const std::string& text) {
@@ -187,18 +262,7 @@ SyncRunResult SyncController::RunSync(DataKind kind, SyncMode mode, ConflictRule
     m_ui.setProgress(0);
     m_ui.setProgressVisible(true);
 
-    bool ran = false;
-    switch (mode) {
-    case SyncMode::P2O:
-        ran = runOneWay(run, ViewSide::Palm);
-        break;
-    case SyncMode::O2P:
-        ran = runOneWay(run, ViewSide::Outlook);
-        break;
-    case SyncMode::Sync:
-        ran = runBothWays(run, rule);
-        break;
-    }
+    const bool ran = readsAllow(run, mode, kindState) && runMode(run, mode, rule);
     if (!ran) {
         m_ui.setProgressVisible(false);
         m_ui.setBusyCursor(false);
@@ -206,24 +270,38 @@ SyncRunResult SyncController::RunSync(DataKind kind, SyncMode mode, ConflictRule
     }
 
     m_ui.setProgress(100);
-    if (run.changed) {
-        // The views are rebuilt from the lists as they now stand. When the Palm file could not
-        // be written, its list is read back from the file instead: the rows must not show as
-        // stored what never reached the file, or the next run would find nothing left to write.
-        LoadPalmSide(kind, run.saveFailed);
-        LoadOutlookSide(kind, false);
-        CompareKind(kind);
-    }
+    // Both sides are read again, whatever the run did: the rows show what the files hold, not
+    // what the lists in memory came to. A cancelled run or a failed save leaves Palm changes in
+    // memory that never reached the file; kept, the next run would save choices the user
+    // cancelled, or find nothing left to write. An Outlook list may also differ from the stored
+    // items where an access does not merge what it wrote.
+    LoadPalmSide(kind, true);
+    LoadOutlookSide(kind, true);
+    CompareKind(kind);
     m_ui.setProgressVisible(false);
     SyncRunResult result{run.cancelled ? SyncOutcome::Cancelled : SyncOutcome::Done, run.count};
     if (run.saveFailed) {
         showError(palmSaveFailedText(kind, run.unsaved.file, run.unsaved.reason));
         result.outcome = SyncOutcome::SaveFailed;
+    } else if (run.cancelled) {
+        m_ui.showMessage(cancelledText(kind, run.count), "Warning", win::MB_ICONWARNING);
     } else {
         m_ui.showMessage(synchronizedText(kind, run.count), "Information", win::MB_ICONINFORMATION);
     }
     m_ui.setBusyCursor(false);
     return result;
+}
+
+bool SyncController::runMode(Run& run, SyncMode mode, ConflictRule rule) {
+    switch (mode) {
+    case SyncMode::P2O:
+        return runOneWay(run, ViewSide::Palm);
+    case SyncMode::O2P:
+        return runOneWay(run, ViewSide::Outlook);
+    case SyncMode::Sync:
+        return runBothWays(run, rule);
+    }
+    return false;
 }
 
 // P2O over the Palm view with Outlook's SaveRecord, or O2P over the Outlook view with the
@@ -288,6 +366,7 @@ bool SyncController::runBothWays(Run& run, ConflictRule rule) {
         if (match.code == kNotFound) {
             wrote(run.sides.createItemFrom(palmRecord), false);
         } else if (match.code == kDifferent) {
+            run.settled.emplace(palmRecord, match.record);
             switch (resolveConflict(run, palmRecord, match.record)) {
             case ConflictChoice::PalmWins:
                 wrote(run.sides.updateItem(palmRecord, match.position), false);
@@ -307,7 +386,8 @@ bool SyncController::runBothWays(Run& run, ConflictRule rule) {
         const RecordMatch match = run.sides.findInPalm(outlookRecord);
         if (match.code == kNotFound) {
             wrote(run.sides.addRecord(outlookRecord), true);
-        } else if (match.code == kDifferent) {
+        } else if (match.code == kDifferent &&
+                   run.settled.count({match.record, outlookRecord}) == 0) {
             switch (resolveConflict(run, match.record, outlookRecord)) {
             case ConflictChoice::PalmWins:
                 wrote(run.sides.updateItem(match.record, static_cast<int>(j)), false);
@@ -349,6 +429,29 @@ SyncController::ConflictChoice SyncController::resolveConflict(Run& run, void* p
         }
     }
     return run.choice == 2 ? ConflictChoice::OutlookWins : ConflictChoice::PalmWins;
+}
+
+// A side read in part or not at all is not synchronised from. Where the run could not lose the
+// unread part (it writes only to Outlook, whose store never writes over a file it could not
+// read), the user may still confirm it; a run that would save over a Palm file read in part is
+// refused outright.
+bool SyncController::readsAllow(Run& run, SyncMode mode, const KindState& kindState) {
+    const SideRead& palm = kindState.palmRead;
+    const SideRead& outlook = kindState.outlookRead;
+    const std::string problems = readProblemsText(run.kind, palm, outlook);
+    if (problems.empty()) {
+        return true;
+    }
+    const bool writesPalm = mode != SyncMode::P2O;
+    const bool unreadable =
+        palm.state == ReadState::Unreadable || outlook.state == ReadState::Unreadable;
+    if (unreadable || (writesPalm && palm.state == ReadState::Partial)) {
+        showError(problems + "\r\n\r\nNothing was synchronized.");
+        return false;
+    }
+    return m_ui.confirmRun(problems + "\r\n\r\nRecords that could not be read may look new or "
+                                      "different and be written again. Synchronize anyway?",
+                           "Warning");
 }
 
 void SyncController::savePalm(Run& run) {

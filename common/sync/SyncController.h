@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace twinleaf {
@@ -20,8 +21,9 @@ struct OptionBlock;
 
 enum class SyncOutcome {
     Done,       // the run went through; the success message was shown
-    Cancelled,  // the conflict alert was cancelled; the success message was shown
-    Refused,    // nothing selected (or nothing at all to sync); an error message was shown
+    Cancelled,  // the conflict alert was cancelled; a warning said how far the run got
+    Refused,    // nothing selected, nothing at all to sync, a side not read completely, or a
+                // forced run not confirmed; nothing was written
     SaveFailed, // the Palm data could not be written back; an error message was shown
 };
 
@@ -35,6 +37,10 @@ constexpr ConflictRule conflictRuleFromSetting(int confMode) {
            : confMode == 2 ? ConflictRule::OutlookWins
                            : ConflictRule::Ask;
 }
+
+// What is wrong with the sides' last loads (Windows-1252, for a message box): what could not be
+// read on either side, naming the files; empty when both were read completely.
+std::string readProblemsText(DataKind kind, const SideRead& palm, const SideRead& outlook);
 
 struct SyncRunResult {
     SyncOutcome outcome = SyncOutcome::Done;
@@ -75,12 +81,16 @@ public:
     bool IsOpen(DataKind kind) const;
     // The records of a view's rows, in row order, as the controller last handed them over.
     const std::vector<void*>& Rows(DataKind kind, ViewSide side) const;
+    // How completely a side was read at its last load.
+    SideRead ReadOf(DataKind kind, ViewSide side) const;
 
 private:
     struct KindState {
         std::unique_ptr<KindSides> sides;
         std::vector<void*> palmRows;
         std::vector<void*> outlookRows;
+        SideRead palmRead;
+        SideRead outlookRead;
     };
     struct Run;
     enum class ConflictChoice { PalmWins, OutlookWins, Stop };
@@ -88,9 +98,12 @@ private:
     KindState& state(DataKind kind);
     const KindState& state(DataKind kind) const;
     void checkRows(DataKind kind, ViewSide side, const std::function<bool(void*)>& checked);
+    bool runMode(Run& run, SyncMode mode, ConflictRule rule);
     bool runOneWay(Run& run, ViewSide from);
     bool runBothWays(Run& run, ConflictRule rule);
     ConflictChoice resolveConflict(Run& run, void* palmRecord, void* outlookRecord);
+    bool readsAllow(Run& run, SyncMode mode, const KindState& kindState);
+    void warnAboutReads(DataKind kind, bool withOutlook);
     void savePalm(Run& run);
     void showError(const std::string& text);
 

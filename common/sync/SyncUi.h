@@ -52,9 +52,18 @@ public:
     virtual void setBusyCursor(bool busy) = 0;
 
     // A message box with an OK button. Texts are Windows-1252 and may hold "\r\n"; `icon` is
-    // win::MB_ICONERROR or win::MB_ICONINFORMATION.
+    // win::MB_ICONERROR, win::MB_ICONWARNING or win::MB_ICONINFORMATION.
     virtual void showMessage(const std::string& text, const std::string& caption,
                              win::UINT icon) = 0;
+
+    // A question before a run that goes ahead although a side was read only in part (Windows-1252
+    // text, caption "Warning"): true to run. A window asks; the command line answers with its
+    // --force option. Without anyone to ask, the run does not happen.
+    virtual bool confirmRun(const std::string& text, const std::string& caption) {
+        static_cast<void>(text);
+        static_cast<void>(caption);
+        return false;
+    }
 
     // The conflict alert, modal, for one pair of records of the kind (the first the Palm record,
     // the second the Outlook record), started with "Palm Desktop overwrites Microsoft Outlook".

@@ -1010,8 +1010,9 @@ bool readCalendarItem(std::string_view bytes, StoredItem& item, std::string& err
             icalcomponent_get_first_property(other, ICAL_RECURRENCEID_PROPERTY) != nullptr &&
             (otherUid == uid || otherUid.empty());
         if (!occurrence && (isItemComponent(kind) || !otherUid.empty())) {
-            error = std::string("holds a second item (") + icalcomponent_kind_to_string(kind) +
-                    " \"" + otherUid + "\") beside \"" + uid + "\"";
+            error = "holds a second item (";
+            error += icalcomponent_kind_to_string(kind);
+            error.append(" \"").append(otherUid).append("\") beside \"").append(uid).append("\"");
             return false;
         }
         (before ? item.keptBefore : item.keptAfter).push_back(keptText(other));

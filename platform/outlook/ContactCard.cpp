@@ -14,6 +14,7 @@ namespace {
 constexpr std::string_view kFieldParam = "X-OUTLOOK-FIELD";
 constexpr std::string_view kLineBreakParam = "X-OUTLOOK-EOL";
 constexpr std::string_view kExtensionPrefix = "X-OUTLOOK-";
+constexpr const char* kVersion4 = "4.0";
 
 // A value that several lines of one name can fill: a telephone number, an e-mail address, an
 // address (six properties under one prefix) or a home page.
@@ -308,15 +309,41 @@ private:
     bool m_crlf = false;
 };
 
-std::string formatCardDate(double date) {
+// vCard 4.0 dates and times are written in the basic form only (19800517, 19800517T083000).
+std::string formatCardDate(double date, bool version4) {
     CivilTime time;
     if (!oleDateToCivil(date, time)) {
         return {};
     }
-    if (time.hour == 0 && time.minute == 0 && time.second == 0) {
-        return formatDate(time);
+    std::string text = time.hour == 0 && time.minute == 0 && time.second == 0
+                           ? formatDate(time)
+                           : formatDateTime(time);
+    if (version4) {
+        std::erase_if(text, [](char c) { return c == '-' || c == ':'; });
     }
-    return formatDateTime(time);
+    return text;
+}
+
+// Our own types of a line in a vCard 4.0: preference is a parameter of its own there, and the
+// address type INTERNET, which 4.0 dropped, is left out.
+std::vector<ContentParam> version4Params(std::vector<ContentParam> params) {
+    bool preferred = false;
+    for (ContentParam& param : params) {
+        if (param.name == "TYPE") {
+            std::erase_if(param.values, [&](const std::string& type) {
+                const bool pref = equalsAsciiNoCase(type, "PREF");
+                preferred = preferred || pref;
+                return pref || equalsAsciiNoCase(type, "INTERNET");
+            });
+        }
+    }
+    std::erase_if(params, [](const ContentParam& param) {
+        return param.name == "TYPE" && param.values.empty();
+    });
+    if (preferred) {
+        params.push_back({"PREF", {"1"}});
+    }
+    return params;
 }
 
 bool isDateSet(double date) {
@@ -366,7 +393,15 @@ private:
 
     bool consume(const ContentLine& line) {
         const std::string& name = line.name;
-        if (name == "VERSION" || name == "PRODID") {
+        if (name == "VERSION") {
+            // A vCard 4.0 is written back as one: what is kept of it is 4.0 syntax (data: URIs,
+            // PREF= parameters) that a 3.0 card may not carry.
+            if (line.value == kVersion4) {
+                m_item.version = kVersion4;
+            }
+            return true;
+        }
+        if (name == "PRODID") {
             return true;
         }
         const std::string lineBreak = lineBreakOf(line);
@@ -542,8 +577,10 @@ std::string writeContactCard(const StoredItem& item) {
         const auto found = item.origins.find(key);
         return found == item.origins.end() ? nullptr : &found->second;
     };
+    const bool version4 = item.version == kVersion4;
     LineWriter writer;
-    std::string out = "BEGIN:VCARD\r\nVERSION:3.0\r\nPRODID:-//Twinleaf//Outlook store//EN\r\n";
+    std::string out = std::string("BEGIN:VCARD\r\nVERSION:") + (version4 ? kVersion4 : "3.0") +
+                      "\r\nPRODID:-//Twinleaf//Outlook store//EN\r\n";
     out += writer.line({}, "UID", {}, writer.text(item.id));
 
     auto structured = [&](const char* name, const std::vector<int>& parts) {
@@ -582,7 +619,7 @@ std::string writeContactCard(const StoredItem& item) {
                                                  {"ANNIVERSARY", map.anniversary}};
     for (const auto& [name, index] : dates) {
         if (isDateSet(number(index))) {
-            const std::string date = formatCardDate(number(index));
+            const std::string date = formatCardDate(number(index), version4);
             if (!date.empty()) {
                 out += simple(name, date);
             }
@@ -605,6 +642,9 @@ std::string writeContactCard(const StoredItem& item) {
                 from ? from->params : std::vector<ContentParam>{{"TYPE", family.slots[slot].types}};
             if (probe.params.size() == 1 && probe.params[0].values.empty()) {
                 probe.params.clear();
+            }
+            if (version4 && from == nullptr) {
+                probe.params = version4Params(std::move(probe.params));
             }
             if (assignSlot(family, probe, filled) != slotIndex) {
                 probe.params.push_back({std::string(kFieldParam), {family.slots[slot].name}});

@@ -1,4 +1,5 @@
-// A contact item as a vCard 3.0, both ways.
+// A contact item as a vCard 3.0, both ways; a card another program wrote as vCard 4.0 is written
+// back as 4.0, its own lines as read and ours in 4.0's syntax.
 //
 // Properties with a standard home are written there (N, FN, ORG, TITLE, ROLE, NICKNAME, BDAY,
 // ANNIVERSARY, TEL, EMAIL, ADR, URL, NOTE, UID, REV), every other property as an

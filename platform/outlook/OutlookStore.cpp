@@ -103,7 +103,7 @@ std::filesystem::path storeFolder() {
         configured != nullptr && *configured != '\0') {
         return std::filesystem::absolute(configured);
     }
-    return programFolder() / "Outlook";
+    return dataFolder() / "Outlook";
 }
 
 StoreWarningHandler setStoreWarningHandler(StoreWarningHandler handler) {
@@ -178,11 +178,16 @@ bool StoreFolder::load(std::string& error) {
     const int modificationTime = m_kind.require("LastModificationTime");
     const int entryId = m_kind.require("EntryID");
     std::string bytes;
+    m_skipped.clear();
+    const auto skip = [this](std::string message) {
+        storeWarning(message);
+        m_skipped.push_back(std::move(message));
+    };
     for (const std::filesystem::path& file : files) {
         struct stat info {};
         if (!readFile(file, bytes, info)) {
-            storeWarning("Outlook store: " + file.string() + ": cannot be read (" +
-                         std::strerror(errno) + "); skipped");
+            skip("Outlook store: " + file.string() + ": cannot be read (" + std::strerror(errno) +
+                 "); skipped");
             continue;
         }
         auto item = std::make_shared<StoredItem>();
@@ -190,8 +195,7 @@ bool StoreFolder::load(std::string& error) {
         item->values = initialValues(m_kind);
         std::string reason;
         if (!codec.read(bytes, *item, reason)) {
-            storeWarning("Outlook store: " + file.string() + ": " + reason +
-                         "; skipped and left as it is");
+            skip("Outlook store: " + file.string() + ": " + reason + "; skipped and left as it is");
             continue;
         }
         if (item->id.empty()) {
@@ -199,8 +203,8 @@ bool StoreFolder::load(std::string& error) {
         }
         const auto [claim, first] = claimedBy.emplace(item->id, file);
         if (!first) {
-            storeWarning("Outlook store: " + file.string() + ": has the id \"" + item->id +
-                         "\" of " + claim->second.filename().string() + "; skipped, not merged");
+            skip("Outlook store: " + file.string() + ": has the id \"" + item->id + "\" of " +
+                 claim->second.filename().string() + "; skipped, not merged");
             continue;
         }
         item->file = file;
@@ -330,6 +334,12 @@ StoreFolder* Store::folder(const ItemKind& kind, std::string& error) {
             return nullptr;
         }
         folder = std::move(loaded);
+    } else {
+        // Everyone who opens the folder hears about the files it left out, not only the first:
+        // a sync must not take a folder with unread items for complete.
+        for (const std::string& message : folder->skipped()) {
+            storeWarning(message);
+        }
     }
     return folder.get();
 }

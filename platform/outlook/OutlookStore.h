@@ -28,7 +28,8 @@ void setStoreFolderOverride(const std::filesystem::path& folder);
 std::filesystem::path storeFolder();
 
 // Warnings about files the store skips and about a store it cannot use. The default handler
-// prints "twinleaf: <message>" on standard error; the previous handler is returned.
+// prints "twinleaf: <message>" on standard error; the previous handler is returned. The skipped
+// files of a folder are reported again each time the folder is opened.
 using StoreWarningHandler = std::function<void(const std::string& message)>;
 StoreWarningHandler setStoreWarningHandler(StoreWarningHandler handler);
 void storeWarning(const std::string& message);
@@ -78,6 +79,8 @@ public:
 
     // Whether a save wrote a file that has not been flushed to the disk yet.
     bool unflushed() const { return m_unflushed; }
+    // The warnings about the files the last load skipped, one per file.
+    const std::vector<std::string>& skipped() const { return m_skipped; }
 
 private:
     std::string newId() const;
@@ -87,6 +90,7 @@ private:
     std::vector<std::shared_ptr<const StoredItem>> m_items;
     std::unordered_map<std::string, std::size_t> m_positions; // id -> index in m_items
     bool m_unflushed = false;
+    std::vector<std::string> m_skipped;
 };
 
 // Each save replaces its file atomically; the flush to the disk waits until the store is closed

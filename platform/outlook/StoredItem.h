@@ -35,6 +35,9 @@ struct StoredItem {
     std::vector<std::string> keptBefore;
     std::vector<std::string> keptAfter;
     std::map<std::string, LineOrigin> origins; // by the line's slot, e.g. "TEL HomeTelephoneNumber"
+    // The format version a card was read in when it is written back in it ("4.0"); empty for
+    // the version we write ourselves.
+    std::string version;
 
     const PropertyValue& value(std::string_view property) const {
         return values[static_cast<std::size_t>(kind->require(property))];

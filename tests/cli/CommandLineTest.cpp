@@ -1,5 +1,8 @@
 #include "cli/CommandLine.h"
 
+#include "support/TempDir.h"
+
+#include <cstdlib>
 #include <gtest/gtest.h>
 #include <sstream>
 
@@ -29,10 +32,25 @@ TEST(CommandLine, NoCommandStartsTheDesktopProgram) {
     EXPECT_TRUE(run({"--home", "/tmp"}).startGui);
 }
 
+// Qt aborts the process when it finds no display; a user at a terminal gets a message instead.
+TEST(CommandLine, WithoutADisplayTheProgramSaysSoAndExitsTwo) {
+    test::TempDir dir;
+    const auto err = dir.path() / "err.txt";
+    const std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM '" +
+                                std::string(TWINLEAF_BINARY) + "' --home '" + dir.path().string() +
+                                "' >/dev/null 2>'" + err.string() + "'";
+    const int status = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(status)) << command;
+    EXPECT_EQ(WEXITSTATUS(status), kExitUsage);
+    EXPECT_NE(test::readBytes(err).find("no display"), std::string::npos) << test::readBytes(err);
+}
+
 TEST(CommandLine, HelpListsTheCommandsAndTheHomeOption) {
     const CommandRun result = run({"--help"});
     EXPECT_EQ(result.status, kExitOk);
     EXPECT_NE(result.out.find("--home DIR"), std::string::npos);
+    EXPECT_NE(result.out.find("--palm-dir DIR"), std::string::npos);
+    EXPECT_NE(result.out.find("$XDG_CONFIG_HOME/twinleaf"), std::string::npos);
     for (const Command& command : commands()) {
         EXPECT_NE(result.out.find(command.usage), std::string::npos) << command.name;
     }

@@ -192,8 +192,9 @@ TEST_F(ShowCommand, WrongCommandLinesAreUsageErrors) {
         SCOPED_TRACE(testing::PrintToString(line));
         const CommandRun result = run(line);
         EXPECT_EQ(result.status, kExitUsage);
-        EXPECT_NE(result.err.find("Usage: twinleaf [--home DIR] show palm contacts"),
-                  std::string::npos)
+        EXPECT_NE(
+            result.err.find("Usage: twinleaf [--home DIR] [--palm-dir DIR] show palm contacts"),
+            std::string::npos)
             << result.err;
     }
 }

@@ -1,4 +1,5 @@
 #include "cli/CommandLine.h"
+#include "common/outlook/OlAddr.h"
 #include "support/ScopedProgramFolder.h"
 #include "support/TempDir.h"
 
@@ -54,6 +55,28 @@ TEST_F(ShowOutlook, PrintsTheStoreAsTheCommonRecordsOfASync) {
     ASSERT_EQ(run({}), kExitOk) << m_err;
     EXPECT_NE(m_out.find("1 record\n"), std::string::npos) << m_out;
     EXPECT_NE(m_out.find("M\xC3\xBCller"), std::string::npos) << m_out;
+}
+
+// The sync reads Outlook contacts with the stored map whatever bAddrCustom says; what show prints
+// must be what the sync compares, or a user checking a custom field is misled.
+TEST_F(ShowOutlook, CustomFieldsAreMappedExactlyAsTheSyncMapsThem) {
+    int nickName = 0;
+    while (nickName < kCustomFieldSourceCount &&
+           std::string(CustomFieldSourceName(nickName)) != "NickName") {
+        ++nickName;
+    }
+    ASSERT_LT(nickName, kCustomFieldSourceCount);
+    writeBytes(contacts() / "anna.vcf", "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:anna\r\n"
+                                        "N:Berg;Anna;;;\r\nFN:Anna Berg\r\nNICKNAME:Annie\r\n"
+                                        "END:VCARD\r\n");
+    for (const char* switchedOn : {"0", "1"}) {
+        SCOPED_TRACE(switchedOn);
+        writeBytes(m_dir.path() / "corvane.ini",
+                   std::string("[Twinleaf]\r\nbAddrCustom=") + switchedOn +
+                       "\r\nAddrCustom3=" + std::to_string(nickName) + "\r\n");
+        ASSERT_EQ(run({"--json"}), kExitOk) << m_err;
+        EXPECT_NE(m_out.find("\"Custom3\": \"Annie\""), std::string::npos) << m_out;
+    }
 }
 
 TEST_F(ShowOutlook, AStoreThatCannotBeReadIsAnError) {

@@ -4,6 +4,7 @@
 #include "platform/registry/Registry.h"
 #include "platform/text/FieldText.h"
 #include "platform/ui/MessageBox.h"
+#include "support/ScopedEnvironment.h"
 #include "support/ScopedProgramFolder.h"
 #include "support/TempDir.h"
 
@@ -36,6 +37,8 @@ TEST(SyncCommands, BadArgumentsAreUsageErrorsBeforeAnythingIsOpened) {
         {"user id too large", {"compare", "contacts", "--user", "4294967296"}, "--user needs"},
         {"unknown option", {"compare", "contacts", "--colour"}, "unknown option --colour"},
         {"two kinds", {"compare", "contacts", "contacts"}, "kind"},
+        {"unknown status to list", {"compare", "contacts", "--only", "different,odd"}, "--only"},
+        {"empty status to list", {"compare", "contacts", "--only", "new,"}, "--only"},
     };
     for (const UsageCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -117,6 +120,21 @@ TEST(TerminalSyncUi, PrintsMessagesAsTerminalTextAndNotesErrors) {
                    win::MB_ICONERROR);
     EXPECT_TRUE(ui.errorShown());
     EXPECT_EQ(err.str(), "Error: No contact information records found. Synchronization abort.\n");
+}
+
+TEST(TerminalSyncUi, WarningsGoToStandardErrorAndForceAnswersTheQuestion) {
+    std::ostringstream out;
+    std::ostringstream err;
+    CommandContext context{out, err};
+    TerminalSyncUi ui(context);
+    ui.showMessage("Cancelled.", "Warning", win::MB_ICONWARNING);
+    EXPECT_FALSE(ui.errorShown());
+    EXPECT_EQ(err.str(), "Warning: Cancelled.\n");
+    EXPECT_FALSE(ui.confirmRun("Read in part.", "Warning"));
+    EXPECT_TRUE(ui.errorShown()) << "a run not forced is a run that did not happen";
+    ui.setForce(true);
+    EXPECT_TRUE(ui.confirmRun("Read in part.", "Warning"));
+    EXPECT_EQ(out.str(), "");
 }
 
 // The commands on the real sides: a home with the settings, a Palm Desktop folder whose user
@@ -205,6 +223,47 @@ TEST_F(SyncCommandsOnRealSides, CompareShowsBothSidesWithTheirStatuses) {
     EXPECT_NE(result.out.find("\"First Name\": \"J\xC3\xB6rg\""), std::string::npos);
 }
 
+TEST_F(SyncCommandsOnRealSides, CompareListsTheChosenStatusesAndWhatMakesAPairDifferent) {
+    test::ScopedEnvironment columns("COLUMNS", nullptr);
+    CommandRun result = run({"compare", "contacts", "--only", "different"});
+    ASSERT_EQ(result.status, kExitOk) << result.err;
+    EXPECT_NE(result.out.find("Palm Desktop (1)"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("| Outlook (1)"), std::string::npos);
+    EXPECT_EQ(result.out.find("new "), std::string::npos);
+    // Ann's Outlook card works at Initech; that is the one compared field the two disagree in.
+    EXPECT_NE(result.out.find("\nDifferent pairs, with the fields that differ:\n"
+                              "  Ann Smith: Company\n"),
+              std::string::npos)
+        << result.out;
+
+    result = run({"compare", "contacts", "--only", "new,same"});
+    ASSERT_EQ(result.status, kExitOk) << result.err;
+    EXPECT_NE(result.out.find("Palm Desktop (2)"), std::string::npos) << result.out;
+    EXPECT_EQ(result.out.find("different"), std::string::npos) << result.out;
+    EXPECT_EQ(result.out.find("Different pairs"), std::string::npos);
+}
+
+TEST_F(SyncCommandsOnRealSides, CompareTakesTheWidthItIsGiven) {
+    struct WidthCase {
+        const char* name;
+        const char* columns;
+        std::size_t separatorAt;
+    };
+    const WidthCase cases[] = {
+        {"a pipe keeps the layout it always had", nullptr, 37},
+        {"a wide terminal", "160", 78},
+        {"never narrower than a name and a number", "40", 37},
+        {"nonsense is ignored", "wide", 37},
+    };
+    for (const WidthCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::ScopedEnvironment columns("COLUMNS", c.columns);
+        const CommandRun result = run({"compare", "contacts"});
+        ASSERT_EQ(result.status, kExitOk) << result.err;
+        EXPECT_EQ(result.out.find(" | Outlook (2)"), c.separatorAt) << result.out;
+    }
+}
+
 TEST_F(SyncCommandsOnRealSides, PalmToOutlookWritesTheSelectedContacts) {
     const CommandRun result = run({"sync", "contacts", "--mode", "p2o"});
     ASSERT_EQ(result.status, kExitOk) << result.err;
@@ -231,9 +290,13 @@ TEST_F(SyncCommandsOnRealSides, ConflictRuleOfTheRunWritesThePalmFileAndIsNotSto
 TEST_F(SyncCommandsOnRealSides, ConflictWithoutATerminalStopsTheRunAsCancelDoes) {
     const std::string before = test::readBytes(palmFile());
     const CommandRun result = run({"sync", "contacts", "--mode", "all"});
-    EXPECT_EQ(result.status, kExitOk);
-    EXPECT_EQ(result.out, "Contact information synchronized successfully. 0 records updated.\n");
+    EXPECT_EQ(result.status, kExitError);
+    EXPECT_EQ(result.out, "");
     EXPECT_NE(result.err.find("nobody to ask"), std::string::npos);
+    EXPECT_NE(result.err.find("Warning: The contact synchronization was cancelled. 0 records were "
+                              "written before it stopped"),
+              std::string::npos)
+        << result.err;
     EXPECT_EQ(test::readBytes(palmFile()), before);
     EXPECT_NE(test::readBytes(settings()).find("ConfMode=3"), std::string::npos);
 }
@@ -251,20 +314,89 @@ TEST_F(SyncCommandsOnRealSides, AnswerForAllFutureRunsIsStored) {
     EXPECT_EQ(next.out, "Contact information synchronized successfully. 1 records updated.\n");
 }
 
-TEST_F(SyncCommandsOnRealSides, PalmFileThatCannotBeSavedEndsWithAnError) {
-    // Cut short: the records that could be read are listed, but the file must not be rewritten.
+// Cut short: the records that could be read are listed with a warning naming the file, but
+// nothing is synchronised from the file unasked, and nothing ever writes over it.
+TEST_F(SyncCommandsOnRealSides, PalmFileReadOnlyInPartIsNeitherSyncedFromUnforcedNorWritten) {
     std::string bytes = test::readBytes(palmFile());
     bytes.resize(bytes.size() - 20);
     test::writeBytes(palmFile(), bytes);
-    const CommandRun result = run({"sync", "contacts", "--mode", "o2p"});
+
+    const CommandRun compared = run({"compare", "contacts"});
+    EXPECT_EQ(compared.status, kExitOk) << compared.err;
+    EXPECT_NE(compared.err.find("Warning: The Palm Desktop contact data was read only in part"),
+              std::string::npos)
+        << compared.err;
+    EXPECT_NE(compared.err.find(palmFile().string()), std::string::npos);
+
+    for (const char* mode : {"o2p", "all"}) {
+        SCOPED_TRACE(mode);
+        const CommandRun result = run({"sync", "contacts", "--mode", mode, "--force"});
+        EXPECT_EQ(result.status, kExitError);
+        EXPECT_EQ(result.out, "");
+        EXPECT_NE(result.err.find("Nothing was synchronized."), std::string::npos) << result.err;
+    }
+    const CommandRun unforced = run({"sync", "contacts", "--mode", "p2o"});
+    EXPECT_EQ(unforced.status, kExitError);
+    EXPECT_NE(unforced.err.find("--force runs it"), std::string::npos) << unforced.err;
+    EXPECT_EQ(outlookContacts(), 2u);
+
+    const CommandRun forced = run({"sync", "contacts", "--mode", "p2o", "--force"});
+    EXPECT_EQ(forced.status, kExitOk) << forced.err;
+    EXPECT_GT(outlookContacts(), 2u);
+    EXPECT_EQ(test::readBytes(palmFile()), bytes);
+}
+
+// A card the store cannot read would make its contact look new: P2O would write it twice.
+TEST_F(SyncCommandsOnRealSides, UnreadableOutlookCardStopsAnUnforcedRun) {
+    const std::filesystem::path broken = home() / "Outlook" / "Contacts" / "ann.vcf";
+    test::writeBytes(broken, "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Smith;Ann\r\n");
+
+    const CommandRun result = run({"sync", "contacts", "--mode", "p2o", "--select", "all"});
     EXPECT_EQ(result.status, kExitError);
     EXPECT_EQ(result.out, "");
-    EXPECT_NE(result.err.find("Error: The Palm Desktop contact data could not be saved to \"" +
-                              palmFile().string() + "\"."),
+    EXPECT_NE(result.err.find(broken.string()), std::string::npos) << result.err;
+    EXPECT_EQ(outlookContacts(), 2u) << "no card written";
+
+    const CommandRun forced =
+        run({"sync", "contacts", "--mode", "p2o", "--select", "all", "--force"});
+    EXPECT_EQ(forced.status, kExitOk) << forced.err;
+    EXPECT_EQ(test::readBytes(broken), "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Smith;Ann\r\n");
+}
+
+TEST_F(SyncCommandsOnRealSides, MissingPalmDesktopFolderFailsCompareNamingIt) {
+    std::filesystem::remove_all(home() / "Palm");
+    const CommandRun result = run({"compare", "contacts"});
+    EXPECT_EQ(result.status, kExitError);
+    EXPECT_NE(result.err.find("The Palm Desktop folder " + (home() / "Palm").string() +
+                              " (named by PDPath in section [Path] of "),
               std::string::npos)
         << result.err;
-    EXPECT_NE(result.err.find("Nothing was written to this file"), std::string::npos);
-    EXPECT_EQ(test::readBytes(palmFile()), bytes);
+}
+
+struct MissingSideCase {
+    const char* name;
+    std::vector<std::string> args;
+};
+
+// A side that cannot be read at all fails the command, naming what is missing.
+TEST_F(SyncCommandsOnRealSides, UserWithoutTheKindsFileFailsCompareAndSync) {
+    std::filesystem::remove(palmFile());
+    const MissingSideCase cases[] = {
+        {"compare", {"compare", "contacts"}},
+        {"sync, Palm to Outlook", {"sync", "contacts", "--mode", "p2o", "--force"}},
+        {"sync, both ways", {"sync", "contacts", "--mode", "all", "--conflicts", "palm"}},
+    };
+    for (const MissingSideCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const CommandRun result = run(c.args);
+        EXPECT_EQ(result.status, kExitError);
+        EXPECT_NE(result.err.find("The Palm Desktop contact data could not be read"),
+                  std::string::npos)
+            << result.err;
+        EXPECT_NE(result.err.find("address.dat"), std::string::npos) << result.err;
+        EXPECT_EQ(result.out.find("synchronized successfully"), std::string::npos);
+    }
+    EXPECT_EQ(outlookContacts(), 2u);
 }
 
 TEST_F(SyncCommandsOnRealSides, UnknownPalmUserIsAUsageError) {

@@ -1,4 +1,5 @@
 #include "cli/CommandLine.h"
+#include "common/palm/PalmEnv.h"
 #include "platform/registry/Registry.h"
 #include "support/ScopedProgramFolder.h"
 #include "support/TempDir.h"
@@ -31,6 +32,7 @@ struct CommandRun {
 // the machine's own registry never answers.
 class UsersCommand : public testing::Test {
 protected:
+    ~UsersCommand() override { setPalmDesktopFolderOverride({}); } // undoes --palm-dir
     CommandRun run(std::vector<std::string> args) {
         std::ostringstream out;
         std::ostringstream err;
@@ -86,7 +88,8 @@ TEST_F(UsersCommand, WithoutUsersTheMessageGoesToStandardErrorOnce) {
     // No Palm Desktop at all: the environment shows the message itself.
     CommandRun result = run({"--home", home().string(), "users"});
     EXPECT_EQ(result.status, kExitError);
-    EXPECT_EQ(result.err, kNoUsers);
+    EXPECT_EQ(result.err.find(kNoUsers), 0u) << result.err;
+    EXPECT_EQ(result.err.find(kNoUsers, 1), std::string::npos) << result.err;
     EXPECT_NE(result.out.find("Palm Desktop folder:  not found\n"), std::string::npos);
 
     // A Palm Desktop folder without users: no message from the environment, the command's own.
@@ -97,10 +100,93 @@ TEST_F(UsersCommand, WithoutUsersTheMessageGoesToStandardErrorOnce) {
     EXPECT_EQ(result.err, kNoUsers);
 }
 
+TEST_F(UsersCommand, SaysWhereItLookedAndHowToNameTheFolder) {
+    const std::string settings = (home() / "corvane.ini").string();
+    const std::string missing = (m_dir.path() / "gone").string();
+    struct WhereCase {
+        const char* name;
+        std::string settingsText; // empty: no settings file
+        std::vector<std::string> args;
+        std::vector<std::string> said;
+    };
+    const WhereCase cases[] = {
+        {"nothing configured",
+         "",
+         {"users"},
+         {"No Palm Desktop folder found. Looked for PDPath in section [Path] of " + settings,
+          "in the Wine prefix " + (m_dir.path() / "wine").string(), "--palm-dir DIR"}},
+        {"PDPath names a missing folder",
+         "[Path]\nPDPath=" + missing + "\n",
+         {"users"},
+         {"The Palm Desktop folder " + missing + " (named by PDPath in section [Path] of " +
+          settings + ") does not exist."}},
+        {"--palm-dir names a missing folder",
+         "",
+         {"users", "--palm-dir", missing},
+         {"The Palm Desktop folder " + missing + " (named by --palm-dir) does not exist."}},
+    };
+    for (const WhereCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove(home() / "corvane.ini");
+        if (!c.settingsText.empty()) {
+            writeBytes(home() / "corvane.ini", c.settingsText);
+        }
+        std::vector<std::string> args{"--home", home().string()};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const CommandRun result = run(args);
+        EXPECT_EQ(result.status, kExitError);
+        for (const std::string& text : c.said) {
+            EXPECT_NE(result.err.find(text), std::string::npos) << text << "\n" << result.err;
+        }
+    }
+}
+
+TEST_F(UsersCommand, PalmDirWinsOverTheSettingsBeforeOrAfterTheCommand) {
+    std::filesystem::create_directories(m_dir.path() / "Other" / "Zed" / "memopad");
+    std::filesystem::create_directories(m_dir.path() / "Palm" / "Amy" / "todo");
+    writeBytes(home() / "corvane.ini", "[Path]\nPDPath=" + (m_dir.path() / "Palm").string() + "\n");
+    const std::string other = (m_dir.path() / "Other").string();
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"--home", home().string(), "--palm-dir", other, "users"},
+          std::vector<std::string>{"--home", home().string(), "users", "--palm-dir=" + other}}) {
+        const CommandRun result = run(args);
+        EXPECT_EQ(result.status, kExitOk) << result.err;
+        EXPECT_NE(result.out.find("Palm Desktop folder:  " + other + "\n"), std::string::npos)
+            << result.out;
+        EXPECT_NE(result.out.find("Zed"), std::string::npos);
+        EXPECT_EQ(result.out.find("Amy"), std::string::npos);
+        EXPECT_EQ(result.err, "");
+        setPalmDesktopFolderOverride({});
+    }
+    const CommandRun missingValue = run({"users", "--palm-dir"});
+    EXPECT_EQ(missingValue.status, kExitUsage);
+}
+
+TEST_F(UsersCommand, JsonHoldsTheFolderVersionAndUsers) {
+    std::filesystem::create_directories(m_dir.path() / "Palm" / "Zo\xC3\xAB" / "todo");
+    writeBytes(home() / "corvane.ini", "[Path]\nPDPath=" + (m_dir.path() / "Palm").string() + "\n");
+    CommandRun result = run({"users", "--json", "--home", home().string()});
+    EXPECT_EQ(result.status, kExitOk) << result.err;
+    const std::string palm = (m_dir.path() / "Palm").string();
+    EXPECT_EQ(result.out,
+              "{\n  \"palmDesktopFolder\": \"" + palm +
+                  "\",\n  \"palmDesktopVersion\": -1,\n  \"users\": [\n"
+                  "    {\"id\": 3265445340, \"name\": \"Zo\xC3\xAB\", \"dataFolder\": \"" +
+                  palm + "/Zo\xC3\xAB/\"}\n  ]\n}\n");
+
+    std::filesystem::remove(home() / "corvane.ini");
+    result = run({"users", "--json", "--home", home().string()});
+    EXPECT_EQ(result.status, kExitError);
+    EXPECT_EQ(
+        result.out,
+        "{\n  \"palmDesktopFolder\": null,\n  \"palmDesktopVersion\": -1,\n  \"users\": []\n}\n");
+}
+
 TEST_F(UsersCommand, HelpAndUsageErrors) {
     CommandRun result = run({"users", "--help"});
     EXPECT_EQ(result.status, kExitOk);
-    EXPECT_NE(result.out.find("Usage: twinleaf [--home DIR] users"), std::string::npos);
+    EXPECT_NE(result.out.find("Usage: twinleaf [--home DIR] [--palm-dir DIR] users [--json]"),
+              std::string::npos);
     for (const char* extra : {"Alice", "--all"}) {
         SCOPED_TRACE(extra);
         result = run({"users", extra});

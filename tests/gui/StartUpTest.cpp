@@ -17,6 +17,23 @@
 
 using namespace twinleaf;
 
+namespace {
+
+// Answers the offer to choose the Palm Desktop folder as the test says.
+class ChoosingWindow : public TfmMain {
+public:
+    QString answer;
+    QStringList problems;
+
+protected:
+    QString choosePalmDesktopFolder(const QString& problem) override {
+        problems << problem;
+        return answer;
+    }
+};
+
+} // namespace
+
 class StartUpTest : public QObject {
     Q_OBJECT
 private slots:
@@ -82,12 +99,45 @@ private slots:
     void withoutPalmDesktopTheErrorIsShownOnceAndStartUpGoesOn() {
         TfmMain window;
         window.StartUp();
-        QCOMPARE(m_messages,
-                 QStringList{"Error|Can not find any Palm users in your desktop environment."});
+        // The offer to choose the folder comes first; declined, the users are missing.
+        QCOMPARE(m_messages.size(), 2);
+        QVERIFY(m_messages[0].startsWith(QStringLiteral("Palm Desktop folder|No Palm Desktop "
+                                                        "folder found.")));
+        QCOMPARE(m_messages[1],
+                 QStringLiteral("Error|Can not find any Palm users in your desktop environment."));
         QVERIFY(window.startedUp());
         for (int kind = 1; kind <= 4; ++kind) {
             QCOMPARE(window.controls(kind).cbUser->count(), 0);
         }
+    }
+
+    void withoutAPalmFolderTheUserChoosesOneAndItIsStored() {
+        addUser("Alice");
+        ChoosingWindow window;
+        window.answer = QString::fromStdString(palm().string());
+        window.StartUp();
+        QCOMPARE(window.problems.size(), 1);
+        QVERIFY(window.problems[0].contains(QStringLiteral("No Palm Desktop folder found")));
+        QVERIFY(
+            window.problems[0].contains(QString::fromStdString((home() / "corvane.ini").string())));
+        QCOMPARE(window.controls(1).cbUser->currentText(), QStringLiteral("Alice"));
+        char stored[512];
+        win::GetPrivateProfileStringA("Path", "PDPath", "", stored, sizeof stored,
+                                      (home() / "corvane.ini").c_str());
+        QCOMPARE(QString::fromLatin1(stored), QString::fromStdString(palm().string()));
+        QCOMPARE(m_messages, QStringList{});
+    }
+
+    void aPdPathNamingAMissingFolderSaysSo() {
+        test::writeBytes(home() / "corvane.ini",
+                         "[Path]\r\nPDPath=" + (m_dir->path() / "gone").string() + "\r\n");
+        ChoosingWindow window;
+        window.StartUp();
+        QCOMPARE(window.problems.size(), 1);
+        QVERIFY(window.problems[0].contains(QStringLiteral("does not exist")));
+        // Declined: the stored folder stays as it was, and start-up goes on.
+        QVERIFY(readSettings().find("gone") != std::string::npos);
+        QVERIFY(window.startedUp());
     }
 
     void aWindowThatNeverStartedWritesNothing() {

@@ -146,6 +146,57 @@ TEST_F(PmAddrInfoOnFixture, WriteRecordAddsUpdatesOrLeavesAlone) {
     EXPECT_EQ(fieldText(saved.GetRecords()->At(0)->Title), "Prof");
 }
 
+// An Outlook contact synchronised once with a classic address book must compare the same on
+// the next run, from both lists, although the row has no place for some of its values and cuts
+// others; a difference in a value the row holds still counts.
+TEST_F(PmAddrInfoOnFixture, ComparesAsTheClassicRowHoldsTheRecord) {
+    struct HeldCase {
+        const char* name;
+        void (*change)(CommAddrRec&);
+        bool syncedOnce;
+        int expected;
+    };
+    const HeldCase kCases[] = {
+        {"home and other address, fax at home: no place in the row",
+         [](CommAddrRec& c) {
+             copyToField(c.HomeStreet, "2 Elm Rd");
+             copyToField(c.HomeCity, "Springfield");
+             copyToField(c.OtherCountry, "Canada");
+             copyToField(c.HomeFax, "555-0900");
+         },
+         true, kMatchSame},
+        {"e-mail longer than a phone slot",
+         [](CommAddrRec& c) { copyToField(c.EMail, "ann.maria.smith-johnson@mail.example.org"); },
+         true, kMatchSame},
+        {"a city the row holds, changed since",
+         [](CommAddrRec& c) { copyToField(c.WorkCity, "Salem"); }, false, kMatchDifferent},
+        {"a held field emptied, which a sync cannot empty in the row",
+         [](CommAddrRec& c) { c.WorkStreet[0] = '\0'; }, true, kMatchDifferent},
+    };
+    for (const HeldCase& c : kCases) {
+        SCOPED_TRACE(c.name);
+        writeBytes(path(), readBytes(fixture()));
+        ASSERT_TRUE(m_info.OpenPath(path().c_str())) << m_info.GetLastError();
+        CommAddrRec outlook = *common(0);
+        outlook.Native = nullptr;
+        outlook.NativeSize = 0;
+        outlook.SourceType = kSourceOutlook;
+        c.change(outlook);
+        if (c.syncedOnce) {
+            m_info.WriteRecord(&outlook);
+            ASSERT_TRUE(m_info.Save()) << m_info.GetLastError();
+            ASSERT_TRUE(m_info.OpenPath(path().c_str())) << m_info.GetLastError();
+        }
+
+        EXPECT_EQ(m_info.GetCommMgr()->FindMatch(&outlook), c.expected);
+        CommAddrMgr outlookList;
+        outlookList.SetHeldAs(m_info.GetCommMgr()->GetHeldAs());
+        outlookList.AddCopy(&outlook);
+        EXPECT_EQ(outlookList.FindMatch(common(0)), c.expected);
+        EXPECT_EQ(m_info.WriteRecord(&outlook), c.expected == kMatchDifferent);
+    }
+}
+
 TEST_F(PmAddrInfoOnFixture, CategoriesResolveWithoutCaseAndAFullTableFilesAsUnfiled) {
     CommAddrRec rec = person("Case", "Test");
     copyToField(rec.Category, "BUSINESS");

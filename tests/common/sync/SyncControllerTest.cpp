@@ -116,25 +116,23 @@ TEST_F(SyncControllerTest, PalmToOutlookCountsWritesAndStepsTheBarByThem) {
     expectMessages(ui.messages, {kUpdated(2)});
     EXPECT_EQ(ui.events, (std::vector<std::string>{"busy", "bar shown", "bar hidden",
                                                    "message Information", "normal cursor"}));
-    // Rebuilt from the lists in memory and compared again: the created items are there.
+    // Read again and compared again: the created items are there.
     EXPECT_EQ(ui.view(DataKind::Addr, ViewSide::Outlook).rows.size(), 3u);
     EXPECT_EQ(statuses(ViewSide::Palm), (std::vector<int>{0, 0, 0}));
     EXPECT_EQ(statuses(ViewSide::Outlook), (std::vector<int>{0, 0, 0}));
 }
 
-TEST_F(SyncControllerTest, OutlookToPalmWithNothingToWriteNeitherSavesNorRebuilds) {
+TEST_F(SyncControllerTest, OutlookToPalmWithNothingToWriteDoesNotSave) {
     palmData = {record("Bob")};
     outlookData = {record("Bob"), record("Carla")};
     open();
     ui.check(DataKind::Addr, ViewSide::Outlook, {true, false});
-    const int fills = ui.view(DataKind::Addr, ViewSide::Outlook).fills;
 
     const SyncRunResult result = run(SyncMode::O2P);
 
     EXPECT_EQ(result.updated, 0);
     EXPECT_EQ(sides->saves, 0);
     EXPECT_TRUE(sides->palmWrites.empty());
-    EXPECT_EQ(ui.view(DataKind::Addr, ViewSide::Outlook).fills, fills);
     EXPECT_EQ(ui.view(DataKind::Addr, ViewSide::Outlook).checked,
               (std::vector<bool>{false, false}));
     EXPECT_EQ(statuses(ViewSide::Outlook), (std::vector<int>{0, 1}));
@@ -166,20 +164,20 @@ struct RefusalCase {
 TEST_F(SyncControllerTest, EmptySelectionsAndEmptyViewsAreRefusedWithTheirMessages) {
     const RefusalCase cases[] = {
         {"contacts, nothing checked on the Palm side", DataKind::Addr, SyncMode::P2O, true,
-         "No Palm Desktop contact record is selected. \r\n\r\nPlease select the records that you "
+         "No Palm Desktop contact record is ticked. \r\n\r\nPlease tick the records that you "
          "want to update to Outlook."},
         {"contacts, nothing checked on the Outlook side", DataKind::Addr, SyncMode::O2P, true,
-         "No Outlook contact record is selected.\r\n\r\nPlease select the records that you want "
+         "No Outlook contact record is ticked.\r\n\r\nPlease tick the records that you want "
          "to update to Palm Desktop."},
         {"contacts, both views empty", DataKind::Addr, SyncMode::Sync, false,
          "No contact information records found. Synchronization abort."},
         {"calendar, both views empty", DataKind::Date, SyncMode::Sync, false,
          "No calendar information records found. Synchronization abort."},
         {"tasks, nothing checked on the Palm side", DataKind::Todo, SyncMode::P2O, false,
-         "No Palm Desktop task record is selected. \r\n\r\nPlease select the records that you "
+         "No Palm Desktop task record is ticked. \r\n\r\nPlease tick the records that you "
          "want to update to Outlook."},
         {"memos, nothing checked on the Outlook side", DataKind::Memo, SyncMode::O2P, false,
-         "No Outlook memo record is selected.\r\n\r\nPlease select the records that you want to "
+         "No Outlook memo record is ticked.\r\n\r\nPlease tick the records that you want to "
          "update to Palm Desktop."},
     };
     for (const RefusalCase& c : cases) {
@@ -223,34 +221,39 @@ TEST_F(SyncControllerTest, StoredConflictRuleDecidesWithoutAsking) {
     options.ConfMode = 1;
     ui = RecordingUi();
     open();
-    // The contact access does not merge what it writes into its list, so the Outlook pass meets
-    // the pair again and writes it again.
-    EXPECT_EQ(run(SyncMode::Sync).updated, 2);
+    // The contact access does not merge what it writes into its list; the Outlook pass meets
+    // the pair again but leaves it, as it was settled in the Palm pass.
+    EXPECT_EQ(run(SyncMode::Sync).updated, 1);
     EXPECT_TRUE(ui.asked.empty());
-    EXPECT_EQ(sides->outlookWrites, (std::vector<std::string>{"update 0 Carla", "update 0 Carla"}));
+    EXPECT_EQ(sides->outlookWrites, std::vector<std::string>{"update 0 Carla"});
     EXPECT_TRUE(sides->palmWrites.empty());
     EXPECT_EQ(sides->saves, 0);
 }
 
-TEST_F(SyncControllerTest, UnrememberedAnswerIsAskedAgainForTheSamePairInTheOutlookPass) {
-    palmData = {record("Carla", "Acme")};
-    outlookData = {record("Carla", "Initech")};
+// An answer that holds neither for the run nor for later runs still settles its pair in both
+// directions: the Outlook pass, which meets the pair again where the access does not merge what
+// it wrote, neither asks nor writes a second time.
+TEST_F(SyncControllerTest, EachConflictingPairIsAskedAboutOncePerRun) {
+    palmData = {record("Carla", "Acme"), record("Dieter", "Acme")};
+    outlookData = {record("Carla", "Initech"), record("Dieter", "Globex")};
     open();
+    const void* carla = &row(ViewSide::Palm, 0);
     answer(1);
+    answer(2);
     answer(1);
 
     const SyncRunResult result = run(SyncMode::Sync);
 
     ASSERT_EQ(ui.asked.size(), 2u);
-    for (const test::AskedConflict& asked : ui.asked) {
-        EXPECT_EQ(asked.kind, DataKind::Addr);
-        EXPECT_EQ(asked.palm, &row(ViewSide::Palm, 0));
-        EXPECT_EQ(static_cast<FakeRecord*>(asked.outlook)->name, "Carla");
-    }
+    EXPECT_EQ(ui.asked[0].palm, carla);
+    EXPECT_EQ(static_cast<FakeRecord*>(ui.asked[1].outlook)->name, "Dieter");
     EXPECT_EQ(result.updated, 2);
-    EXPECT_EQ(sides->outlookWrites, (std::vector<std::string>{"update 0 Carla", "update 0 Carla"}));
+    EXPECT_EQ(sides->outlookWrites, std::vector<std::string>{"update 0 Carla"});
+    EXPECT_EQ(sides->palmWrites, std::vector<std::string>{"update 1 Dieter"});
     EXPECT_EQ(options.ConfMode, 0);
-    EXPECT_EQ(ui.progress, (std::vector<int>{0, 50, 100, 100}));
+    EXPECT_EQ(ui.progress, (std::vector<int>{0, 25, 50, 75, 100, 100}));
+    EXPECT_EQ(statuses(ViewSide::Palm), (std::vector<int>{0, 0}));
+    EXPECT_EQ(statuses(ViewSide::Outlook), (std::vector<int>{0, 0}));
 }
 
 TEST_F(SyncControllerTest, RuleForThisRunAsksOnceAndLeavesTheStoredModeAlone) {
@@ -259,11 +262,10 @@ TEST_F(SyncControllerTest, RuleForThisRunAsksOnceAndLeavesTheStoredModeAlone) {
     open();
     answer(1, /*thisRun=*/true);
 
-    EXPECT_EQ(run(SyncMode::Sync).updated, 4);
+    EXPECT_EQ(run(SyncMode::Sync).updated, 2);
     EXPECT_EQ(ui.asked.size(), 1u);
     EXPECT_EQ(sides->outlookWrites,
-              (std::vector<std::string>{"update 0 Carla", "update 1 Dieter", "update 0 Carla",
-                                        "update 1 Dieter"}));
+              (std::vector<std::string>{"update 0 Carla", "update 1 Dieter"}));
     EXPECT_EQ(options.ConfMode, 0);
 }
 
@@ -301,7 +303,52 @@ TEST_F(SyncControllerTest, CancelStopsTheRunUnsavedAndReportsWhatWasWritten) {
     EXPECT_TRUE(sides->palmWrites.empty()) << "the Outlook pass must not run";
     EXPECT_EQ(sides->saves, 0);
     EXPECT_EQ(ui.progress, (std::vector<int>{0, 25, 50, 100}));
-    expectMessages(ui.messages, {kUpdated(1)});
+    expectMessages(ui.messages,
+                   {{"The contact synchronization was cancelled. 1 records were written before it "
+                     "stopped; the Palm Desktop contact data was left as it was before this "
+                     "synchronization.",
+                     "Warning", win::MB_ICONWARNING}});
+}
+
+// A choice made before the cancel changed the Palm list in memory only; the Palm side is read
+// again, so neither the rows nor a later run's save carry the choice the user cancelled.
+TEST_F(SyncControllerTest, CancelThrowsAwayThePalmChangesOfTheRun) {
+    palmData = {record("Carla", "Acme"), record("Dieter", "Acme")};
+    outlookData = {record("Carla", "Initech"), record("Dieter", "Globex"), record("Eva")};
+    open();
+    answer(2);
+
+    EXPECT_EQ(run(SyncMode::Sync).outcome, SyncOutcome::Cancelled);
+
+    EXPECT_EQ(sides->palmWrites, std::vector<std::string>{"update 0 Carla"});
+    EXPECT_EQ(sides->opened, (std::vector<std::int32_t>{kUser, kUser}));
+    EXPECT_EQ(row(ViewSide::Palm, 0).value, "Acme");
+    EXPECT_EQ(statuses(ViewSide::Palm), (std::vector<int>{2, 2}));
+
+    // The next run writes only what it is told to: Eva, not the cancelled Carla.
+    ui.check(DataKind::Addr, ViewSide::Outlook, {false, false, true});
+    EXPECT_EQ(run(SyncMode::O2P).updated, 1);
+    ASSERT_EQ(sides->users[kUser].size(), 3u);
+    EXPECT_EQ(sides->users[kUser][0].value, "Acme");
+}
+
+// After every run both sides are read again, so the rows show what was stored: the contact
+// access does not merge what it wrote into its list, and a row would otherwise keep the old
+// value, for this user and, after a change of user, for the next.
+TEST_F(SyncControllerTest, RowsShowWhatWasStoredAfterTheRunAndAfterAChangeOfUser) {
+    palmData = {record("Zoe", "Acme")};
+    outlookData = {record("Zoe", "Initech")};
+    open();
+    answer(1);
+
+    run(SyncMode::Sync);
+    EXPECT_EQ(sides->reloads, 2);
+    EXPECT_EQ(row(ViewSide::Outlook, 0).value, "Acme");
+    EXPECT_EQ(statuses(ViewSide::Outlook), std::vector<int>{0});
+
+    controller->ChangeUser(DataKind::Addr, 9);
+    EXPECT_EQ(row(ViewSide::Outlook, 0).value, "Acme");
+    EXPECT_EQ(statuses(ViewSide::Palm), std::vector<int>{2});
 }
 
 TEST_F(SyncControllerTest, TwoWayModeCreatesTheMissingItemOnceAndBothRowsEndTheSame) {
@@ -461,6 +508,84 @@ TEST_F(SyncControllerTest, EveryKindSynchronisesThroughTheSameRunWithItsOwnTexts
         EXPECT_EQ(ui.asked[0].kind, c.kind);
         expectMessages(ui.messages, {{c.message, "Information", win::MB_ICONINFORMATION}});
         EXPECT_EQ(statuses(ViewSide::Palm), (std::vector<int>{0, 0, 0}));
+    }
+}
+
+struct ReadCase {
+    const char* name;
+    const char* palmPartial;
+    const char* outlookSkipped;
+    bool palmMissing;
+    SyncMode mode;
+    bool confirm;
+    bool asked;
+    SyncOutcome outcome;
+};
+
+// A side read only in part is never synced from unasked. Writing to Outlook cannot lose a file
+// the store skipped, so the user may confirm such a run; saving over a Palm file read in part,
+// or syncing with a side that could not be read at all, is refused outright.
+TEST_F(SyncControllerTest, SidesNotReadCompletelyAreSyncedOnlyWhereConfirmedAndSafe) {
+    const char* cut = "address.dat: record 3 at offset 0x2f10: cut short";
+    const char* skipped = "Outlook store: Contacts/b.vcf: cannot be read; skipped";
+    const ReadCase cases[] = {
+        {"Palm in part, P2O, not confirmed", cut, "", false, SyncMode::P2O, false, true,
+         SyncOutcome::Refused},
+        {"Palm in part, P2O, confirmed", cut, "", false, SyncMode::P2O, true, true,
+         SyncOutcome::Done},
+        {"Palm in part, O2P, even confirmed", cut, "", false, SyncMode::O2P, true, false,
+         SyncOutcome::Refused},
+        {"Palm in part, Sync, even confirmed", cut, "", false, SyncMode::Sync, true, false,
+         SyncOutcome::Refused},
+        {"Outlook in part, P2O, not confirmed", "", skipped, false, SyncMode::P2O, false, true,
+         SyncOutcome::Refused},
+        {"Outlook in part, O2P, confirmed", "", skipped, false, SyncMode::O2P, true, true,
+         SyncOutcome::Done},
+        {"Outlook in part, Sync, confirmed", "", skipped, false, SyncMode::Sync, true, true,
+         SyncOutcome::Done},
+        {"Palm unreadable, Sync", "", "", true, SyncMode::Sync, true, false, SyncOutcome::Refused},
+        {"both complete, Sync", "", "", false, SyncMode::Sync, false, false, SyncOutcome::Done},
+    };
+    for (const ReadCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        palmData = {record("Ann"), record("Carla", "Acme")};
+        outlookData = {record("Carla", "Initech"), record("Dora")};
+        ui = RecordingUi();
+        controller = std::make_unique<SyncController>(
+            options, ui, [&](DataKind, const OptionBlock&) -> std::unique_ptr<KindSides> {
+                auto made = std::make_unique<FakeSides>(DataKind::Addr);
+                if (!c.palmMissing) {
+                    made->users[kUser] = palmData;
+                }
+                made->folder = outlookData;
+                made->palmPartial = c.palmPartial;
+                made->outlookSkipped = c.outlookSkipped;
+                sides = made.get();
+                return made;
+            });
+        controller->OpenKind(kind);
+        const bool partial = *c.palmPartial != 0 || *c.outlookSkipped != 0;
+        ASSERT_EQ(ui.messages.size(), partial ? 1u : 0u) << "a part read is warned about at once";
+        if (partial) {
+            EXPECT_EQ(ui.messages[0].caption, "Warning");
+            EXPECT_NE(ui.messages[0].text.find(*c.palmPartial != 0 ? cut : skipped),
+                      std::string::npos);
+        }
+        controller->SelectAll(kind, ViewSide::Palm);
+        controller->SelectAll(kind, ViewSide::Outlook);
+        ui.confirmations.push_back(c.confirm);
+
+        const SyncRunResult result = controller->RunSync(kind, c.mode, ConflictRule::PalmWins);
+
+        EXPECT_EQ(result.outcome, c.outcome);
+        EXPECT_EQ(ui.confirmQuestions.size(), c.asked ? 1u : 0u);
+        const bool wrote = !sides->palmWrites.empty() || !sides->outlookWrites.empty();
+        EXPECT_EQ(wrote, c.outcome == SyncOutcome::Done);
+        if (c.outcome == SyncOutcome::Refused && !c.asked) {
+            EXPECT_EQ(ui.messages.back().caption, "Error");
+            EXPECT_NE(ui.messages.back().text.find(c.palmMissing ? sides->fileName.c_str() : cut),
+                      std::string::npos);
+        }
     }
 }
 

@@ -27,10 +27,12 @@ inline FakeRecord record(const char* name, const char* value = "") {
     return {name, value, 0};
 }
 
-// Both sides of one kind. The Palm side opens the kind's stored user from `users`, takes writes
-// as a facade does (WriteRecord adds or updates through its own match, UpdateRecord merges
-// non-empty values) and saves once; the Outlook side reads `folder`, creates items with their
-// records, and, as for real contacts, UpdateItem does not merge what it wrote into its list.
+// Both sides of one kind. The Palm side opens the kind's stored user from `users` (a user not in
+// it has no file), takes writes in memory as a facade does (WriteRecord adds or updates through
+// its own match, UpdateRecord merges non-empty values) and writes them to `users` on a save that
+// succeeds; the Outlook side reads `folder`, creates items in it with their records, and, as for
+// real contacts, UpdateItem stores what it wrote without merging it into its list. `palmPartial`
+// and `outlookSkipped`, when set, make the next load report that side as read only in part.
 class FakeSides final : public KindSides {
 public:
     explicit FakeSides(DataKind kind) : m_kind(kind) {}
@@ -40,6 +42,8 @@ public:
     bool saveSucceeds = true;
     bool createSucceeds = true;
     std::string fileName = "/home/user/Palm/ann/address/address.dat";
+    std::string palmPartial;
+    std::string outlookSkipped;
 
     std::vector<std::int32_t> opened; // user ids, one per open
     int reloads = 0;
@@ -51,16 +55,24 @@ public:
         const std::int32_t user = options.*describeKind(m_kind).userId;
         opened.push_back(user);
         m_palm.clear();
+        m_openUser = user;
         const auto found = users.find(user);
         m_palmOpen = found != users.end();
         if (m_palmOpen) {
             m_palm.assign(found->second.begin(), found->second.end());
         }
+        m_palmRead = !m_palmOpen ? SideRead{ReadState::Unreadable, fileName + ": no such file"}
+                     : palmPartial.empty() ? SideRead{}
+                                           : SideRead{ReadState::Partial, palmPartial};
     }
     void reloadOutlook() override {
         ++reloads;
         m_outlook.assign(folder.begin(), folder.end());
+        m_outlookRead =
+            outlookSkipped.empty() ? SideRead{} : SideRead{ReadState::Partial, outlookSkipped};
     }
+    SideRead palmRead() const override { return m_palmRead; }
+    SideRead outlookRead() const override { return m_outlookRead; }
     std::vector<void*> palmRecords() override { return pointers(m_palm); }
     std::vector<void*> outlookRecords() override { return pointers(m_outlook); }
     void compare() override {
@@ -94,10 +106,14 @@ public:
         }
         outlookWrites.push_back("create " + typed(rec).name);
         m_outlook.push_back(typed(rec));
+        folder.push_back(typed(rec));
         return true;
     }
     bool updateItem(void* rec, int position) override {
         outlookWrites.push_back("update " + std::to_string(position) + " " + typed(rec).name);
+        if (position >= 0 && static_cast<std::size_t>(position) < folder.size()) {
+            folder[static_cast<std::size_t>(position)].value = typed(rec).value;
+        }
         return true;
     }
 
@@ -128,6 +144,7 @@ public:
     PalmSaveResult savePalm() override {
         ++saves;
         if (saveSucceeds) {
+            users[m_openUser].assign(m_palm.begin(), m_palm.end());
             return {true, {}, {}};
         }
         return {false, fileName, fileName + ": not saved: No space left on device"};
@@ -163,6 +180,9 @@ private:
     std::deque<FakeRecord> m_palm;
     std::deque<FakeRecord> m_outlook;
     bool m_palmOpen = false;
+    std::int32_t m_openUser = 0;
+    SideRead m_palmRead;
+    SideRead m_outlookRead;
 };
 
 struct ShownMessage {
@@ -189,6 +209,8 @@ public:
     };
 
     std::deque<ConflictAnswer> answers; // the alert's answers, in order; Cancel when none is left
+    std::deque<bool> confirmations;     // answers to confirmRun, in order; No when none is left
+    std::vector<std::string> confirmQuestions;
     std::vector<AskedConflict> asked;
     std::vector<ShownMessage> messages;
     std::vector<int> progress;
@@ -228,6 +250,16 @@ public:
     void showMessage(const std::string& text, const std::string& caption, win::UINT icon) override {
         messages.push_back({text, caption, icon});
         events.push_back("message " + caption);
+    }
+    bool confirmRun(const std::string& text, const std::string& caption) override {
+        confirmQuestions.push_back(caption + ": " + text);
+        events.push_back("question " + caption);
+        if (confirmations.empty()) {
+            return false;
+        }
+        const bool yes = confirmations.front();
+        confirmations.pop_front();
+        return yes;
     }
     ConflictAnswer askConflict(DataKind kind, void* palmRecord, void* outlookRecord) override {
         asked.push_back({kind, palmRecord, outlookRecord});

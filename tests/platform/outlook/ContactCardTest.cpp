@@ -64,10 +64,17 @@ TEST(ContactCard, EveryPropertyRoundTripsWithItsType) {
     }
     item.value("EntryID").text = item.id;
     item.value("Birthday").number = -1.25; // 1899-12-29 06:00: a negative date with a time
-    const std::string card = writeContactCard(item);
-    expectSameValues(item, readBack(card));
-    EXPECT_EQ(readBack(card).id, item.id);
-    EXPECT_TRUE(readBack(card).keptLines.empty());
+    // Our own cards, and a card another program wrote as vCard 4.0, which stays one.
+    for (const char* version : {"", "4.0"}) {
+        SCOPED_TRACE(version);
+        item.version = version;
+        const std::string card = writeContactCard(item);
+        expectSameValues(item, readBack(card));
+        EXPECT_EQ(readBack(card).id, item.id);
+        EXPECT_TRUE(readBack(card).keptLines.empty());
+        EXPECT_EQ(readBack(card).version, item.version);
+        EXPECT_TRUE(hasLine(card, item.version.empty() ? "VERSION:3.0" : "VERSION:4.0")) << card;
+    }
 }
 
 TEST(ContactCard, UsesTheStandardHomesOtherProgramsRead) {
@@ -190,6 +197,7 @@ TEST(ContactCard, MapsForeignCardsAndKeepsWhatItCannotMap) {
     for (const std::string& line : kept) {
         EXPECT_NE(card.find("\r\n" + line + "\r\n"), std::string::npos) << line << "\n" << card;
     }
+    EXPECT_TRUE(hasLine(card, "VERSION:4.0")) << card;
     EXPECT_TRUE(hasLine(card, "ORG:Example Corp;Research;Optics")) << card;
     EXPECT_TRUE(hasLine(card, "TEL;TYPE=home,voice;PREF=1:+1-555-0111")) << card;
     EXPECT_TRUE(hasLine(card, "TEL;TYPE=home:+1-555-0102")) << card; // third home number: Other

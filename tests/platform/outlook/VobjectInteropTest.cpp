@@ -1,6 +1,7 @@
 // What the Outlook store writes must open in other programs: a contact saved by the store is
 // read back with vobject, the vCard reader Debian packages for Python (python3-vobject).
 #include "platform/outlook/OutlookStore.h"
+#include "platform/outlook/StoreTime.h"
 #include "support/TempDir.h"
 
 #include <cstdio>
@@ -56,12 +57,21 @@ std::string runReader(const std::string& python, const std::filesystem::path& sc
     return output;
 }
 
-TEST(VobjectInterop, ReadsNamesNumbersAddressesAndNoteAsSaved) {
-    const std::string python = pythonWithVobject();
-    if (python.empty()) {
-        GTEST_SKIP() << "python3 with vobject is not installed (Debian package python3-vobject, "
-                        "listed in scripts/install-deps.sh); the interoperability check is skipped";
+// Each test runs the reader with a Python that has vobject, and is skipped where there is none.
+class VobjectInterop : public testing::Test {
+protected:
+    void SetUp() override {
+        python = pythonWithVobject();
+        if (python.empty()) {
+            GTEST_SKIP() << "python3 with vobject is not installed (Debian package "
+                            "python3-vobject, listed in scripts/install-deps.sh); the "
+                            "interoperability check is skipped";
+        }
     }
+    std::string python;
+};
+
+TEST_F(VobjectInterop, ReadsNamesNumbersAddressesAndNoteAsSaved) {
     TempDir dir;
     StoreFolder folder(contactKind(), dir.path() / "Contacts");
     std::string error;
@@ -117,6 +127,54 @@ TEST(VobjectInterop, ReadsNamesNumbersAddressesAndNoteAsSaved) {
         "C:\\\\Palm\\\\anna \\u20ac 100, \\u00e4\\u00f6\\u00fc \\u3042\\u3044\\u3046 and more text "
         "to pass 75 octets\"\n";
     EXPECT_EQ(runReader(python, script, saved->file), expected);
+}
+
+// Prints the version and the lines of the card in argv[1] that 4.0 and 3.0 write differently.
+constexpr const char* kSyntaxReader = R"(import sys, json, vobject
+card = vobject.readOne(open(sys.argv[1], encoding='utf-8').read())
+print("VERSION", card.version.value)
+for line in card.lines():
+    if line.name in ('TEL', 'EMAIL', 'BDAY'):
+        params = sorted([k, sorted(v)] for k, v in line.params.items())
+        print(line.name, json.dumps(params), json.dumps(line.value))
+)";
+
+// A card another program wrote as vCard 4.0, changed and saved, is still a 4.0 card: its data:
+// URI and PREF= parameter are 4.0 syntax that a 3.0 card may not carry, and the lines we write
+// into it use 4.0's syntax too.
+TEST_F(VobjectInterop, AVersion4CardIsWrittenBackAsVersion4) {
+    TempDir dir;
+    test::writeBytes(dir.path() / "Contacts" / "ann.vcf",
+                     "BEGIN:VCARD\r\n"
+                     "VERSION:4.0\r\n"
+                     "UID:urn:uuid:4fbe8971-0bc3-424c-9c26-36c3e1eff6b1\r\n"
+                     "FN:Ann Smith\r\n"
+                     "N:Smith;Ann;;;\r\n"
+                     "TEL;VALUE=uri;TYPE=cell;PREF=1:tel:+1-555-0102\r\n"
+                     "PHOTO:data:image/png;base64,iVBORw0KGgo=\r\n"
+                     "END:VCARD\r\n");
+    StoreFolder folder(contactKind(), dir.path() / "Contacts");
+    std::string error;
+    ASSERT_TRUE(folder.load(error)) << error;
+    ASSERT_EQ(folder.size(), 1u);
+    StoredItem item = *folder.at(0);
+    item.value("PrimaryTelephoneNumber").text = "+1-555-0100";
+    item.value("Email2Address").text = "ann@example.org";
+    item.value("Birthday").number = civilToOleDate({1980, 5, 17, 0, 0, 0});
+    const auto saved = folder.save(item, error);
+    ASSERT_NE(saved, nullptr) << error;
+
+    const auto script = dir.path() / "read.py";
+    test::writeBytes(script, kSyntaxReader);
+    EXPECT_EQ(runReader(python, script, saved->file),
+              "VERSION 4.0\n"
+              "BDAY [] \"19800517\"\n"
+              "TEL [[\"PREF\", [\"1\"]], [\"TYPE\", [\"cell\"]]] \"+1-555-0102\"\n"
+              "TEL [[\"PREF\", [\"1\"]], [\"TYPE\", [\"VOICE\"]], [\"X-OUTLOOK-FIELD\", "
+              "[\"PrimaryTelephoneNumber\"]]] \"+1-555-0100\"\n"
+              "EMAIL [[\"X-OUTLOOK-FIELD\", [\"Email2Address\"]]] \"ann@example.org\"\n");
+    EXPECT_NE(test::readBytes(saved->file).find("\r\nPHOTO:data:image/png;base64,iVBORw0KGgo=\r\n"),
+              std::string::npos);
 }
 
 } // namespace
