@@ -6,6 +6,7 @@
 #include "common/palm/PalmTodo.h"
 #include "platform/registry/Registry.h"
 #include "support/Bytes.h"
+#include "support/Python.h"
 #include "support/ScopedProgramFolder.h"
 #include "support/TempDir.h"
 
@@ -129,19 +130,8 @@ for name in os.listdir(sys.argv[1]):
 print('\n'.join(sorted(rows)))
 )";
 
-// A Python with icalendar, or "" when there is none.
-std::string pythonWithICalendar() {
-    for (const char* python : {"/usr/bin/python3", "python3"}) {
-        const std::string probe = std::string(python) + " -c 'import icalendar' >/dev/null 2>&1";
-        if (std::system(probe.c_str()) == 0) {
-            return python;
-        }
-    }
-    return {};
-}
-
 TEST_F(TaskCommands, AnotherICalendarReaderSeesTheSyncedTasks) {
-    const std::string python = pythonWithICalendar();
+    const std::string python = twinleaf::test::pythonWithModule("icalendar");
     if (python.empty()) {
         GTEST_SKIP() << "python3 with icalendar is not installed (Debian package "
                         "python3-icalendar, listed in scripts/install-deps.sh)";

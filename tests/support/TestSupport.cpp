@@ -1,5 +1,6 @@
 // Temporary folders, file helpers and the byte comparison used across the tests.
 #include "support/Bytes.h"
+#include "support/Python.h"
 #include "support/TempDir.h"
 
 #include <cstdio>
@@ -11,7 +12,8 @@
 namespace twinleaf::test {
 
 TempDir::TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "twinleaf-test-XXXXXX").string();
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "twinleaf-test-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr) {
         throw std::runtime_error("cannot create a temporary folder");
     }
@@ -46,8 +48,12 @@ std::string readBytes(const std::filesystem::path& path) {
     return buffer.str();
 }
 
-std::filesystem::path testData() { return TWINLEAF_TEST_DATA; }
-std::filesystem::path realData() { return TWINLEAF_REALDATA; }
+std::filesystem::path testData() {
+    return TWINLEAF_TEST_DATA;
+}
+std::filesystem::path realData() {
+    return TWINLEAF_REALDATA;
+}
 
 namespace {
 
@@ -79,7 +85,20 @@ std::string hexDump(std::string_view bytes, std::size_t from, std::size_t count)
     return ::testing::AssertionFailure()
            << "bytes differ at offset " << first << " (0x" << std::hex << first << std::dec
            << "); sizes " << expected.size() << " expected, " << actual.size() << " actual\n"
-           << "expected:\n" << hexDump(expected, from, 64) << "\nactual:\n" << hexDump(actual, from, 64);
+           << "expected:\n"
+           << hexDump(expected, from, 64) << "\nactual:\n"
+           << hexDump(actual, from, 64);
+}
+
+std::string pythonWithModule(const std::string& module) {
+    for (const char* python : {"/usr/bin/python3", "python3"}) {
+        const std::string probe =
+            std::string(python) + " -c 'import " + module + "' >/dev/null 2>&1";
+        if (std::system(probe.c_str()) == 0) {
+            return python;
+        }
+    }
+    return {};
 }
 
 } // namespace twinleaf::test

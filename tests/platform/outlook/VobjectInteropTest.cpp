@@ -2,6 +2,7 @@
 // read back with vobject, the vCard reader Debian packages for Python (python3-vobject).
 #include "platform/outlook/OutlookStore.h"
 #include "platform/outlook/StoreTime.h"
+#include "support/Python.h"
 #include "support/TempDir.h"
 
 #include <cstdio>
@@ -32,17 +33,6 @@ for a in card.contents.get('adr', []):
 print("NOTE", json.dumps(card.note.value))
 )";
 
-// A Python with vobject, or "" when there is none.
-std::string pythonWithVobject() {
-    for (const char* python : {"/usr/bin/python3", "python3"}) {
-        const std::string probe = std::string(python) + " -c 'import vobject' >/dev/null 2>&1";
-        if (std::system(probe.c_str()) == 0) {
-            return python;
-        }
-    }
-    return {};
-}
-
 std::string runReader(const std::string& python, const std::filesystem::path& script,
                       const std::filesystem::path& card) {
     const std::string command = python + " '" + script.string() + "' '" + card.string() + "' 2>&1";
@@ -61,7 +51,7 @@ std::string runReader(const std::string& python, const std::filesystem::path& sc
 class VobjectInterop : public testing::Test {
 protected:
     void SetUp() override {
-        python = pythonWithVobject();
+        python = twinleaf::test::pythonWithModule("vobject");
         if (python.empty()) {
             GTEST_SKIP() << "python3 with vobject is not installed (Debian package "
                             "python3-vobject, listed in scripts/install-deps.sh); the "
