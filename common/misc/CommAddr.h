@@ -134,9 +134,7 @@ const char* SourceTypeText(std::int32_t sourceType);
 
 // Every member of CommAddrRec in declaration order, with its type, merge rule, whether it takes
 // part in equality and its descriptor, if it has one. Native and NativeSize are left out: they
-// are not data. The names are kept for the code that walks the members (JSON output, tests).
-using AddrFieldKind = FieldType;
-using AddrFieldLayout = CommField;
+// are not data.
 std::span<const CommField> AddrFieldLayoutTable();
 
 // Matching: a record is a candidate for another when the names agree (last and first name) or

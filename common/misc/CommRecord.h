@@ -365,9 +365,14 @@ private:
         return kMatchDifferent;
     }
 
+    // Records equal as they stand are the same whatever shape a side holds them in; only a pair
+    // that differs pays for putting both records into that shape.
     bool sameAsHeld(const Record& a, const Record& b) const {
+        if (FieldsEqual(Traits::Fields(), &a, &b)) {
+            return true;
+        }
         if (m_heldAs == nullptr) {
-            return FieldsEqual(Traits::Fields(), &a, &b);
+            return false;
         }
         Record heldA{};
         Record heldB{};

@@ -76,9 +76,9 @@ TEST_F(OlAddrTest, CreatesComparesAndRewritesContacts) {
     restart();
     ASSERT_EQ(m_contacts->GetRecords()->GetCount(), 1u);
     const CommAddrRec* read = at(0);
-    for (const AddrFieldLayout& field : AddrFieldLayoutTable()) {
+    for (const CommField& field : AddrFieldLayoutTable()) {
         const std::string name = field.name;
-        if (field.kind != AddrFieldKind::Text || name == "Pager" || name == "Suffix" ||
+        if (field.kind != FieldType::Text || name == "Pager" || name == "Suffix" ||
             name == "Category" || name == "FullName") {
             continue;
         }
