@@ -131,4 +131,8 @@ void writeTaskListJson(std::ostream& out, CommTaskMgr& list) {
     writeListJson(out, TaskFieldLayoutTable(), list);
 }
 
+void writeNoteListJson(std::ostream& out, CommNoteMgr& list) {
+    writeListJson(out, NoteFieldLayoutTable(), list);
+}
+
 } // namespace twinleaf::cli

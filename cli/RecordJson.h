@@ -4,6 +4,7 @@
 #pragma once
 
 #include "common/misc/CommAddr.h"
+#include "common/misc/CommNote.h"
 #include "common/misc/CommTask.h"
 
 #include <iosfwd>
@@ -27,5 +28,7 @@ std::string addrRecordJson(const CommAddrRec& rec);
 void writeAddrListJson(std::ostream& out, CommAddrMgr& list);
 // The tasks as a JSON array, one object per line, in list order.
 void writeTaskListJson(std::ostream& out, CommTaskMgr& list);
+// The memos as a JSON array, one object per line, in list order.
+void writeNoteListJson(std::ostream& out, CommNoteMgr& list);
 
 } // namespace twinleaf::cli

@@ -6,9 +6,11 @@
 #include "cli/RecordJson.h"
 #include "common/misc/WinUtil.h"
 #include "common/outlook/OlAddr.h"
+#include "common/outlook/OlNote.h"
 #include "common/outlook/OlTask.h"
 #include "common/palm/PalmAddrInfo.h"
 #include "common/palm/PalmEnv.h"
+#include "common/palm/PalmMemoInfo.h"
 #include "common/palm/PalmTodoInfo.h"
 #include "common/sync/ContactKind.h"
 #include "common/sync/Options.h"
@@ -23,6 +25,7 @@
 #include <iterator>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace twinleaf::cli {
@@ -41,6 +44,8 @@ int showPalmContacts(const Arguments& args, CommandContext& context, const Comma
 int showOutlookContacts(const Arguments& args, CommandContext& context, const Command& command);
 int showPalmTasks(const Arguments& args, CommandContext& context, const Command& command);
 int showOutlookTasks(const Arguments& args, CommandContext& context, const Command& command);
+int showPalmMemos(const Arguments& args, CommandContext& context, const Command& command);
+int showOutlookMemos(const Arguments& args, CommandContext& context, const Command& command);
 
 const std::vector<ShowTarget>& targets() {
     static const std::vector<ShowTarget> table = {
@@ -58,6 +63,13 @@ const std::vector<ShowTarget>& targets() {
          {"user", "file"},
          showPalmTasks},
         {"outlook", "tasks", "[--json]", {"json"}, {}, showOutlookTasks},
+        {"palm",
+         "memos",
+         "(--user ID | --file PATH) [--json]",
+         {"json"},
+         {"user", "file"},
+         showPalmMemos},
+        {"outlook", "memos", "[--json]", {"json"}, {}, showOutlookMemos},
     };
     return table;
 }
@@ -337,6 +349,53 @@ int showOutlookTasks(const Arguments& args, CommandContext& context, const Comma
         args, context, "tasks", "Tasks", [](OlTaskUtil&) {}, printTasks, writeTaskListJson);
 }
 
+// ---- memos ----
+
+std::string memoText(const CommNoteRec& rec, std::uint32_t fieldId) {
+    NoteFieldDesc desc{};
+    char buffer[512] = {};
+    if (FindFieldDesc(fieldId, &desc)) {
+        GetFieldText(&rec, &desc, buffer, sizeof buffer);
+    }
+    return ansiToUtf8(buffer);
+}
+
+// A memo's text runs over several lines; the table shows its first line and how many it has.
+void printMemos(std::ostream& out, CommNoteMgr& list) {
+    std::vector<const CommNoteRec*> records;
+    for (std::uint32_t i = 0; i < list.GetCount(); ++i) {
+        records.push_back(list.GetAt(i));
+    }
+    using MemoColumn = Column<CommNoteRec>;
+    const std::vector<MemoColumn> columns = {
+        MemoColumn{"#", [](const CommNoteRec&, std::size_t at) { return std::to_string(at); }},
+        MemoColumn{"Subject", [](const CommNoteRec& r, std::size_t) { return memoText(r, 2); }},
+        MemoColumn{"Lines",
+                   [](const CommNoteRec& r, std::size_t) {
+                       const std::string_view text = fieldText(r.Note);
+                       return std::to_string(
+                           text.empty() ? 0 : 1 + std::count(text.begin(), text.end(), '\n'));
+                   }},
+        MemoColumn{"Color", [](const CommNoteRec& r, std::size_t) { return memoText(r, 0); }},
+        MemoColumn{"Private", [](const CommNoteRec& r, std::size_t) { return memoText(r, 1); }},
+    };
+    printTable(out, columns, records);
+}
+
+int showPalmMemos(const Arguments& args, CommandContext& context, const Command& command) {
+    PmMemoInfo info;
+    if (const int status = openPalmSide(info, args, context, command); status != kExitOk) {
+        return status;
+    }
+    return printPalmSide(info, args, context, "memos", *info.GetCommMgr(), printMemos,
+                         writeNoteListJson);
+}
+
+int showOutlookMemos(const Arguments& args, CommandContext& context, const Command&) {
+    return showOutlookSide<OlNoteUtil>(
+        args, context, "memos", "Notes", [](OlNoteUtil&) {}, printMemos, writeNoteListJson);
+}
+
 // ---- the command ----
 
 std::string usageLine() {
@@ -398,12 +457,16 @@ Command showCommand() {
         "                  corvane.ini says.\n"
         "  palm tasks      the Palm to-do list of a user (--user ID) or of one file (--file "
         "PATH).\n"
-        "  outlook tasks   the tasks of the Outlook store (Outlook/Tasks/).\n\n"
+        "  outlook tasks   the tasks of the Outlook store (Outlook/Tasks/).\n"
+        "  palm memos      the Palm memo pad of a user (--user ID) or of one file (--file "
+        "PATH).\n"
+        "  outlook memos   the notes of the Outlook store (Outlook/Notes/).\n\n"
         "Without --json a table of the main fields is printed. With --json the output is a JSON\n"
         "array with one object per record, in list order: the keys are the record's field names\n"
         "(FirstName, LastName, ..., Custom9, Category, Birthday, CreationTime,\n"
         "LastModificationTime, SourceType, CompareStatus, SourceRecordId, Private for contacts;\n"
-        "Subject, Note, Priority, Completed, DueDate, ... for tasks), texts are UTF-8, numbers\n"
+        "Subject, Note, Priority, Completed, DueDate, ... for tasks; Color, Private, Subject,\n"
+        "Note, ..., IDInteger, IDString for memos), texts are UTF-8, numbers\n"
         "are numbers and dates are OLE automation dates (days since 1899-12-30); the tasks'\n"
         "DueDate, ReminderTime and StartDate are seconds since 1970, 0 for none.\n\n"
         "Exits 0 when everything was read, 1 when the records cannot be read (the error names\n"

@@ -310,7 +310,7 @@ int runSync(const std::vector<std::string>& args, CommandContext& context);
 
 const Command& compareCommandEntry() {
     static const Command command{
-        "compare", "compare contacts|tasks [--user ID] [--only STATUSES] [--json]",
+        "compare", "compare contacts|tasks|memos [--user ID] [--only STATUSES] [--json]",
         "show both sides of a kind with each record's status: new, different or same",
         "Loads the Palm Desktop data of the Palm user and Outlook's default folder, compares\n"
         "them as the desktop program does, and lists both sides next to each other.\n\n"
@@ -333,7 +333,7 @@ const Command& compareCommandEntry() {
 const Command& syncCommandEntry() {
     static const Command command{
         "sync",
-        "sync contacts|tasks --mode p2o|o2p|all [--user ID] [--select all|diff] "
+        "sync contacts|tasks|memos --mode p2o|o2p|all [--user ID] [--select all|diff] "
         "[--conflicts palm|outlook] [--force]",
         "synchronise a kind in one of the three directions",
         "Runs one synchronization as the Start button does and prints its message.\n\n"

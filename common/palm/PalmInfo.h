@@ -412,7 +412,7 @@ private:
             }
             item->commEntry = nullptr;
             form.TakeRow(row, *item);
-            blank.SourceRecordId = form.RowRecordId(row);
+            SetRecordId(blank, form.RowRecordId(row));
             blank.CompareStatus = status;
             blank.Native = item;
             CommRec* entry = m_pCommMgr->AddCopy(&blank);
@@ -423,6 +423,15 @@ private:
             form.ToCommon(*item, *entry);
             item->commEntry = entry;
             m_pItems->Add(item);
+        }
+    }
+
+    // Kinds name the member that carries the Palm record's id differently.
+    static void SetRecordId(CommRec& rec, std::uint32_t id) {
+        if constexpr (requires { rec.IDInteger; }) {
+            rec.IDInteger = static_cast<std::int32_t>(id);
+        } else {
+            rec.SourceRecordId = id;
         }
     }
 

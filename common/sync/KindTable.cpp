@@ -2,12 +2,16 @@
 #include "common/sync/KindTable.h"
 
 #include "common/misc/CommAddr.h"
+#include "common/misc/CommNote.h"
 #include "common/misc/CommTask.h"
 #include "common/outlook/OlAddr.h"
+#include "common/outlook/OlNote.h"
 #include "common/outlook/OlTask.h"
 #include "common/palm/PalmAddrInfo.h"
+#include "common/palm/PalmMemoInfo.h"
 #include "common/palm/PalmTodoInfo.h"
 #include "common/sync/ContactKind.h"
+#include "common/sync/MemoKind.h"
 #include "common/sync/Options.h"
 #include "common/sync/TaskKind.h"
 #include "platform/Assert.h"
@@ -93,8 +97,25 @@ std::unique_ptr<KindSides> taskSides(const OptionBlock& options) {
     return makeKindSides<TaskKindOf<PmTodoInfo, OlTaskUtil>>(options);
 }
 
-// The calendar and memos have their texts, settings and columns already, and open with empty
-// sides until their records, facades and Outlook access exist.
+std::string memoFieldText(const void* record, int fieldId) {
+    NoteFieldDesc desc{};
+    char buffer[1024] = {};
+    if (fieldId >= 0 && FindFieldDesc(static_cast<std::uint32_t>(fieldId), &desc)) {
+        GetFieldText(static_cast<const CommNoteRec*>(record), &desc, buffer, sizeof buffer);
+    }
+    return buffer;
+}
+
+int memoStatus(const void* record) {
+    return static_cast<const CommNoteRec*>(record)->CompareStatus;
+}
+
+std::unique_ptr<KindSides> memoSides(const OptionBlock& options) {
+    return makeKindSides<MemoKindOf<PmMemoInfo, OlNoteUtil>>(options);
+}
+
+// The calendar has its texts, settings and columns already, and opens with empty sides until its
+// records, facade and Outlook access exist.
 const KindDescription kKinds[] = {
     {DataKind::Addr, "contacts", kTexts[0], &OptionBlock::AddrUserID, &OptionBlock::AddrSyncMode,
      kContactColumns, contactStatus, contactFieldText, contactSides},
@@ -103,7 +124,7 @@ const KindDescription kKinds[] = {
     {DataKind::Todo, "tasks", kTexts[2], &OptionBlock::TodoUserID, &OptionBlock::TodoSyncMode,
      kTaskColumns, taskStatus, taskFieldText, taskSides},
     {DataKind::Memo, "memos", kTexts[3], &OptionBlock::MemoUserID, &OptionBlock::MemoSyncMode,
-     kMemoColumns, nullptr, nullptr, nullptr},
+     kMemoColumns, memoStatus, memoFieldText, memoSides},
 };
 
 } // namespace

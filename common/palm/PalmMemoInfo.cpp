@@ -1,0 +1,63 @@
+// The memo facade over the Palm memo forms, and the mappings of the classic memo.
+#include "common/palm/PalmMemoInfo.h"
+
+#include "platform/text/FieldText.h"
+
+#include <memory>
+#include <utility>
+
+namespace twinleaf {
+
+// Palm Desktop breaks lines with CR LF, but a memo written by another program may hold a bare
+// LF or CR; the subject stops at either, as the Outlook side's first line does, so that the
+// pair still matches.
+std::string_view MemoSubjectOf(std::string_view text) {
+    text = text.substr(0, 255);
+    return text.substr(0, text.find_first_of("\r\n"));
+}
+
+PmMemoInfo::PmMemoInfo() {
+    // The extended memo pad is asked before the Desktop 6 database: a folder holding both was
+    // last written by the Desktop that keeps the extended file.
+    AddForm(std::make_unique<PmRecognisedForm<PmMemoKind>>(
+        PalmFormat::Extended, PmMemoKind::kClassicFile, HasExtendedSignature,
+        PmMemoKind::kExtendedNote));
+    AddForm(std::make_unique<PmRecognisedForm<PmMemoKind>>(
+        PalmFormat::Desktop6, PmMemoKind::kDatabaseFile, LooksLikeDatabase,
+        PmMemoKind::kDatabaseNote));
+    auto classic = std::make_unique<PmClassicForm<PmMemoKind>>();
+    m_pClassic = &classic->GetFile();
+    AddForm(std::move(classic));
+}
+
+PalmFormat PmMemoInfo::DetectFileFormat(const char* path) {
+    if (path == nullptr || path[0] == '\0') {
+        return PalmFormat::Invalid;
+    }
+    PmMemoInfo probe;
+    return probe.DetectFormat(path);
+}
+
+void PmMemoKind::ClassicToCommon(const PmMemoRec& palmRec, CommNoteRec& common) {
+    const std::string_view text = fieldText(palmRec.Text);
+    copyToField(common.Note, text);
+    copyToField(common.Subject, MemoSubjectOf(text));
+    common.Private = palmRec.Private;
+}
+
+void PmMemoKind::CommonToClassic(const CommNoteRec& common, PmMemoRec& palmRec) {
+    const std::string_view text = fieldText(common.Note);
+    if (!text.empty()) {
+        copyToField(palmRec.Text, text);
+    }
+    palmRec.Private = common.Private;
+}
+
+// A memo row has one place for each compared field: only the width of its text cuts anything.
+void PmMemoKind::CommonAsHeld(const CommNoteRec& rec, const PmMemoRec*, CommNoteRec& held) {
+    PmMemoRec record{};
+    CommonToClassic(rec, record);
+    ClassicToCommon(record, held);
+}
+
+} // namespace twinleaf

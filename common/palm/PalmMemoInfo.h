@@ -1,0 +1,67 @@
+// The memo facade: the one object through which the rest of the program reaches a Palm user's
+// memo pad. It finds the storage form, loads it, keeps one item per listed memo and the common
+// memo records made from them, and writes common records back as new or changed memos. A memo is
+// one text; its first line serves as its subject.
+#pragma once
+
+#include "common/misc/CommNote.h"
+#include "common/palm/PalmInfo.h"
+#include "common/palm/PalmMemo.h"
+
+#include <string_view>
+
+namespace twinleaf {
+
+// One listed Palm memo: the facade's own copy of it, the record in the format object's list it
+// stands for, and the common record made from it.
+struct PmMemoItem {
+    PalmFormat format;
+    void* source;
+    CommNoteRec* commEntry;
+    union {
+        PmMemoRec classic;
+    } record;
+};
+
+// The first line of a memo's text: up to the first line break (CR, LF or both), at most 255
+// characters.
+std::string_view MemoSubjectOf(std::string_view text);
+
+struct PmMemoKind {
+    using CommRec = CommNoteRec;
+    using CommMgr = CommNoteMgr;
+    using Item = PmMemoItem;
+    using ClassicFile = PmMemoUtil;
+    using ClassicRec = PmMemoRec;
+
+    static constexpr const char* kFolder = "memopad";
+    static constexpr const char* kClassicFile = "memopad.dat";
+    static constexpr const char* kDatabaseFile = "MemoPad.mdb";
+    static constexpr const char* kDatabaseNote = "a Palm Desktop 6 memo database";
+    static constexpr const char* kExtendedNote = "an extended Palm Desktop memo pad";
+    static inline const ClassicFileKind& kClassicFileKind = kMemoClassicFile;
+
+    static PmMemoRec& Classic(PmMemoItem& item) { return item.record.classic; }
+    static const PmMemoRec& Classic(const PmMemoItem& item) { return item.record.classic; }
+    static bool Listed(std::int32_t status) { return IsListedStatus(status); }
+    static void ClassicToCommon(const PmMemoRec& palmRec, CommNoteRec& common);
+    // On top of the record's current values: an empty text leaves the memo's text as it was.
+    static void CommonToClassic(const CommNoteRec& common, PmMemoRec& palmRec);
+    // The common record as a memo row holds it: through a row and back.
+    static void CommonAsHeld(const CommNoteRec& rec, const PmMemoRec* row, CommNoteRec& held);
+    // Memos keep their category; the common record carries none.
+    static bool ResolveCategory(PmMemoUtil&, PmMemoRec&) { return true; }
+};
+
+class PmMemoInfo : public PmInfo<PmMemoKind> {
+public:
+    PmMemoInfo();
+
+    static PalmFormat DetectFileFormat(const char* path);
+    PmMemoUtil* GetClassic() { return m_pClassic; }
+
+private:
+    PmMemoUtil* m_pClassic; // owned by its form
+};
+
+} // namespace twinleaf
