@@ -1,5 +1,6 @@
 #include "common/sync/KindTable.h"
 
+#include "common/misc/CommNote.h"
 #include "common/misc/CommTask.h"
 #include "platform/text/FieldText.h"
 
@@ -49,6 +50,19 @@ TEST(KindTable, TasksAreSyncableAndShowTheirColumns) {
         texts.push_back(fieldText(DataKind::Todo, &rec, column.fieldId));
     }
     EXPECT_EQ(texts, (std::vector<std::string>{"Renew passport", "N/A", "Yes", "Low"}));
+}
+
+// The memos tab shows a memo's whole text in its one column.
+TEST(KindTable, MemosAreSyncableAndShowTheirText) {
+    ASSERT_EQ(kindNamed("memos"), &describeKind(DataKind::Memo));
+    CommNoteRec rec{};
+    copyToField(rec.Subject, "Shopping");
+    copyToField(rec.Note, "Shopping\r\nmilk");
+    rec.CompareStatus = 1;
+    EXPECT_EQ(compareStatusOf(DataKind::Memo, &rec), 1);
+    const auto columns = describeKind(DataKind::Memo).columns;
+    ASSERT_EQ(columns.size(), 1u);
+    EXPECT_EQ(fieldText(DataKind::Memo, &rec, columns[0].fieldId), "Shopping\r\nmilk");
 }
 
 } // namespace
