@@ -1,17 +1,22 @@
-// Fills a demo home with contacts and tasks, written by the program's own Palm and Outlook writers:
+// Fills a demo home with contacts, tasks and memos, written by the program's own Palm and Outlook
+// writers:
 //   twinleaf_demo_data HOME
 // HOME is a demo home as scripts/make-demo-home.sh makes it (settings naming a Palm Desktop
 // folder with the users Alice and Bob). Alice's address book and the Outlook store overlap so that
 // every colour of the contacts tab shows: some contacts are the same on both sides, some differ,
-// some are on one side only; Alice's to-do list and the Outlook tasks overlap in the same way. An
-// address book, to-do list or Outlook store that already holds records of its kind is left alone.
+// some are on one side only; Alice's to-do list and memo pad overlap with the Outlook tasks and
+// notes in the same way. A Palm file or Outlook store that already holds records of its kind is
+// left alone.
 #include "common/misc/CommAddr.h"
+#include "common/misc/CommNote.h"
 #include "common/misc/CommTask.h"
 #include "common/outlook/OlAddr.h"
+#include "common/outlook/OlNote.h"
 #include "common/outlook/OlTask.h"
 #include "common/palm/PalmAddr.h"
 #include "common/palm/PalmAddrInfo.h"
 #include "common/palm/PalmEnv.h"
+#include "common/palm/PalmMemoInfo.h"
 #include "common/palm/PalmTodoInfo.h"
 #include "platform/files/PathCase.h"
 #include "platform/files/ProgramFolder.h"
@@ -23,7 +28,10 @@
 #include <cstring>
 #include <ctime>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
+#include <iterator>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -244,40 +252,49 @@ CommTaskRec toTask(const DemoTask& task) {
     return record;
 }
 
-// Writes the user's to-dos into a new to-do list and the shared, differing and Outlook-only ones
-// into the Outlook store, unless either holds tasks already.
-bool writeTasks(const PalmUserRec& user, std::span<const DemoTask> tasks) {
+// Writes the user's records of one kind into a new Palm file (made empty by File, then filled
+// through the facade Info) and the shared, differing and Outlook-only ones into the Outlook store
+// through Access, unless either holds records of the kind already. `toRecord(item, outlook)`
+// gives an item's record as that side has it.
+// `prepare(file)`, when given, writes what the new file holds before the items are added.
+template <class Info, class File, class Access, class Demo, class ToRecord>
+bool writeKind(const PalmUserRec& user, std::span<const Demo> items, const char* folderName,
+               const char* fileName, const char* palmNoun, const char* outlookNoun,
+               ToRecord toRecord, bool (*prepare)(const std::filesystem::path&) = nullptr) {
     char folder[win::MAX_PATH];
     if (!GetUserDataFolder(user.id, folder)) {
         std::cerr << "twinleaf_demo_data: no data folder for " << user.name << "\n";
         return false;
     }
-    const std::filesystem::path list = resolvePathCase(std::filesystem::path(folder) / "todo");
+    const std::filesystem::path list = resolvePathCase(std::filesystem::path(folder) / folderName);
     std::filesystem::create_directories(list);
-    const std::filesystem::path file = list / "todo.dat";
+    const std::filesystem::path file = list / fileName;
     if (!std::filesystem::exists(file)) {
-        if (PmTodoUtil empty; !empty.Save(file.c_str())) {
+        if (File empty; !empty.Save(file.c_str())) {
             std::cerr << "twinleaf_demo_data: " << empty.GetLastError() << "\n";
             return false;
         }
-        PmTodoInfo palm;
+        if (prepare != nullptr && !prepare(file)) {
+            return false;
+        }
+        Info palm;
         if (!palm.Open(user.id)) {
             std::cerr << "twinleaf_demo_data: " << palm.GetLastError() << "\n";
             return false;
         }
         int written = 0;
-        for (const DemoTask& task : tasks) {
-            const CommTaskRec record = toTask(task);
-            written += task.side != Side::OutlookOnly && palm.AddRecord(&record) ? 1 : 0;
+        for (const Demo& item : items) {
+            const auto record = toRecord(item, false);
+            written += item.side != Side::OutlookOnly && palm.AddRecord(&record) ? 1 : 0;
         }
         if (!palm.Save()) {
             std::cerr << "twinleaf_demo_data: " << palm.GetLastError() << "\n";
             return false;
         }
-        std::cout << "  " << user.name << ": " << written << " Palm to-dos in " << file.string()
-                  << "\n";
+        std::cout << "  " << user.name << ": " << written << " " << palmNoun << " in "
+                  << file.string() << "\n";
     }
-    OlTaskUtil outlook;
+    Access outlook;
     if (!outlook.Reload()) {
         std::cerr << "twinleaf_demo_data: the Outlook store could not be opened\n";
         return false;
@@ -286,16 +303,99 @@ bool writeTasks(const PalmUserRec& user, std::span<const DemoTask> tasks) {
         return true;
     }
     int written = 0;
-    for (const DemoTask& task : tasks) {
-        CommTaskRec record = toTask(task);
-        if (task.outlookNote != nullptr) {
-            copyToField(record.Note, task.outlookNote);
-        }
-        written += task.side != Side::PalmOnly && outlook.SaveRecord(&record) ? 1 : 0;
+    for (const Demo& item : items) {
+        const auto record = toRecord(item, true);
+        written += item.side != Side::PalmOnly && outlook.SaveRecord(&record) ? 1 : 0;
     }
-    std::cout << "  Outlook: " << written << " tasks in " << outlook::storeFolder().string()
-              << "\n";
+    std::cout << "  Outlook: " << written << " " << outlookNoun << " in "
+              << outlook::storeFolder().string() << "\n";
     return true;
+}
+
+bool writeTasks(const PalmUserRec& user, std::span<const DemoTask> tasks) {
+    return writeKind<PmTodoInfo, PmTodoUtil, OlTaskUtil>(
+        user, tasks, "todo", "todo.dat", "Palm to-dos", "tasks",
+        [](const DemoTask& task, bool outlookSide) {
+            CommTaskRec record = toTask(task);
+            if (outlookSide && task.outlookNote != nullptr) {
+                copyToField(record.Note, task.outlookNote);
+            }
+            return record;
+        });
+}
+
+// Alice's memo pad and the Outlook notes overlap as the contacts do; some memos run over several
+// lines.
+struct DemoMemo {
+    Side side;
+    const char* text;
+    const char* outlookText; // for Side::Different: the text Outlook has
+};
+
+const DemoMemo kAliceMemos[] = {
+    {Side::Both, "Shopping list\r\nmilk\r\nbread\r\napples", nullptr},
+    {Side::Both, "Wi-Fi at the cottage: cottage-guest", nullptr},
+    {Side::Different, "Book ideas\r\nA lighthouse keeper\r\nTwo sisters",
+     "Book ideas\r\nA lighthouse keeper\r\nTwo sisters\r\nThe long winter"},
+    {Side::PalmOnly, "Bike lock 4711", nullptr},
+    {Side::OutlookOnly, "Gift ideas\r\nBob: a fountain pen\r\nCarol: a cookbook", nullptr},
+};
+
+// One memo longer than the 8 KB the program holds of a memo: the program keeps it whole in the
+// file as long as it is not changed. The common record cannot carry it, so it goes into the new,
+// empty file as a row of its own: the entry count, the file's last field, becomes one row of six
+// fields, and the row follows it.
+bool addLongMemo(const std::filesystem::path& file) {
+    std::string journal = "Travel journal\r\n";
+    for (int day = 1; journal.size() <= 9000; ++day) {
+        journal += "Day " + std::to_string(day) +
+                   ": walked along the coast, wrote postcards, tried the local bakery.\r\n";
+    }
+    std::string bytes;
+    {
+        std::ifstream in(file, std::ios::binary);
+        bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    if (bytes.size() < 4 || bytes.compare(bytes.size() - 4, 4, std::string(4, '\0')) != 0) {
+        std::cerr << "twinleaf_demo_data: " << file.string() << " does not end in its rows\n";
+        return false;
+    }
+    const auto le32 = [](std::uint32_t value) {
+        return std::string{static_cast<char>(value), static_cast<char>(value >> 8),
+                           static_cast<char>(value >> 16), static_cast<char>(value >> 24)};
+    };
+    const auto intField = [&le32](std::uint32_t tag, std::uint32_t value) {
+        return le32(tag) + le32(value);
+    };
+    const auto length = static_cast<std::uint16_t>(journal.size());
+    bytes.replace(bytes.size() - 4, 4,
+                  le32(static_cast<std::uint32_t>(palm::kMemoSchema.fieldsPerRow)));
+    bytes += intField(1, 0) + intField(1, 0) + intField(1, 0);
+    bytes += le32(5) + le32(0) + std::string("\xff") + static_cast<char>(length) +
+             static_cast<char>(length >> 8) + journal;
+    bytes += intField(6, 0) + intField(1, 0);
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    out << bytes;
+    if (!out.flush()) {
+        std::cerr << "twinleaf_demo_data: " << file.string() << " could not be written\n";
+        return false;
+    }
+    return true;
+}
+
+CommNoteRec toMemo(const DemoMemo& memo, bool outlookSide) {
+    const char* text = outlookSide && memo.outlookText != nullptr ? memo.outlookText : memo.text;
+    CommNoteRec record{};
+    copyToField(record.Note, text);
+    copyToField(record.Subject, MemoSubjectOf(text));
+    record.SourceType = kSourcePalm;
+    return record;
+}
+
+bool writeMemos(const PalmUserRec& user, std::span<const DemoMemo> memos) {
+    return writeKind<PmMemoInfo, PmMemoUtil, OlNoteUtil>(user, memos, "memopad", "memopad.dat",
+                                                         "Palm memos besides a long one", "notes",
+                                                         toMemo, addLongMemo);
 }
 
 // What the contacts tab will show for the user: counts of the same, different and new records.
@@ -342,7 +442,8 @@ int main(int argc, char** argv) {
     }
     const bool ok = writePalmContacts(*alice, kAliceContacts) &&
                     writePalmContacts(*bob, kBobContacts) &&
-                    writeOutlookContacts(*alice, kAliceContacts) && writeTasks(*alice, kAliceTasks);
+                    writeOutlookContacts(*alice, kAliceContacts) &&
+                    writeTasks(*alice, kAliceTasks) && writeMemos(*alice, kAliceMemos);
     if (ok) {
         report(*alice);
     }

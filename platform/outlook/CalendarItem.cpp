@@ -18,6 +18,9 @@ namespace twinleaf::outlook {
 namespace {
 
 constexpr std::string_view kExtensionPrefix = "X-OUTLOOK-";
+// libical drops the spaces and tabs that end a property's value. A text that ends in them has
+// its extension line carry them as well, quoted in this parameter, so they come back.
+constexpr const char* kTrailingBlanksParam = "X-OUTLOOK-TAIL";
 // What the alarm that carries a task's reminder says.
 constexpr std::string_view kReminderText = "Reminder";
 
@@ -562,6 +565,17 @@ private:
         switch (def.type) {
         case PropertyType::Text:
             value.text = withCrlf(text);
+            for (icalparameter* param =
+                     icalproperty_get_first_parameter(property, ICAL_X_PARAMETER);
+                 param != nullptr;
+                 param = icalproperty_get_next_parameter(property, ICAL_X_PARAMETER)) {
+                const char* tail = icalparameter_get_xvalue(param);
+                if (equalsAsciiNoCase(icalparameter_get_xname(param), kTrailingBlanksParam) &&
+                    tail != nullptr &&
+                    std::string_view(tail).find_first_not_of(" \t") == std::string_view::npos) {
+                    value.text += tail;
+                }
+            }
             break;
         case PropertyType::Long:
         case PropertyType::Bool: {
@@ -826,10 +840,20 @@ std::string reminderAlarm(const StoredItem& item) {
 }
 
 std::string extensionLine(const PropertyDef& def, const PropertyValue& value) {
-    std::string text = std::string(kExtensionPrefix) + upperAscii(def.name) + ":";
+    std::string text = std::string(kExtensionPrefix) + upperAscii(def.name);
+    if (def.type == PropertyType::Text) {
+        const std::size_t end = value.text.find_last_not_of(" \t");
+        const std::size_t tail = end == std::string::npos ? 0 : end + 1;
+        if (tail < value.text.size()) {
+            text +=
+                std::string(";") + kTrailingBlanksParam + "=\"" + value.text.substr(tail) + "\"";
+        }
+        text += ":" + escapeText(value.text.substr(0, tail));
+        return foldLine(text);
+    }
+    text += ":";
     switch (def.type) {
     case PropertyType::Text:
-        text += escapeText(value.text);
         break;
     case PropertyType::Long:
     case PropertyType::Bool:

@@ -93,6 +93,27 @@ TEST_F(OlNoteTest, AMemoSyncedOutReadsBackEqual) {
     EXPECT_EQ(palm.GetAt(0)->CompareStatus, 0);
 }
 
+// Texts that end in blanks keep them: a memo ending in a space would otherwise never compare
+// equal to its note, and a sync from Outlook would write the shortened text back to Palm.
+TEST_F(OlNoteTest, TrailingBlanksSurviveTheStore) {
+    const std::string texts[] = {"ends in a space ", "tab and spaces\r\nsecond line\t  "};
+    for (const std::string& text : texts) {
+        CommNoteRec rec = palmMemo(text);
+        ASSERT_TRUE(m_notes->SaveRecord(&rec)) << text;
+    }
+    restart();
+    ASSERT_EQ(m_notes->GetRecords()->GetCount(), 2u);
+    CommNoteMgr palm;
+    for (const std::string& text : texts) {
+        const CommNoteRec rec = palmMemo(text);
+        palm.AddCopy(&rec);
+    }
+    palm.CompareWith(m_notes->GetRecords());
+    for (std::uint32_t i = 0; i < 2; ++i) {
+        EXPECT_EQ(palm.GetAt(i)->CompareStatus, 0) << texts[i];
+    }
+}
+
 TEST_F(OlNoteTest, AnEmptyMemoWritesNoBodyAndAnUpdateWithoutTextKeepsIt) {
     CommNoteRec empty = palmMemo("");
     EXPECT_TRUE(m_notes->SaveRecord(&empty));
