@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <istream>
 #include <ostream>
+#include <utility>
 
 namespace twinleaf::cli {
 namespace {
@@ -37,7 +38,11 @@ void printPair(std::ostream& out, DataKind kind, void* palmRecord, void* outlook
     for (const auto& [software, record] : rows) {
         std::string line = padded(software, kCaption);
         for (const ViewColumn& column : describeKind(kind).columns) {
-            line += padded(fieldText(kind, record, column.fieldId), kCell - 1) + " ";
+            // A memo's text runs over several lines; its cell stays on the record's one line.
+            std::string cell = fieldText(kind, record, column.fieldId);
+            std::replace_if(
+                cell.begin(), cell.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+            line += padded(std::move(cell), kCell - 1) + " ";
         }
         out << terminalText(line) << "\n";
     }

@@ -119,6 +119,17 @@ TEST_F(MemoCommands, CompareAndSyncPalmToOutlook) {
         << result.err;
 }
 
+// The conflict alert on a terminal shows the memo pair, each text on its record's one line.
+TEST_F(MemoCommands, AConflictShowsTheMemoPair) {
+    const CommandRun result = run({"sync", "memos", "--mode", "all"});
+    EXPECT_EQ(result.status, kExitError);
+    EXPECT_NE(result.err.find("Palm Desktop       Shopping  milk\n"), std::string::npos)
+        << result.err;
+    EXPECT_NE(result.err.find("Microsoft Outlook  Shopping  milk\n"), std::string::npos)
+        << result.err;
+    EXPECT_EQ(result.err.find("\nmilk"), std::string::npos) << result.err;
+}
+
 // Prints each note of the folder in argv[1] as "summary|description|stamps", sorted.
 constexpr const char* kReader = R"(import sys, os, icalendar
 rows = []
