@@ -95,15 +95,8 @@ bool FindFieldDesc(std::uint32_t id, NoteFieldDesc* pDesc) {
 bool GetFieldText(const CommNoteRec* pRec, const NoteFieldDesc* pField, char* szBuf,
                   std::uint32_t nBufLen) {
     TL_ASSERT(pRec && pField && szBuf);
-    if (nBufLen == 0) {
-        return true;
-    }
-    szBuf[0] = '\0';
-    szBuf[nBufLen - 1] = '\0';
-    if (pField->nId < kNoteFieldDescRows) {
-        FormatField(kFields[pField->nId], pRec, szBuf, nBufLen);
-    }
-    return true;
+    return FieldTextOfRow(pField->nId < kNoteFieldDescRows ? &kFields[pField->nId] : nullptr, pRec,
+                          szBuf, nBufLen);
 }
 
 } // namespace twinleaf

@@ -96,6 +96,18 @@ bool FormatField(const CommField& field, const void* rec, char* szBuf, std::uint
     }
 }
 
+bool FieldTextOfRow(const CommField* field, const void* rec, char* szBuf, std::uint32_t nBufLen) {
+    if (nBufLen == 0) {
+        return true;
+    }
+    szBuf[0] = '\0';
+    szBuf[nBufLen - 1] = '\0';
+    if (field != nullptr) {
+        FormatField(*field, rec, szBuf, nBufLen);
+    }
+    return true;
+}
+
 bool SameKey(const MatchKey& a, const MatchKey& b) {
     if (a.tag != b.tag || a.parts != b.parts) {
         return false;

@@ -52,6 +52,9 @@ void MergeFields(std::span<const CommField> fields, void* stored, const void* in
 // Writes the display text of one member into szBuf (cut to nBufLen - 1 characters); false for a
 // row without member or a value without text. The buffer has been emptied by the caller.
 bool FormatField(const CommField& field, const void* rec, char* szBuf, std::uint32_t nBufLen);
+// What a kind's GetFieldText does once the row of the field id is found: the buffer emptied, then
+// the row's text, if any (a null row gives an empty text). Always true.
+bool FieldTextOfRow(const CommField* field, const void* rec, char* szBuf, std::uint32_t nBufLen);
 
 // One matching key of a record: a tag telling keys of different meaning apart and up to three
 // fixed-width text members, compared up to their terminators. Two records are candidates for each

@@ -143,15 +143,7 @@ bool FindFieldDesc(std::uint32_t id, TaskFieldDesc* pDesc) {
 bool GetFieldText(const CommTaskRec* pRec, const TaskFieldDesc* pField, char* szBuf,
                   std::uint32_t nBufLen) {
     TL_ASSERT(pRec && pField && szBuf);
-    if (nBufLen == 0) {
-        return true;
-    }
-    szBuf[0] = '\0';
-    szBuf[nBufLen - 1] = '\0';
-    if (const CommField* field = rowOf(pField->nId)) {
-        FormatField(*field, pRec, szBuf, nBufLen);
-    }
-    return true;
+    return FieldTextOfRow(rowOf(pField->nId), pRec, szBuf, nBufLen);
 }
 
 } // namespace twinleaf

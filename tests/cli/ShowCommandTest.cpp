@@ -184,7 +184,7 @@ TEST_F(ShowCommand, WrongCommandLinesAreUsageErrors) {
         {"show", "palm", "contacts", "--user", "1", "--file", "x"},
         {"show", "palm", "contacts", "--user", "Alice"},
         {"show", "palm", "contacts", "--user", "-1"},
-        {"show", "palm", "memos", "--file", "x"},
+        {"show", "palm", "notes", "--file", "x"},
         {"show", "palm", "contacts", "--file", "x", "extra"},
         {"show", "palm", "contacts", "--file", "x", "--colour"},
     };
