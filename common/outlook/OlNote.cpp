@@ -54,6 +54,14 @@ bool OlNoteUtil::UpdateItem(const CommNoteRec* pRec, int nIndex) {
     return true;
 }
 
+void OlNoteUtil::RecordToImage(const CommNoteRec* pRec, OlNoteImage* pImage) {
+    const LONG color = pImage->Color;
+    OlItemUtil::RecordToImage(pRec, pImage);
+    if (pRec->SourceType != kSourceOutlook) {
+        pImage->Color = color;
+    }
+}
+
 bool OlNoteUtil::UsesProperty(const OlProperty& property, const void* pImage,
                               OlDirection direction) const {
     return direction != OlDirection::Write || std::u16string_view(property.name) != u"Body" ||

@@ -41,6 +41,8 @@ public:
     // Rewrites the note, then merges the record into the list entry at that position, so list
     // and folder agree; the list is left alone when the note could not be written.
     bool UpdateItem(const CommNoteRec* pRec, int nIndex) override;
+    // A Palm memo has no colour: it leaves the note's colour as it was (a new note gets 0).
+    void RecordToImage(const CommNoteRec* pRec, OlNoteImage* pImage) override;
 
 protected:
     // A memo without text writes no body: a new note is made with its colour only, and an

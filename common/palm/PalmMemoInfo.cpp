@@ -45,12 +45,16 @@ void PmMemoKind::ClassicToCommon(const PmMemoRec& palmRec, CommNoteRec& common) 
     common.Private = palmRec.Private;
 }
 
+// Outlook notes have no privacy: a note's record always says "not private", and taking that over
+// would make every private memo it updates public.
 void PmMemoKind::CommonToClassic(const CommNoteRec& common, PmMemoRec& palmRec) {
     const std::string_view text = fieldText(common.Note);
     if (!text.empty()) {
         copyToField(palmRec.Text, text);
     }
-    palmRec.Private = common.Private;
+    if (common.SourceType != kSourceOutlook) {
+        palmRec.Private = common.Private;
+    }
 }
 
 // A memo row has one place for each compared field: only the width of its text cuts anything.

@@ -114,7 +114,7 @@ TEST_F(OlNoteTest, TrailingBlanksSurviveTheStore) {
     }
 }
 
-TEST_F(OlNoteTest, AnEmptyMemoWritesNoBodyAndAnUpdateWithoutTextKeepsIt) {
+TEST_F(OlNoteTest, UpdatesKeepWhatTheRecordDoesNotCarry) {
     CommNoteRec empty = palmMemo("");
     EXPECT_TRUE(m_notes->SaveRecord(&empty));
     const std::string file = noteFile();
@@ -126,10 +126,17 @@ TEST_F(OlNoteTest, AnEmptyMemoWritesNoBodyAndAnUpdateWithoutTextKeepsIt) {
     CommNoteRec rec = palmMemo("Plan\r\nstep one");
     ASSERT_TRUE(m_notes->SaveRecord(&rec));
     CommNoteRec colourOnly = palmMemo("");
+    colourOnly.SourceType = kSourceOutlook;
     colourOnly.Color = 2;
     ASSERT_TRUE(m_notes->UpdateItem(&colourOnly, 0));
     restart();
     EXPECT_STREQ(at(0)->Note, "Plan\r\nstep one");
+    EXPECT_EQ(at(0)->Color, 2);
+    // A Palm memo has no colour of its own: the note keeps its colour.
+    CommNoteRec fromPalm = palmMemo("Plan\r\nstep two");
+    ASSERT_TRUE(m_notes->SaveRecord(&fromPalm));
+    restart();
+    EXPECT_STREQ(at(0)->Note, "Plan\r\nstep two");
     EXPECT_EQ(at(0)->Color, 2);
     EXPECT_FALSE(m_notes->UpdateItem(&colourOnly, 5)); // no such note: the list is left alone
     EXPECT_FALSE(m_notes->UpdateItem(&colourOnly, -1));

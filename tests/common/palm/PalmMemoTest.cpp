@@ -111,13 +111,22 @@ TEST_F(PmMemoInfoOnFile, ListsLiveMemosWithTheirFirstLineAsSubject) {
 }
 
 TEST_F(PmMemoInfoOnFile, UpdatesTheRowItCameFromAndAddsNewMemos) {
-    // An Outlook note without text leaves the memo's text; its privacy is taken.
+    // An Outlook note without text leaves the memo's text.
     CommNoteRec empty{};
     copyToField(empty.Subject, "Ideas");
     empty.SourceType = kSourceOutlook;
     EXPECT_TRUE(m_info.UpdateRecord(&empty, 2));
     EXPECT_STREQ(palmRow(4)->Text, "Ideas\nwritten with LF only");
     EXPECT_EQ(palmRow(4)->Status, 0x02);
+    // Outlook notes carry no privacy: a private memo they update stays private.
+    CommNoteRec fromOutlook = *common(1);
+    fromOutlook.Native = nullptr;
+    fromOutlook.SourceType = kSourceOutlook;
+    fromOutlook.Private = 0;
+    copyToField(fromOutlook.Note, std::string(300, 'a') + "\r\nmore");
+    EXPECT_TRUE(m_info.WriteRecord(&fromOutlook));
+    EXPECT_EQ(palmRow(2)->Private, 1);
+    EXPECT_EQ(std::string(palmRow(2)->Text), std::string(300, 'a') + "\r\nmore");
 
     CommNoteRec changed = *common(0);
     copyToField(changed.Note, "Shopping\r\nmilk\r\neggs");
