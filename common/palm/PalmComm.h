@@ -195,6 +195,17 @@ private:
     void EnsureCategories();
     std::span<const std::uint8_t> Loaded(std::size_t offset, std::size_t size) const;
 
+    // What the loaded file was, to see before a save whether another program changed it since.
+    struct FileStamp {
+        bool loaded = false;
+        std::uint64_t size = 0;
+        std::int64_t mtimeNs = 0;
+        std::uint64_t checksum = 0;
+    };
+    static FileStamp stampOf(const std::string& path, const std::vector<std::uint8_t>& bytes);
+    bool changedSinceLoad() const;
+    FileStamp m_loadedStamp;
+
     // The loaded file and the cursor over it.
     std::vector<std::uint8_t> m_fileBytes;
     palm::ByteReader m_reader;

@@ -37,6 +37,10 @@ AtomicSaveResult saveAtomically(const std::filesystem::path& path,
 AtomicSaveResult saveAtomically(const std::filesystem::path& path, std::string_view text,
                                 KeepBackup backup = KeepBackup::No, Flush flush = Flush::Yes);
 
+// Removes the temporary files that saves of processes no longer running left in `folder` (only
+// names of the pattern saves use); returns how many were removed.
+int removeStaleTemporaryFiles(const std::filesystem::path& folder);
+
 // Flushes everything written to the file system that holds `path` to the disk.
 bool flushFileSystem(const std::filesystem::path& path);
 

@@ -149,6 +149,7 @@ bool StoreFolder::load(std::string& error) {
         error = m_path.string() + ": is not a folder";
         return false;
     }
+    removeStaleTemporaryFiles(m_path);
     std::vector<std::filesystem::path> files;
     std::filesystem::directory_iterator entries(m_path, ec);
     for (; !ec && entries != std::filesystem::directory_iterator(); entries.increment(ec)) {
