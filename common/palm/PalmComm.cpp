@@ -99,7 +99,7 @@ bool PmDBUtil::OpenFile(const char* path, int mode) {
             m_fileBytes.clear();
             return Fail(LoadResult::Unreadable, "cannot read the whole file");
         }
-        m_loadedStamp = stampOf(path, m_fileBytes);
+        m_loadedStamp = stampOf(path, std::span<const std::uint8_t>(m_fileBytes));
         removeStaleTemporaryFiles(fs::path(path).parent_path());
         m_reader = palm::ByteReader(m_fileBytes);
         m_reading = true;
@@ -121,37 +121,6 @@ bool PmDBUtil::OpenFile(const char* path, int mode) {
     }
 }
 
-PmDBUtil::FileStamp PmDBUtil::stampOf(const std::string& path,
-                                      const std::vector<std::uint8_t>& bytes) {
-    FileStamp stamp;
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) {
-        return stamp;
-    }
-    stamp.loaded = true;
-    stamp.size = static_cast<std::uint64_t>(info.st_size);
-    stamp.mtimeNs =
-        static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
-    // FNV-1a: catches a rewrite within the same second and of the same size.
-    std::uint64_t hash = 1469598103934665603ULL;
-    for (const std::uint8_t byte : bytes) {
-        hash = (hash ^ byte) * 1099511628211ULL;
-    }
-    stamp.checksum = hash;
-    return stamp;
-}
-
-bool PmDBUtil::changedSinceLoad() const {
-    std::vector<std::uint8_t> now;
-    std::ifstream in(m_path, std::ios::binary);
-    if (in) {
-        now.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
-    const FileStamp stamp = stampOf(m_path, now);
-    return !stamp.loaded || stamp.size != m_loadedStamp.size ||
-           stamp.mtimeNs != m_loadedStamp.mtimeNs || stamp.checksum != m_loadedStamp.checksum;
-}
-
 bool PmDBUtil::CloseFile() {
     m_reading = false;
     if (!m_writing) {
@@ -160,7 +129,7 @@ bool PmDBUtil::CloseFile() {
     m_writing = false;
     // Another program (Palm Desktop itself) may have saved the file since it was loaded; its
     // change would be lost under ours, so then nothing is written.
-    if (m_outPath == m_path && m_loadedStamp.loaded && changedSinceLoad()) {
+    if (m_outPath == m_path && changedSince(m_path, m_loadedStamp)) {
         m_out.clear();
         m_lastError = m_outPath + ": changed by another program since it was loaded; not written";
         return false;
@@ -168,7 +137,8 @@ bool PmDBUtil::CloseFile() {
     const AtomicSaveResult result =
         saveAtomically(m_outPath, std::span<const std::uint8_t>(m_out), KeepBackup::Yes);
     if (result && m_outPath == m_path) {
-        m_loadedStamp = stampOf(m_path, m_out); // the next save compares with what we wrote
+        m_loadedStamp = stampOf(m_path, std::span<const std::uint8_t>(
+                                            m_out)); // the next save compares with what we wrote
     }
     m_out.clear();
     m_out.shrink_to_fit();

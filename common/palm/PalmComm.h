@@ -15,6 +15,7 @@
 #include "common/palm/PalmCategory.h"
 #include "common/palm/PalmLayout.h"
 #include "common/palm/PalmRow.h"
+#include "platform/files/AtomicFile.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -195,16 +196,7 @@ private:
     void EnsureCategories();
     std::span<const std::uint8_t> Loaded(std::size_t offset, std::size_t size) const;
 
-    // What the loaded file was, to see before a save whether another program changed it since.
-    struct FileStamp {
-        bool loaded = false;
-        std::uint64_t size = 0;
-        std::int64_t mtimeNs = 0;
-        std::uint64_t checksum = 0;
-    };
-    static FileStamp stampOf(const std::string& path, const std::vector<std::uint8_t>& bytes);
-    bool changedSinceLoad() const;
-    FileStamp m_loadedStamp;
+    FileStamp m_loadedStamp; // what the loaded file was, to see whether it changed before a save
 
     // The loaded file and the cursor over it.
     std::vector<std::uint8_t> m_fileBytes;

@@ -225,6 +225,40 @@ ScopedFileFault::~ScopedFileFault() {
     g_faults[static_cast<int>(m_call)] = Fault{};
 }
 
+FileStamp stampOf(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
+    FileStamp stamp;
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        return stamp;
+    }
+    stamp.known = true;
+    stamp.size = static_cast<std::uint64_t>(info.st_size);
+    stamp.mtimeNs =
+        static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+    std::uint64_t hash = 1469598103934665603ULL; // FNV-1a
+    for (const std::uint8_t byte : bytes) {
+        hash = (hash ^ byte) * 1099511628211ULL;
+    }
+    stamp.checksum = hash;
+    return stamp;
+}
+
+FileStamp stampOf(const std::filesystem::path& path, std::string_view bytes) {
+    return stampOf(path,
+                   std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
+}
+
+bool changedSince(const std::filesystem::path& path, const FileStamp& loaded) {
+    if (!loaded.known) {
+        return false;
+    }
+    std::string now;
+    if (!readWholeFile(path, now)) {
+        return true;
+    }
+    return stampOf(path, now) != loaded;
+}
+
 bool readWholeFile(const std::filesystem::path& path, std::string& out) {
     std::ifstream in(path, std::ios::binary);
     if (!in) {

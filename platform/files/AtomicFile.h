@@ -60,6 +60,22 @@ private:
     FileCall m_call;
 };
 
+// What a file was when it was loaded, to see before a save whether another program changed it
+// since: its size, modification time and a checksum of its bytes (which catches a rewrite of the
+// same size within the file system's time resolution).
+struct FileStamp {
+    bool known = false;
+    std::uint64_t size = 0;
+    std::int64_t mtimeNs = 0;
+    std::uint64_t checksum = 0;
+    bool operator==(const FileStamp&) const = default;
+};
+// The stamp of `path` holding `bytes` (as just read or written); unknown when it cannot be seen.
+FileStamp stampOf(const std::filesystem::path& path, std::span<const std::uint8_t> bytes);
+FileStamp stampOf(const std::filesystem::path& path, std::string_view bytes);
+// True when `path` is no longer what `loaded` says (changed, gone); false for an unknown stamp.
+bool changedSince(const std::filesystem::path& path, const FileStamp& loaded);
+
 // Reads a whole file; false when it cannot be opened or read.
 bool readWholeFile(const std::filesystem::path& path, std::string& out);
 
