@@ -13,8 +13,10 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <limits>
 #include <new>
+#include <sys/stat.h>
 
 namespace twinleaf {
 
@@ -97,6 +99,8 @@ bool PmDBUtil::OpenFile(const char* path, int mode) {
             m_fileBytes.clear();
             return Fail(LoadResult::Unreadable, "cannot read the whole file");
         }
+        m_loadedStamp = stampOf(path, std::span<const std::uint8_t>(m_fileBytes));
+        removeStaleTemporaryFiles(fs::path(path).parent_path());
         m_reader = palm::ByteReader(m_fileBytes);
         m_reading = true;
         return true;
@@ -123,8 +127,19 @@ bool PmDBUtil::CloseFile() {
         return true;
     }
     m_writing = false;
+    // Another program (Palm Desktop itself) may have saved the file since it was loaded; its
+    // change would be lost under ours, so then nothing is written.
+    if (m_outPath == m_path && changedSince(m_path, m_loadedStamp)) {
+        m_out.clear();
+        m_lastError = m_outPath + ": changed by another program since it was loaded; not written";
+        return false;
+    }
     const AtomicSaveResult result =
         saveAtomically(m_outPath, std::span<const std::uint8_t>(m_out), KeepBackup::Yes);
+    if (result && m_outPath == m_path) {
+        m_loadedStamp = stampOf(m_path, std::span<const std::uint8_t>(
+                                            m_out)); // the next save compares with what we wrote
+    }
     m_out.clear();
     m_out.shrink_to_fit();
     if (!result) {
@@ -398,6 +413,7 @@ bool PmDBUtil::BeginLoad(std::span<const std::uint8_t> bytes, const std::string&
 
 void PmDBUtil::ResetLoad(const std::string& path) {
     m_loadResult = LoadResult::None;
+    m_loadedStamp = FileStamp{};
     m_lastError.clear();
     m_storedName = {};
     m_tableString = {};

@@ -15,6 +15,7 @@
 #include "common/palm/PalmCategory.h"
 #include "common/palm/PalmLayout.h"
 #include "common/palm/PalmRow.h"
+#include "platform/files/AtomicFile.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -194,6 +195,8 @@ private:
     bool SetReason(const std::string& reason);
     void EnsureCategories();
     std::span<const std::uint8_t> Loaded(std::size_t offset, std::size_t size) const;
+
+    FileStamp m_loadedStamp; // what the loaded file was, to see whether it changed before a save
 
     // The loaded file and the cursor over it.
     std::vector<std::uint8_t> m_fileBytes;

@@ -2,6 +2,7 @@
 #include "platform/files/AtomicFile.h"
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <fstream>
@@ -35,12 +36,14 @@ std::string describe(const std::filesystem::path& path, const char* step, int er
     return path.string() + ": " + step + " failed: " + std::strerror(error);
 }
 
+constexpr std::string_view kTemporaryInfix = ".tmp-";
+
 std::filesystem::path temporaryPathFor(const std::filesystem::path& path) {
     static std::mt19937 generator{std::random_device{}()};
     // Appended piece by piece: "." + text + ... trips GCC 12's -Wrestrict false positive at -O3.
     std::string name = ".";
     name += path.filename().string();
-    name += ".tmp-";
+    name += kTemporaryInfix;
     name += std::to_string(::getpid());
     name += '-';
     name += std::to_string(generator() % 1000000);
@@ -88,10 +91,29 @@ std::filesystem::path backupPathFor(const std::filesystem::path& path) {
     return path.parent_path() / (path.filename().string() + ".bak");
 }
 
-AtomicSaveResult saveAtomically(const std::filesystem::path& path,
+namespace {
+
+// A symbolic link is written through: the file it points to is replaced and the link stays.
+std::filesystem::path resolveLinks(const std::filesystem::path& path) {
+    std::filesystem::path target = path;
+    std::error_code ec;
+    for (int hops = 0; hops < 40 && std::filesystem::is_symlink(target, ec); ++hops) {
+        const std::filesystem::path next = std::filesystem::read_symlink(target, ec);
+        if (ec) {
+            break;
+        }
+        target = next.is_absolute() ? next : target.parent_path() / next;
+    }
+    return target;
+}
+
+} // namespace
+
+AtomicSaveResult saveAtomically(const std::filesystem::path& requested,
                                 std::span<const std::uint8_t> bytes, KeepBackup backup,
                                 Flush flush) {
     AtomicSaveResult result;
+    const std::filesystem::path path = resolveLinks(requested);
     const std::filesystem::path temporary = temporaryPathFor(path);
 
     // New files get the mode of the file they replace, so a save never widens who may read it.
@@ -100,6 +122,12 @@ AtomicSaveResult saveAtomically(const std::filesystem::path& path,
     const bool exists = ::stat(path.c_str(), &existing) == 0;
     if (exists) {
         mode = existing.st_mode & 07777;
+        // The rename would replace a file its owner made read-only (even for root, whom the mode
+        // does not stop), so such a file is reported instead of replaced.
+        if ((mode & 0222) == 0) {
+            result.error = requested.string() + ": the file is read-only; it was not replaced";
+            return result;
+        }
     }
 
     const int fd = faultInjected(FileCall::Open, EACCES)
@@ -150,6 +178,35 @@ AtomicSaveResult saveAtomically(const std::filesystem::path& path, std::string_v
         flush);
 }
 
+int removeStaleTemporaryFiles(const std::filesystem::path& folder) {
+    int removed = 0;
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
+        const std::string name = entry.path().filename().string();
+        const std::size_t infix = name.rfind(kTemporaryInfix);
+        if (name.empty() || name[0] != '.' || infix == std::string::npos || infix < 2) {
+            continue;
+        }
+        // ".<name>.tmp-<pid>-<number>": only files of processes that are gone are left-overs.
+        const std::string rest = name.substr(infix + kTemporaryInfix.size());
+        const std::size_t dash = rest.find('-');
+        if (dash == std::string::npos || dash == 0 || dash > 18 ||
+            rest.find_first_not_of("0123456789-") != std::string::npos) {
+            continue;
+        }
+        const long pid = std::stol(rest.substr(0, dash));
+        const bool alive = pid > 0 && (::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM);
+        if (pid == ::getpid() || alive) {
+            continue;
+        }
+        std::error_code removeError;
+        if (std::filesystem::remove(entry.path(), removeError)) {
+            ++removed;
+        }
+    }
+    return removed;
+}
+
 bool flushFileSystem(const std::filesystem::path& path) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
@@ -166,6 +223,40 @@ ScopedFileFault::ScopedFileFault(FileCall call, int failOnCall) : m_call(call) {
 
 ScopedFileFault::~ScopedFileFault() {
     g_faults[static_cast<int>(m_call)] = Fault{};
+}
+
+FileStamp stampOf(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
+    FileStamp stamp;
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        return stamp;
+    }
+    stamp.known = true;
+    stamp.size = static_cast<std::uint64_t>(info.st_size);
+    stamp.mtimeNs =
+        static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+    std::uint64_t hash = 1469598103934665603ULL; // FNV-1a
+    for (const std::uint8_t byte : bytes) {
+        hash = (hash ^ byte) * 1099511628211ULL;
+    }
+    stamp.checksum = hash;
+    return stamp;
+}
+
+FileStamp stampOf(const std::filesystem::path& path, std::string_view bytes) {
+    return stampOf(path,
+                   std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
+}
+
+bool changedSince(const std::filesystem::path& path, const FileStamp& loaded) {
+    if (!loaded.known) {
+        return false;
+    }
+    std::string now;
+    if (!readWholeFile(path, now)) {
+        return true;
+    }
+    return stampOf(path, now) != loaded;
 }
 
 bool readWholeFile(const std::filesystem::path& path, std::string& out) {

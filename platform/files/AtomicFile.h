@@ -37,6 +37,10 @@ AtomicSaveResult saveAtomically(const std::filesystem::path& path,
 AtomicSaveResult saveAtomically(const std::filesystem::path& path, std::string_view text,
                                 KeepBackup backup = KeepBackup::No, Flush flush = Flush::Yes);
 
+// Removes the temporary files that saves of processes no longer running left in `folder` (only
+// names of the pattern saves use); returns how many were removed.
+int removeStaleTemporaryFiles(const std::filesystem::path& folder);
+
 // Flushes everything written to the file system that holds `path` to the disk.
 bool flushFileSystem(const std::filesystem::path& path);
 
@@ -55,6 +59,22 @@ public:
 private:
     FileCall m_call;
 };
+
+// What a file was when it was loaded, to see before a save whether another program changed it
+// since: its size, modification time and a checksum of its bytes (which catches a rewrite of the
+// same size within the file system's time resolution).
+struct FileStamp {
+    bool known = false;
+    std::uint64_t size = 0;
+    std::int64_t mtimeNs = 0;
+    std::uint64_t checksum = 0;
+    bool operator==(const FileStamp&) const = default;
+};
+// The stamp of `path` holding `bytes` (as just read or written); unknown when it cannot be seen.
+FileStamp stampOf(const std::filesystem::path& path, std::span<const std::uint8_t> bytes);
+FileStamp stampOf(const std::filesystem::path& path, std::string_view bytes);
+// True when `path` is no longer what `loaded` says (changed, gone); false for an unknown stamp.
+bool changedSince(const std::filesystem::path& path, const FileStamp& loaded);
 
 // Reads a whole file; false when it cannot be opened or read.
 bool readWholeFile(const std::filesystem::path& path, std::string& out);

@@ -49,12 +49,19 @@ const ItemCodec kContactCodec = {readContact, writeContactCard, completeContactF
 const ItemCodec kCalendarCodec = {readCalendarItem, writeCalendarItem, completeCalendarItemForSave};
 
 // Reads a file in one go; the store reads thousands of small files on a load.
+std::uint64_t g_itemFileLimit = kDefaultItemFileLimit;
+
 bool readFile(const std::filesystem::path& path, std::string& bytes, struct stat& info) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         return false;
     }
     bool ok = ::fstat(fd, &info) == 0;
+    if (ok && static_cast<std::uint64_t>(info.st_size) > g_itemFileLimit) {
+        ::close(fd);
+        errno = EFBIG;
+        return false;
+    }
     if (ok) {
         bytes.resize(static_cast<std::size_t>(info.st_size));
         std::size_t done = 0;
@@ -130,6 +137,14 @@ const ItemCodec& codecFor(const ItemKind& kind) {
     return kind.type == ItemType::Contact ? kContactCodec : kCalendarCodec;
 }
 
+void setItemFileLimit(std::uint64_t bytes) {
+    g_itemFileLimit = bytes;
+}
+
+std::uint64_t itemFileLimit() {
+    return g_itemFileLimit;
+}
+
 StoreFolder::StoreFolder(const ItemKind& kind, std::filesystem::path path)
     : m_kind(kind), m_path(std::move(path)) {}
 
@@ -149,6 +164,7 @@ bool StoreFolder::load(std::string& error) {
         error = m_path.string() + ": is not a folder";
         return false;
     }
+    removeStaleTemporaryFiles(m_path);
     std::vector<std::filesystem::path> files;
     std::filesystem::directory_iterator entries(m_path, ec);
     for (; !ec && entries != std::filesystem::directory_iterator(); entries.increment(ec)) {
@@ -208,6 +224,7 @@ bool StoreFolder::load(std::string& error) {
             continue;
         }
         item->file = file;
+        item->fileStamp = stampOf(file, bytes);
         item->values[static_cast<std::size_t>(entryId)].text = item->id;
         // Cards from other programs rarely say when they were made; the file's time is the best
         // there is, and it keeps the order stable from one run to the next.
@@ -276,12 +293,19 @@ std::shared_ptr<const StoredItem> StoreFolder::save(const StoredItem& item, std:
         error = describe(m_path, ec);
         return nullptr;
     }
-    const AtomicSaveResult written =
-        saveAtomically(saved.file, codec.write(saved), KeepBackup::No, Flush::No);
+    // A file another program changed since it was loaded keeps that change: nothing is written.
+    if (!isNew && changedSince(saved.file, m_items[known->second]->fileStamp)) {
+        error =
+            saved.file.string() + ": changed by another program since it was loaded; not written";
+        return nullptr;
+    }
+    const std::string bytes = codec.write(saved);
+    const AtomicSaveResult written = saveAtomically(saved.file, bytes, KeepBackup::No, Flush::No);
     if (!written) {
         error = written.error;
         return nullptr;
     }
+    saved.fileStamp = stampOf(saved.file, bytes);
     m_unflushed = true;
     auto stored = std::make_shared<const StoredItem>(std::move(saved));
     if (isNew) {

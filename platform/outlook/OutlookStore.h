@@ -12,6 +12,7 @@
 
 #include "platform/outlook/StoredItem.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -26,6 +27,12 @@ namespace twinleaf::outlook {
 // "Outlook" in the program folder. An empty path removes the override.
 void setStoreFolderOverride(const std::filesystem::path& folder);
 std::filesystem::path storeFolder();
+
+// Item files larger than this are skipped with a warning instead of being read whole: no item
+// is anywhere near it, and reading a huge stray file would exhaust the memory.
+constexpr std::uint64_t kDefaultItemFileLimit = 64ULL * 1024 * 1024;
+void setItemFileLimit(std::uint64_t bytes);
+std::uint64_t itemFileLimit();
 
 // Warnings about files the store skips and about a store it cannot use. The default handler
 // prints "twinleaf: <message>" on standard error; the previous handler is returned. The skipped

@@ -2,6 +2,7 @@
 // whatever its file held that no property stands for, so that a save gives it back.
 #pragma once
 
+#include "platform/files/AtomicFile.h"
 #include "platform/outlook/ContentLine.h"
 #include "platform/outlook/OutlookSchema.h"
 
@@ -25,6 +26,8 @@ struct StoredItem {
     const ItemKind* kind = nullptr;
     std::string id; // the vCard UID or iCalendar UID; also the item's EntryID
     std::filesystem::path file;
+    FileStamp
+        fileStamp; // the file as loaded or last saved, to see whether another program changed it
     PropertyValues values;
     // Content no property stands for, written back unchanged: each entry is one content line,
     // folded, or one whole nested component (an alarm), its lines joined with CR LF, without

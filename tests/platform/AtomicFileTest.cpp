@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace twinleaf {
 namespace {
@@ -35,7 +36,11 @@ TEST(AtomicFile, CreatesAMissingFileWithoutBackup) {
 }
 
 TEST(AtomicFile, AFailureAtAnyStepLeavesTheOriginalAndNoTemporaryFile) {
-    struct Case { const char* name; FileCall call; const char* step; };
+    struct Case {
+        const char* name;
+        FileCall call;
+        const char* step;
+    };
     const Case cases[] = {
         {"open", FileCall::Open, "creating a temporary file"},
         {"full disk on write", FileCall::Write, "writing"},
@@ -75,6 +80,58 @@ TEST(AtomicFile, KeepsThePermissionsOfTheFileItReplaces) {
     ASSERT_TRUE(saveAtomically(file, kChanged));
     EXPECT_EQ(std::filesystem::status(file).permissions() & std::filesystem::perms::all,
               std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+}
+
+TEST(AtomicFile, ReportsAReadOnlyFileInsteadOfReplacingIt) {
+    TempDir dir;
+    const auto file = dir.path() / "locked.dat";
+    writeBytes(file, kOriginal);
+    std::filesystem::permissions(file, std::filesystem::perms::owner_read);
+    const auto result = saveAtomically(file, kChanged);
+    EXPECT_FALSE(result.ok);
+    EXPECT_NE(result.error.find("locked.dat"), std::string::npos);
+    EXPECT_NE(result.error.find("read-only"), std::string::npos);
+    EXPECT_EQ(readBytes(file), kOriginal);
+}
+
+TEST(AtomicFile, WritesThroughALinkAndKeepsTheLink) {
+    TempDir dir;
+    std::filesystem::create_directory(dir.path() / "real");
+    const auto target = dir.path() / "real" / "data.dat";
+    writeBytes(target, kOriginal);
+    std::filesystem::permissions(target, std::filesystem::perms::owner_read |
+                                             std::filesystem::perms::owner_write);
+    const auto link = dir.path() / "data.dat";
+    std::filesystem::create_symlink("real/data.dat", link);
+    ASSERT_TRUE(saveAtomically(link, kChanged, KeepBackup::Yes));
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(readBytes(target), kChanged);
+    EXPECT_EQ(readBytes(backupPathFor(target)), kOriginal);
+    EXPECT_EQ(std::filesystem::status(target).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+}
+
+TEST(AtomicFile, RemovesOnlyTheTemporaryFilesOfEndedRuns) {
+    TempDir dir;
+    // A pid far above any pid_max stands for a process that has ended.
+    const struct {
+        std::string name;
+        bool removed;
+    } cases[] = {
+        {".contacts.vcf.tmp-2147483000-12345", true},
+        {".contacts.vcf.tmp-" + std::to_string(::getpid()) + "-7", false}, // a save under way
+        {".contacts.vcf.tmp-1-7", false},                                  // a live process
+        {"contacts.vcf.tmp-2147483000-1", false},                          // not our pattern
+        {".contacts.vcf.tmp-notes", false},
+        {"contacts.vcf", false},
+    };
+    for (const auto& c : cases) {
+        writeBytes(dir.path() / c.name, kOriginal);
+    }
+    EXPECT_EQ(removeStaleTemporaryFiles(dir.path()), 1);
+    for (const auto& c : cases) {
+        EXPECT_EQ(std::filesystem::exists(dir.path() / c.name), !c.removed) << c.name;
+    }
 }
 
 TEST(AtomicFile, FailsCleanlyInAFolderThatIsNotThere) {

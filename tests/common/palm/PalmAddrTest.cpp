@@ -6,6 +6,8 @@
 #include "support/Bytes.h"
 #include "support/TempDir.h"
 
+#include <chrono>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <random>
 #include <string>
@@ -179,6 +181,54 @@ TEST(PmAddrUtil, FailedSaveLeavesTheFileAsItWas) {
     EXPECT_NE(file.GetLastError().find("address.dat"), std::string::npos) << file.GetLastError();
     EXPECT_SAME_BYTES(copy.original, readBytes(copy.path));
     EXPECT_TRUE(file.SaveInPlace()) << "the records are still in memory";
+}
+
+// Another program saves the file between our load and save: its change must survive, whether it
+// shows in the size, only in the time, or only in the bytes (same size, time set back).
+TEST(PmAddrUtil, AFileChangedSinceItWasLoadedIsNotSavedOver) {
+    const struct {
+        const char* what;
+        void (*change)(const std::filesystem::path&, const std::string&);
+    } cases[] = {
+        {"grown",
+         [](const std::filesystem::path& p, const std::string& o) { writeBytes(p, o + "x"); }},
+        {"touched",
+         [](const std::filesystem::path& p, const std::string&) {
+             std::filesystem::last_write_time(p, std::filesystem::last_write_time(p) +
+                                                     std::chrono::seconds(5));
+         }},
+        {"same size and time",
+         [](const std::filesystem::path& p, const std::string& o) {
+             const auto time = std::filesystem::last_write_time(p);
+             std::string other = o;
+             other[other.size() - 1] = static_cast<char>(other.back() ^ 1);
+             writeBytes(p, other);
+             std::filesystem::last_write_time(p, time);
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Copy copy;
+        PmAddrUtil file(copy.path.c_str());
+        ASSERT_TRUE(file.IsLoaded());
+        copyToField(file.GetRecords()->At(0)->Title, "Prof");
+        c.change(copy.path, copy.original);
+        const std::string theirs = readBytes(copy.path);
+        EXPECT_FALSE(file.SaveInPlace());
+        EXPECT_NE(file.GetLastError().find("address.dat"), std::string::npos);
+        EXPECT_NE(file.GetLastError().find("changed by another program"), std::string::npos);
+        EXPECT_SAME_BYTES(theirs, readBytes(copy.path));
+    }
+}
+
+TEST(PmAddrUtil, SavingTwiceAfterOneLoadIsNotMistakenForAnotherWriter) {
+    Copy copy;
+    PmAddrUtil file(copy.path.c_str());
+    copyToField(file.GetRecords()->At(0)->Title, "Prof");
+    ASSERT_TRUE(file.SaveInPlace()) << file.GetLastError();
+    copyToField(file.GetRecords()->At(0)->Title, "Dr");
+    ASSERT_TRUE(file.SaveInPlace()) << file.GetLastError();
+    EXPECT_SAME_BYTES(copy.original, readBytes(copy.path));
 }
 
 // Bad input: each case is a file with one fault; the reader answers with an error or with the

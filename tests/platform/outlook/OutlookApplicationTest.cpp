@@ -285,6 +285,53 @@ TEST_F(OutlookTest, SkipsFilesItCannotReadAndNeverTouchesThem) {
     nameSpace->Release();
 }
 
+TEST_F(OutlookTest, AnOversizedItemFileIsSkippedWithoutBeingRead) {
+    const std::filesystem::path huge = contacts() / "huge.vcf";
+    std::filesystem::create_directories(contacts());
+    test::writeBytes(huge, "BEGIN:VCARD\r\n");
+    std::filesystem::resize_file(huge, kDefaultItemFileLimit + 1); // sparse: no disk, no time
+    ScopedStoreWarnings warnings;
+    IDispatch* nameSpace = start();
+    IDispatch* contactsFolder = folder(nameSpace, 10);
+    IDispatch* list = items(contactsFolder);
+    EXPECT_TRUE(enumerate(list, u"FullName").empty());
+    ASSERT_EQ(warnings.messages().size(), 1u);
+    EXPECT_NE(warnings.messages()[0].find("huge.vcf"), std::string::npos) << warnings.messages()[0];
+    EXPECT_EQ(std::filesystem::file_size(huge), kDefaultItemFileLimit + 1);
+    list->Release();
+    contactsFolder->Release();
+    nameSpace->Release();
+}
+
+TEST_F(OutlookTest, AnItemFileChangedByAnotherProgramIsNotSavedOver) {
+    const std::string card = "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:anna\r\nN:Good;Anna;;;\r\n"
+                             "FN:Anna Good\r\nEND:VCARD\r\n";
+    std::filesystem::create_directories(contacts());
+    test::writeBytes(contacts() / "anna.vcf", card);
+    ScopedStoreWarnings warnings;
+    IDispatch* nameSpace = start();
+    IDispatch* contactsFolder = folder(nameSpace, 10);
+    IDispatch* list = items(contactsFolder);
+    Value first;
+    ASSERT_EQ(callMethod(list, u"GetFirst", {}, &first), S_OK);
+    IDispatch* item = takeObject(first);
+    ASSERT_NE(item, nullptr);
+    // Another program rewrites the file, same size, between our load and our save.
+    std::string theirs = card;
+    theirs.replace(theirs.find("Anna Good"), 9, "Anne Good");
+    test::writeBytes(contacts() / "anna.vcf", theirs);
+    EXPECT_EQ(putProperty(item, u"LastName", Value::textValue(u"Ours")), S_OK);
+    EXPECT_NE(callMethod(item, u"Save", {}, nullptr), S_OK);
+    EXPECT_EQ(test::readBytes(contacts() / "anna.vcf"), theirs);
+    ASSERT_FALSE(warnings.messages().empty());
+    EXPECT_NE(warnings.messages().back().find("anna.vcf"), std::string::npos);
+    EXPECT_NE(warnings.messages().back().find("changed by another program"), std::string::npos);
+    item->Release();
+    list->Release();
+    contactsFolder->Release();
+    nameSpace->Release();
+}
+
 TEST_F(OutlookTest, AStoreThatCannotBeUsedIsAnOutlookThatDoesNotStart) {
     test::writeBytes(store(), "a file where the folder should be");
     ScopedStoreWarnings warnings;
