@@ -48,9 +48,10 @@ bool readContact(std::string_view bytes, StoredItem& item, std::string& error) {
 const ItemCodec kContactCodec = {readContact, writeContactCard, completeContactForSave};
 const ItemCodec kCalendarCodec = {readCalendarItem, writeCalendarItem, completeCalendarItemForSave};
 
-// Reads a file in one go; the store reads thousands of small files on a load.
 std::uint64_t g_itemFileLimit = kDefaultItemFileLimit;
 
+// Reads a file in one go; the store reads thousands of small files on a load. A file larger
+// than the item limit is refused unread (EFBIG), so one huge file cannot exhaust memory.
 bool readFile(const std::filesystem::path& path, std::string& bytes, struct stat& info) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
