@@ -93,6 +93,15 @@ std::string recordJson(std::span<const CommField> fields, const void* rec) {
             out += std::to_string(value);
             break;
         }
+        case FieldType::SystemTime: {
+            win::SYSTEMTIME value{};
+            std::memcpy(&value, bytes + field.offset, sizeof value);
+            char text[64];
+            std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d", value.wYear,
+                          value.wMonth, value.wDay, value.wHour, value.wMinute, value.wSecond);
+            out += jsonString(text);
+            break;
+        }
         case FieldType::None:
             break;
         }

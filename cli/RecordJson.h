@@ -1,6 +1,7 @@
 // JSON for the common records, as the headless commands print them. Other tools read this
 // output: keys are the record's field names, texts are decoded from Windows-1252 to UTF-8,
-// integers are numbers and OLE dates are numbers holding the double; the Native block is left out.
+// integers are numbers, OLE dates are numbers holding the double and SYSTEMTIME values are strings
+// "YYYY-MM-DDTHH:MM:SS" of the local time they hold; the Native block is left out.
 #pragma once
 
 #include "common/misc/CommAddr.h"

@@ -5,6 +5,8 @@
 #include "common/misc/CxDateTime.h"
 #include "platform/text/FieldText.h"
 
+#include <cstdio>
+
 namespace twinleaf {
 namespace {
 
@@ -32,6 +34,16 @@ bool FieldsEqual(std::span<const CommField> fields, const void* a, const void* b
             std::memcpy(&x, left, sizeof x);
             std::memcpy(&y, right, sizeof y);
             if (x != y) {
+                return false;
+            }
+        } else if (field.kind == FieldType::SystemTime) {
+            // An appointment moved within its day is the same appointment: times of day are
+            // not compared.
+            win::SYSTEMTIME x{};
+            win::SYSTEMTIME y{};
+            std::memcpy(&x, left, sizeof x);
+            std::memcpy(&y, right, sizeof y);
+            if (CompareDate(&x, &y) != 0) {
                 return false;
             }
         } else if (std::memcmp(left, right, field.width) != 0) {
@@ -68,7 +80,7 @@ void MergeFields(std::span<const CommField> fields, void* stored, const void* in
 }
 
 bool FormatField(const CommField& field, const void* rec, char* szBuf, std::uint32_t nBufLen) {
-    if (field.kind == FieldType::None) {
+    if (field.kind == FieldType::None && field.format == nullptr) {
         return false;
     }
     const char* value = member(rec, field);
@@ -89,6 +101,15 @@ bool FormatField(const CommField& field, const void* rec, char* szBuf, std::uint
         if (moment.IsValid()) {
             moment.DateTimeText(szBuf, nBufLen);
         }
+        return true;
+    }
+    case FieldType::SystemTime: {
+        win::SYSTEMTIME when{};
+        std::memcpy(&when, value, sizeof when);
+        char text[CxDateTime::kTextSize];
+        std::snprintf(text, sizeof text, "%02d/%02d/%04d %02d:%02d:%02d", when.wMonth, when.wDay,
+                      when.wYear, when.wHour, when.wMinute, when.wSecond);
+        copyToField(szBuf, nBufLen, text);
         return true;
     }
     default:

@@ -19,9 +19,10 @@
 
 namespace twinleaf {
 
-// How a member is stored. Date is an OLE automation date (a double); None marks a descriptor row
-// that has no member behind it.
-enum class FieldType : std::uint8_t { Text, Date, Int32, UInt32, None };
+// How a member is stored. Date is an OLE automation date (a double); SystemTime a SYSTEMTIME, of
+// which only the calendar day takes part in equality; None marks a descriptor row that has no
+// member of its own (it may still show a member through its format function).
+enum class FieldType : std::uint8_t { Text, Date, Int32, UInt32, SystemTime, None };
 
 // What MergeAt does with a member: leave the stored value, take the incoming one when it is a
 // non-empty text, take it whatever it is, or zero the stored value (a status that a merge makes
