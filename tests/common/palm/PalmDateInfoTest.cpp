@@ -130,6 +130,8 @@ TEST(PmDateKind, DateBookRepeatsAsCommonPatterns) {
         {"past the no-end date", RepeatValue{1, 1, noEnd + 100, 0, 0, 0, 0, 0, 0},
          pattern(1, 1, 0, 0, 0, 0)},
         {"end -1", RepeatValue{1, 1, -1, 0, 0, 0, 0, 0, 0}, pattern(1, 1, 0, 0, 0, 0)},
+        {"end 0 is the first day of 1970, not today", RepeatValue{1, 1, 0, 0, 0, 0, 0, 0, 0},
+         ending(pattern(1, 1, 0, 0, 0, 0), at(1970, 1, 1))},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
