@@ -5,6 +5,7 @@
 #include "common/palm/PalmEnv.h"
 #include "common/sync/KindTable.h"
 #include "common/sync/Options.h"
+#include "common/sync/RunLocks.h"
 #include "platform/Assert.h"
 #include "platform/codepage/Codepage.h"
 #include "platform/files/ProgramFolder.h"
@@ -711,6 +712,16 @@ ConflictAnswer TfmMain::askConflict(DataKind kind, void* palmRecord, void* outlo
 }
 
 void TfmMain::startClicked(DataKind kind) {
+    // The home is the window's while it is open (see runDesktop); the Palm user's folder, which
+    // another home may sync too, is locked for the run.
+    RunLock palmLock;
+    const std::int32_t userId = GetOptionBlock()->*describeKind(kind).userId;
+    if (std::string busy;
+        !lockForRun(palmLock, palmUserLockFile(userId), "twinleaf window", busy)) {
+        showMessage(utf8ToAnsi(busy + " Nothing was synchronized; try again when it has finished."),
+                    "Error", win::MB_ICONERROR);
+        return;
+    }
     m_controller->RunSync(kind);
 }
 

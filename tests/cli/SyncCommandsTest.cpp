@@ -1,6 +1,7 @@
 #include "cli/CommandLine.h"
 #include "cli/TerminalSyncUi.h"
 #include "common/misc/CommAddr.h"
+#include "platform/files/RunLock.h"
 #include "platform/registry/Registry.h"
 #include "platform/text/FieldText.h"
 #include "platform/ui/MessageBox.h"
@@ -11,6 +12,7 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sstream>
+#include <unistd.h>
 
 namespace twinleaf::cli {
 namespace {
@@ -397,6 +399,41 @@ TEST_F(SyncCommandsOnRealSides, UserWithoutTheKindsFileFailsCompareAndSync) {
         EXPECT_EQ(result.out.find("synchronized successfully"), std::string::npos);
     }
     EXPECT_EQ(outlookContacts(), 2u);
+}
+
+// A second run, in a window or at a terminal, neither loads nor writes while one holds the home
+// or the Palm user's folder; it says which lock file and who holds it. A look at the data
+// (compare) is never held up.
+TEST_F(SyncCommandsOnRealSides, ASyncStopsWhileAnotherRunHoldsTheHomeOrThePalmUser) {
+    struct LockCase {
+        const char* name;
+        std::filesystem::path file;
+    };
+    const LockCase cases[] = {
+        {"the home", home() / "Outlook" / ".twinleaf.lock"},
+        {"the Palm user's folder", home() / "Palm" / "Alice" / ".twinleaf.lock"},
+    };
+    const std::string palmBefore = test::readBytes(palmFile());
+    for (const LockCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        RunLock other;
+        std::string error;
+        ASSERT_EQ(other.acquire(c.file, "twinleaf window", error), LockState::Taken) << error;
+        const CommandRun result = run({"sync", "contacts", "--mode", "all", "--conflicts", "palm"});
+        EXPECT_EQ(result.status, kExitError);
+        EXPECT_EQ(result.out, "");
+        EXPECT_EQ(result.err,
+                  "Error: Another Twinleaf run is using these files: " + c.file.string() +
+                      " is locked by process " + std::to_string(::getpid()) +
+                      " (twinleaf window). Nothing was synchronized; try again when "
+                      "it has finished.\n");
+        EXPECT_EQ(test::readBytes(palmFile()), palmBefore);
+        EXPECT_EQ(outlookContacts(), 2u);
+        EXPECT_EQ(run({"compare", "contacts"}).status, kExitOk);
+    }
+    // Released, the run goes ahead.
+    const CommandRun result = run({"sync", "contacts", "--mode", "all", "--conflicts", "palm"});
+    EXPECT_EQ(result.status, kExitOk) << result.err;
 }
 
 TEST_F(SyncCommandsOnRealSides, UnknownPalmUserIsAUsageError) {
