@@ -686,6 +686,16 @@ bool TfmMain::confirmRun(const std::string& text, const std::string& caption) {
                             win::MB_YESNO | win::MB_ICONWARNING) == win::IDYES;
 }
 
+// Another program changed a file while this window had it loaded: the run left that file alone,
+// and the lists are worth reading again before the next run.
+bool TfmMain::askReload(const std::string& text) {
+    const std::string question =
+        text + "\r\n\r\nA file was changed by another program since Twinleaf loaded it. "
+               "Reload both sides?";
+    return win::MessageBoxA(this, question.c_str(), "Error", win::MB_YESNO | win::MB_ICONERROR) ==
+           win::IDYES;
+}
+
 void TfmMain::fillConflictAlert(TfmConfAlert& alert, DataKind kind, void* palmRecord,
                                 void* outlookRecord) {
     alert.SetKind(static_cast<int>(kind));

@@ -10,9 +10,12 @@
 #include "support/TempDir.h"
 
 #include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
 #include <sstream>
+#include <streambuf>
 #include <unistd.h>
+#include <utility>
 
 namespace twinleaf::cli {
 namespace {
@@ -164,6 +167,39 @@ protected:
         std::ostringstream err;
         std::istringstream in(typed ? typed : "");
         CommandContext context{out, err, typed != nullptr, &in};
+        args.insert(args.begin(), {"--home", home().string()});
+        bool startGui = false;
+        const int status = runCommandLine(args, context, startGui);
+        return {status, out.str(), err.str()};
+    }
+
+    // Standard input a person types `typed` into once `meanwhile` has run: the seam between the
+    // load and the save of a run, where the conflict question waits for its answer.
+    CommandRun runAnswering(std::vector<std::string> args, std::function<void()> meanwhile,
+                            std::string typed) {
+        class AnswerAfter : public std::streambuf {
+        public:
+            AnswerAfter(std::function<void()> before, std::string answer)
+                : m_before(std::move(before)), m_answer(std::move(answer)) {}
+
+        protected:
+            int_type underflow() override {
+                if (m_before) {
+                    std::exchange(m_before, nullptr)();
+                    setg(m_answer.data(), m_answer.data(), m_answer.data() + m_answer.size());
+                }
+                return gptr() < egptr() ? traits_type::to_int_type(*gptr()) : traits_type::eof();
+            }
+
+        private:
+            std::function<void()> m_before;
+            std::string m_answer;
+        };
+        AnswerAfter buffer(std::move(meanwhile), std::move(typed));
+        std::istream in(&buffer);
+        std::ostringstream out;
+        std::ostringstream err;
+        CommandContext context{out, err, true, &in};
         args.insert(args.begin(), {"--home", home().string()});
         bool startGui = false;
         const int status = runCommandLine(args, context, startGui);
@@ -399,6 +435,40 @@ TEST_F(SyncCommandsOnRealSides, UserWithoutTheKindsFileFailsCompareAndSync) {
         EXPECT_EQ(result.out.find("synchronized successfully"), std::string::npos);
     }
     EXPECT_EQ(outlookContacts(), 2u);
+}
+
+// Another program saves a file while the conflict question is open: that file is not written
+// over, the run names it and fails, and never says it went well.
+TEST_F(SyncCommandsOnRealSides, AFileChangedByAnotherProgramDuringTheRunIsReportedNotOverwritten) {
+    struct ChangedCase {
+        const char* name;
+        const char* answer; // which side the conflict over Ann writes to
+        std::filesystem::path file;
+    };
+    const ChangedCase cases[] = {
+        {"the Palm file", "2\n", palmFile()},
+        {"an Outlook card", "1\n", home() / "Outlook" / "Contacts" / "ann.vcf"},
+    };
+    const std::string palmBefore = test::readBytes(palmFile());
+    const std::string annBefore = test::readBytes(cases[1].file);
+    for (const ChangedCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::writeBytes(palmFile(), palmBefore);
+        test::writeBytes(cases[1].file, annBefore);
+        std::string theirs = test::readBytes(c.file);
+        theirs.replace(theirs.find(c.file == palmFile() ? "Dora" : "Initech"), 4, "Zed!");
+        const CommandRun result = runAnswering(
+            {"sync", "contacts", "--mode", "all"}, [&] { test::writeBytes(c.file, theirs); },
+            c.answer);
+        EXPECT_EQ(result.status, kExitError);
+        EXPECT_EQ(result.out.find("successfully"), std::string::npos) << result.out;
+        EXPECT_NE(result.err.find("Error: "), std::string::npos) << result.err;
+        EXPECT_NE(result.err.find(c.file.string() + ": changed by another program since it was "
+                                                    "loaded; not written"),
+                  std::string::npos)
+            << result.err;
+        EXPECT_EQ(test::readBytes(c.file), theirs);
+    }
 }
 
 // A second run, in a window or at a terminal, neither loads nor writes while one holds the home

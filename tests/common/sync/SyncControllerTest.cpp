@@ -2,6 +2,7 @@
 
 #include "common/sync/KindTable.h"
 #include "common/sync/Options.h"
+#include "platform/files/AtomicFile.h"
 #include "platform/ui/MessageBox.h"
 #include "tests/common/sync/SyncDoubles.h"
 
@@ -411,6 +412,53 @@ TEST_F(SyncControllerTest, FailedPalmSaveIsReportedAsAnErrorNamingTheFile) {
         EXPECT_EQ(sides->opened, (std::vector<std::int32_t>{kUser, kUser}));
         EXPECT_TRUE(ui.view(DataKind::Addr, ViewSide::Palm).rows.empty());
         EXPECT_EQ(statuses(ViewSide::Outlook), std::vector<int>{1});
+    }
+}
+
+// A file another program changed between the load and the save is named, the run fails, and
+// the user may have both sides read again; other failures are plain errors.
+TEST_F(SyncControllerTest, FilesChangedByAnotherProgramFailTheRunAndOfferAReload) {
+    const std::string palmFile = "/home/user/Palm/ann/address/address.dat";
+    const std::string card = "/home/user/Outlook/Contacts/dora.vcf";
+    struct ChangedCase {
+        const char* name;
+        bool palmChanged;
+        bool cardRefused;
+        bool reload;
+        const char* text;
+    };
+    const ChangedCase cases[] = {
+        {"the Palm file, reloaded", true, false, true,
+         "The Palm Desktop contact data could not be saved to "
+         "\"/home/user/Palm/ann/address/address.dat\".\r\n\r\nNothing was written to this file; "
+         "it still holds what it held before this synchronization.\r\n\r\n/home/user/Palm/ann/"
+         "address/address.dat: changed by another program since it was loaded; not written"},
+        {"an Outlook card, not reloaded", false, true, false,
+         "Some Outlook contact items could not be written; their files still hold what they held "
+         "before this synchronization:\r\n/home/user/Outlook/Contacts/dora.vcf: changed by "
+         "another program since it was loaded; not written"},
+    };
+    for (const ChangedCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        palmData = {record("Dora")};
+        outlookData = {record("Eve")};
+        ui = RecordingUi();
+        open();
+        sides->saveSucceeds = !c.palmChanged;
+        sides->saveFailure = std::string(kChangedSinceLoaded);
+        sides->createSucceeds = !c.cardRefused;
+        sides->createRefusal = c.cardRefused ? card + std::string(kChangedSinceLoaded) : "";
+        ui.reloadAnswer = c.reload;
+        ui.answers.clear();
+
+        const SyncRunResult result = run(SyncMode::Sync);
+
+        EXPECT_EQ(result.outcome, SyncOutcome::SaveFailed);
+        EXPECT_TRUE(ui.messages.empty());
+        EXPECT_EQ(ui.reloadQuestions, std::vector<std::string>{c.text});
+        // Read after the run, and once more when the user asked for it.
+        EXPECT_EQ(sides->opened.size(), c.reload ? 3u : 2u);
+        EXPECT_EQ(sides->reloads, c.reload ? 3 : 2);
     }
 }
 
