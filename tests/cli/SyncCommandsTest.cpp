@@ -471,6 +471,29 @@ TEST_F(SyncCommandsOnRealSides, AFileChangedByAnotherProgramDuringTheRunIsReport
     }
 }
 
+// The store's limit for one item file comes from the settings: a card above it is skipped, with
+// a warning naming it, before anything of it is read.
+TEST_F(SyncCommandsOnRealSides, ACardAboveTheSettingsItemFileLimitIsSkippedNamingIt) {
+    writeSettings("[Twinleaf]\r\nItemFileLimitMB=1\r\n");
+    const auto huge = home() / "Outlook" / "Contacts" / "huge.vcf";
+    test::writeBytes(huge, "");
+    ASSERT_EQ(::truncate(huge.c_str(), 2 * 1024 * 1024), 0); // sparse: no disk is used
+    const CommandRun limited = run({"compare", "contacts"});
+    EXPECT_EQ(limited.status, kExitOk) << limited.err;
+    EXPECT_NE(limited.err.find(huge.string() + ": cannot be read (File too large); skipped"),
+              std::string::npos)
+        << limited.err;
+    EXPECT_NE(limited.out.find("| Outlook (2)"), std::string::npos) << limited.out;
+
+    // Under the limit it is read, and refused as the empty card it is.
+    writeSettings("[Twinleaf]\r\nItemFileLimitMB=3\r\n");
+    const CommandRun raised = run({"compare", "contacts"});
+    EXPECT_EQ(raised.err.find("File too large"), std::string::npos) << raised.err;
+    EXPECT_NE(raised.err.find(huge.string()), std::string::npos) << raised.err;
+    writeSettings("");
+    EXPECT_EQ(run({"compare", "contacts"}).status, kExitOk);
+}
+
 // A second run, in a window or at a terminal, neither loads nor writes while one holds the home
 // or the Palm user's folder; it says which lock file and who holds it. A look at the data
 // (compare) is never held up.
