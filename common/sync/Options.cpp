@@ -84,7 +84,7 @@ void LoadOptions(OptionBlock& block, const std::string& settingsFile) {
 }
 
 std::uint64_t ItemFileLimitSetting(const std::string& settingsFile) {
-    constexpr std::uint64_t kMegabyte = 1024 * 1024;
+    constexpr std::uint64_t kMegabyte = 1024ULL * 1024;
     const std::int32_t megabytes = Reader{settingsFile.c_str()}.integer("ItemFileLimitMB", 0);
     return megabytes > 0 ? static_cast<std::uint64_t>(megabytes) * kMegabyte
                          : outlook::kDefaultItemFileLimit;
