@@ -415,9 +415,9 @@ TEST_F(SyncControllerTest, FailedPalmSaveIsReportedAsAnErrorNamingTheFile) {
     }
 }
 
-// A file another program changed between the load and the save is named, the run fails, and
-// the user may have both sides read again; other failures are plain errors.
-TEST_F(SyncControllerTest, FilesChangedByAnotherProgramFailTheRunAndOfferAReload) {
+// A file the run could not write is named and the run fails; for a file another program changed
+// between the load and the save, the user may have both sides read again.
+TEST_F(SyncControllerTest, FilesNotWrittenFailTheRunAndThoseChangedElsewhereOfferAReload) {
     const std::string palmFile = "/home/user/Palm/ann/address/address.dat";
     const std::string card = "/home/user/Outlook/Contacts/dora.vcf";
     struct ChangedCase {
@@ -426,6 +426,7 @@ TEST_F(SyncControllerTest, FilesChangedByAnotherProgramFailTheRunAndOfferAReload
         bool cardRefused;
         bool reload;
         const char* text;
+        const char* refusal = ": changed by another program since it was loaded; not written";
     };
     const ChangedCase cases[] = {
         {"the Palm file, reloaded", true, false, true,
@@ -437,6 +438,11 @@ TEST_F(SyncControllerTest, FilesChangedByAnotherProgramFailTheRunAndOfferAReload
          "Some Outlook contact items could not be written; their files still hold what they held "
          "before this synchronization:\r\n/home/user/Outlook/Contacts/dora.vcf: changed by "
          "another program since it was loaded; not written"},
+        {"a read-only card, a plain error", false, true, false,
+         "Some Outlook contact items could not be written; their files still hold what they held "
+         "before this synchronization:\r\n/home/user/Outlook/Contacts/dora.vcf: the file is "
+         "read-only; it was not replaced",
+         ": the file is read-only; it was not replaced"},
     };
     for (const ChangedCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -445,17 +451,23 @@ TEST_F(SyncControllerTest, FilesChangedByAnotherProgramFailTheRunAndOfferAReload
         ui = RecordingUi();
         open();
         sides->saveSucceeds = !c.palmChanged;
-        sides->saveFailure = std::string(kChangedSinceLoaded);
+        sides->saveFailure = c.refusal;
         sides->createSucceeds = !c.cardRefused;
-        sides->createRefusal = c.cardRefused ? card + std::string(kChangedSinceLoaded) : "";
+        sides->createRefusal = c.cardRefused ? card + c.refusal : "";
         ui.reloadAnswer = c.reload;
         ui.answers.clear();
 
         const SyncRunResult result = run(SyncMode::Sync);
 
         EXPECT_EQ(result.outcome, SyncOutcome::SaveFailed);
-        EXPECT_TRUE(ui.messages.empty());
-        EXPECT_EQ(ui.reloadQuestions, std::vector<std::string>{c.text});
+        const bool changed = std::string(c.refusal) == kChangedSinceLoaded;
+        EXPECT_EQ(ui.reloadQuestions,
+                  changed ? std::vector<std::string>{c.text} : std::vector<std::string>{});
+        if (!changed) {
+            expectMessages(ui.messages, {{c.text, "Error", win::MB_ICONERROR}});
+        } else {
+            EXPECT_TRUE(ui.messages.empty());
+        }
         // Read after the run, and once more when the user asked for it.
         EXPECT_EQ(sides->opened.size(), c.reload ? 3u : 2u);
         EXPECT_EQ(sides->reloads, c.reload ? 3 : 2);
