@@ -418,7 +418,6 @@ TEST_F(SyncControllerTest, FailedPalmSaveIsReportedAsAnErrorNamingTheFile) {
 // A file the run could not write is named and the run fails; for a file another program changed
 // between the load and the save, the user may have both sides read again.
 TEST_F(SyncControllerTest, FilesNotWrittenFailTheRunAndThoseChangedElsewhereOfferAReload) {
-    const std::string palmFile = "/home/user/Palm/ann/address/address.dat";
     const std::string card = "/home/user/Outlook/Contacts/dora.vcf";
     struct ChangedCase {
         const char* name;
