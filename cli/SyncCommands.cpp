@@ -8,6 +8,7 @@
 #include "common/palm/PalmEnv.h"
 #include "common/sync/KindTable.h"
 #include "common/sync/Options.h"
+#include "common/sync/RunLocks.h"
 #include "common/sync/SyncController.h"
 #include "platform/codepage/Codepage.h"
 #include "platform/ini/Profile.h"
@@ -462,6 +463,20 @@ int runSync(const std::vector<std::string>& args, CommandContext& context) {
         return usageError(self, *error, context);
     }
     session.ui().setForce(parsed.has("force"));
+    // Held from before the load until after the save: a second run that loaded meanwhile would
+    // write what it found missing a second time. It stops at once rather than wait, since a
+    // window may hold the home for hours.
+    RunLock homeLock;
+    RunLock palmLock;
+    const std::string holder = std::string("twinleaf sync ") + describeKind(kind).word;
+    const std::int32_t palmUser = user.value_or(session.options().*describeKind(kind).userId);
+    if (std::string busy; !lockForRun(homeLock, homeLockFile(), holder, busy) ||
+                          !lockForRun(palmLock, palmUserLockFile(palmUser), holder, busy)) {
+        session.ui().showMessage(
+            utf8ToAnsi(busy + " Nothing was synchronized; try again when it has finished."),
+            "Error", win::MB_ICONERROR);
+        return kExitError;
+    }
     session.open(user);
     if (!session.sidesReadable()) {
         return kExitError;

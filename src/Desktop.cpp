@@ -2,6 +2,7 @@
 // the event loop until the main window closes.
 #include "src/Desktop.h"
 
+#include "common/sync/RunLocks.h"
 #include "src/QtMessageBox.h"
 #include "src/Screenshots.h"
 #include "src/main.h"
@@ -27,6 +28,15 @@ int runDesktop(int argc, char** argv) {
     // name, which some platforms would append to every window caption.
     QApplication::setApplicationName(kApplicationTitle);
     win::setMessageBoxHandler(answerWithQMessageBox);
+    // The window holds its home for as long as it is open: its lists were loaded at start-up, and
+    // a run from elsewhere meanwhile would leave it creating again what that run created.
+    RunLock homeLock;
+    if (std::string busy; !lockForRun(homeLock, homeLockFile(), "twinleaf window", busy)) {
+        QMessageBox::critical(nullptr, QStringLiteral("Twinleaf"),
+                              QString::fromStdString(busy) +
+                                  QStringLiteral(" Twinleaf can open when it has finished."));
+        return 1;
+    }
     try {
         TfmMain window;
         window.FormCreate();

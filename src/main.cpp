@@ -5,6 +5,7 @@
 #include "common/palm/PalmEnv.h"
 #include "common/sync/KindTable.h"
 #include "common/sync/Options.h"
+#include "common/sync/RunLocks.h"
 #include "platform/Assert.h"
 #include "platform/codepage/Codepage.h"
 #include "platform/files/ProgramFolder.h"
@@ -685,6 +686,16 @@ bool TfmMain::confirmRun(const std::string& text, const std::string& caption) {
                             win::MB_YESNO | win::MB_ICONWARNING) == win::IDYES;
 }
 
+// Another program changed a file while this window had it loaded: the run left that file alone,
+// and the lists are worth reading again before the next run.
+bool TfmMain::askReload(const std::string& text) {
+    const std::string question =
+        text + "\r\n\r\nA file was changed by another program since Twinleaf loaded it. "
+               "Reload both sides?";
+    return win::MessageBoxA(this, question.c_str(), "Error", win::MB_YESNO | win::MB_ICONERROR) ==
+           win::IDYES;
+}
+
 void TfmMain::fillConflictAlert(TfmConfAlert& alert, DataKind kind, void* palmRecord,
                                 void* outlookRecord) {
     alert.SetKind(static_cast<int>(kind));
@@ -711,6 +722,16 @@ ConflictAnswer TfmMain::askConflict(DataKind kind, void* palmRecord, void* outlo
 }
 
 void TfmMain::startClicked(DataKind kind) {
+    // The home is the window's while it is open (see runDesktop); the Palm user's folder, which
+    // another home may sync too, is locked for the run.
+    RunLock palmLock;
+    const std::int32_t userId = GetOptionBlock()->*describeKind(kind).userId;
+    if (std::string busy;
+        !lockForRun(palmLock, palmUserLockFile(userId), "twinleaf window", busy)) {
+        showMessage(utf8ToAnsi(busy + " Nothing was synchronized; try again when it has finished."),
+                    "Error", win::MB_ICONERROR);
+        return;
+    }
     m_controller->RunSync(kind);
 }
 

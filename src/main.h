@@ -69,6 +69,7 @@ public:
     void setBusyCursor(bool busy) override;
     void showMessage(const std::string& text, const std::string& caption, win::UINT icon) override;
     bool confirmRun(const std::string& text, const std::string& caption) override;
+    bool askReload(const std::string& text) override;
     ConflictAnswer askConflict(DataKind kind, void* palmRecord, void* outlookRecord) override;
 
     RecordListView* view(DataKind kind, ViewSide side) const;

@@ -131,7 +131,7 @@ bool PmDBUtil::CloseFile() {
     // change would be lost under ours, so then nothing is written.
     if (m_outPath == m_path && changedSince(m_path, m_loadedStamp)) {
         m_out.clear();
-        m_lastError = m_outPath + ": changed by another program since it was loaded; not written";
+        m_lastError = m_outPath + std::string(kChangedSinceLoaded);
         return false;
     }
     const AtomicSaveResult result =

@@ -3,6 +3,7 @@
 
 #include "common/misc/WinUtil.h"
 #include "platform/ini/Profile.h"
+#include "platform/outlook/OutlookStore.h"
 #include "platform/text/FieldText.h"
 
 #include <cstdio>
@@ -79,6 +80,14 @@ void LoadOptions(OptionBlock& block, const std::string& settingsFile) {
     block.NewColor = static_cast<win::COLORREF>(read.integer("NewColor", 32768));
     block.SameColor = static_cast<win::COLORREF>(read.integer("SameColor", 0));
     block.ConfMode = read.integer("ConfMode", 0);
+    outlook::setItemFileLimit(ItemFileLimitSetting(settingsFile));
+}
+
+std::uint64_t ItemFileLimitSetting(const std::string& settingsFile) {
+    constexpr std::uint64_t kMegabyte = 1024ULL * 1024;
+    const std::int32_t megabytes = Reader{settingsFile.c_str()}.integer("ItemFileLimitMB", 0);
+    return megabytes > 0 ? static_cast<std::uint64_t>(megabytes) * kMegabyte
+                         : outlook::kDefaultItemFileLimit;
 }
 
 bool SaveOptions(const OptionBlock& block, const std::string& settingsFile) {

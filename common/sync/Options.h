@@ -40,8 +40,13 @@ struct OptionBlock {
     bool operator==(const OptionBlock&) const = default;
 };
 
-// Zeroes the block, then reads every key; a missing file or key gives the key's default.
+// Zeroes the block, then reads every key; a missing file or key gives the key's default. The
+// settings that live outside the block (ItemFileLimitMB) take effect here too.
 void LoadOptions(OptionBlock& block, const std::string& settingsFile);
+
+// Key "ItemFileLimitMB": the largest Outlook item file the store reads, in megabytes (64 when
+// missing, zero, negative or not a number). Set by hand; never written back.
+std::uint64_t ItemFileLimitSetting(const std::string& settingsFile);
 // Writes every field; false when a write failed (the settings are then partly old).
 bool SaveOptions(const OptionBlock& block, const std::string& settingsFile);
 

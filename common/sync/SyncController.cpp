@@ -6,6 +6,8 @@
 #include "common/sync/Options.h"
 #include "platform/Assert.h"
 #include "platform/codepage/Codepage.h"
+#include "platform/files/AtomicFile.h"
+#include "platform/outlook/OutlookStore.h"
 #include "platform/ui/MessageBox.h"
 
 #include <algorithm>
@@ -64,6 +66,17 @@ std::string readProblemsText(DataKind kind, const SideRead& palm, const SideRead
 }
 
 namespace {
+
+// The Outlook items a run could not write, one store message (naming the file) per line.
+std::string outlookUnwrittenText(DataKind kind, const std::vector<std::string>& failures) {
+    std::string text = std::string("Some Outlook ") + describeKind(kind).texts.palmData +
+                       " items could not be written; their files still hold what they held "
+                       "before this synchronization:";
+    for (const std::string& failure : failures) {
+        text += "\r\n" + problemLines(failure);
+    }
+    return text;
+}
 
 std::string cancelledText(DataKind kind, int count) {
     const std::string data = describeKind(kind).texts.palmData;
@@ -262,7 +275,15 @@ SyncRunResult SyncController::RunSync(DataKind kind, SyncMode mode, ConflictRule
     m_ui.setProgress(0);
     m_ui.setProgressVisible(true);
 
-    const bool ran = readsAllow(run, mode, kindState) && runMode(run, mode, rule);
+    // Every save the store refuses during the run is reported once, at its end, with the run's
+    // outcome, instead of scrolling past while the run says it went well.
+    bool ran = false;
+    std::vector<std::string> unwritten;
+    {
+        const outlook::ScopedStoreWarnings storeFailures;
+        ran = readsAllow(run, mode, kindState) && runMode(run, mode, rule);
+        unwritten = storeFailures.messages();
+    }
     // Taken before the sides are read again, and only told when the records reached the file.
     std::vector<std::string> unheld = run.sides.takePalmWarnings();
     if (!ran) {
@@ -282,9 +303,28 @@ SyncRunResult SyncController::RunSync(DataKind kind, SyncMode mode, ConflictRule
     CompareKind(kind);
     m_ui.setProgressVisible(false);
     SyncRunResult result{run.cancelled ? SyncOutcome::Cancelled : SyncOutcome::Done, run.count, {}};
-    if (run.saveFailed) {
-        showError(palmSaveFailedText(kind, run.unsaved.file, run.unsaved.reason));
+    if (run.saveFailed || !unwritten.empty()) {
         result.outcome = SyncOutcome::SaveFailed;
+        std::string text =
+            unwritten.empty() ? std::string() : outlookUnwrittenText(kind, unwritten);
+        if (run.saveFailed) {
+            text += (text.empty() ? "" : "\r\n\r\n") +
+                    palmSaveFailedText(kind, run.unsaved.file, run.unsaved.reason);
+        }
+        const auto changedElsewhere = [](const std::string& failure) {
+            return failure.find(kChangedSinceLoaded) != std::string::npos;
+        };
+        if (std::none_of(unwritten.begin(), unwritten.end(), changedElsewhere) &&
+            !changedElsewhere(run.unsaved.reason)) {
+            showError(text);
+        } else if (m_ui.askReload(text)) {
+            // Both sides were read again above, but the store reads a folder's files once
+            // unless told to read them again.
+            outlook::rereadStoreFolders();
+            LoadPalmSide(kind, true);
+            LoadOutlookSide(kind, true);
+            CompareKind(kind);
+        }
     } else if (run.cancelled) {
         m_ui.showMessage(cancelledText(kind, run.count), "Warning", win::MB_ICONWARNING);
     } else if (!unheld.empty()) {

@@ -24,7 +24,8 @@ enum class SyncOutcome {
     Cancelled,  // the conflict alert was cancelled; a warning said how far the run got
     Refused,    // nothing selected, nothing at all to sync, a side not read completely, or a
                 // forced run not confirmed; nothing was written
-    SaveFailed, // the Palm data could not be written back; an error message was shown
+    SaveFailed, // the Palm data, or Outlook items, could not be written back; an error message
+                // named the files (or, for files another program changed, offered a reload)
 };
 
 // Who wins when both sides changed a record, in "Synchronize All": decided for the whole run, or

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "common/sync/DataKind.h"
+#include "platform/ui/MessageBox.h"
 #include "platform/win/WinTypes.h"
 
 #include <cstddef>
@@ -62,6 +63,14 @@ public:
     virtual bool confirmRun(const std::string& text, const std::string& caption) {
         static_cast<void>(text);
         static_cast<void>(caption);
+        return false;
+    }
+
+    // A run could not write files that another program changed since they were loaded (the
+    // error text, Windows-1252, names them): true to read both sides again. A window asks; the
+    // command line, whose run ends here anyway, shows the error.
+    virtual bool askReload(const std::string& text) {
+        showMessage(text, "Error", win::MB_ICONERROR);
         return false;
     }
 

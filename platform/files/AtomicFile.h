@@ -76,6 +76,11 @@ FileStamp stampOf(const std::filesystem::path& path, std::string_view bytes);
 // True when `path` is no longer what `loaded` says (changed, gone); false for an unknown stamp.
 bool changedSince(const std::filesystem::path& path, const FileStamp& loaded);
 
+// What a save refused for that reason says after the file's name; a run that sees it in a
+// failure can offer to read its data again.
+inline constexpr std::string_view kChangedSinceLoaded =
+    ": changed by another program since it was loaded; not written";
+
 // Reads a whole file; false when it cannot be opened or read.
 bool readWholeFile(const std::filesystem::path& path, std::string& out);
 

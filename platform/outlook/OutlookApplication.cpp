@@ -272,7 +272,12 @@ protected:
             if (FAILED(hr)) {
                 return hr;
             }
-            m_next = member == kGetFirst ? 0 : m_next;
+            if (member == kGetFirst) {
+                m_next = 0;
+                if (std::string error; !m_folder->loadIfReread(error)) {
+                    storeWarning("Outlook store: " + error);
+                }
+            }
             // Past the end the answer is Nothing: an empty object reference.
             return returnObject(result, m_next < m_folder->size() ? itemAt(m_next++) : nullptr);
         }

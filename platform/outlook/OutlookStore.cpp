@@ -49,6 +49,7 @@ const ItemCodec kContactCodec = {readContact, writeContactCard, completeContactF
 const ItemCodec kCalendarCodec = {readCalendarItem, writeCalendarItem, completeCalendarItemForSave};
 
 std::uint64_t g_itemFileLimit = kDefaultItemFileLimit;
+std::uint64_t g_readRound = 0;
 
 // Reads a file in one go; the store reads thousands of small files on a load. A file larger
 // than the item limit is refused unread (EFBIG), so one huge file cannot exhaust memory.
@@ -146,12 +147,21 @@ std::uint64_t itemFileLimit() {
     return g_itemFileLimit;
 }
 
+void rereadStoreFolders() {
+    ++g_readRound;
+}
+
 StoreFolder::StoreFolder(const ItemKind& kind, std::filesystem::path path)
     : m_kind(kind), m_path(std::move(path)) {}
+
+bool StoreFolder::loadIfReread(std::string& error) {
+    return m_readRound == g_readRound || load(error);
+}
 
 bool StoreFolder::load(std::string& error) {
     m_items.clear();
     m_positions.clear();
+    m_readRound = g_readRound;
     std::error_code ec;
     const auto status = std::filesystem::status(m_path, ec);
     if (status.type() == std::filesystem::file_type::not_found) {
@@ -296,8 +306,7 @@ std::shared_ptr<const StoredItem> StoreFolder::save(const StoredItem& item, std:
     }
     // A file another program changed since it was loaded keeps that change: nothing is written.
     if (!isNew && changedSince(saved.file, m_items[known->second]->fileStamp)) {
-        error =
-            saved.file.string() + ": changed by another program since it was loaded; not written";
+        error = saved.file.string() + std::string(kChangedSinceLoaded);
         return nullptr;
     }
     const std::string bytes = codec.write(saved);

@@ -34,6 +34,11 @@ constexpr std::uint64_t kDefaultItemFileLimit = 64ULL * 1024 * 1024;
 void setItemFileLimit(std::uint64_t bytes);
 std::uint64_t itemFileLimit();
 
+// Makes every store folder read its files again when it is next enumerated from its first item,
+// for a caller that learnt that another program changed them: a folder is otherwise read once
+// per store, and its items' stamps would refuse every later save of a file changed since.
+void rereadStoreFolders();
+
 // Warnings about files the store skips and about a store it cannot use. The default handler
 // prints "twinleaf: <message>" on standard error; the previous handler is returned. The skipped
 // files of a folder are reported again each time the folder is opened.
@@ -74,6 +79,8 @@ public:
     // Reads every item file. A folder that does not exist yet is empty (it is created by the
     // first save); one that exists but cannot be listed gives false and the reason.
     bool load(std::string& error);
+    // Loads the folder again when rereadStoreFolders was called since its last load.
+    bool loadIfReread(std::string& error);
 
     std::size_t size() const { return m_items.size(); }
     std::shared_ptr<const StoredItem> at(std::size_t index) const { return m_items[index]; }
@@ -98,6 +105,7 @@ private:
     std::unordered_map<std::string, std::size_t> m_positions; // id -> index in m_items
     bool m_unflushed = false;
     std::vector<std::string> m_skipped;
+    std::uint64_t m_readRound = 0; // the rereadStoreFolders round of the last load
 };
 
 // Each save replaces its file atomically; the flush to the disk waits until the store is closed

@@ -1,6 +1,7 @@
 #include "cli/CommandLine.h"
 #include "cli/TerminalSyncUi.h"
 #include "common/misc/CommAddr.h"
+#include "platform/files/RunLock.h"
 #include "platform/registry/Registry.h"
 #include "platform/text/FieldText.h"
 #include "platform/ui/MessageBox.h"
@@ -9,8 +10,12 @@
 #include "support/TempDir.h"
 
 #include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
 #include <sstream>
+#include <streambuf>
+#include <unistd.h>
+#include <utility>
 
 namespace twinleaf::cli {
 namespace {
@@ -162,6 +167,39 @@ protected:
         std::ostringstream err;
         std::istringstream in(typed ? typed : "");
         CommandContext context{out, err, typed != nullptr, &in};
+        args.insert(args.begin(), {"--home", home().string()});
+        bool startGui = false;
+        const int status = runCommandLine(args, context, startGui);
+        return {status, out.str(), err.str()};
+    }
+
+    // Standard input a person types `typed` into once `meanwhile` has run: the seam between the
+    // load and the save of a run, where the conflict question waits for its answer.
+    CommandRun runAnswering(std::vector<std::string> args, std::function<void()> meanwhile,
+                            std::string typed) {
+        class AnswerAfter : public std::streambuf {
+        public:
+            AnswerAfter(std::function<void()> before, std::string answer)
+                : m_before(std::move(before)), m_answer(std::move(answer)) {}
+
+        protected:
+            int_type underflow() override {
+                if (m_before) {
+                    std::exchange(m_before, nullptr)();
+                    setg(m_answer.data(), m_answer.data(), m_answer.data() + m_answer.size());
+                }
+                return gptr() < egptr() ? traits_type::to_int_type(*gptr()) : traits_type::eof();
+            }
+
+        private:
+            std::function<void()> m_before;
+            std::string m_answer;
+        };
+        AnswerAfter buffer(std::move(meanwhile), std::move(typed));
+        std::istream in(&buffer);
+        std::ostringstream out;
+        std::ostringstream err;
+        CommandContext context{out, err, true, &in};
         args.insert(args.begin(), {"--home", home().string()});
         bool startGui = false;
         const int status = runCommandLine(args, context, startGui);
@@ -397,6 +435,98 @@ TEST_F(SyncCommandsOnRealSides, UserWithoutTheKindsFileFailsCompareAndSync) {
         EXPECT_EQ(result.out.find("synchronized successfully"), std::string::npos);
     }
     EXPECT_EQ(outlookContacts(), 2u);
+}
+
+// Another program saves a file while the conflict question is open: that file is not written
+// over, the run names it and fails, and never says it went well.
+TEST_F(SyncCommandsOnRealSides, AFileChangedByAnotherProgramDuringTheRunIsReportedNotOverwritten) {
+    struct ChangedCase {
+        const char* name;
+        const char* answer; // which side the conflict over Ann writes to
+        std::filesystem::path file;
+    };
+    const ChangedCase cases[] = {
+        {"the Palm file", "2\n", palmFile()},
+        {"an Outlook card", "1\n", home() / "Outlook" / "Contacts" / "ann.vcf"},
+    };
+    const std::string palmBefore = test::readBytes(palmFile());
+    const std::string annBefore = test::readBytes(cases[1].file);
+    for (const ChangedCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::writeBytes(palmFile(), palmBefore);
+        test::writeBytes(cases[1].file, annBefore);
+        std::string theirs = test::readBytes(c.file);
+        theirs.replace(theirs.find(c.file == palmFile() ? "Dora" : "Initech"), 4, "Zed!");
+        const CommandRun result = runAnswering(
+            {"sync", "contacts", "--mode", "all"}, [&] { test::writeBytes(c.file, theirs); },
+            c.answer);
+        EXPECT_EQ(result.status, kExitError);
+        EXPECT_EQ(result.out.find("successfully"), std::string::npos) << result.out;
+        EXPECT_NE(result.err.find("Error: "), std::string::npos) << result.err;
+        EXPECT_NE(result.err.find(c.file.string() + ": changed by another program since it was "
+                                                    "loaded; not written"),
+                  std::string::npos)
+            << result.err;
+        EXPECT_EQ(test::readBytes(c.file), theirs);
+    }
+}
+
+// The store's limit for one item file comes from the settings: a card above it is skipped, with
+// a warning naming it, before anything of it is read.
+TEST_F(SyncCommandsOnRealSides, ACardAboveTheSettingsItemFileLimitIsSkippedNamingIt) {
+    writeSettings("[Twinleaf]\r\nItemFileLimitMB=1\r\n");
+    const auto huge = home() / "Outlook" / "Contacts" / "huge.vcf";
+    test::writeBytes(huge, "");
+    ASSERT_EQ(::truncate(huge.c_str(), 2 * 1024 * 1024), 0); // sparse: no disk is used
+    const CommandRun limited = run({"compare", "contacts"});
+    EXPECT_EQ(limited.status, kExitOk) << limited.err;
+    EXPECT_NE(limited.err.find(huge.string() + ": cannot be read (File too large); skipped"),
+              std::string::npos)
+        << limited.err;
+    EXPECT_NE(limited.out.find("| Outlook (2)"), std::string::npos) << limited.out;
+
+    // Under the limit it is read, and refused as the empty card it is.
+    writeSettings("[Twinleaf]\r\nItemFileLimitMB=3\r\n");
+    const CommandRun raised = run({"compare", "contacts"});
+    EXPECT_EQ(raised.err.find("File too large"), std::string::npos) << raised.err;
+    EXPECT_NE(raised.err.find(huge.string()), std::string::npos) << raised.err;
+    writeSettings("");
+    EXPECT_EQ(run({"compare", "contacts"}).status, kExitOk);
+}
+
+// A second run, in a window or at a terminal, neither loads nor writes while one holds the home
+// or the Palm user's folder; it says which lock file and who holds it. A look at the data
+// (compare) is never held up.
+TEST_F(SyncCommandsOnRealSides, ASyncStopsWhileAnotherRunHoldsTheHomeOrThePalmUser) {
+    struct LockCase {
+        const char* name;
+        std::filesystem::path file;
+    };
+    const LockCase cases[] = {
+        {"the home", home() / "Outlook" / ".twinleaf.lock"},
+        {"the Palm user's folder", home() / "Palm" / "Alice" / ".twinleaf.lock"},
+    };
+    const std::string palmBefore = test::readBytes(palmFile());
+    for (const LockCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        RunLock other;
+        std::string error;
+        ASSERT_EQ(other.acquire(c.file, "twinleaf window", error), LockState::Taken) << error;
+        const CommandRun result = run({"sync", "contacts", "--mode", "all", "--conflicts", "palm"});
+        EXPECT_EQ(result.status, kExitError);
+        EXPECT_EQ(result.out, "");
+        EXPECT_EQ(result.err,
+                  "Error: Another Twinleaf run is using these files: " + c.file.string() +
+                      " is locked by process " + std::to_string(::getpid()) +
+                      " (twinleaf window). Nothing was synchronized; try again when "
+                      "it has finished.\n");
+        EXPECT_EQ(test::readBytes(palmFile()), palmBefore);
+        EXPECT_EQ(outlookContacts(), 2u);
+        EXPECT_EQ(run({"compare", "contacts"}).status, kExitOk);
+    }
+    // Released, the run goes ahead.
+    const CommandRun result = run({"sync", "contacts", "--mode", "all", "--conflicts", "palm"});
+    EXPECT_EQ(result.status, kExitOk) << result.err;
 }
 
 TEST_F(SyncCommandsOnRealSides, UnknownPalmUserIsAUsageError) {

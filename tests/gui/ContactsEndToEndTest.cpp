@@ -19,7 +19,9 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <functional>
 #include <memory>
+#include <utility>
 
 using namespace twinleaf;
 
@@ -39,8 +41,12 @@ class AnsweringMain : public TfmMain {
 public:
     ConflictAnswer answer{true, 1, false, false};
     QStringList asked;
+    std::function<void()> meanwhile; // what another program does while the question is open
     ConflictAnswer askConflict(DataKind, void* palm, void*) override {
         asked << QString::fromLatin1(static_cast<CommAddrRec*>(palm)->FirstName);
+        if (meanwhile) {
+            std::exchange(meanwhile, nullptr)();
+        }
         return answer;
     }
 };
@@ -165,6 +171,39 @@ private slots:
         QCOMPARE(QString::fromLatin1(margaret->MobilePhone), QStringLiteral("+1 999"));
     }
 
+    // Another program changes Margaret's card while the conflict question is open: the card is
+    // not written over, the run fails naming it, and the window offers to read both sides again,
+    // after which the other program's number shows.
+    void aCardChangedDuringTheRunIsNamedAndReloadedOnRequest() {
+        std::filesystem::path card;
+        for (const auto& entry :
+             std::filesystem::directory_iterator(home() / "Outlook" / "Contacts")) {
+            if (test::readBytes(entry.path()).find("Margaret") != std::string::npos) {
+                card = entry.path();
+            }
+        }
+        QVERIFY(!card.empty());
+        std::string theirs = test::readBytes(card);
+        theirs.replace(theirs.find("+1 999"), 6, "+1 777");
+        m_window->meanwhile = [&] { test::writeBytes(card, theirs); };
+        const KindControls& c = m_window->controls(1);
+        QTest::mouseClick(c.rbtnSync, Qt::LeftButton);
+        QTest::mouseClick(c.btnStart, Qt::LeftButton);
+
+        QCOMPARE(m_window->asked, QStringList{"Margaret"});
+        QCOMPARE(m_messages.size(), 1);
+        QVERIFY2(m_messages[0].startsWith("Error (Yes/No): Some Outlook contact items could not "
+                                          "be written"),
+                 qPrintable(m_messages[0]));
+        QVERIFY(m_messages[0].contains(QString::fromStdString(card.string()) +
+                                       ": changed by another program since it was loaded"));
+        QVERIFY(m_messages[0].endsWith("Reload both sides?"));
+        QCOMPARE(test::readBytes(card), theirs);
+        const auto* margaret = static_cast<const CommAddrRec*>(
+            m_window->view(DataKind::Addr, ViewSide::Outlook)->records()->recordAt(1));
+        QCOMPARE(QString::fromLatin1(margaret->MobilePhone), QStringLiteral("+1 777"));
+    }
+
 private:
     std::filesystem::path home() const { return m_dir->path() / "home"; }
 
@@ -173,13 +212,16 @@ private:
     std::unique_ptr<ScopedRegistryPrefix> m_prefix;
     QStringList m_messages;
     win::ScopedMessageBoxHandler m_boxes{
-        [this](win::HWND, const char* text, const char* caption, win::UINT) {
-            // Successes are recorded by their text alone, anything else with its caption.
+        [this](win::HWND, const char* text, const char* caption, win::UINT type) {
+            // Successes are recorded by their text alone, anything else with its caption;
+            // questions are answered Yes.
             const QString message = QString::fromLatin1(text);
+            const bool question = (type & win::MB_TYPEMASK) == win::MB_YESNO;
             m_messages << (std::string(caption) == "Information"
                                ? message
-                               : QString::fromLatin1(caption) + ": " + message);
-            return win::IDOK;
+                               : QString::fromLatin1(caption) + (question ? " (Yes/No)" : "") +
+                                     ": " + message);
+            return question ? win::IDYES : win::IDOK;
         }};
     std::unique_ptr<AnsweringMain> m_window;
 };

@@ -2,6 +2,7 @@
 
 #include "common/sync/KindTable.h"
 #include "common/sync/Options.h"
+#include "platform/files/AtomicFile.h"
 #include "platform/ui/MessageBox.h"
 #include "tests/common/sync/SyncDoubles.h"
 
@@ -441,6 +442,64 @@ TEST_F(SyncControllerTest, FailedPalmSaveIsReportedAsAnErrorNamingTheFile) {
         EXPECT_EQ(sides->opened, (std::vector<std::int32_t>{kUser, kUser}));
         EXPECT_TRUE(ui.view(DataKind::Addr, ViewSide::Palm).rows.empty());
         EXPECT_EQ(statuses(ViewSide::Outlook), std::vector<int>{1});
+    }
+}
+
+// A file the run could not write is named and the run fails; for a file another program changed
+// between the load and the save, the user may have both sides read again.
+TEST_F(SyncControllerTest, FilesNotWrittenFailTheRunAndThoseChangedElsewhereOfferAReload) {
+    const std::string card = "/home/user/Outlook/Contacts/dora.vcf";
+    struct ChangedCase {
+        const char* name;
+        bool palmChanged;
+        bool cardRefused;
+        bool reload;
+        const char* text;
+        const char* refusal = ": changed by another program since it was loaded; not written";
+    };
+    const ChangedCase cases[] = {
+        {"the Palm file, reloaded", true, false, true,
+         "The Palm Desktop contact data could not be saved to "
+         "\"/home/user/Palm/ann/address/address.dat\".\r\n\r\nNothing was written to this file; "
+         "it still holds what it held before this synchronization.\r\n\r\n/home/user/Palm/ann/"
+         "address/address.dat: changed by another program since it was loaded; not written"},
+        {"an Outlook card, not reloaded", false, true, false,
+         "Some Outlook contact items could not be written; their files still hold what they held "
+         "before this synchronization:\r\n/home/user/Outlook/Contacts/dora.vcf: changed by "
+         "another program since it was loaded; not written"},
+        {"a read-only card, a plain error", false, true, false,
+         "Some Outlook contact items could not be written; their files still hold what they held "
+         "before this synchronization:\r\n/home/user/Outlook/Contacts/dora.vcf: the file is "
+         "read-only; it was not replaced",
+         ": the file is read-only; it was not replaced"},
+    };
+    for (const ChangedCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        palmData = {record("Dora")};
+        outlookData = {record("Eve")};
+        ui = RecordingUi();
+        open();
+        sides->saveSucceeds = !c.palmChanged;
+        sides->saveFailure = c.refusal;
+        sides->createSucceeds = !c.cardRefused;
+        sides->createRefusal = c.cardRefused ? card + c.refusal : "";
+        ui.reloadAnswer = c.reload;
+        ui.answers.clear();
+
+        const SyncRunResult result = run(SyncMode::Sync);
+
+        EXPECT_EQ(result.outcome, SyncOutcome::SaveFailed);
+        const bool changed = std::string(c.refusal) == kChangedSinceLoaded;
+        EXPECT_EQ(ui.reloadQuestions,
+                  changed ? std::vector<std::string>{c.text} : std::vector<std::string>{});
+        if (!changed) {
+            expectMessages(ui.messages, {{c.text, "Error", win::MB_ICONERROR}});
+        } else {
+            EXPECT_TRUE(ui.messages.empty());
+        }
+        // Read after the run, and once more when the user asked for it.
+        EXPECT_EQ(sides->opened.size(), c.reload ? 3u : 2u);
+        EXPECT_EQ(sides->reloads, c.reload ? 3 : 2);
     }
 }
 

@@ -43,6 +43,8 @@ public:
     std::vector<FakeRecord> folder;                        // the Outlook folder
     bool saveSucceeds = true;
     bool createSucceeds = true;
+    std::string createRefusal; // what the store says when it refuses a creation
+    std::string saveFailure = ": not saved: No space left on device"; // after the file name
     std::string fileName = "/home/user/Palm/ann/address/address.dat";
     std::string palmPartial;
     std::string outlookSkipped;
@@ -106,6 +108,9 @@ public:
     }
     bool createItemFrom(void* rec) override {
         if (!createSucceeds) {
+            if (!createRefusal.empty()) {
+                outlook::storeWarning(createRefusal);
+            }
             return false;
         }
         outlookWrites.push_back("create " + typed(rec).name);
@@ -154,7 +159,7 @@ public:
             users[m_openUser].assign(m_palm.begin(), m_palm.end());
             return {true, {}, {}};
         }
-        return {false, fileName, fileName + ": not saved: No space left on device"};
+        return {false, fileName, fileName + saveFailure};
     }
 
     // The lists as they stand, for checking what a run left behind.
@@ -224,6 +229,8 @@ public:
     std::deque<ConflictAnswer> answers; // the alert's answers, in order; Cancel when none is left
     std::deque<bool> confirmations;     // answers to confirmRun, in order; No when none is left
     std::vector<std::string> confirmQuestions;
+    std::vector<std::string> reloadQuestions;
+    bool reloadAnswer = false;
     std::vector<AskedConflict> asked;
     std::vector<ShownMessage> messages;
     std::vector<int> progress;
@@ -263,6 +270,11 @@ public:
     void showMessage(const std::string& text, const std::string& caption, win::UINT icon) override {
         messages.push_back({text, caption, icon});
         events.push_back("message " + caption);
+    }
+    bool askReload(const std::string& text) override {
+        reloadQuestions.push_back(text);
+        events.push_back("reload question");
+        return reloadAnswer;
     }
     bool confirmRun(const std::string& text, const std::string& caption) override {
         confirmQuestions.push_back(caption + ": " + text);

@@ -327,6 +327,19 @@ TEST_F(OutlookTest, AnItemFileChangedByAnotherProgramIsNotSavedOver) {
     EXPECT_NE(warnings.messages().back().find("anna.vcf"), std::string::npos);
     EXPECT_NE(warnings.messages().back().find("changed by another program"), std::string::npos);
     item->Release();
+
+    // The folder keeps what it read until it is told to read its files again; then the change
+    // shows and the item can be saved over what it now is.
+    EXPECT_EQ(enumerate(list, u"FullName"), std::vector<std::u16string>{u"Anna Good"});
+    rereadStoreFolders();
+    EXPECT_EQ(enumerate(list, u"FullName"), std::vector<std::u16string>{u"Anne Good"});
+    Value again;
+    ASSERT_EQ(callMethod(list, u"GetFirst", {}, &again), S_OK);
+    item = takeObject(again);
+    EXPECT_EQ(putProperty(item, u"LastName", Value::textValue(u"Ours")), S_OK);
+    EXPECT_EQ(callMethod(item, u"Save", {}, nullptr), S_OK);
+    EXPECT_NE(test::readBytes(contacts() / "anna.vcf").find("Ours"), std::string::npos);
+    item->Release();
     list->Release();
     contactsFolder->Release();
     nameSpace->Release();
