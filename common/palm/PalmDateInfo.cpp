@@ -184,12 +184,20 @@ void PmDateKind::CommonAsHeld(const CommDateRec& rec, const PmDateRec* row, Comm
 }
 
 std::string PmDateKind::Unheld(const CommDateRec& common) {
-    if (palmRepeatTypeOf(common.Repeat.RepeatType) >= 0) {
-        return {};
+    std::string what;
+    if (palmRepeatTypeOf(common.Repeat.RepeatType) < 0) {
+        what = "repeats yearly on a weekday, which a Palm date book cannot hold; written without "
+               "its repeat";
     }
-    return "\"" + std::string(fieldText(common.Description)) +
-           "\": repeats yearly on a weekday, which a Palm date book cannot hold; written "
-           "without its repeat";
+    // A time before 1970 or after January 2038 has no 32-bit value: the row keeps the time it had.
+    PmTime time(1);
+    if (!time.FromSystemTime(&common.StartDateTime) || !time.FromSystemTime(&common.EndDateTime)) {
+        what +=
+            std::string(what.empty() ? "" : "; ") +
+            "starts or ends outside the years a Palm date book can hold (1970 to January 2038); "
+            "written without that time";
+    }
+    return what.empty() ? what : "\"" + std::string(fieldText(common.Description)) + "\": " + what;
 }
 
 } // namespace twinleaf

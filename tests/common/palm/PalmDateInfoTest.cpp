@@ -105,6 +105,7 @@ TEST(PmDateKind, CommonPatternsAsTheDateBookHoldsThem) {
         EXPECT_EQ(row.Repeat.WeekIndex, c.palm.WeekIndex);
         EXPECT_EQ(row.Repeat.MonthIndex, c.palm.MonthIndex);
         EXPECT_EQ(row.Repeat.DateNumber, c.palm.DateNumber);
+        common.StartDateTime = common.EndDateTime = at(2024, 1, 1);
         EXPECT_EQ(PmDateKind::Unheld(common).empty(), c.common.RepeatType != 5);
     }
 }
@@ -289,6 +290,17 @@ TEST_F(PmDateInfoOnFile, APatternTheDateBookCannotHoldIsWrittenWithoutItAndRepor
     EXPECT_TRUE(m_info.TakeWarnings().empty());
 
     EXPECT_FALSE(m_info.WriteRecord(&rec)) << "compared as the date book holds it: the same";
+
+    CommDateRec later{};
+    copyToField(later.Description, "Moon landing anniversary");
+    later.StartDateTime = at(2069, 7, 20, 22, 0);
+    later.EndDateTime = at(2069, 7, 20, 23, 0);
+    ASSERT_TRUE(m_info.WriteRecord(&later));
+    const std::vector<std::string> outOfRange = m_info.TakeWarnings();
+    ASSERT_EQ(outOfRange.size(), 1u);
+    EXPECT_NE(outOfRange[0].find("\"Moon landing anniversary\": starts or ends outside"),
+              std::string::npos)
+        << outOfRange[0];
 }
 
 TEST_F(PmDateInfoOnFile, SavingWithoutChangesLeavesTheFileAlone) {
