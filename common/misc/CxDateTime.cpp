@@ -174,11 +174,19 @@ std::int32_t VariantTimeToTimeT(double dtVariant) {
     if (win::VariantTimeToSystemTime(dtVariant, &st) == 0) {
         return -1;
     }
+    return SystemTimeToTimeT(st);
+}
+
+std::int32_t SystemTimeToTimeT(const win::SYSTEMTIME& st) {
     const std::optional<std::int64_t> time = localTimeToSeconds(st);
     if (!time || *time < 0 || *time > INT32_MAX) {
         return -1;
     }
     return static_cast<std::int32_t>(*time);
+}
+
+bool TimeTToSystemTime(std::int32_t nTime, win::SYSTEMTIME* pst) {
+    return pst != nullptr && breakDown(nTime, *pst);
 }
 
 bool TimeTToVariantTime(std::int32_t nTime, double* pdtVariant) {

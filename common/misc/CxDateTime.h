@@ -66,6 +66,14 @@ int MinutesBetween(win::SYSTEMTIME first, win::SYSTEMTIME second);
 // offset before it (02:30 on the morning clocks go from 02:00 to 03:00 is 03:30).
 std::int32_t VariantTimeToTimeT(double dtVariant);
 
+// The same for a local time held as a SYSTEMTIME (milliseconds and day of week ignored), with the
+// same answers around a change of daylight saving time; -1 when it cannot be converted.
+std::int32_t SystemTimeToTimeT(const win::SYSTEMTIME& st);
+
+// A 32-bit time value as local time, milliseconds 0; false, leaving *pst untouched, for a negative
+// value or a missing pointer.
+bool TimeTToSystemTime(std::int32_t nTime, win::SYSTEMTIME* pst);
+
 // False, leaving *pdtVariant untouched, for a negative value or a missing pointer.
 bool TimeTToVariantTime(std::int32_t nTime, double* pdtVariant);
 

@@ -137,6 +137,7 @@ bool PmDBUtil::CloseFile() {
     const AtomicSaveResult result =
         saveAtomically(m_outPath, std::span<const std::uint8_t>(m_out), KeepBackup::Yes);
     if (result && m_outPath == m_path) {
+        m_savedSinceLoad = true; // the file no longer holds the loaded bytes
         m_loadedStamp = stampOf(m_path, std::span<const std::uint8_t>(
                                             m_out)); // the next save compares with what we wrote
     }
@@ -425,6 +426,7 @@ void PmDBUtil::ResetLoad(const std::string& path) {
     m_loadedEntryCount = 0;
     m_fileBytes.clear();
     m_fileBytes.shrink_to_fit();
+    m_savedSinceLoad = false;
     m_path = path;
 }
 
@@ -445,6 +447,8 @@ bool PmDBUtil::FinishLoad(bool headerOk) {
 bool PmDBUtil::BeginSave(const std::string& path) {
     m_lastError.clear();
     m_outPath = path;
+    m_saveChanges = false;
+    m_rowsWritten = 0;
     if (m_loadResult != LoadResult::None && m_loadResult != LoadResult::Complete) {
         // Writing now would replace the file with less than it holds.
         return FailSave("the file was not read completely when it was loaded");
@@ -466,6 +470,13 @@ bool PmDBUtil::FinishSave(bool written, std::vector<std::uint8_t>* bytes) {
         m_out.clear();
         m_out.shrink_to_fit();
         return written;
+    }
+    if (!m_saveChanges && m_outPath == m_path && !m_savedSinceLoad) {
+        // Nothing to write that the file does not hold already: no new file, no backup, and the
+        // file keeps its time stamps.
+        m_writing = false;
+        m_out.clear();
+        return true;
     }
     return CloseFile();
 }
@@ -627,6 +638,7 @@ bool PmDBUtil::WriteStoredFileName(const std::string& path) {
         // The name is the Windows path Palm Desktop wrote; it goes back as it was read.
         return WriteBytes(Loaded(m_storedName.offset, m_storedName.size).data(), m_storedName.size);
     }
+    m_saveChanges = true;
     return WriteCString(path);
 }
 
@@ -635,6 +647,7 @@ bool PmDBUtil::WriteTableString() {
         return WriteBytes(Loaded(m_tableString.offset, m_tableString.size).data(),
                           m_tableString.size);
     }
+    m_saveChanges = true;
     return WriteCString(m_tableStringText);
 }
 
@@ -643,6 +656,7 @@ bool PmDBUtil::WriteCategoryBlock() {
         return WriteBytes(Loaded(m_categoryBlock.offset, m_categoryBlock.size).data(),
                           m_categoryBlock.size);
     }
+    m_saveChanges = true;
     const std::int32_t nextFree =
         m_pCatMgr != nullptr ? m_pCatMgr->GetNextFree() : palm::kDefaultNextFree;
     if (!WriteInt32(nextFree)) {

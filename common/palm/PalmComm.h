@@ -184,13 +184,17 @@ private:
     bool SkipField(std::int32_t index);
     bool DecodeRow(const RowCodec& codec, std::int32_t fieldsPerRow, std::uint8_t* record,
                    std::vector<std::size_t>* fieldStarts);
-    bool DecodeField(const RowField& field, std::uint8_t* record);
+    bool DecodeField(const RowField& field, std::size_t index, std::uint8_t* record);
+    // The tag of a 4-byte field: the file's type list's when it gives a 4-byte type there, else
+    // the one of the record's kind of value.
+    std::int32_t NumberTag(std::size_t index, RowValue kind) const;
+    bool ReadNumberField(std::int32_t expectedTag, std::int32_t& value);
     void ReleaseRow(const RowCodec& codec, std::uint8_t* record);
-    bool EncodeField(const RowField& field, const std::uint8_t* record);
+    bool EncodeField(const RowField& field, std::size_t index, const std::uint8_t* record);
     // `head` is the field's tag with its exception count and dates, written as given.
     bool EncodeRepeat(const RepeatValue& value, std::span<const std::uint8_t> head);
-    bool CopyRepeat(const RowField& field, const std::uint8_t* record,
-                    std::span<const std::uint8_t> original);
+    bool RewriteRepeat(const RowField& field, const std::uint8_t* record,
+                       std::span<const std::uint8_t> original, bool unchanged);
     bool EncodeUnknownField(std::int32_t index);
     bool SetReason(const std::string& reason);
     void EnsureCategories();
@@ -206,6 +210,11 @@ private:
     std::vector<std::uint8_t> m_out;
     std::string m_outPath;
     bool m_writing = false;
+    // Whether the save in progress writes anything the loaded file does not hold: a save in place
+    // that changes nothing leaves the file untouched.
+    bool m_saveChanges = false;
+    std::uint32_t m_rowsWritten = 0;
+    bool m_savedSinceLoad = false;
     std::string m_reason;
 
     // Where the parts of the loaded file lie, for writing them back unchanged.

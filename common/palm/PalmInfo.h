@@ -57,6 +57,11 @@ public:
     virtual void* FirstRow() = 0;
     virtual void* NextRow() = 0;
     virtual std::int32_t RowStatus(const void* row) const = 0;
+    // Whether a row the status lists is one the user sees; a kind may keep rows that are not.
+    virtual bool RowShown(const void* row) const {
+        static_cast<void>(row);
+        return true;
+    }
     virtual std::uint32_t RowRecordId(const void* row) const = 0;
     // Makes `item` stand for `row`: format, source and its own copy of the record.
     virtual void TakeRow(void* row, Item& item) = 0;
@@ -110,6 +115,13 @@ public:
     }
     std::uint32_t RowRecordId(const void* row) const override {
         return static_cast<std::uint32_t>(static_cast<const Rec*>(row)->RecordId);
+    }
+    bool RowShown(const void* row) const override {
+        if constexpr (requires(const Rec& rec) { Kind::ClassicShown(rec); }) {
+            return Kind::ClassicShown(*static_cast<const Rec*>(row));
+        } else {
+            return true;
+        }
     }
     void TakeRow(void* row, Item& item) override {
         item.format = PalmFormat::Classic;
@@ -297,7 +309,11 @@ public:
         }
         item->commEntry = entry;
         m_pItems->Add(item);
-        return !form->storesRowsAtOnce() || form->StoreRow(*item);
+        if (form->storesRowsAtOnce() && !form->StoreRow(*item)) {
+            return false;
+        }
+        NoteUnheld(*pRec);
+        return true;
     }
     // Overwrites listed record n (its position in the common list).
     bool UpdateRecord(const CommRec* pRec, int n) {
@@ -310,7 +326,11 @@ public:
             return false;
         }
         m_pCommMgr->MergeAt(pRec, n);
-        return !form->storesRowsAtOnce() || form->StoreRow(*item);
+        if (form->storesRowsAtOnce() && !form->StoreRow(*item)) {
+            return false;
+        }
+        NoteUnheld(*pRec);
+        return true;
     }
     // Writes the loaded file back in place; a database form stored every row when it was written.
     bool Save() {
@@ -331,6 +351,10 @@ public:
     // Why the last Open, OpenPath or Save failed, naming the file; or, after an Open that read
     // only part of the file, what was left out.
     const std::string& GetLastError() const { return m_lastError; }
+
+    // One line per record written since the last call that the Palm data could not hold whole
+    // (Windows-1252, naming the record), for the user to be told; the list is emptied.
+    std::vector<std::string> TakeWarnings() { return std::exchange(m_warnings, {}); }
 
 protected:
     // Forms are asked in the order they are added.
@@ -403,7 +427,7 @@ private:
         // Both lists grow in step: entry n of the common list is item n.
         for (void* row = form.FirstRow(); row != nullptr; row = form.NextRow()) {
             const std::int32_t status = form.RowStatus(row);
-            if (!Kind::Listed(status)) {
+            if (!Kind::Listed(status) || !form.RowShown(row)) {
                 continue;
             }
             auto* item = static_cast<Item*>(std::malloc(sizeof(Item)));
@@ -423,6 +447,16 @@ private:
             form.ToCommon(*item, *entry);
             item->commEntry = entry;
             m_pItems->Add(item);
+        }
+    }
+
+    // A kind that says what its Palm records cannot hold (Unheld: a line naming the record, empty
+    // when it holds all of it) has each such write reported.
+    void NoteUnheld(const CommRec& rec) {
+        if constexpr (requires { Kind::Unheld(rec); }) {
+            if (std::string line = Kind::Unheld(rec); !line.empty()) {
+                m_warnings.push_back(std::move(line));
+            }
         }
     }
 
@@ -451,6 +485,7 @@ private:
     CxList* m_pItems;
     CommMgr* m_pCommMgr;
     std::string m_lastError;
+    std::vector<std::string> m_warnings;
 };
 
 } // namespace twinleaf

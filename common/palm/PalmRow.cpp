@@ -369,7 +369,37 @@ bool PmDBUtil::SkipField(std::int32_t index) {
     }
 }
 
-bool PmDBUtil::DecodeField(const RowField& field, std::uint8_t* record) {
+std::int32_t PmDBUtil::NumberTag(std::size_t index, RowValue kind) const {
+    if (index < m_fieldTypes.size()) {
+        const std::int16_t listed = m_fieldTypes[index];
+        if (listed == palm::kFieldInteger || listed == palm::kFieldDate ||
+            listed == palm::kFieldBoolean) {
+            return listed;
+        }
+    }
+    return kind == RowValue::Bool   ? palm::kFieldBoolean
+           : kind == RowValue::Date ? palm::kFieldDate
+                                    : palm::kFieldInteger;
+}
+
+// Readers of these files take a 4-byte field only under the tag its file's type list gives it, so
+// a field under another tag is as damaged to them as to us.
+bool PmDBUtil::ReadNumberField(std::int32_t expectedTag, std::int32_t& value) {
+    std::int32_t tag = 0;
+    if (!ReadFieldTag(tag)) {
+        return false;
+    }
+    if (tag != expectedTag) {
+        return SetReason("tag " + std::to_string(tag) + " where the file's type list gives " +
+                         std::to_string(expectedTag));
+    }
+    if (!m_reader.i32(value)) {
+        return SetReason("ends inside a number");
+    }
+    return true;
+}
+
+bool PmDBUtil::DecodeField(const RowField& field, std::size_t index, std::uint8_t* record) {
     std::uint8_t* at = record + field.offset;
     switch (field.kind) {
     case RowValue::Text:
@@ -392,7 +422,8 @@ bool PmDBUtil::DecodeField(const RowField& field, std::uint8_t* record) {
         break;
     }
     std::int32_t value = 0;
-    return ReadIntField(value) && (std::memcpy(at, &value, sizeof value), true);
+    return ReadNumberField(NumberTag(index, field.kind), value) &&
+           (std::memcpy(at, &value, sizeof value), true);
 }
 
 void PmDBUtil::ReleaseRow(const RowCodec& codec, std::uint8_t* record) {
@@ -416,8 +447,9 @@ bool PmDBUtil::DecodeRow(const RowCodec& codec, std::int32_t fieldsPerRow, std::
             fieldStarts->push_back(m_reader.offset());
         }
         const auto index = static_cast<std::size_t>(i);
-        const bool ok =
-            index < codec.fields.size() ? DecodeField(codec.fields[index], record) : SkipField(i);
+        const bool ok = index < codec.fields.size()
+                            ? DecodeField(codec.fields[index], index, record)
+                            : SkipField(i);
         if (!ok) {
             m_reason = "field " + std::to_string(i) + ": " + m_reason;
             ReleaseRow(codec, record);
@@ -486,6 +518,7 @@ bool PmDBUtil::WriteEntryCount(std::uint32_t records) {
         return FailSave("the schema gives " + std::to_string(m_schema.fieldsPerRow) +
                         " fields per row");
     }
+    m_saveChanges = m_saveChanges || !m_trailer.valid || records != m_rowOffsets.size();
     if (m_trailer.valid && records == m_rowOffsets.size()) {
         // As many rows as were read: the count goes back as read, also where it was not a whole
         // multiple of the row size.
@@ -498,15 +531,16 @@ bool PmDBUtil::WriteEntryCount(std::uint32_t records) {
     return WriteInt32(static_cast<std::int32_t>(entries));
 }
 
-bool PmDBUtil::EncodeField(const RowField& field, const std::uint8_t* record) {
+// A 4-byte field goes out under the tag the file's type list gives it, whatever the record calls
+// it: a date book's end time is a date to us but an integer in the list Palm Desktop writes.
+bool PmDBUtil::EncodeField(const RowField& field, std::size_t index, const std::uint8_t* record) {
     const std::uint8_t* at = record + field.offset;
     switch (field.kind) {
     case RowValue::Int:
-        return WriteIntField(loadInt(record, field.offset));
     case RowValue::Bool:
-        return WriteBoolField(loadInt(record, field.offset));
     case RowValue::Date:
-        return WriteDateField(loadInt(record, field.offset));
+        return WriteInt32(NumberTag(index, field.kind)) &&
+               WriteInt32(loadInt(record, field.offset));
     case RowValue::Text:
         return WriteStringField(fieldText(reinterpret_cast<const char*>(at), field.width));
     case RowValue::Int64: {
@@ -605,6 +639,8 @@ bool PmDBUtil::WriteRow(const RowCodec& codec, const void* record) {
     std::memcpy(&fileRow, bytes + codec.fileRowOffset, sizeof fileRow);
     bool haveOriginal = fileRow != 0 && fileRow <= m_rowOffsets.size() &&
                         m_loadedFieldsPerRow == m_schema.fieldsPerRow;
+    // Rows in another order than the file's are a change even when each is as it was.
+    m_saveChanges = m_saveChanges || fileRow != ++m_rowsWritten;
     if (haveOriginal) {
         // Decode the row as the file held it, to tell which fields the program changed.
         const palm::ByteReader saved = m_reader;
@@ -621,18 +657,23 @@ bool PmDBUtil::WriteRow(const RowCodec& codec, const void* record) {
     for (std::int32_t i = 0; ok && i < m_schema.fieldsPerRow; ++i) {
         const auto index = static_cast<std::size_t>(i);
         const bool known = index < codec.fields.size();
-        if (haveOriginal && (!known || sameField(codec.fields[index], m_original.data(), bytes))) {
+        const bool unchanged =
+            haveOriginal && (!known || sameField(codec.fields[index], m_original.data(), bytes));
+        m_saveChanges = m_saveChanges || !unchanged;
+        if (haveOriginal) {
             const std::size_t start = m_fieldStarts[index];
             const std::span<const std::uint8_t> field =
                 Loaded(start, m_fieldStarts[index + 1] - start);
-            ok = known && codec.fields[index].kind == RowValue::Repeat
-                     ? CopyRepeat(codec.fields[index], bytes, field)
-                     : WriteBytes(field.data(), field.size());
-        } else if (known) {
-            ok = EncodeField(codec.fields[index], bytes);
-        } else {
-            ok = EncodeUnknownField(i);
+            if (known && codec.fields[index].kind == RowValue::Repeat) {
+                ok = RewriteRepeat(codec.fields[index], bytes, field, unchanged);
+                continue;
+            }
+            if (unchanged) {
+                ok = WriteBytes(field.data(), field.size());
+                continue;
+            }
         }
+        ok = known ? EncodeField(codec.fields[index], index, bytes) : EncodeUnknownField(i);
     }
     if (haveOriginal) {
         ReleaseRow(codec, m_original.data());
@@ -640,18 +681,25 @@ bool PmDBUtil::WriteRow(const RowCodec& codec, const void* record) {
     return ok;
 }
 
-// An unchanged repeat keeps its exception dates; its class part is copied only when it names its
-// class itself rather than referring back to an earlier row's entry.
-bool PmDBUtil::CopyRepeat(const RowField& field, const std::uint8_t* record,
-                          std::span<const std::uint8_t> original) {
+// A repeat of a row read from the file keeps its exception dates, changed or not, as long as it
+// still repeats. Its class part is copied only when it is unchanged and names its class itself:
+// a reference back to an earlier row's entry would name the wrong class as soon as an earlier row
+// changes or goes, so it is written out in full.
+bool PmDBUtil::RewriteRepeat(const RowField& field, const std::uint8_t* record,
+                             std::span<const std::uint8_t> original, bool unchanged) {
     RepeatHead head;
-    if (splitRepeat(original, head) && head.marker != palm::kRepeatNone &&
-        head.marker != palm::kRepeatNewClass) {
-        RepeatValue repeat{};
-        std::memcpy(&repeat, record + field.offset, sizeof repeat);
-        return EncodeRepeat(repeat, head.withExceptions);
+    if (!splitRepeat(original, head)) {
+        return false;
     }
-    return WriteBytes(original.data(), original.size());
+    if (unchanged && (head.marker == palm::kRepeatNone || head.marker == palm::kRepeatNewClass)) {
+        return WriteBytes(original.data(), original.size());
+    }
+    RepeatValue repeat{};
+    std::memcpy(&repeat, record + field.offset, sizeof repeat);
+    if (repeat.RepeatType == palm::kRepeatNone) {
+        return WriteRepeatField(repeat);
+    }
+    return EncodeRepeat(repeat, head.withExceptions);
 }
 
 bool PmDBUtil::WriteTrailer() {

@@ -77,6 +77,9 @@ public:
     virtual bool addRecord(void* record) = 0;
     virtual bool updateRecord(void* record, int position) = 0;
     virtual PalmSaveResult savePalm() = 0;
+    // One line per record written to Palm since the last call that the Palm data could not hold
+    // whole (Windows-1252, naming the record); the list is emptied.
+    virtual std::vector<std::string> takePalmWarnings() { return {}; }
 };
 
 // A kind whose records, facade or Outlook access do not exist yet: both sides stay empty.
@@ -201,6 +204,13 @@ public:
         return m_palm->UpdateRecord(typed(record), position);
     }
     PalmSaveResult savePalm() override { return Kind::save(*m_palm); }
+    std::vector<std::string> takePalmWarnings() override {
+        if constexpr (requires(Palm & palm) { palm.TakeWarnings(); }) {
+            return m_palm->TakeWarnings();
+        } else {
+            return {};
+        }
+    }
 
 private:
     static Record* typed(void* record) { return static_cast<Record*>(record); }

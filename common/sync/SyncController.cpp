@@ -263,10 +263,12 @@ SyncRunResult SyncController::RunSync(DataKind kind, SyncMode mode, ConflictRule
     m_ui.setProgressVisible(true);
 
     const bool ran = readsAllow(run, mode, kindState) && runMode(run, mode, rule);
+    // Taken before the sides are read again, and only told when the records reached the file.
+    std::vector<std::string> unheld = run.sides.takePalmWarnings();
     if (!ran) {
         m_ui.setProgressVisible(false);
         m_ui.setBusyCursor(false);
-        return {SyncOutcome::Refused, 0};
+        return {SyncOutcome::Refused, 0, {}};
     }
 
     m_ui.setProgress(100);
@@ -279,12 +281,21 @@ SyncRunResult SyncController::RunSync(DataKind kind, SyncMode mode, ConflictRule
     LoadOutlookSide(kind, true);
     CompareKind(kind);
     m_ui.setProgressVisible(false);
-    SyncRunResult result{run.cancelled ? SyncOutcome::Cancelled : SyncOutcome::Done, run.count};
+    SyncRunResult result{run.cancelled ? SyncOutcome::Cancelled : SyncOutcome::Done, run.count, {}};
     if (run.saveFailed) {
         showError(palmSaveFailedText(kind, run.unsaved.file, run.unsaved.reason));
         result.outcome = SyncOutcome::SaveFailed;
     } else if (run.cancelled) {
         m_ui.showMessage(cancelledText(kind, run.count), "Warning", win::MB_ICONWARNING);
+    } else if (!unheld.empty()) {
+        // Records written without part of what they hold are no plain success: each is named.
+        std::string text = synchronizedText(kind, run.count) +
+                           "\r\n\r\nWritten without what the Palm data cannot hold:";
+        for (const std::string& line : unheld) {
+            text += "\r\n" + line;
+        }
+        m_ui.showMessage(text, "Warning", win::MB_ICONWARNING);
+        result.warnings = std::move(unheld);
     } else {
         m_ui.showMessage(synchronizedText(kind, run.count), "Information", win::MB_ICONINFORMATION);
     }

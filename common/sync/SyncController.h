@@ -45,6 +45,9 @@ std::string readProblemsText(DataKind kind, const SideRead& palm, const SideRead
 struct SyncRunResult {
     SyncOutcome outcome = SyncOutcome::Done;
     int updated = 0; // the count the message showed
+    // Records written to Palm without what the Palm data cannot hold, one line each naming the
+    // record (Windows-1252); the run's message was then a warning listing them.
+    std::vector<std::string> warnings;
 };
 
 class SyncController {

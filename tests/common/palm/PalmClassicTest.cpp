@@ -134,10 +134,12 @@ TEST(PmClassicFile, AChangedValueIsTheOnlyFieldEncodedAgain) {
          first.substr(0, 24) + le32(68) + le32(-2) + le32(-1) + first.substr(36)},
         {"blob", [](FakeRec& r) { r.Blob.Data[0] = 'X'; },
          first.substr(0, 36 + 20) + "Xyz" + first.substr(36 + 23)},
-        {"repeat goes out without its exceptions, as the record has none",
-         [](FakeRec& r) { r.Repeat.Interval = 3; },
-         first.substr(0, 59) + le32(8) + le16(0) + classEntry("CWeekly") + le32(2) + le32(3) +
-             le32(0) + le32(1) + le32(1) + "\x05" + test::textField("one")},
+        {"a changed repeat keeps its exception dates", [](FakeRec& r) { r.Repeat.Interval = 3; },
+         first.substr(0, 59) + le32(8) + le16(1) + le32(1000) + classEntry("CWeekly") + le32(2) +
+             le32(3) + le32(0) + le32(1) + le32(1) + "\x05" + test::textField("one")},
+        {"a repeat removed goes out without exceptions",
+         [](FakeRec& r) { r.Repeat = RepeatValue{}; },
+         first.substr(0, 59) + le32(8) + le16(0) + le16(0) + test::textField("one")},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -132,4 +132,67 @@ inline std::string addrFile(const std::vector<AddrRowFields>& rows,
     return out;
 }
 
+// ---- Classic date book ----
+
+inline const std::vector<std::int16_t>& dateTypes() {
+    static const std::vector<std::int16_t> types = {1, 1, 1, 3, 1, 5, 1, 5, 6, 6, 1, 6, 1, 1, 8};
+    return types;
+}
+
+inline std::string dateHeader(std::string_view storedName = "C:\\Palm\\datebook.dat",
+                              const std::vector<std::int16_t>& types = dateTypes()) {
+    return std::string("\x00\x01\x42\x44", 4) + cstring(storedName) + cstring("") +
+           categoryBlock({}) + schema(15, types, 54);
+}
+
+// A repeat field: exception dates, then no class (type 0), a full class entry, or a reference
+// back to an earlier one (marker), then the type's words as given.
+inline std::string repeatField(std::int32_t type, const std::string& words,
+                               const std::vector<std::int32_t>& exceptions = {},
+                               std::int32_t marker = 0xFFFF) {
+    static const char* const kNames[] = {
+        "", "CDayName", "CWeekly", "CDayOfMonth", "CDateOfMonth", "CDateOfYear", "CDayOfYear"};
+    std::string out = le32(8) + le16(static_cast<std::int32_t>(exceptions.size()));
+    for (std::int32_t date : exceptions) {
+        out += le32(date);
+    }
+    if (type == 0) {
+        return out + le16(0);
+    }
+    out += le16(marker);
+    if (marker == 0xFFFF) {
+        const std::string_view name = kNames[type];
+        out += le16(1) + le16(static_cast<std::int32_t>(name.size())) + std::string(name);
+    }
+    return out + words;
+}
+
+struct DateRowFields {
+    std::int32_t id = 1;
+    std::int32_t status = 0;
+    std::int32_t start = 0;
+    std::int32_t end = 0;
+    std::string description;
+    std::string note;
+    std::int32_t untimed = 0;
+    std::int32_t isPrivate = 0;
+    std::string repeat = repeatField(0, "");
+    std::int32_t endTag = 1; // as the type list gives it
+};
+
+inline std::string dateRow(const DateRowFields& f) {
+    return intField(f.id) + intField(f.status) + intField(f.id) + intField(f.start, 3) +
+           intField(f.end, f.endTag) + textField(f.description) + intField(60) + textField(f.note) +
+           intField(f.untimed, 6) + intField(f.isPrivate, 6) + intField(0) + intField(0, 6) +
+           intField(5) + intField(1) + f.repeat;
+}
+
+inline std::string dateFile(const std::vector<DateRowFields>& rows) {
+    std::string out = dateHeader() + le32(static_cast<std::int32_t>(rows.size() * 15));
+    for (const DateRowFields& r : rows) {
+        out += dateRow(r);
+    }
+    return out;
+}
+
 } // namespace twinleaf::test

@@ -153,6 +153,36 @@ TEST_F(SyncControllerTest, OutlookToPalmWritesTheCheckedRowsAndSavesOnce) {
     EXPECT_EQ(row(ViewSide::Palm, 0).value, "Initech");
 }
 
+TEST_F(SyncControllerTest, RecordsWrittenWithoutWhatPalmCannotHoldAreNamedInAWarning) {
+    palmData = {record("Carla", "Acme")};
+    outlookData = {record("Carla", "Initech"), record("Dora"), record("Eve")};
+    open();
+    sides->unheld = {"Dora"};
+    controller->SelectDiff(DataKind::Addr, ViewSide::Outlook);
+
+    const SyncRunResult result = run(SyncMode::O2P);
+
+    EXPECT_EQ(result.outcome, SyncOutcome::Done);
+    EXPECT_EQ(result.updated, 3);
+    EXPECT_EQ(result.warnings, std::vector<std::string>{"\"Dora\": no place for its repeat"});
+    expectMessages(ui.messages, {{kUpdated(3).text +
+                                      "\r\n\r\nWritten without what the Palm data cannot hold:\r\n"
+                                      "\"Dora\": no place for its repeat",
+                                  "Warning", win::MB_ICONWARNING}});
+
+    // When the file could not be written, nothing was written without anything either.
+    ui.messages.clear();
+    sides->saveSucceeds = false;
+    sides->users[kUser] = {record("Carla", "Acme")};
+    controller->ChangeUser(DataKind::Addr, kUser);
+    controller->SelectDiff(DataKind::Addr, ViewSide::Outlook);
+    const SyncRunResult failed = run(SyncMode::O2P);
+    EXPECT_EQ(failed.outcome, SyncOutcome::SaveFailed);
+    EXPECT_TRUE(failed.warnings.empty());
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].caption, "Error");
+}
+
 struct RefusalCase {
     const char* name;
     DataKind kind;

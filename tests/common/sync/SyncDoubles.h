@@ -11,7 +11,9 @@
 
 #include <deque>
 #include <map>
+#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace twinleaf::test {
@@ -44,6 +46,8 @@ public:
     std::string fileName = "/home/user/Palm/ann/address/address.dat";
     std::string palmPartial;
     std::string outlookSkipped;
+    // Records of these names are written to Palm without part of what they hold, and reported.
+    std::set<std::string> unheld;
 
     std::vector<std::int32_t> opened; // user ids, one per open
     int reloads = 0;
@@ -129,6 +133,7 @@ public:
         }
         palmWrites.push_back("add " + typed(rec).name);
         m_palm.push_back(typed(rec));
+        noteUnheld(typed(rec));
         return true;
     }
     bool updateRecord(void* rec, int position) override {
@@ -139,8 +144,10 @@ public:
             m_palm[static_cast<std::size_t>(position)].value = typed(rec).value;
         }
         palmWrites.push_back("update " + std::to_string(position) + " " + typed(rec).name);
+        noteUnheld(typed(rec));
         return true;
     }
+    std::vector<std::string> takePalmWarnings() override { return std::exchange(m_unheld, {}); }
     PalmSaveResult savePalm() override {
         ++saves;
         if (saveSucceeds) {
@@ -156,6 +163,11 @@ public:
 
 private:
     static FakeRecord& typed(void* rec) { return *static_cast<FakeRecord*>(rec); }
+    void noteUnheld(const FakeRecord& rec) {
+        if (unheld.count(rec.name) != 0) {
+            m_unheld.push_back("\"" + rec.name + "\": no place for its repeat");
+        }
+    }
     static int statusFor(int code) { return code == 2 ? 1 : code == 3 ? 2 : 0; }
     static std::vector<void*> pointers(std::deque<FakeRecord>& list) {
         std::vector<void*> result;
@@ -183,6 +195,7 @@ private:
     std::int32_t m_openUser = 0;
     SideRead m_palmRead;
     SideRead m_outlookRead;
+    std::vector<std::string> m_unheld;
 };
 
 struct ShownMessage {

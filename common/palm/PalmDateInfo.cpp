@@ -1,0 +1,188 @@
+// The calendar facade over the Palm date book forms, and the mappings of the classic date book.
+#include "common/palm/PalmDateInfo.h"
+
+#include "common/misc/CxDateTime.h"
+#include "platform/text/FieldText.h"
+
+#include <algorithm>
+#include <memory>
+#include <string_view>
+#include <utility>
+
+namespace twinleaf {
+namespace {
+
+// Copies a text that is set, cut to `limit` characters.
+void copyIfSet(char* to, std::size_t width, std::string_view text, std::size_t limit) {
+    if (!text.empty()) {
+        copyToField(to, std::min(width, limit + 1), text);
+    }
+}
+
+// The row's classic repeat type for a common one; -1 for a pattern the row has no words for.
+std::int32_t palmRepeatTypeOf(std::int32_t commonType) {
+    switch (commonType) {
+    case kCommRepeatDaily:
+        return palm::kRepeatDaily;
+    case kCommRepeatWeekly:
+        return palm::kRepeatWeekly;
+    case kCommRepeatMonthlyByWeekday:
+        return palm::kRepeatMonthlyByDay;
+    case kCommRepeatMonthlyByDate:
+        return palm::kRepeatMonthlyByDate;
+    case kCommRepeatYearlyByDate:
+        return palm::kRepeatYearlyByDate;
+    case kCommRepeatNone:
+        return 0;
+    default:
+        return -1;
+    }
+}
+
+void toPalmRepeat(const CommDateRepeat& from, RepeatValue& to) {
+    to.EndDate = palm::kRepeatNoEnd;
+    PmTime end(palm::kRepeatNoEnd);
+    if (from.RepeatHasEnd != 0 && end.FromSystemTime(&from.RepeatEnd) &&
+        PalmRepeatHasEnd(end.GetValue())) {
+        to.EndDate = end.GetValue();
+    }
+    const std::int32_t type = palmRepeatTypeOf(from.RepeatType);
+    to.RepeatType = std::max(type, 0);
+    switch (type) {
+    case palm::kRepeatDaily:
+        to.DayIndex = from.RepeatDays;
+        break;
+    case palm::kRepeatWeekly:
+        to.DayIndex = 1;
+        to.DaysMask = static_cast<std::uint8_t>(from.RepeatDays & 0xFF);
+        break;
+    case palm::kRepeatMonthlyByDay:
+        to.DayIndex = from.RepeatDays;
+        to.WeekIndex = from.RepeatWeek;
+        break;
+    case palm::kRepeatMonthlyByDate:
+        to.DateNumber = from.RepeatDayOfMonth;
+        break;
+    case palm::kRepeatYearlyByDate:
+        to.DateNumber = from.RepeatDayOfMonth;
+        to.MonthIndex = from.RepeatMonth;
+        break;
+    default:
+        return;
+    }
+    to.Interval = from.RepeatFrequency;
+}
+
+void toCommonRepeat(const RepeatValue& from, CommDateRepeat& to) {
+    to = CommDateRepeat{};
+    switch (from.RepeatType) {
+    case palm::kRepeatDaily:
+        to.RepeatType = kCommRepeatDaily;
+        to.RepeatDays = from.DayIndex;
+        break;
+    case palm::kRepeatWeekly:
+        to.RepeatType = kCommRepeatWeekly;
+        to.RepeatWeek = 1;
+        to.RepeatDays = from.DaysMask;
+        break;
+    case palm::kRepeatMonthlyByDay:
+        to.RepeatType = kCommRepeatMonthlyByWeekday;
+        to.RepeatDays = from.DayIndex;
+        to.RepeatWeek = from.WeekIndex;
+        break;
+    case palm::kRepeatMonthlyByDate:
+        to.RepeatType = kCommRepeatMonthlyByDate;
+        to.RepeatDayOfMonth = from.DateNumber;
+        break;
+    case palm::kRepeatYearlyByDate:
+        to.RepeatType = kCommRepeatYearlyByDate;
+        to.RepeatDayOfMonth = from.DateNumber;
+        to.RepeatMonth = from.MonthIndex;
+        break;
+    default: // no repeat, and the yearly repeat by day, which has no words to map
+        return;
+    }
+    to.RepeatFrequency = from.Interval;
+    PmTime(from.EndDate).ToSystemTime(&to.RepeatEnd);
+    to.RepeatHasEnd = PalmRepeatHasEnd(from.EndDate) ? 1 : 0;
+}
+
+} // namespace
+
+// Any end the file can hold counts: an end in 2021 or 2030 is as real as one in 2005.
+bool PalmRepeatHasEnd(std::int32_t endDate) {
+    return endDate != -1 && endDate < palm::kRepeatNoEnd;
+}
+
+PmDateInfo::PmDateInfo() {
+    AddForm(std::make_unique<PmRecognisedForm<PmDateKind>>(
+        PalmFormat::Desktop6, PmDateKind::kDatabaseFile, LooksLikeDatabase,
+        PmDateKind::kDatabaseNote));
+    AddForm(std::make_unique<PmRecognisedForm<PmDateKind>>(
+        PalmFormat::Extended, PmDateKind::kClassicFile, HasExtendedSignature,
+        PmDateKind::kExtendedNote));
+    auto classic = std::make_unique<PmClassicForm<PmDateKind>>();
+    m_pClassic = &classic->GetFile();
+    AddForm(std::move(classic));
+}
+
+PalmFormat PmDateInfo::DetectFileFormat(const char* path) {
+    if (path == nullptr || path[0] == '\0') {
+        return PalmFormat::Invalid;
+    }
+    PmDateInfo probe;
+    return probe.DetectFormat(path);
+}
+
+void PmDateKind::ClassicToCommon(const PmDateRec& palmRec, CommDateRec& common) {
+    copyIfSet(common.Description, sizeof common.Description, fieldText(palmRec.Description), 255);
+    copyIfSet(common.Note, sizeof common.Note, fieldText(palmRec.Note), 8191);
+    PmTime(palmRec.StartTime).ToSystemTime(&common.StartDateTime);
+    PmTime(palmRec.EndTime).ToSystemTime(&common.EndDateTime);
+    common.Duration = MinutesBetween(common.EndDateTime, common.StartDateTime);
+    common.AllDayEvent = palmRec.Untimed != 0 ? 1 : 0;
+    common.Private = palmRec.Private != 0 ? 1 : 0;
+    toCommonRepeat(palmRec.Repeat, common.Repeat);
+}
+
+// Outlook's records carry no privacy: taking their "not private" over would make every private
+// appointment they update public.
+void PmDateKind::CommonToClassic(const CommDateRec& common, PmDateRec& palmRec) {
+    copyIfSet(palmRec.Description, sizeof palmRec.Description, fieldText(common.Description), 511);
+    copyIfSet(palmRec.Note, sizeof palmRec.Note, fieldText(common.Note), 511);
+    PmTime start(palmRec.StartTime);
+    if (start.FromSystemTime(&common.StartDateTime)) {
+        palmRec.StartTime = start.GetValue();
+    }
+    PmTime end(palmRec.EndTime);
+    if (end.FromSystemTime(&common.EndDateTime)) {
+        palmRec.EndTime = end.GetValue();
+    }
+    if (common.SourceType != kSourceOutlook) {
+        palmRec.Private = common.Private;
+    }
+    palmRec.Untimed = common.AllDayEvent;
+    // A repeat the common record has no words for (yearly by day) reads as none; writing "none"
+    // back would drop it from an appointment whose other fields changed.
+    const bool rowRepeatUnread = palmRec.Repeat.RepeatType >= palm::kRepeatYearlyByDay;
+    if (common.Repeat.RepeatType != kCommRepeatNone || !rowRepeatUnread) {
+        toPalmRepeat(common.Repeat, palmRec.Repeat);
+    }
+}
+
+void PmDateKind::CommonAsHeld(const CommDateRec& rec, const PmDateRec* row, CommDateRec& held) {
+    PmDateRec record = row != nullptr ? *row : PmDateRec{};
+    CommonToClassic(rec, record);
+    ClassicToCommon(record, held);
+}
+
+std::string PmDateKind::Unheld(const CommDateRec& common) {
+    if (palmRepeatTypeOf(common.Repeat.RepeatType) >= 0) {
+        return {};
+    }
+    return "\"" + std::string(fieldText(common.Description)) +
+           "\": repeats yearly on a weekday, which a Palm date book cannot hold; written "
+           "without its repeat";
+}
+
+} // namespace twinleaf

@@ -1,0 +1,74 @@
+// The calendar facade: the one object through which the rest of the program reaches a Palm user's
+// date book. It finds the storage form, loads it, keeps one item per listed appointment and the
+// common calendar records made from them, and writes common records back as new or changed
+// appointments.
+#pragma once
+
+#include "common/misc/CommDate.h"
+#include "common/palm/PalmDate.h"
+#include "common/palm/PalmInfo.h"
+
+#include <cstdint>
+#include <string>
+
+namespace twinleaf {
+
+// One listed Palm appointment: the facade's own copy of it, the record in the format object's list
+// it stands for, and the common record made from it.
+struct PmDateItem {
+    PalmFormat format;
+    void* source;
+    CommDateRec* commEntry;
+    union {
+        PmDateRec classic;
+    } record;
+};
+
+// Whether a Palm repeat ends: not when its end date is the no-end date (or later) or -1.
+bool PalmRepeatHasEnd(std::int32_t endDate);
+
+struct PmDateKind {
+    using CommRec = CommDateRec;
+    using CommMgr = CommDateMgr;
+    using Item = PmDateItem;
+    using ClassicFile = PmDateUtil;
+    using ClassicRec = PmDateRec;
+
+    static constexpr const char* kFolder = "datebook";
+    static constexpr const char* kClassicFile = "datebook.dat";
+    static constexpr const char* kDatabaseFile = "DateBook.mdb";
+    static constexpr const char* kDatabaseNote = "a Palm Desktop 6 date book database";
+    static constexpr const char* kExtendedNote = "an extended Palm Desktop date book";
+    static inline const ClassicFileKind& kClassicFileKind = kDateClassicFile;
+
+    static PmDateRec& Classic(PmDateItem& item) { return item.record.classic; }
+    static const PmDateRec& Classic(const PmDateItem& item) { return item.record.classic; }
+    static bool Listed(std::int32_t status) { return IsListedStatus(status); }
+    // Rows without a start or an end (-1) stay in the file but are not appointments anyone sees.
+    static bool ClassicShown(const PmDateRec& palmRec) {
+        return palmRec.StartTime != -1 && palmRec.EndTime != -1;
+    }
+    static void ClassicToCommon(const PmDateRec& palmRec, CommDateRec& common);
+    // On top of the record's current values: empty texts leave the row's texts as they were.
+    static void CommonToClassic(const CommDateRec& common, PmDateRec& palmRec);
+    // The common record as a date book row holds it: through the pair's row and back.
+    static void CommonAsHeld(const CommDateRec& rec, const PmDateRec* row, CommDateRec& held);
+    // Appointments keep their category; the common record's is not exchanged.
+    static bool ResolveCategory(PmDateUtil&, PmDateRec&) { return true; }
+    // What of the record a date book row cannot hold and a write leaves out, naming the record
+    // (Windows-1252); empty when the row holds all of it.
+    static std::string Unheld(const CommDateRec& common);
+};
+
+class PmDateInfo : public PmInfo<PmDateKind> {
+public:
+    PmDateInfo();
+
+    static PalmFormat DetectFileFormat(const char* path);
+    PmDateUtil* GetClassic() { return m_pClassic; }
+
+private:
+    PmDateUtil* m_pClassic; // owned by its form
+};
+
+} // namespace twinleaf
