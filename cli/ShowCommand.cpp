@@ -10,6 +10,7 @@
 #include "common/outlook/OlNote.h"
 #include "common/outlook/OlTask.h"
 #include "common/palm/PalmAddrInfo.h"
+#include "common/palm/PalmDateInfo.h"
 #include "common/palm/PalmEnv.h"
 #include "common/palm/PalmMemoInfo.h"
 #include "common/palm/PalmTodoInfo.h"
@@ -47,6 +48,7 @@ int showPalmTasks(const Arguments& args, CommandContext& context, const Command&
 int showOutlookTasks(const Arguments& args, CommandContext& context, const Command& command);
 int showPalmMemos(const Arguments& args, CommandContext& context, const Command& command);
 int showOutlookMemos(const Arguments& args, CommandContext& context, const Command& command);
+int showPalmCalendar(const Arguments& args, CommandContext& context, const Command& command);
 int showOutlookCalendar(const Arguments& args, CommandContext& context, const Command& command);
 
 const std::vector<ShowTarget>& targets() {
@@ -72,6 +74,12 @@ const std::vector<ShowTarget>& targets() {
          {"user", "file"},
          showPalmMemos},
         {"outlook", "memos", "[--json]", {"json"}, {}, showOutlookMemos},
+        {"palm",
+         "calendar",
+         "(--user ID | --file PATH) [--json]",
+         {"json"},
+         {"user", "file"},
+         showPalmCalendar},
         {"outlook", "calendar", "[--json]", {"json"}, {}, showOutlookCalendar},
     };
     return table;
@@ -447,6 +455,15 @@ void printDates(std::ostream& out, CommDateMgr& list) {
     printTable(out, columns, records);
 }
 
+int showPalmCalendar(const Arguments& args, CommandContext& context, const Command& command) {
+    PmDateInfo info;
+    if (const int status = openPalmSide(info, args, context, command); status != kExitOk) {
+        return status;
+    }
+    return printPalmSide(info, args, context, "calendar", *info.GetCommMgr(), printDates,
+                         writeDateListJson);
+}
+
 int showOutlookCalendar(const Arguments& args, CommandContext& context, const Command&) {
     return showOutlookSide<OlDateUtil>(
         args, context, "calendar", "Calendar", [](OlDateUtil& dates) { dates.SetIncludeBody(1); },
@@ -518,6 +535,8 @@ Command showCommand() {
         "  palm memos      the Palm memo pad of a user (--user ID) or of one file (--file "
         "PATH).\n"
         "  outlook memos   the notes of the Outlook store (Outlook/Notes/).\n"
+        "  palm calendar   the Palm date book of a user (--user ID) or of one file (--file "
+        "PATH).\n"
         "  outlook calendar  the appointments of the Outlook store (Outlook/Calendar/).\n\n"
         "Without --json a table of the main fields is printed. With --json the output is a JSON\n"
         "array with one object per record, in list order: the keys are the record's field names\n"

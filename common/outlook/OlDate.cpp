@@ -4,6 +4,8 @@
 #include "common/misc/CxDateTime.h"
 #include "platform/win/OleDate.h"
 
+#include <algorithm>
+#include <cmath>
 #include <string_view>
 
 namespace twinleaf {
@@ -142,6 +144,11 @@ void PatternToRepeat(const OlAppointmentImage& image, CommDateRepeat& repeat) {
             image.RecurrenceType == kOlRecursDaily ? kCommRepeatDaily : kCommRepeatWeekly;
         repeat.RepeatFrequency = image.Interval;
         repeat.RepeatDays = image.DayOfWeekMask;
+        // The date book reads every weekly repeat as one of week 1; the Outlook side says the
+        // same, or the two sides of a weekly appointment would never compare alike.
+        if (repeat.RepeatType == kCommRepeatWeekly) {
+            repeat.RepeatWeek = 1;
+        }
         break;
     case kOlRecursMonthly:
         repeat.RepeatType = kCommRepeatMonthlyByDate;
@@ -187,7 +194,11 @@ void OlDateUtil::ImageToRecord(const OlAppointmentImage* pImage, CommDateRec* pR
     OlItemUtil::ImageToRecord(pImage, pRec);
     copyToField(pRec->Note, fieldText(pImage->Body));
     pRec->StartDateTime = systemTimeOf(pImage->Start);
-    pRec->EndDateTime = systemTimeOf(pImage->End);
+    // Outlook ends an all-day event at the midnight after its last day; the record, as the date
+    // book, holds that last day.
+    const bool allDay = pImage->AllDayEvent != 0;
+    pRec->EndDateTime =
+        systemTimeOf(allDay && pImage->End >= pImage->Start + 1 ? pImage->End - 1 : pImage->End);
     pRec->Duration = MinutesBetween(pRec->EndDateTime, pRec->StartDateTime);
     pRec->AllDayEvent = pImage->AllDayEvent != 0 ? 1 : 0;
     PatternToRepeat(*pImage, pRec->Repeat);
@@ -199,6 +210,9 @@ void OlDateUtil::RecordToImage(const CommDateRec* pRec, OlAppointmentImage* pIma
     pImage->Start = dateOf(pRec->StartDateTime);
     pImage->End = dateOf(pRec->EndDateTime);
     pImage->AllDayEvent = pRec->AllDayEvent != 0 ? 1 : 0;
+    if (pImage->AllDayEvent != 0 && pImage->Start > 1.0) {
+        pImage->End = std::max(std::floor(pImage->End), std::floor(pImage->Start)) + 1;
+    }
     pImage->Duration =
         pImage->AllDayEvent != 0 ? 1440 : MinutesBetween(pRec->EndDateTime, pRec->StartDateTime);
     RepeatToPattern(pRec->Repeat, *pImage);

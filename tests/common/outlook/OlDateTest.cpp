@@ -56,7 +56,7 @@ TEST(OlDatePattern, EveryRepeatKindMapsBothWays) {
         {"none", {0, 0, {}, 0, 0, 0, 0, 0}, -1, 0, 0, 0, 0, 0},
         {"daily every 3 days", {1, 0, {}, 3, 0, 0, 0, 0}, 0, 3, 0, 0, 0, 0},
         {"weekly on Monday and Wednesday every 2 weeks",
-         {2, 0, {}, 2, 0x0A, 0, 0, 0},
+         {2, 0, {}, 2, 0x0A, 0, 0, 1},
          1,
          2,
          0x0A,
@@ -158,7 +158,7 @@ protected:
 TEST_F(OlDateTest, WritesAndReadsBackWhatPalmGives) {
     CommDateRec rec = palmEvent("Team meeting");
     copyToField(rec.Note, "agenda\r\nnumbers");
-    rec.Repeat = CommDateRepeat{2, 1, localTime(2024, 6, 26), 2, 0x0A, 0, 0, 0};
+    rec.Repeat = CommDateRepeat{2, 1, localTime(2024, 6, 26), 2, 0x0A, 0, 0, 1}; // as Palm reads it
     EXPECT_TRUE(m_dates->SaveRecord(&rec));
     EXPECT_FALSE(m_dates->SaveRecord(&rec)); // the same: nothing to write
 
@@ -196,7 +196,7 @@ TEST_F(OlDateTest, DurationIsTheTimeOfDayDifference) {
     CommDateRec allDay = palmEvent("Holiday");
     allDay.AllDayEvent = 1;
     allDay.StartDateTime = localTime(2024, 3, 8);
-    allDay.EndDateTime = localTime(2024, 3, 9);
+    allDay.EndDateTime = localTime(2024, 3, 8); // as the date book keeps a day's event
     ASSERT_TRUE(m_dates->SaveRecord(&late));
     ASSERT_TRUE(m_dates->SaveRecord(&allDay));
     EXPECT_EQ(imageAt(0).Duration, -1320);
@@ -206,6 +206,10 @@ TEST_F(OlDateTest, DurationIsTheTimeOfDayDifference) {
     EXPECT_EQ(imageAt(0).Duration, -1320); // Outlook keeps what it was given
     EXPECT_EQ(at(1)->AllDayEvent, 1);
     EXPECT_EQ(imageAt(1).AllDayEvent, 1);
+    // Outlook ends the day at the next midnight; the record keeps the day itself.
+    EXPECT_EQ(imageAt(1).End, dateOf(2024, 3, 9));
+    EXPECT_EQ(at(1)->EndDateTime.wDay, 8);
+    EXPECT_EQ(m_dates->GetRecords()->FindMatch(&allDay), kMatchSame);
     EXPECT_EQ(imageAt(1).RecurrenceType, kOlNoRecurrence);
 }
 
