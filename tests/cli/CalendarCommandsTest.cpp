@@ -9,14 +9,13 @@
 #include "platform/registry/Registry.h"
 #include "platform/text/FieldText.h"
 #include "support/Bytes.h"
+#include "support/CommandRun.h"
 #include "support/Python.h"
 #include "support/ScopedProgramFolder.h"
 #include "support/TempDir.h"
 
-#include <cstdio>
 #include <filesystem>
 #include <gtest/gtest.h>
-#include <sstream>
 #include <string>
 
 namespace twinleaf::cli {
@@ -75,19 +74,8 @@ protected:
                          "END:VEVENT\r\nEND:VCALENDAR\r\n");
     }
 
-    struct CommandRun {
-        int status;
-        std::string out;
-        std::string err;
-    };
-    CommandRun run(std::vector<std::string> args) {
-        std::ostringstream out;
-        std::ostringstream err;
-        CommandContext context{out, err};
-        args.insert(args.begin(), {"--home", home().string()});
-        bool startGui = false;
-        const int status = runCommandLine(args, context, startGui);
-        return {status, out.str(), err.str()};
+    test::CommandRun run(std::vector<std::string> args) {
+        return test::runCommand(home(), std::move(args));
     }
     std::filesystem::path home() const { return m_dir.path() / "home"; }
     std::filesystem::path palmFile() const {
@@ -101,7 +89,8 @@ protected:
 };
 
 TEST_F(CalendarCommands, ShowPrintsBothSidesAsTablesAndJson) {
-    CommandRun result = run({"show", "palm", "calendar", "--file", palmFile().string(), "--json"});
+    test::CommandRun result =
+        run({"show", "palm", "calendar", "--file", palmFile().string(), "--json"});
     ASSERT_EQ(result.status, kExitOk) << result.err;
     EXPECT_EQ(result.out.rfind("[\n{\"Description\": \"Dentist\", \"AllDayEvent\": 0, "
                                "\"StartDateTime\": \"2024-03-04T09:00:00\", "
@@ -131,7 +120,7 @@ TEST_F(CalendarCommands, ShowPrintsBothSidesAsTablesAndJson) {
 }
 
 TEST_F(CalendarCommands, CompareAndSyncPalmToOutlook) {
-    CommandRun result = run({"compare", "calendar"});
+    test::CommandRun result = run({"compare", "calendar"});
     ASSERT_EQ(result.status, kExitOk) << result.err;
     EXPECT_NE(result.out.find("new        Dentist"), std::string::npos) << result.out;
     EXPECT_NE(result.out.find("different  Team meeting"), std::string::npos) << result.out;
@@ -151,7 +140,7 @@ TEST_F(CalendarCommands, AYearlyWeekdayRepeatReachesPalmWithAWarningNamingIt) {
                      "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Other//EN\r\nBEGIN:VEVENT\r\n"
                      "UID:mothers-day\r\nSUMMARY:Mother's Day\r\nDTSTART;VALUE=DATE:20240512\r\n"
                      "RRULE:FREQ=YEARLY;BYMONTH=5;BYDAY=2SU\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
-    const CommandRun result = run({"sync", "calendar", "--mode", "o2p"});
+    const test::CommandRun result = run({"sync", "calendar", "--mode", "o2p"});
     EXPECT_EQ(result.status, kExitOk) << result.err;
     EXPECT_NE(result.err.find("\"Mother's Day\""), std::string::npos) << result.err;
     PmDateInfo palm;
@@ -190,18 +179,8 @@ TEST_F(CalendarCommands, AnotherICalendarReaderSeesTheSyncedAppointments) {
                         "python3-icalendar, listed in scripts/install-deps.sh)";
     }
     ASSERT_EQ(run({"sync", "calendar", "--mode", "p2o"}).status, kExitOk);
-    const auto script = m_dir.path() / "reader.py";
-    test::writeBytes(script, kReader);
-    const std::string command =
-        python + " '" + script.string() + "' '" + calendar().string() + "' 2>&1";
-    std::string output;
-    if (FILE* pipe = ::popen(command.c_str(), "r")) {
-        char buffer[4096];
-        for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
-            output.append(buffer, got);
-        }
-        ::pclose(pipe);
-    }
+    const std::string output =
+        test::readerOutput(python, m_dir.path() / "reader.py", kReader, calendar());
     // Times carry the zone's offset; the all-day event is a date; the end of the meeting's rule
     // is in UTC.
     EXPECT_EQ(output,
