@@ -12,21 +12,10 @@
 namespace twinleaf {
 namespace {
 
-std::int32_t intOf(const void* member) {
-    std::int32_t value = 0;
-    std::memcpy(&value, member, sizeof value);
-    return value;
-}
-
 win::SYSTEMTIME timeOf(const void* member) {
     win::SYSTEMTIME value{};
     std::memcpy(&value, member, sizeof value);
     return value;
-}
-
-bool yesNoText(const void* member, char* szBuf, std::uint32_t nBufLen) {
-    copyToField(szBuf, nBufLen, intOf(member) != 0 ? "Yes" : "No");
-    return true;
 }
 
 bool timeOfDayText(const void* member, char* szBuf, std::uint32_t nBufLen) {
@@ -43,11 +32,6 @@ bool dayText(const void* member, char* szBuf, std::uint32_t nBufLen) {
     std::snprintf(text, sizeof text, "%02d/%02d/%04d", when.wMonth, when.wDay, when.wYear);
     copyToField(szBuf, nBufLen, text);
     return true;
-}
-
-// Columns that name a field but show nothing of it.
-bool noText(const void*, char*, std::uint32_t) {
-    return false;
 }
 
 constexpr bool kCompared = true;
@@ -79,12 +63,12 @@ constexpr FieldMerge kAlways = FieldMerge::Always;
 const CommField kFields[] = {
     TL_DESC("Description", Description, Text, kCompared, kIfSet, 1, "Description", 256, nullptr),
     TL_DESC("AllDayEvent", AllDayEvent, Int32, kIgnored, kAlways, 13, "All Day Event", 8,
-            yesNoText),
+            YesNoFieldText),
     TL_DESC("StartDateTime", StartDateTime, SystemTime, kCompared, kAlways, 4, "Start Date Time",
             32, nullptr),
     TL_DESC("EndDateTime", EndDateTime, SystemTime, kCompared, kAlways, 5, "End Date Time", 32,
             nullptr),
-    TL_DESC("Alarm", Alarm, Int32, kCompared, kAlways, 12, "Alarm", 8, yesNoText),
+    TL_DESC("Alarm", Alarm, Int32, kCompared, kAlways, 12, "Alarm", 8, YesNoFieldText),
     TL_ROW("Duration", Duration, Int32, kIgnored, kKeep),
     TL_DESC("Note", Note, Text, kCompared, kIfSet, 7, "Note", 4096, nullptr),
     TL_DESC("Location", Location, Text, kCompared, kIfSet, 9, "Location", 256, nullptr),
@@ -96,8 +80,8 @@ const CommField kFields[] = {
     TL_ROW("RepeatDayOfMonth", Repeat.RepeatDayOfMonth, Int32, kCompared, kAlways),
     TL_ROW("RepeatMonth", Repeat.RepeatMonth, Int32, kCompared, kAlways),
     TL_ROW("RepeatWeek", Repeat.RepeatWeek, Int32, kCompared, kAlways),
-    TL_DESC("Private", Private, Int32, kIgnored, kAlways, 8, "Private", 8, yesNoText),
-    TL_DESC("Category", Category, Text, kIgnored, kIfSet, 11, "Category", 32, noText),
+    TL_DESC("Private", Private, Int32, kIgnored, kAlways, 8, "Private", 8, YesNoFieldText),
+    TL_DESC("Category", Category, Text, kIgnored, kIfSet, 11, "Category", 32, NoFieldText),
     TL_ROW("CreationTime", CreationTime, Date, kIgnored, kKeep),
     TL_ROW("LastModificationTime", LastModificationTime, Date, kIgnored, kKeep),
     TL_ROW("SourceType", SourceType, Int32, kIgnored, kKeep),
@@ -106,21 +90,12 @@ const CommField kFields[] = {
     TL_VIEW(StartDateTime, 2, "Start Time", 32, timeOfDayText),
     TL_VIEW(EndDateTime, 3, "End Time", 32, timeOfDayText),
     TL_VIEW(StartDateTime, 6, "Date", 32, dayText),
-    TL_VIEW(Description, 10, "Importance", 8, noText),
+    TL_VIEW(Description, 10, "Importance", 8, NoFieldText),
 };
 
 #undef TL_ROW
 #undef TL_DESC
 #undef TL_VIEW
-
-const CommField* rowOf(std::uint32_t id) {
-    for (const CommField& field : kFields) {
-        if (field.descName != nullptr && field.descId == id) {
-            return &field;
-        }
-    }
-    return nullptr;
-}
 
 } // namespace
 
@@ -134,7 +109,7 @@ bool RecordsEqual(const CommDateRec* pRec1, const CommDateRec* pRec2) {
 }
 
 bool FindFieldDesc(std::uint32_t id, DateFieldDesc* pDesc) {
-    const CommField* field = pDesc != nullptr ? rowOf(id) : nullptr;
+    const CommField* field = pDesc != nullptr ? FieldWithDescriptor(kFields, id) : nullptr;
     if (field == nullptr) {
         return false;
     }
@@ -148,7 +123,7 @@ bool FindFieldDesc(std::uint32_t id, DateFieldDesc* pDesc) {
 bool GetFieldText(const CommDateRec* pRec, const DateFieldDesc* pField, char* szBuf,
                   std::uint32_t nBufLen) {
     TL_ASSERT(pRec && pField && szBuf);
-    return FieldTextOfRow(rowOf(pField->nId), pRec, szBuf, nBufLen);
+    return FieldTextOfRow(FieldWithDescriptor(kFields, pField->nId), pRec, szBuf, nBufLen);
 }
 
 } // namespace twinleaf

@@ -25,11 +25,6 @@ bool colorText(const void* member, char* szBuf, std::uint32_t nBufLen) {
     return true;
 }
 
-bool yesNoText(const void* member, char* szBuf, std::uint32_t nBufLen) {
-    copyToField(szBuf, nBufLen, intOf(member) != 0 ? "Yes" : "No");
-    return true;
-}
-
 // Palm memos carry no time stamps: 0 is "none", not 30 December 1899.
 bool timeText(const void* member, char* szBuf, std::uint32_t nBufLen) {
     double date = 0;
@@ -39,11 +34,6 @@ bool timeText(const void* member, char* szBuf, std::uint32_t nBufLen) {
         copyToField(szBuf, nBufLen, text);
     }
     return true;
-}
-
-// Columns that name a field but show nothing of it.
-bool noText(const void*, char*, std::uint32_t) {
-    return false;
 }
 
 constexpr bool kCompared = true;
@@ -59,17 +49,17 @@ constexpr bool kIgnored = false;
 // set, so it never erases a memo's text; the merged record stays "same" until compared again.
 const CommField kFields[] = {
     TL_DESC(Color, Int32, kIgnored, FieldMerge::Always, 0, "Color", 4, colorText),
-    TL_DESC(Private, Int32, kIgnored, FieldMerge::Always, 1, "Private", 4, yesNoText),
+    TL_DESC(Private, Int32, kIgnored, FieldMerge::Always, 1, "Private", 4, YesNoFieldText),
     TL_DESC(Subject, Text, kCompared, FieldMerge::IfNotEmpty, 2, "Subject", 256, nullptr),
     TL_DESC(Note, Text, kCompared, FieldMerge::IfNotEmpty, 3, "Note", 8192, nullptr),
-    TL_DESC(Category, Text, kIgnored, FieldMerge::Keep, 4, "Category", 64, noText),
+    TL_DESC(Category, Text, kIgnored, FieldMerge::Keep, 4, "Category", 64, NoFieldText),
     TL_DESC(CreationTime, Date, kIgnored, FieldMerge::Keep, 5, "Creation Time", 8, timeText),
     TL_DESC(LastModificationTime, Date, kIgnored, FieldMerge::Keep, 6, "Last Modification Time", 8,
             timeText),
-    TL_DESC(SourceType, Int32, kIgnored, FieldMerge::Keep, 7, "Source", 4, noText),
-    TL_DESC(CompareStatus, Int32, kIgnored, FieldMerge::Clear, 8, "Status", 4, noText),
-    TL_DESC(IDInteger, Int32, kIgnored, FieldMerge::Keep, 9, "ID(Integer)", 4, noText),
-    TL_DESC(IDString, Text, kIgnored, FieldMerge::Keep, 10, "ID(String)", 32, noText),
+    TL_DESC(SourceType, Int32, kIgnored, FieldMerge::Keep, 7, "Source", 4, NoFieldText),
+    TL_DESC(CompareStatus, Int32, kIgnored, FieldMerge::Clear, 8, "Status", 4, NoFieldText),
+    TL_DESC(IDInteger, Int32, kIgnored, FieldMerge::Keep, 9, "ID(Integer)", 4, NoFieldText),
+    TL_DESC(IDString, Text, kIgnored, FieldMerge::Keep, 10, "ID(String)", 32, NoFieldText),
 };
 
 #undef TL_DESC

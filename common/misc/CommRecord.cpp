@@ -129,6 +129,26 @@ bool FieldTextOfRow(const CommField* field, const void* rec, char* szBuf, std::u
     return true;
 }
 
+bool YesNoFieldText(const void* member, char* szBuf, std::uint32_t nBufLen) {
+    std::int32_t flag = 0;
+    std::memcpy(&flag, member, sizeof flag);
+    copyToField(szBuf, nBufLen, flag != 0 ? "Yes" : "No");
+    return true;
+}
+
+bool NoFieldText(const void*, char*, std::uint32_t) {
+    return false;
+}
+
+const CommField* FieldWithDescriptor(std::span<const CommField> fields, std::uint32_t id) {
+    for (const CommField& field : fields) {
+        if (field.descName != nullptr && field.descId == id) {
+            return &field;
+        }
+    }
+    return nullptr;
+}
+
 bool SameKey(const MatchKey& a, const MatchKey& b) {
     if (a.tag != b.tag || a.parts != b.parts) {
         return false;

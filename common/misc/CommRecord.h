@@ -57,6 +57,13 @@ bool FormatField(const CommField& field, const void* rec, char* szBuf, std::uint
 // the row's text, if any (a null row gives an empty text). Always true.
 bool FieldTextOfRow(const CommField* field, const void* rec, char* szBuf, std::uint32_t nBufLen);
 
+// Display texts the kinds' tables share: "Yes" or "No" of a 32-bit flag; and nothing, for a
+// column that names a field but shows none of it.
+bool YesNoFieldText(const void* member, char* szBuf, std::uint32_t nBufLen);
+bool NoFieldText(const void* member, char* szBuf, std::uint32_t nBufLen);
+// The row of a table that carries descriptor `id`, or null.
+const CommField* FieldWithDescriptor(std::span<const CommField> fields, std::uint32_t id);
+
 // One matching key of a record: a tag telling keys of different meaning apart and up to three
 // fixed-width text members, compared up to their terminators. Two records are candidates for each
 // other when they share a key.

@@ -28,11 +28,6 @@ bool priorityText(const void* member, char* szBuf, std::uint32_t nBufLen) {
     return true;
 }
 
-bool yesNoText(const void* member, char* szBuf, std::uint32_t nBufLen) {
-    copyToField(szBuf, nBufLen, intOf(member) != 0 ? "Yes" : "No");
-    return true;
-}
-
 // Any set due date shows, whatever its year: a column that hid dates past some year would show a
 // task due then as having none.
 bool dueDateText(const void* member, char* szBuf, std::uint32_t nBufLen) {
@@ -73,10 +68,10 @@ const CommField kFields[] = {
     TL_DESC(Subject, Text, kCompared, FieldMerge::IfNotEmpty, 0, 256, nullptr),
     TL_DESC(Note, Text, kCompared, FieldMerge::IfNotEmpty, 1, 8192, nullptr),
     TL_DESC(Priority, Int32, kIgnored, FieldMerge::Always, 2, 4, priorityText),
-    TL_DESC(Completed, Int32, kCompared, FieldMerge::Always, 3, 4, yesNoText),
+    TL_DESC(Completed, Int32, kCompared, FieldMerge::Always, 3, 4, YesNoFieldText),
     TL_DESC(DueDate, Int32, kIgnored, FieldMerge::Always, 4, 4, dueDateText),
-    TL_DESC(Alarm, Int32, kIgnored, FieldMerge::Always, 5, 4, yesNoText),
-    TL_DESC(Private, Int32, kIgnored, FieldMerge::Always, 6, 4, yesNoText),
+    TL_DESC(Alarm, Int32, kIgnored, FieldMerge::Always, 5, 4, YesNoFieldText),
+    TL_DESC(Private, Int32, kIgnored, FieldMerge::Always, 6, 4, YesNoFieldText),
     TL_ROW(ReminderSet, Int32, kIgnored, FieldMerge::Keep),
     TL_ROW(ReminderOverrideDefault, Int32, kIgnored, FieldMerge::Keep),
     TL_ROW(ReminderPlaySound, Int32, kIgnored, FieldMerge::Keep),
@@ -108,15 +103,6 @@ const CommField kFields[] = {
 // The descriptor table lists Private before Alarm, as the columns were first laid out.
 constexpr std::uint32_t kDescOrder[kTaskFieldDescRows] = {0, 1, 2, 3, 4, 6, 5};
 
-const CommField* rowOf(std::uint32_t id) {
-    for (const CommField& field : kFields) {
-        if (field.descName != nullptr && field.descId == id) {
-            return &field;
-        }
-    }
-    return nullptr;
-}
-
 } // namespace
 
 std::span<const CommField> TaskFieldLayoutTable() {
@@ -129,7 +115,7 @@ bool FindFieldDesc(std::uint32_t id, TaskFieldDesc* pDesc) {
     }
     for (std::uint32_t row : kDescOrder) {
         if (row == id) {
-            const CommField& field = *rowOf(id);
+            const CommField& field = *FieldWithDescriptor(kFields, id);
             *pDesc = TaskFieldDesc{};
             pDesc->nId = id;
             copyToField(pDesc->szName, field.descName);
@@ -143,7 +129,7 @@ bool FindFieldDesc(std::uint32_t id, TaskFieldDesc* pDesc) {
 bool GetFieldText(const CommTaskRec* pRec, const TaskFieldDesc* pField, char* szBuf,
                   std::uint32_t nBufLen) {
     TL_ASSERT(pRec && pField && szBuf);
-    return FieldTextOfRow(rowOf(pField->nId), pRec, szBuf, nBufLen);
+    return FieldTextOfRow(FieldWithDescriptor(kFields, pField->nId), pRec, szBuf, nBufLen);
 }
 
 } // namespace twinleaf

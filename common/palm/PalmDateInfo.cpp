@@ -19,6 +19,13 @@ void copyIfSet(char* to, std::size_t width, std::string_view text, std::size_t l
     }
 }
 
+// A time of the file as local time; PmTime's constructor would take 0 for "now", a row's 0 is 1970.
+void toLocalTime(std::int32_t value, win::SYSTEMTIME& local) {
+    PmTime time(1);
+    time.SetValue(value);
+    time.ToSystemTime(&local);
+}
+
 // The row's classic repeat type for a common one; -1 for a pattern the row has no words for.
 std::int32_t palmRepeatTypeOf(std::int32_t commonType) {
     switch (commonType) {
@@ -103,7 +110,7 @@ void toCommonRepeat(const RepeatValue& from, CommDateRepeat& to) {
         return;
     }
     to.RepeatFrequency = from.Interval;
-    PmTime(from.EndDate).ToSystemTime(&to.RepeatEnd);
+    toLocalTime(from.EndDate, to.RepeatEnd);
     to.RepeatHasEnd = PalmRepeatHasEnd(from.EndDate) ? 1 : 0;
 }
 
@@ -137,8 +144,8 @@ PalmFormat PmDateInfo::DetectFileFormat(const char* path) {
 void PmDateKind::ClassicToCommon(const PmDateRec& palmRec, CommDateRec& common) {
     copyIfSet(common.Description, sizeof common.Description, fieldText(palmRec.Description), 255);
     copyIfSet(common.Note, sizeof common.Note, fieldText(palmRec.Note), 8191);
-    PmTime(palmRec.StartTime).ToSystemTime(&common.StartDateTime);
-    PmTime(palmRec.EndTime).ToSystemTime(&common.EndDateTime);
+    toLocalTime(palmRec.StartTime, common.StartDateTime);
+    toLocalTime(palmRec.EndTime, common.EndDateTime);
     common.Duration = MinutesBetween(common.EndDateTime, common.StartDateTime);
     common.AllDayEvent = palmRec.Untimed != 0 ? 1 : 0;
     common.Private = palmRec.Private != 0 ? 1 : 0;

@@ -1,14 +1,18 @@
 #include "common/palm/PalmDateInfo.h"
 
 #include "common/misc/CxDateTime.h"
+#include "common/palm/PalmEnv.h"
 #include "common/palm/PalmFileBuilder.h"
 #include "platform/files/AtomicFile.h"
+#include "platform/registry/Registry.h"
 #include "platform/text/FieldText.h"
 #include "support/Bytes.h"
+#include "support/ScopedProgramFolder.h"
 #include "support/TempDir.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -130,6 +134,8 @@ TEST(PmDateKind, DateBookRepeatsAsCommonPatterns) {
         {"past the no-end date", RepeatValue{1, 1, noEnd + 100, 0, 0, 0, 0, 0, 0},
          pattern(1, 1, 0, 0, 0, 0)},
         {"end -1", RepeatValue{1, 1, -1, 0, 0, 0, 0, 0, 0}, pattern(1, 1, 0, 0, 0, 0)},
+        {"end 0 is the first day of 1970, not today", RepeatValue{1, 1, 0, 0, 0, 0, 0, 0, 0},
+         ending(pattern(1, 1, 0, 0, 0, 0), at(1970, 1, 1))},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -289,6 +295,42 @@ TEST_F(PmDateInfoOnFile, SavingWithoutChangesLeavesTheFileAlone) {
     ASSERT_TRUE(m_info.Save()) << m_info.GetLastError();
     EXPECT_SAME_BYTES(test::dateFile(mixedRows()), readBytes(path()));
     EXPECT_FALSE(std::filesystem::exists(backupPathFor(path())));
+}
+
+// The file names the Windows path Palm Desktop last saved it under; the save goes to the file
+// that was loaded, found whatever the letter case of its folder and name.
+TEST(PmDateInfo, OpensTheUsersDateBookAndSavesItWhereItWasFound) {
+    TempDir dir;
+    test::ScopedProgramFolder home(dir.path() / "home");
+    ScopedRegistryPrefix prefix(dir.path() / "wine");
+    const auto palmFolder = dir.path() / "Palm";
+    writeBytes(dir.path() / "home" / "corvane.ini",
+               "[Path]\r\nPDPath=" + palmFolder.string() + "\r\n");
+    const auto file = palmFolder / "Alice" / "DateBook" / "DATEBOOK.DAT";
+    writeBytes(file, test::dateFile(mixedRows()));
+    ASSERT_TRUE(OpenPalmEnvironment());
+    const auto* alice = static_cast<const PalmUserRec*>(palmUserList().First());
+    ASSERT_NE(alice, nullptr);
+    PmDateInfo info;
+    ASSERT_TRUE(info.Open(alice->id)) << info.GetLastError();
+    EXPECT_EQ(info.GetCommMgr()->GetCount(), 3u);
+    CommDateRec rec = *info.GetCommMgr()->GetAt(0);
+    copyToField(rec.Note, "room 4");
+    ASSERT_TRUE(info.UpdateRecord(&rec, 0));
+    ASSERT_TRUE(info.Save()) << info.GetLastError();
+    ClosePalmEnvironment();
+
+    std::vector<DateRowFields> expected = mixedRows();
+    expected[0].note = "room 4";
+    expected[0].status = palm::kStatusChanged;
+    EXPECT_SAME_BYTES(test::dateFile(expected), readBytes(file));
+    EXPECT_SAME_BYTES(test::dateFile(mixedRows()), readBytes(backupPathFor(file)));
+    const auto entries = [](const std::filesystem::path& folder) {
+        return std::distance(std::filesystem::directory_iterator(folder),
+                             std::filesystem::directory_iterator());
+    };
+    EXPECT_EQ(entries(file.parent_path()), 2) << "the file and its backup, nothing else";
+    EXPECT_FALSE(std::filesystem::exists("C:\\Palm\\datebook.dat"));
 }
 
 TEST(PmDateInfo, DetectsTheClassicDateBookOnly) {

@@ -221,6 +221,37 @@ TEST(PmDateUtil, FourByteFieldsTakeTheTagOfTheFilesTypeList) {
     EXPECT_SAME_BYTES(header + le32(15) + test::dateRow(row), savedBytes(listsDates));
 }
 
+// Every kind of repeat with its own class entry, exception dates, a long note: what the program
+// reads it writes back byte for byte, and every shorter piece of it is reported, never taken whole.
+TEST(PmDateUtil, WritesAFileBackByteForByteAndReportsEveryPrefixOfIt) {
+    const std::int32_t end = palm::kRepeatNoEnd;
+    std::vector<DateRowFields> rows = {
+        rowOf(1, "daily", repeatField(1, le32(1) + le32(1) + le32(end) + le32(0) + le32(0x7F))),
+        rowOf(2, "weekly", repeatField(2, kWeeklyWords, {5000, 6000})),
+        rowOf(3, "monthly by day",
+              repeatField(3, le32(3) + le32(1) + le32(end) + le32(0) + le32(2) + le32(4))),
+        rowOf(4, "monthly by date",
+              repeatField(4, le32(4) + le32(1) + le32(end) + le32(0) + le32(17))),
+        rowOf(5, "yearly by date",
+              repeatField(5, le32(5) + le32(1) + le32(end) + le32(0) + le32(24) + le32(11))),
+        rowOf(6, "yearly by day", repeatField(6, le32(6) + le32(1) + le32(end) + le32(0))),
+    };
+    rows[0].note = std::string(700, 'x');
+    const std::string original = test::dateFile(rows);
+    PmDateUtil file;
+    ASSERT_TRUE(file.LoadBytes(bytesOf(original), "datebook.dat"));
+    ASSERT_EQ(file.GetLoadResult(), LoadResult::Complete) << file.GetLastError();
+    EXPECT_EQ(file.GetRecords()->Count(), 6u);
+    EXPECT_SAME_BYTES(original, savedBytes(file));
+
+    for (std::size_t size = 0; size < original.size(); ++size) {
+        PmDateUtil cut;
+        cut.LoadBytes(bytesOf(original.substr(0, size)), "datebook.dat");
+        ASSERT_NE(cut.GetLoadResult(), LoadResult::Complete) << "taken whole at " << size;
+        ASSERT_FALSE(cut.GetLastError().empty()) << size;
+    }
+}
+
 TEST(PmDateUtil, RefusesAnotherKindOfFile) {
     PmDateUtil file;
     std::string todo = test::dateFile({});
