@@ -144,4 +144,8 @@ void writeNoteListJson(std::ostream& out, CommNoteMgr& list) {
     writeListJson(out, NoteFieldLayoutTable(), list);
 }
 
+void writeDateListJson(std::ostream& out, CommDateMgr& list) {
+    writeListJson(out, DateFieldLayoutTable(), list);
+}
+
 } // namespace twinleaf::cli

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "common/misc/CommAddr.h"
+#include "common/misc/CommDate.h"
 #include "common/misc/CommNote.h"
 #include "common/misc/CommTask.h"
 
@@ -31,5 +32,8 @@ void writeAddrListJson(std::ostream& out, CommAddrMgr& list);
 void writeTaskListJson(std::ostream& out, CommTaskMgr& list);
 // The memos as a JSON array, one object per line, in list order.
 void writeNoteListJson(std::ostream& out, CommNoteMgr& list);
+// The appointments as a JSON array, one object per line, in list order; the repeat pattern's
+// members are keys of the appointment itself.
+void writeDateListJson(std::ostream& out, CommDateMgr& list);
 
 } // namespace twinleaf::cli

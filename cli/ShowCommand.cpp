@@ -6,9 +6,11 @@
 #include "cli/RecordJson.h"
 #include "common/misc/WinUtil.h"
 #include "common/outlook/OlAddr.h"
+#include "common/outlook/OlDate.h"
 #include "common/outlook/OlNote.h"
 #include "common/outlook/OlTask.h"
 #include "common/palm/PalmAddrInfo.h"
+#include "common/palm/PalmDateInfo.h"
 #include "common/palm/PalmEnv.h"
 #include "common/palm/PalmMemoInfo.h"
 #include "common/palm/PalmTodoInfo.h"
@@ -46,6 +48,8 @@ int showPalmTasks(const Arguments& args, CommandContext& context, const Command&
 int showOutlookTasks(const Arguments& args, CommandContext& context, const Command& command);
 int showPalmMemos(const Arguments& args, CommandContext& context, const Command& command);
 int showOutlookMemos(const Arguments& args, CommandContext& context, const Command& command);
+int showPalmCalendar(const Arguments& args, CommandContext& context, const Command& command);
+int showOutlookCalendar(const Arguments& args, CommandContext& context, const Command& command);
 
 const std::vector<ShowTarget>& targets() {
     static const std::vector<ShowTarget> table = {
@@ -70,6 +74,13 @@ const std::vector<ShowTarget>& targets() {
          {"user", "file"},
          showPalmMemos},
         {"outlook", "memos", "[--json]", {"json"}, {}, showOutlookMemos},
+        {"palm",
+         "calendar",
+         "(--user ID | --file PATH) [--json]",
+         {"json"},
+         {"user", "file"},
+         showPalmCalendar},
+        {"outlook", "calendar", "[--json]", {"json"}, {}, showOutlookCalendar},
     };
     return table;
 }
@@ -396,6 +407,69 @@ int showOutlookMemos(const Arguments& args, CommandContext& context, const Comma
         args, context, "memos", "Notes", [](OlNoteUtil&) {}, printMemos, writeNoteListJson);
 }
 
+// ---- calendar ----
+
+std::string dateText(const CommDateRec& rec, std::uint32_t fieldId) {
+    DateFieldDesc desc{};
+    char buffer[1024] = {};
+    if (FindFieldDesc(fieldId, &desc)) {
+        GetFieldText(&rec, &desc, buffer, sizeof buffer);
+    }
+    return ansiToUtf8(buffer);
+}
+
+std::string repeatText(const CommDateRec& rec) {
+    static const char* const kNames[] = {"",
+                                         "daily",
+                                         "weekly",
+                                         "monthly by weekday",
+                                         "monthly by date",
+                                         "yearly by weekday",
+                                         "yearly by date"};
+    const std::int32_t type = rec.Repeat.RepeatType;
+    if (type < 0 || type > kCommRepeatYearlyByDate) {
+        return "type " + std::to_string(type);
+    }
+    std::string text = kNames[type];
+    if (type != kCommRepeatNone && rec.Repeat.RepeatFrequency > 1) {
+        text += ", every " + std::to_string(rec.Repeat.RepeatFrequency);
+    }
+    return text;
+}
+
+void printDates(std::ostream& out, CommDateMgr& list) {
+    std::vector<const CommDateRec*> records;
+    for (std::uint32_t i = 0; i < list.GetCount(); ++i) {
+        records.push_back(list.GetAt(i));
+    }
+    using DateColumn = Column<CommDateRec>;
+    const std::vector<DateColumn> columns = {
+        DateColumn{"#", [](const CommDateRec&, std::size_t at) { return std::to_string(at); }},
+        DateColumn{"Description", [](const CommDateRec& r, std::size_t) { return dateText(r, 1); }},
+        DateColumn{"Date", [](const CommDateRec& r, std::size_t) { return dateText(r, 6); }},
+        DateColumn{"Start Time", [](const CommDateRec& r, std::size_t) { return dateText(r, 2); }},
+        DateColumn{"End Time", [](const CommDateRec& r, std::size_t) { return dateText(r, 3); }},
+        DateColumn{"All Day", [](const CommDateRec& r, std::size_t) { return dateText(r, 13); }},
+        DateColumn{"Repeat", [](const CommDateRec& r, std::size_t) { return repeatText(r); }},
+    };
+    printTable(out, columns, records);
+}
+
+int showPalmCalendar(const Arguments& args, CommandContext& context, const Command& command) {
+    PmDateInfo info;
+    if (const int status = openPalmSide(info, args, context, command); status != kExitOk) {
+        return status;
+    }
+    return printPalmSide(info, args, context, "calendar", *info.GetCommMgr(), printDates,
+                         writeDateListJson);
+}
+
+int showOutlookCalendar(const Arguments& args, CommandContext& context, const Command&) {
+    return showOutlookSide<OlDateUtil>(
+        args, context, "calendar", "Calendar", [](OlDateUtil& dates) { dates.SetIncludeBody(1); },
+        printDates, writeDateListJson);
+}
+
 // ---- the command ----
 
 std::string usageLine() {
@@ -460,15 +534,22 @@ Command showCommand() {
         "  outlook tasks   the tasks of the Outlook store (Outlook/Tasks/).\n"
         "  palm memos      the Palm memo pad of a user (--user ID) or of one file (--file "
         "PATH).\n"
-        "  outlook memos   the notes of the Outlook store (Outlook/Notes/).\n\n"
+        "  outlook memos   the notes of the Outlook store (Outlook/Notes/).\n"
+        "  palm calendar   the Palm date book of a user (--user ID) or of one file (--file "
+        "PATH).\n"
+        "  outlook calendar  the appointments of the Outlook store (Outlook/Calendar/).\n\n"
         "Without --json a table of the main fields is printed. With --json the output is a JSON\n"
         "array with one object per record, in list order: the keys are the record's field names\n"
         "(FirstName, LastName, ..., Custom9, Category, Birthday, CreationTime,\n"
         "LastModificationTime, SourceType, CompareStatus, SourceRecordId, Private for contacts;\n"
         "Subject, Note, Priority, Completed, DueDate, ... for tasks; Color, Private, Subject,\n"
-        "Note, ..., IDInteger, IDString for memos), texts are UTF-8, numbers\n"
-        "are numbers and dates are OLE automation dates (days since 1899-12-30); the tasks'\n"
-        "DueDate, ReminderTime and StartDate are seconds since 1970, 0 for none.\n\n"
+        "Note, ..., IDInteger, IDString for memos; Description, AllDayEvent, StartDateTime,\n"
+        "..., RepeatType, RepeatHasEnd, RepeatEnd, RepeatFrequency, RepeatDays,\n"
+        "RepeatDayOfMonth, RepeatMonth, RepeatWeek, ... for the calendar), texts are UTF-8,\n"
+        "numbers are numbers and dates are OLE automation dates (days since 1899-12-30); the\n"
+        "tasks' DueDate, ReminderTime and StartDate are seconds since 1970, 0 for none; the\n"
+        "calendar's StartDateTime, EndDateTime and RepeatEnd are local times\n"
+        "\"YYYY-MM-DDTHH:MM:SS\".\n\n"
         "Exits 0 when everything was read, 1 when the records cannot be read (the error names\n"
         "the file) or a file was read only in part (the whole records are printed), 2 for a\n"
         "wrong command line.\n";

@@ -4,7 +4,8 @@
 #   DIR/Palm/         a Palm Desktop folder with palm.exe (version 4.1.2) and two users,
 #                     Alice and Bob, each with address, datebook, todo and memopad folders;
 #                     their address books and the Outlook store (DIR/Outlook/) hold demo contacts,
-#                     Alice's to-do list and memo pad and the store's tasks and notes overlapping
+#                     Alice's date book, to-do list and memo pad and the store's calendar, tasks
+#                     and notes overlapping
 # An existing DIR is filled in; files already there are left alone.
 set -euo pipefail
 if [ $# -ne 1 ]; then
@@ -25,8 +26,8 @@ done
 [ -e "$home/corvane.ini" ] || printf '[Path]\r\nPDPath=%s\r\n' "$palm" >"$home/corvane.ini"
 echo "Demo home: $home"
 
-# The demo contacts, tasks and memos, written by Twinleaf's own Palm and Outlook writers: Alice's
-# address book, to-do list and memo pad overlap with the Outlook store (some the same, some
+# The demo contacts, appointments, tasks and memos, written by Twinleaf's own Palm and Outlook
+# writers: Alice's address book, date book, to-do list and memo pad overlap with the Outlook store (some the same, some
 # different, some on one side only).
 tool="$top/build/twinleaf_demo_data"
 [ -x "$tool" ] || bash "$top/scripts/build.sh" "$top/build" >/dev/null

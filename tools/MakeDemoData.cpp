@@ -1,20 +1,24 @@
-// Fills a demo home with contacts, tasks and memos, written by the program's own Palm and Outlook
-// writers:
+// Fills a demo home with contacts, appointments, tasks and memos, written by the program's own Palm
+// and Outlook writers:
 //   twinleaf_demo_data HOME
 // HOME is a demo home as scripts/make-demo-home.sh makes it (settings naming a Palm Desktop
 // folder with the users Alice and Bob). Alice's address book and the Outlook store overlap so that
 // every colour of the contacts tab shows: some contacts are the same on both sides, some differ,
-// some are on one side only; Alice's to-do list and memo pad overlap with the Outlook tasks and
-// notes in the same way. A Palm file or Outlook store that already holds records of its kind is
-// left alone.
+// some are on one side only; Alice's date book, to-do list and memo pad overlap with the Outlook
+// calendar, tasks and notes in the same way. A Palm file or Outlook store that already holds
+// records of its kind is left alone.
 #include "common/misc/CommAddr.h"
+#include "common/misc/CommDate.h"
 #include "common/misc/CommNote.h"
 #include "common/misc/CommTask.h"
 #include "common/outlook/OlAddr.h"
+#include "common/outlook/OlDate.h"
 #include "common/outlook/OlNote.h"
 #include "common/outlook/OlTask.h"
 #include "common/palm/PalmAddr.h"
 #include "common/palm/PalmAddrInfo.h"
+#include "common/palm/PalmDate.h"
+#include "common/palm/PalmDateInfo.h"
 #include "common/palm/PalmEnv.h"
 #include "common/palm/PalmMemoInfo.h"
 #include "common/palm/PalmTodoInfo.h"
@@ -295,6 +299,10 @@ bool writeKind(const PalmUserRec& user, std::span<const Demo> items, const char*
                   << file.string() << "\n";
     }
     Access outlook;
+    // As the program sets the calendar up: appointments carry their notes.
+    if constexpr (requires { outlook.SetIncludeBody(1); }) {
+        outlook.SetIncludeBody(1);
+    }
     if (!outlook.Reload()) {
         std::cerr << "twinleaf_demo_data: the Outlook store could not be opened\n";
         return false;
@@ -322,6 +330,116 @@ bool writeTasks(const PalmUserRec& user, std::span<const DemoTask> tasks) {
             }
             return record;
         });
+}
+
+// Alice's date book and the Outlook calendar overlap as the contacts do, with a repeating event
+// of every kind; the yearly one on a weekday exists in Outlook only, as the date book has no
+// words for it (a sync to Palm writes it without its repeat and says so).
+struct DemoAppointment {
+    Side side;
+    const char* description;
+    const char* note;
+    int month, day, hour, minute, minutes; // in 2026; hour -1 for an all-day event
+    CommDateRepeat repeat;
+    const char* outlookNote; // for Side::Different: the note Outlook has
+};
+
+win::SYSTEMTIME demoTime(int year, int month, int day, int hour = 0, int minute = 0) {
+    win::SYSTEMTIME time{};
+    time.wYear = static_cast<win::WORD>(year);
+    time.wMonth = static_cast<win::WORD>(month);
+    time.wDay = static_cast<win::WORD>(day);
+    time.wHour = static_cast<win::WORD>(hour);
+    time.wMinute = static_cast<win::WORD>(minute);
+    return time;
+}
+
+const DemoAppointment kAliceAppointments[] = {
+    {Side::Both, "Dentist", "Bring the insurance card", 12, 14, 9, 0, 30, {}, nullptr},
+    {Side::Both,
+     "Team meeting",
+     "Room 2",
+     12,
+     7,
+     14,
+     0,
+     60,
+     {kCommRepeatWeekly, 1, demoTime(2027, 6, 30), 2, 0x0A, 0, 0, 1},
+     nullptr},
+    {Side::Both,
+     "Anna's birthday",
+     "",
+     5,
+     17,
+     -1,
+     0,
+     0,
+     {kCommRepeatYearlyByDate, 0, {}, 1, 0, 17, 5, 0},
+     nullptr},
+    {Side::Different,
+     "Book club",
+     "Chapter 3",
+     12,
+     15,
+     19,
+     0,
+     120,
+     {kCommRepeatMonthlyByDate, 0, {}, 1, 0, 15, 0, 0},
+     "Chapter 4, at Carla's"},
+    {Side::Both,
+     "Board review",
+     "",
+     12,
+     25,
+     10,
+     0,
+     90,
+     {kCommRepeatMonthlyByWeekday, 0, {}, 1, 0x20, 0, 0, 5},
+     nullptr},
+    {Side::PalmOnly,
+     "Yoga",
+     "",
+     12,
+     8,
+     7,
+     0,
+     60,
+     {kCommRepeatDaily, 1, demoTime(2027, 1, 31), 2, 0, 0, 0, 0},
+     nullptr},
+    {Side::OutlookOnly,
+     "Mother's Day",
+     "",
+     5,
+     10,
+     -1,
+     0,
+     0,
+     {kCommRepeatYearlyByWeekday, 0, {}, 1, 0x01, 0, 5, 2},
+     nullptr},
+    {Side::OutlookOnly, "Flight to Lisbon", "TP 571, seat 14C", 12, 19, 6, 40, 185, {}, nullptr},
+};
+
+CommDateRec toAppointment(const DemoAppointment& item, bool outlookSide) {
+    CommDateRec record{};
+    copyToField(record.Description, item.description);
+    copyToField(record.Note,
+                outlookSide && item.outlookNote != nullptr ? item.outlookNote : item.note);
+    const bool allDay = item.hour < 0;
+    record.AllDayEvent = allDay ? 1 : 0;
+    record.StartDateTime =
+        demoTime(2026, item.month, item.day, allDay ? 0 : item.hour, item.minute);
+    const int end = (allDay ? 0 : item.hour * 60 + item.minute) + item.minutes;
+    record.EndDateTime = demoTime(2026, item.month, item.day, end / 60, end % 60);
+    record.Duration = item.minutes;
+    record.Repeat = item.repeat;
+    record.SourceType = kSourcePalm;
+    return record;
+}
+
+bool writeAppointments(const PalmUserRec& user, std::span<const DemoAppointment> items) {
+    return writeKind<PmDateInfo, PmDateUtil, OlDateUtil>(user, items, "datebook", "datebook.dat",
+                                                         "Palm appointments", "appointments",
+                                                         toAppointment);
 }
 
 // Alice's memo pad and the Outlook notes overlap as the contacts do; some memos run over several
@@ -443,6 +561,7 @@ int main(int argc, char** argv) {
     const bool ok = writePalmContacts(*alice, kAliceContacts) &&
                     writePalmContacts(*bob, kBobContacts) &&
                     writeOutlookContacts(*alice, kAliceContacts) &&
+                    writeAppointments(*alice, kAliceAppointments) &&
                     writeTasks(*alice, kAliceTasks) && writeMemos(*alice, kAliceMemos);
     if (ok) {
         report(*alice);

@@ -2,15 +2,19 @@
 #include "common/sync/KindTable.h"
 
 #include "common/misc/CommAddr.h"
+#include "common/misc/CommDate.h"
 #include "common/misc/CommNote.h"
 #include "common/misc/CommTask.h"
 #include "common/outlook/OlAddr.h"
+#include "common/outlook/OlDate.h"
 #include "common/outlook/OlNote.h"
 #include "common/outlook/OlTask.h"
 #include "common/palm/PalmAddrInfo.h"
+#include "common/palm/PalmDateInfo.h"
 #include "common/palm/PalmMemoInfo.h"
 #include "common/palm/PalmTodoInfo.h"
 #include "common/sync/ContactKind.h"
+#include "common/sync/DateKind.h"
 #include "common/sync/MemoKind.h"
 #include "common/sync/Options.h"
 #include "common/sync/TaskKind.h"
@@ -80,6 +84,23 @@ std::unique_ptr<KindSides> contactSides(const OptionBlock& options) {
     return makeKindSides<ContactKindOf<PmAddrInfo, OlAddrUtil>>(options);
 }
 
+std::string dateFieldText(const void* record, int fieldId) {
+    DateFieldDesc desc{};
+    char buffer[1024] = {};
+    if (fieldId >= 0 && FindFieldDesc(static_cast<std::uint32_t>(fieldId), &desc)) {
+        GetFieldText(static_cast<const CommDateRec*>(record), &desc, buffer, sizeof buffer);
+    }
+    return buffer;
+}
+
+int dateStatus(const void* record) {
+    return static_cast<const CommDateRec*>(record)->CompareStatus;
+}
+
+std::unique_ptr<KindSides> dateSides(const OptionBlock& options) {
+    return makeKindSides<DateKindOf<PmDateInfo, OlDateUtil>>(options);
+}
+
 std::string taskFieldText(const void* record, int fieldId) {
     TaskFieldDesc desc{};
     char buffer[1024] = {};
@@ -114,13 +135,11 @@ std::unique_ptr<KindSides> memoSides(const OptionBlock& options) {
     return makeKindSides<MemoKindOf<PmMemoInfo, OlNoteUtil>>(options);
 }
 
-// The calendar has its texts, settings and columns already, and opens with empty sides until its
-// records, facade and Outlook access exist.
 const KindDescription kKinds[] = {
     {DataKind::Addr, "contacts", kTexts[0], &OptionBlock::AddrUserID, &OptionBlock::AddrSyncMode,
      kContactColumns, contactStatus, contactFieldText, contactSides},
     {DataKind::Date, "calendar", kTexts[1], &OptionBlock::DateUserID, &OptionBlock::DateSyncMode,
-     kCalendarColumns, nullptr, nullptr, nullptr},
+     kCalendarColumns, dateStatus, dateFieldText, dateSides},
     {DataKind::Todo, "tasks", kTexts[2], &OptionBlock::TodoUserID, &OptionBlock::TodoSyncMode,
      kTaskColumns, taskStatus, taskFieldText, taskSides},
     {DataKind::Memo, "memos", kTexts[3], &OptionBlock::MemoUserID, &OptionBlock::MemoSyncMode,

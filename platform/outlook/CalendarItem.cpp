@@ -2,6 +2,7 @@
 #include "platform/outlook/CalendarItem.h"
 
 #include "platform/outlook/ContentLine.h"
+#include "platform/outlook/LocalZone.h"
 #include "platform/outlook/StoreTime.h"
 #include "platform/text/NoCase.h"
 
@@ -89,6 +90,20 @@ CivilTime civilOf(const icaltimetype& time) {
     return {time.year, time.month, time.day, time.hour, time.minute, time.second};
 }
 
+// Whether a time's zone is the local one: its times are local times as they stand. Converting
+// them through UTC instead would move a time in the hour that a change to summer time leaves out.
+// Zones that libical supplies from its own database carry a prefix before the location.
+bool isLocalZone(const icaltimezone* zone) {
+    const std::string& local = localZone().id;
+    if (local.empty()) {
+        return false;
+    }
+    auto* mutableZone = const_cast<icaltimezone*>(zone); // libical's getters take no const
+    const char* tzid = icaltimezone_get_tzid(mutableZone);
+    const char* location = icaltimezone_get_location(mutableZone);
+    return (tzid != nullptr && local == tzid) || (location != nullptr && local == location);
+}
+
 // A DATE or DATE-TIME as a local automation date. A time in UTC or in a named zone is converted
 // to local time; a floating time is local time already.
 bool localDate(const icaltimetype& time, double& out) {
@@ -97,7 +112,7 @@ bool localDate(const icaltimetype& time, double& out) {
         return false;
     }
     CivilTime civil = civilOf(time);
-    if (!time.is_date && time.zone != nullptr) {
+    if (!time.is_date && time.zone != nullptr && !isLocalZone(time.zone)) {
         const icaltimetype utc = icaltime_convert_to_zone(time, icaltimezone_get_utc_timezone());
         if (!utcToLocal(civilOf(utc), civil)) {
             return false;
@@ -136,6 +151,8 @@ enum Recurrence : int {
     kYearly = 5,
     kYearNth = 6
 };
+
+constexpr int kMonthsPerYear = 12;
 
 // Outlook's Instance counts the weeks of a month from 1; 5 stands for the last.
 int instanceOfPosition(int position) {
@@ -363,6 +380,7 @@ private:
         if (name == "DTSTART") {
             const bool read = date(property, name, "Start");
             if (read) {
+                m_start = icalproperty_get_datetime_with_component(property, m_component);
                 m_values.setNumber("AllDayEvent",
                                    icalproperty_get_dtstart(property).is_date ? 1 : 0);
             }
@@ -377,8 +395,12 @@ private:
         if (name == "RRULE" && once(name)) {
             m_values.setNumber("IsRecurring", 1);
             m_rule = icalproperty_get_rrule(property);
-            m_hasRule = isMappable(m_rule);
-            return m_hasRule; // a rule the pattern cannot express stays in the file as it is
+            m_hasRule = true;
+            // A rule the pattern cannot express (or one of several) stays in the file as it is;
+            // the pattern holds the nearest it can, starting from the first occurrence.
+            m_foreignRule = icalcomponent_count_properties(m_component, ICAL_RRULE_PROPERTY) > 1 ||
+                            !isMappable(m_rule);
+            return !m_foreignRule;
         }
         return false;
     }
@@ -465,6 +487,23 @@ private:
                 return false;
             }
         }
+        // Weekdays of a month or a year need their one position (first to fourth, or last);
+        // daily and weekly rules take none.
+        const bool byPosition =
+            rule.freq == ICAL_MONTHLY_RECURRENCE || rule.freq == ICAL_YEARLY_RECURRENCE;
+        const bool setPosition = rule.by_set_pos[0] != ICAL_RECURRENCE_ARRAY_MAX;
+        const int position = setPosition ? rule.by_set_pos[0]
+                             : days > 0  ? icalrecurrencetype_day_position(rule.by_day[0])
+                                         : 0;
+        if (days > 0 && byPosition && (position < -1 || position == 0 || position > 4)) {
+            return false;
+        }
+        if ((!byPosition || days == 0) && (position != 0 || setPosition)) {
+            return false;
+        }
+        if (setPosition && icalrecurrencetype_day_position(rule.by_day[0]) != 0) {
+            return false;
+        }
         return rule.by_month_day[0] == ICAL_RECURRENCE_ARRAY_MAX || rule.by_month_day[0] > 0;
     }
 
@@ -486,6 +525,13 @@ private:
         if (!oleDateToCivil(start, first)) {
             first = {2000, 1, 1, 0, 0, 0};
         }
+        if (m_rule.freq != ICAL_DAILY_RECURRENCE && m_rule.freq != ICAL_WEEKLY_RECURRENCE &&
+            m_rule.freq != ICAL_MONTHLY_RECURRENCE && m_rule.freq != ICAL_YEARLY_RECURRENCE) {
+            // Hourly and finer repeats have no pattern; the item shows as a single occurrence
+            // and its file keeps the rule.
+            m_values.setNumber("IsRecurring", 0);
+            return;
+        }
         int mask = 0;
         int position = 0;
         for (std::size_t i = 0;
@@ -495,14 +541,18 @@ private:
             if (weekday >= 1 && weekday <= 7) {
                 mask |= 1 << (weekday - 1);
             }
-            position = icalrecurrencetype_day_position(m_rule.by_day[i]);
+            if (i == 0) {
+                position = icalrecurrencetype_day_position(m_rule.by_day[i]);
+            }
         }
         if (m_rule.by_set_pos[0] != ICAL_RECURRENCE_ARRAY_MAX) {
             position = m_rule.by_set_pos[0];
         }
-        const int dayOfMonth = m_rule.by_month_day[0] != ICAL_RECURRENCE_ARRAY_MAX
-                                   ? m_rule.by_month_day[0]
-                                   : first.day;
+        // Days counted from the month's end have no pattern: the first occurrence's day stands.
+        const int dayOfMonth =
+            m_rule.by_month_day[0] != ICAL_RECURRENCE_ARRAY_MAX && m_rule.by_month_day[0] > 0
+                ? m_rule.by_month_day[0]
+                : first.day;
         const int month = m_rule.by_month[0] != ICAL_RECURRENCE_ARRAY_MAX
                               ? icalrecurrencetype_month_month(m_rule.by_month[0])
                               : first.month;
@@ -524,24 +574,48 @@ private:
             break;
         }
         m_values.setNumber("RecurrenceType", type);
-        m_values.setNumber("Interval", m_rule.interval > 0 ? m_rule.interval : 1);
+        const int every = m_rule.interval > 0 ? m_rule.interval : 1;
+        m_values.setNumber("Interval",
+                           type == kYearly || type == kYearNth ? every * kMonthsPerYear : every);
         m_values.setNumber("DayOfWeekMask", mask);
         if (type == kMonthly || type == kYearly) {
             m_values.setNumber("DayOfMonth", dayOfMonth);
         }
         if (type == kMonthNth || type == kYearNth) {
-            m_values.setNumber("Instance", instanceOfPosition(position));
+            // Every such weekday of the month is no pattern; the first occurrence's week is.
+            m_values.setNumber("Instance",
+                               position != 0 ? instanceOfPosition(position) : (first.day + 6) / 7);
         }
         if (type == kYearly || type == kYearNth) {
             m_values.setNumber("MonthOfYear", month);
         }
         double until = 0;
         CivilTime last;
-        if (localDate(m_rule.until, until) && oleDateToCivil(until, last)) {
+        if ((localDate(m_rule.until, until) || lastCounted(until)) && oleDateToCivil(until, last)) {
             // Outlook's end of a pattern is the day of its last occurrence.
             m_values.setNumber("PatternEndDate",
                                civilToOleDate({last.year, last.month, last.day, 0, 0, 0}));
         }
+    }
+
+    // A rule ended by a number of occurrences ends, as a pattern, on the day of its last one.
+    // Past a bound the walk stops and the pattern is taken as endless.
+    bool lastCounted(double& date) const {
+        constexpr int kMostCounted = 10000;
+        if (m_rule.count <= 0 || m_rule.count > kMostCounted || icaltime_is_null_time(m_start)) {
+            return false;
+        }
+        icalrecur_iterator* walk = icalrecur_iterator_new(m_rule, m_start);
+        if (walk == nullptr) {
+            return false;
+        }
+        icaltimetype last = icaltime_null_time();
+        for (icaltimetype next = icalrecur_iterator_next(walk); !icaltime_is_null_time(next);
+             next = icalrecur_iterator_next(walk)) {
+            last = next;
+        }
+        icalrecur_iterator_free(walk);
+        return localDate(last, date);
     }
 
     static int weekdayMask(const CivilTime& day) {
@@ -600,7 +674,17 @@ private:
     std::string m_categories;
     icalrecurrencetype m_rule{};
     bool m_hasRule = false;
+    bool m_foreignRule = false;
+    icaltimetype m_start = icaltime_null_time();
 };
+
+// Whether the item's own component kept a rule of its file: one no recurrence pattern holds.
+bool hasKeptRule(const StoredItem& item) {
+    return std::any_of(item.keptLines.begin(), item.keptLines.end(), [](const std::string& kept) {
+        return kept.size() > 5 && equalsAsciiNoCase(std::string_view(kept).substr(0, 5), "RRULE") &&
+               (kept[5] == ':' || kept[5] == ';');
+    });
+}
 
 // Writes the lines of the item's component that have a standard home.
 class ComponentWriter {
@@ -671,15 +755,18 @@ private:
         }
     }
 
-    // The stand-in's times are local, as Outlook's automation dates are; a floating time gives
-    // them back unchanged, even in the hour that a change back from summer time repeats.
-    void localTime(std::string_view name, double date, bool dateOnly) {
+    // The stand-in's times are local, as Outlook's automation dates are. A task's dates stay
+    // floating times, which give them back unchanged; an appointment's name the local zone, so
+    // that calendars elsewhere place them, and read back as they stand all the same.
+    void localTime(std::string_view name, double date, bool dateOnly, bool zoned = false) {
         CivilTime local;
         if (!isDateSet(date) || !oleDateToCivil(date, local)) {
             return;
         }
         if (dateOnly) {
             line(name, basicDate(local), ";VALUE=DATE");
+        } else if (const std::string& zone = localZone().id; zoned && !zone.empty()) {
+            line(name, formatLocalTimestamp(local), ";TZID=" + zone);
         } else {
             line(name, formatLocalTimestamp(local));
         }
@@ -712,10 +799,12 @@ private:
 
     void writeAppointment() {
         const bool allDay = number("AllDayEvent") != 0;
-        localTime("DTSTART", number("Start"), allDay);
-        localTime("DTEND", number("End"), allDay);
+        localTime("DTSTART", number("Start"), allDay, true);
+        localTime("DTEND", number("End"), allDay, true);
         text("LOCATION", "Location");
-        if (number("IsRecurring") != 0) {
+        // A rule read from the file that no pattern holds stays there as it was, and the
+        // pattern's values, if they change, go as X-OUTLOOK- lines beside it.
+        if (number("IsRecurring") != 0 && !hasKeptRule(m_item)) {
             const std::string rule = recurrenceRule(allDay);
             if (!rule.empty()) {
                 line("RRULE", rule);
@@ -749,8 +838,11 @@ private:
         default:
             return {}; // no rule says this; the pattern's values go as X-OUTLOOK- lines
         }
-        if (interval > 1) {
-            addRulePart(rule, "INTERVAL", std::to_string(interval));
+        // Outlook counts the yearly kinds' interval in months.
+        const int every =
+            type == kYearly || type == kYearNth ? interval / kMonthsPerYear : interval;
+        if (every > 1) {
+            addRulePart(rule, "INTERVAL", std::to_string(every));
         }
         if (type == kYearly || type == kYearNth) {
             if (month >= 1 && month <= 12) {
@@ -780,13 +872,19 @@ private:
             if (allDay) {
                 addRulePart(rule, "UNTIL", basicDate(last));
             } else {
-                // The last occurrence starts on that day at the event's time of day.
+                // The last occurrence starts on that day at the event's time of day. With a
+                // zoned start the end must be given in UTC.
                 if (oleDateToCivil(number("Start"), start)) {
                     last.hour = start.hour;
                     last.minute = start.minute;
                     last.second = start.second;
                 }
-                addRulePart(rule, "UNTIL", formatLocalTimestamp(last));
+                CivilTime utc;
+                if (!localZone().id.empty() && localToUtc(last, utc)) {
+                    addRulePart(rule, "UNTIL", formatUtcTimestamp(utc));
+                } else {
+                    addRulePart(rule, "UNTIL", formatLocalTimestamp(last));
+                }
             }
         }
         return rule;
@@ -871,6 +969,15 @@ std::string extensionLine(const PropertyDef& def, const PropertyValue& value) {
     return foldLine(text);
 }
 
+// Whether the file the item came from defines that zone already (ours, written before).
+bool keepsZone(const StoredItem& item, const std::string& id) {
+    const std::string tzid = "\r\nTZID:" + id + "\r\n";
+    return std::any_of(
+        item.keptBefore.begin(), item.keptBefore.end(), [&](const std::string& kept) {
+            return kept.starts_with("BEGIN:VTIMEZONE") && kept.find(tzid) != std::string::npos;
+        });
+}
+
 std::string calendarFile(const StoredItem& item, std::string_view lines,
                          std::string_view alarm = {}) {
     const char* component = icalcomponent_kind_to_string(componentKind(*item.kind));
@@ -882,6 +989,12 @@ std::string calendarFile(const StoredItem& item, std::string_view lines,
         }
     };
     keep(item.keptBefore);
+    if (const LocalZone& zone = localZone();
+        !zone.id.empty() && lines.find(";TZID=" + zone.id + ":") != std::string_view::npos &&
+        !keepsZone(item, zone.id)) {
+        out += zone.definition;
+        out += "\r\n";
+    }
     out += "BEGIN:";
     out += component;
     out += "\r\n";
@@ -1017,6 +1130,10 @@ bool readCalendarItem(std::string_view bytes, StoredItem& item, std::string& err
             item.keptBefore.push_back(keptText(property));
         }
     }
+    // libical lists a calendar's time zones in the reverse of their order in the file; they are
+    // put back in file order, so that a file written again does not swap them.
+    std::vector<std::string> zones;
+    std::vector<std::pair<std::vector<std::string>*, std::size_t>> zoneSlots;
     bool before = true;
     for (icalcomponent* other =
              icalcomponent_get_first_component(calendar.get(), ICAL_ANY_COMPONENT);
@@ -1039,7 +1156,17 @@ bool readCalendarItem(std::string_view bytes, StoredItem& item, std::string& err
             error.append(" \"").append(otherUid).append("\") beside \"").append(uid).append("\"");
             return false;
         }
-        (before ? item.keptBefore : item.keptAfter).push_back(keptText(other));
+        std::vector<std::string>& kept = before ? item.keptBefore : item.keptAfter;
+        if (kind == ICAL_VTIMEZONE_COMPONENT) {
+            zones.push_back(keptText(other));
+            zoneSlots.emplace_back(&kept, kept.size());
+            kept.emplace_back();
+            continue;
+        }
+        kept.push_back(keptText(other));
+    }
+    for (std::size_t i = 0; i < zoneSlots.size(); ++i) {
+        (*zoneSlots[i].first)[zoneSlots[i].second] = std::move(zones[zones.size() - 1 - i]);
     }
     ComponentReader(item, main).read();
     return true;

@@ -204,6 +204,12 @@ private:
         if (!m_working) {
             return S_OK; // nothing changed since the item was read or last saved
         }
+        // Values written back as they were change nothing either: a file another program wrote
+        // stays byte for byte as it is rather than being rewritten in our form.
+        if (m_stored && m_working->values == m_stored->values) {
+            m_working.reset();
+            return S_OK;
+        }
         std::string error;
         auto stored = m_folder->save(*m_working, error);
         if (!stored) {

@@ -6,6 +6,7 @@
 #include "common/palm/PalmFileBuilder.h"
 #include "platform/registry/Registry.h"
 #include "support/Bytes.h"
+#include "support/CommandRun.h"
 #include "support/Python.h"
 #include "support/ScopedProgramFolder.h"
 #include "support/TempDir.h"
@@ -49,19 +50,8 @@ protected:
                          "END:VJOURNAL\r\nEND:VCALENDAR\r\n");
     }
 
-    struct CommandRun {
-        int status;
-        std::string out;
-        std::string err;
-    };
-    CommandRun run(std::vector<std::string> args) {
-        std::ostringstream out;
-        std::ostringstream err;
-        CommandContext context{out, err};
-        args.insert(args.begin(), {"--home", home().string()});
-        bool startGui = false;
-        const int status = runCommandLine(args, context, startGui);
-        return {status, out.str(), err.str()};
+    test::CommandRun run(std::vector<std::string> args) {
+        return test::runCommand(home(), std::move(args));
     }
     std::filesystem::path home() const { return m_dir.path() / "home"; }
     std::filesystem::path palmFile() const {
@@ -75,7 +65,8 @@ protected:
 };
 
 TEST_F(MemoCommands, ShowPrintsBothSidesAsTablesAndJson) {
-    CommandRun result = run({"show", "palm", "memos", "--file", palmFile().string(), "--json"});
+    test::CommandRun result =
+        run({"show", "palm", "memos", "--file", palmFile().string(), "--json"});
     ASSERT_EQ(result.status, kExitOk) << result.err;
     EXPECT_EQ(result.out.rfind("[\n{\"Color\": 0, \"Private\": 0, \"Subject\": \"Shopping\", "
                                "\"Note\": \"Shopping\\r\\nmilk\\r\\neggs\", \"Category\": \"\", "
@@ -98,7 +89,7 @@ TEST_F(MemoCommands, ShowPrintsBothSidesAsTablesAndJson) {
 }
 
 TEST_F(MemoCommands, CompareAndSyncPalmToOutlook) {
-    CommandRun result = run({"compare", "memos"});
+    test::CommandRun result = run({"compare", "memos"});
     ASSERT_EQ(result.status, kExitOk) << result.err;
     EXPECT_NE(result.out.find("different  Shopping"), std::string::npos) << result.out;
     EXPECT_NE(result.out.find("new        Call list"), std::string::npos) << result.out;
@@ -121,7 +112,7 @@ TEST_F(MemoCommands, CompareAndSyncPalmToOutlook) {
 
 // The conflict alert on a terminal shows the memo pair, each text on its record's one line.
 TEST_F(MemoCommands, AConflictShowsTheMemoPair) {
-    const CommandRun result = run({"sync", "memos", "--mode", "all"});
+    const test::CommandRun result = run({"sync", "memos", "--mode", "all"});
     EXPECT_EQ(result.status, kExitError);
     EXPECT_NE(result.err.find("Palm Desktop       Shopping  milk\n"), std::string::npos)
         << result.err;
@@ -149,18 +140,8 @@ TEST_F(MemoCommands, AnotherICalendarReaderSeesTheSyncedMemos) {
                         "python3-icalendar, listed in scripts/install-deps.sh)";
     }
     ASSERT_EQ(run({"sync", "memos", "--mode", "p2o"}).status, kExitOk);
-    const auto script = m_dir.path() / "reader.py";
-    test::writeBytes(script, kReader);
-    const std::string command =
-        python + " '" + script.string() + "' '" + notes().string() + "' 2>&1";
-    std::string output;
-    if (FILE* pipe = ::popen(command.c_str(), "r")) {
-        char buffer[4096];
-        for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
-            output.append(buffer, got);
-        }
-        ::pclose(pipe);
-    }
+    const std::string output =
+        test::readerOutput(python, m_dir.path() / "reader.py", kReader, notes());
     EXPECT_EQ(output, "Call list|'Call list\\nAnna\\nBen'|True\n"
                       "Shopping|'Shopping\\nmilk\\neggs'|True\n");
 }

@@ -30,7 +30,7 @@ TEST(SyncCommands, BadArgumentsAreUsageErrorsBeforeAnythingIsOpened) {
     const UsageCase cases[] = {
         {"sync without a mode", {"sync", "contacts"}, "--mode is required"},
         {"sync with an unknown mode", {"sync", "contacts", "--mode", "sideways"}, "--mode must"},
-        {"sync of a kind that is not there", {"sync", "calendar", "--mode", "p2o"}, "kind"},
+        {"sync of a kind that is not there", {"sync", "journal", "--mode", "p2o"}, "kind"},
         {"sync without a kind", {"sync", "--mode", "p2o"}, "which kind"},
         {"unknown selection",
          {"sync", "contacts", "--mode", "p2o", "--select", "some"},

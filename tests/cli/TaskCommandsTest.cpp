@@ -6,6 +6,7 @@
 #include "common/palm/PalmTodo.h"
 #include "platform/registry/Registry.h"
 #include "support/Bytes.h"
+#include "support/CommandRun.h"
 #include "support/Python.h"
 #include "support/ScopedProgramFolder.h"
 #include "support/TempDir.h"
@@ -52,19 +53,8 @@ protected:
                          "END:VTODO\r\nEND:VCALENDAR\r\n");
     }
 
-    struct CommandRun {
-        int status;
-        std::string out;
-        std::string err;
-    };
-    CommandRun run(std::vector<std::string> args) {
-        std::ostringstream out;
-        std::ostringstream err;
-        CommandContext context{out, err};
-        args.insert(args.begin(), {"--home", home().string()});
-        bool startGui = false;
-        const int status = runCommandLine(args, context, startGui);
-        return {status, out.str(), err.str()};
+    test::CommandRun run(std::vector<std::string> args) {
+        return test::runCommand(home(), std::move(args));
     }
     std::filesystem::path home() const { return m_dir.path() / "home"; }
     std::filesystem::path palmFile() const {
@@ -78,7 +68,8 @@ protected:
 };
 
 TEST_F(TaskCommands, ShowPrintsBothSidesAsTablesAndJson) {
-    CommandRun result = run({"show", "palm", "tasks", "--file", palmFile().string(), "--json"});
+    test::CommandRun result =
+        run({"show", "palm", "tasks", "--file", palmFile().string(), "--json"});
     ASSERT_EQ(result.status, kExitOk) << result.err;
     EXPECT_EQ(result.out.rfind("[\n{\"Subject\": \"Renew passport\", \"Note\": \"photos first\", "
                                "\"Priority\": 1, \"Completed\": 0, \"DueDate\": 1803855600, "
@@ -106,7 +97,7 @@ TEST_F(TaskCommands, ShowPrintsBothSidesAsTablesAndJson) {
 }
 
 TEST_F(TaskCommands, CompareAndSyncPalmToOutlook) {
-    CommandRun result = run({"compare", "tasks"});
+    test::CommandRun result = run({"compare", "tasks"});
     ASSERT_EQ(result.status, kExitOk) << result.err;
     EXPECT_NE(result.out.find("new        Renew passport"), std::string::npos) << result.out;
     EXPECT_NE(result.out.find("different  Pay rent"), std::string::npos) << result.out;
@@ -137,18 +128,8 @@ TEST_F(TaskCommands, AnotherICalendarReaderSeesTheSyncedTasks) {
                         "python3-icalendar, listed in scripts/install-deps.sh)";
     }
     ASSERT_EQ(run({"sync", "tasks", "--mode", "p2o"}).status, kExitOk);
-    const auto script = m_dir.path() / "reader.py";
-    test::writeBytes(script, kReader);
-    const std::string command =
-        python + " '" + script.string() + "' '" + tasks().string() + "' 2>&1";
-    std::string output;
-    if (FILE* pipe = ::popen(command.c_str(), "r")) {
-        char buffer[4096];
-        for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
-            output.append(buffer, got);
-        }
-        ::pclose(pipe);
-    }
+    const std::string output =
+        test::readerOutput(python, m_dir.path() / "reader.py", kReader, tasks());
     EXPECT_EQ(output, "Pay rent|-|5|NEEDS-ACTION\nRenew passport|2027-03-01|1|NEEDS-ACTION\n");
 }
 

@@ -1,6 +1,7 @@
 // The main window: layout rules, minimum size, menus in step with the tabs, row colours and the
 // selection buttons and popup entries.
 #include "common/misc/CommAddr.h"
+#include "common/misc/CommDate.h"
 #include "common/palm/PalmEnv.h"
 #include "common/sync/Options.h"
 #include "platform/files/ProgramFolder.h"
@@ -446,6 +447,28 @@ private slots:
         QCOMPARE(list->topLevelItem(0)->text(8), QStringLiteral("Countess"));
         QCOMPARE(list->topLevelItem(1)->text(8), QStringLiteral("Programmer"));
         QVERIFY(alert.p2oButton()->isChecked());
+    }
+
+    // An appointment pair shows its description, day and times, the pair's difference in bold.
+    void conflictAlertShowsAppointmentPairs() {
+        CommDateRec palm{};
+        copyToField(palm.Description, "Dentist");
+        palm.StartDateTime = win::SYSTEMTIME{2024, 3, 1, 4, 9, 0, 0, 0};
+        palm.EndDateTime = win::SYSTEMTIME{2024, 3, 1, 4, 9, 30, 0, 0};
+        CommDateRec outlook = palm;
+        outlook.StartDateTime.wDay = 5;
+        outlook.EndDateTime.wDay = 5;
+        TfmConfAlert alert;
+        TfmMain::fillConflictAlert(alert, DataKind::Date, &palm, &outlook);
+        QTreeWidget* list = alert.list(2);
+        QCOMPARE(list->headerItem()->text(2), QStringLiteral("Date"));
+        QCOMPARE(list->topLevelItem(0)->text(1), QStringLiteral("Dentist"));
+        QCOMPARE(list->topLevelItem(0)->text(2), QStringLiteral("03/04/2024"));
+        QCOMPARE(list->topLevelItem(1)->text(2), QStringLiteral("03/05/2024"));
+        QCOMPARE(list->topLevelItem(1)->text(3), QStringLiteral("09:00:00"));
+        QCOMPARE(list->topLevelItem(1)->text(4), QStringLiteral("09:30:00"));
+        QVERIFY(list->topLevelItem(0)->font(2).bold());
+        QVERIFY(!list->topLevelItem(0)->font(1).bold());
     }
 
     void checkBoxTogglesOnClick() {

@@ -1,5 +1,6 @@
 #include "platform/outlook/CalendarItem.h"
 
+#include "platform/outlook/LocalZone.h"
 #include "platform/outlook/StoreTime.h"
 
 #include <gtest/gtest.h>
@@ -100,9 +101,12 @@ TEST(CalendarItem, UsesTheStandardHomesOtherProgramsRead) {
     const std::string file = writeCalendarItem(event);
     for (const char* line :
          {"BEGIN:VEVENT", "UID:event-1", "SUMMARY:Team\\, weekly",
-          "DESCRIPTION:Agenda:\\n1. Numbers", "LOCATION:Room 4", "DTSTART:20240304T093000",
-          "DTEND:20240304T101500", "CLASS:PRIVATE", "CATEGORIES:Business,Team",
-          "RRULE:FREQ=WEEKLY;INTERVAL=2;BYDAY=MO,WE;UNTIL=20240626T093000"}) {
+          "DESCRIPTION:Agenda:\\n1. Numbers", "LOCATION:Room 4",
+          "DTSTART;TZID=Europe/Berlin:20240304T093000", "DTEND;TZID=Europe/Berlin:20240304T101500",
+          "CLASS:PRIVATE", "CATEGORIES:Business,Team",
+          // With a zoned start the end of the rule is in UTC: 9:30 in summer time.
+          "RRULE:FREQ=WEEKLY;INTERVAL=2;BYDAY=MO,WE;UNTIL=20240626T073000Z", "TZID:Europe/Berlin",
+          "RRULE:FREQ=YEARLY;BYDAY=-1SU;BYMONTH=3", "TZOFFSETTO:+0200"}) {
         EXPECT_TRUE(hasLine(file, line)) << line << "\n" << file;
     }
     EXPECT_EQ(file.find("X-OUTLOOK-"), std::string::npos) << file;
@@ -149,8 +153,13 @@ TEST(CalendarItem, RecurrencePatternsBecomeRulesAndComeBack) {
         {"monthly on the 15th", 2, 1, 0, 15, 0, 0, "FREQ=MONTHLY;BYMONTHDAY=15"},
         {"last Friday every 2 months", 3, 2, 32, 0, 5, 0,
          "FREQ=MONTHLY;INTERVAL=2;BYDAY=FR;BYSETPOS=-1"},
-        {"yearly on 4 March", 5, 1, 0, 4, 0, 3, "FREQ=YEARLY;BYMONTH=3;BYMONTHDAY=4"},
-        {"second Sunday of May", 6, 1, 1, 0, 2, 5, "FREQ=YEARLY;BYMONTH=5;BYDAY=SU;BYSETPOS=2"},
+        {"yearly on 4 March", 5, 12, 0, 4, 0, 3, "FREQ=YEARLY;BYMONTH=3;BYMONTHDAY=4"},
+        {"every 3 years on 4 March", 5, 36, 0, 4, 0, 3,
+         "FREQ=YEARLY;INTERVAL=3;BYMONTH=3;BYMONTHDAY=4"},
+        {"second Sunday of May", 6, 12, 1, 0, 2, 5, "FREQ=YEARLY;BYMONTH=5;BYDAY=SU;BYSETPOS=2"},
+        {"every 2 years on the last Monday of May", 6, 24, 2, 0, 5, 5,
+         "FREQ=YEARLY;INTERVAL=2;BYMONTH=5;BYDAY=MO;BYSETPOS=-1"},
+        {"weekly on Monday and Wednesday", 1, 1, 2 | 8, 0, 0, 0, "FREQ=WEEKLY;BYDAY=MO,WE"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -190,7 +199,7 @@ const std::string kForeignEvent = "BEGIN:VCALENDAR\r\n"
                                   "END:STANDARD\r\n"
                                   "BEGIN:DAYLIGHT\r\n"
                                   "DTSTART:19700308T020000\r\n"
-                                  "RRULE:FREQ=YEARLY;BYMONTH=3;BYDAY=2SU\r\n"
+                                  "RRULE:FREQ=YEARLY;BYDAY=2SU;BYMONTH=3\r\n"
                                   "TZOFFSETFROM:-0500\r\n"
                                   "TZOFFSETTO:-0400\r\n"
                                   "END:DAYLIGHT\r\n"
@@ -304,6 +313,133 @@ TEST(CalendarItem, TextsComeWithCrlfLineBreaksAndEmptyValuesAreDropped) {
     const StoredItem bare = readBack(taskKind(), file.substr(begin, end - begin));
     expectSameValues(item, bare);
     EXPECT_TRUE(writeCalendarItem(bare).starts_with("BEGIN:VCALENDAR\r\nVERSION:2.0\r\n"));
+}
+
+// The test runner pins TZ=Europe/Berlin: summer time began on 31 March 2024 at 02:00 (the hour
+// to 03:00 does not exist) and ended on 27 October 2024 at 03:00 (02:00 to 03:00 came twice).
+TEST(CalendarItem, TimesAcrossDaylightSavingChangesAreLocal) {
+    struct Case {
+        const char* name;
+        const char* dtstart;
+        double local;
+    };
+    const Case cases[] = {
+        {"our zone, the repeated hour", "DTSTART;TZID=Europe/Berlin:20241027T023000",
+         at(2024, 10, 27, 2, 30)},
+        {"our zone, the missing hour stays as written",
+         "DTSTART;TZID=Europe/Berlin:20240331T023000", at(2024, 3, 31, 2, 30)},
+        {"UTC, first pass through the repeated hour", "DTSTART:20241027T003000Z",
+         at(2024, 10, 27, 2, 30)},
+        {"UTC, second pass through the repeated hour", "DTSTART:20241027T013000Z",
+         at(2024, 10, 27, 2, 30)},
+        {"UTC, just before the change to summer time", "DTSTART:20240331T005900Z",
+         at(2024, 3, 31, 1, 59)},
+        {"UTC, just after it", "DTSTART:20240331T010000Z", at(2024, 3, 31, 3, 0)},
+        {"floating", "DTSTART:20240331T023000", at(2024, 3, 31, 2, 30)},
+        {"all day", "DTSTART;VALUE=DATE:20240331", at(2024, 3, 31)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string file = std::string("BEGIN:VCALENDAR\r\nVERSION:2.0\r\nBEGIN:VEVENT\r\n") +
+                                 "UID:dst\r\n" + c.dtstart + "\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
+        const StoredItem item = readBack(appointmentKind(), file);
+        EXPECT_EQ(item.value("Start").number, c.local);
+        // Written in our zone, and read back to the same local time.
+        const std::string written = writeCalendarItem(item);
+        expectSameValues(item, readBack(appointmentKind(), written));
+    }
+    // What we write of the two hours: local times with our zone's name, and its definition.
+    StoredItem item = newItem(appointmentKind());
+    item.id = "dst";
+    item.value("Start").number = at(2024, 10, 27, 2, 30);
+    item.value("End").number = at(2024, 3, 31, 2, 30);
+    const std::string file = writeCalendarItem(item);
+    EXPECT_TRUE(hasLine(file, "DTSTART;TZID=Europe/Berlin:20241027T023000")) << file;
+    EXPECT_TRUE(hasLine(file, "DTEND;TZID=Europe/Berlin:20240331T023000")) << file;
+    EXPECT_LT(file.find("BEGIN:VTIMEZONE"), file.find("BEGIN:VEVENT"));
+    // Read back, the definition is the file's own and is not written a second time.
+    const StoredItem back = readBack(appointmentKind(), file);
+    EXPECT_EQ(writeCalendarItem(back), file);
+}
+
+TEST(CalendarItem, ZoneDefinitionsFollowThePosixRule) {
+    EXPECT_EQ(
+        zoneDefinition("Europe/Berlin", "CET-1CEST,M3.5.0,M10.5.0/3"),
+        "BEGIN:VTIMEZONE\r\nTZID:Europe/Berlin\r\n"
+        "BEGIN:DAYLIGHT\r\nDTSTART:19700329T020000\r\nRRULE:FREQ=YEARLY;BYDAY=-1SU;BYMONTH=3\r\n"
+        "TZOFFSETFROM:+0100\r\nTZOFFSETTO:+0200\r\nTZNAME:CEST\r\nEND:DAYLIGHT\r\n"
+        "BEGIN:STANDARD\r\nDTSTART:19701025T030000\r\nRRULE:FREQ=YEARLY;BYDAY=-1SU;BYMONTH=10\r\n"
+        "TZOFFSETFROM:+0200\r\nTZOFFSETTO:+0100\r\nTZNAME:CET\r\nEND:STANDARD\r\n"
+        "END:VTIMEZONE");
+    const std::string newYork = zoneDefinition("America/New_York", "EST5EDT,M3.2.0,M11.1.0");
+    EXPECT_NE(newYork.find("DTSTART:19700308T020000\r\nRRULE:FREQ=YEARLY;BYDAY=2SU;BYMONTH=3"),
+              std::string::npos)
+        << newYork;
+    EXPECT_NE(newYork.find("TZOFFSETFROM:-0400\r\nTZOFFSETTO:-0500"), std::string::npos);
+    const std::string kolkata = zoneDefinition("Asia/Kolkata", "IST-5:30");
+    EXPECT_NE(kolkata.find("TZOFFSETFROM:+0530\r\nTZOFFSETTO:+0530\r\nTZNAME:IST"),
+              std::string::npos)
+        << kolkata;
+    EXPECT_NE(zoneDefinition("Etc/GMT-14", "<+14>-14").find("TZNAME:+14"), std::string::npos);
+    // Rules by day of the year, and no rule at all, give no definition: times go floating.
+    EXPECT_EQ(zoneDefinition("X", "AAA3BBB,J60,J300"), "");
+    EXPECT_EQ(zoneDefinition("X", ""), "");
+}
+
+// A rule no pattern holds loads as the nearest pattern from its first occurrence, and the file
+// keeps the rule: writing the item never replaces it, even after its pattern changed.
+TEST(CalendarItem, RulesNoPatternHoldsAreKeptAndApproximated) {
+    struct Case {
+        const char* name;
+        const char* rules;
+        int recurring, type, interval, mask, instance;
+        double end;
+    };
+    const Case cases[] = {
+        {"a number of occurrences", "RRULE:FREQ=WEEKLY;COUNT=3;BYDAY=MO", 1, 1, 1, 2, 0,
+         at(2024, 3, 18)},
+        {"first and last Monday", "RRULE:FREQ=MONTHLY;BYDAY=MO;BYSETPOS=1,-1", 1, 3, 1, 2, 1, 0},
+        {"every Monday of the month", "RRULE:FREQ=MONTHLY;BYDAY=MO", 1, 3, 1, 2, 1, 0},
+        {"two rules", "RRULE:FREQ=DAILY;INTERVAL=2\r\nRRULE:FREQ=WEEKLY;BYDAY=FR", 1, 0, 2, 0, 0,
+         0},
+        {"hourly", "RRULE:FREQ=HOURLY;INTERVAL=4", 0, 1, 1, 0, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        // Monday 4 March 2024, 9:00 in Berlin.
+        const std::string file = std::string("BEGIN:VCALENDAR\r\nVERSION:2.0\r\nBEGIN:VEVENT\r\n") +
+                                 "UID:rule\r\nDTSTART:20240304T080000Z\r\n" + c.rules +
+                                 "\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
+        StoredItem item = readBack(appointmentKind(), file);
+        EXPECT_EQ(item.value("IsRecurring").number, c.recurring);
+        if (c.recurring != 0) {
+            EXPECT_EQ(item.value("RecurrenceType").number, c.type);
+            EXPECT_EQ(item.value("Interval").number, c.interval);
+            EXPECT_EQ(item.value("DayOfWeekMask").number, c.mask);
+            EXPECT_EQ(item.value("Instance").number, c.instance);
+            EXPECT_EQ(item.value("PatternEndDate").number, c.end);
+        }
+        const std::string written = writeCalendarItem(item);
+        EXPECT_NE(written.find(std::string("\r\n") + c.rules + "\r\n"), std::string::npos)
+            << written;
+        EXPECT_EQ(written.find("X-OUTLOOK-"), std::string::npos) << written;
+        expectSameValues(item, readBack(appointmentKind(), written));
+
+        item.value("Interval").number = 5;
+        item.value("IsRecurring").number = 1;
+        const std::string changed = writeCalendarItem(item);
+        std::size_t rules = 0;
+        for (std::size_t at = changed.find("RRULE", changed.find("BEGIN:VEVENT"));
+             at != std::string::npos; at = changed.find("RRULE", at + 1)) {
+            ++rules;
+        }
+        EXPECT_EQ(rules, c.recurring != 0 &&
+                                 std::string_view(c.rules).find("\r\n") != std::string_view::npos
+                             ? 2u
+                             : 1u)
+            << changed;
+        EXPECT_EQ(readBack(appointmentKind(), changed).value("Interval").number, 5);
+    }
 }
 
 } // namespace

@@ -7,9 +7,12 @@
 #include "platform/outlook/AutomationCall.h"
 #include "platform/outlook/OutlookStore.h"
 #include "platform/outlook/StoreTime.h"
+#include "support/Bytes.h"
 #include "support/TempDir.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
+#include <map>
 
 namespace twinleaf::outlook {
 namespace {
@@ -342,6 +345,54 @@ TEST_F(OutlookTest, AnItemFileChangedByAnotherProgramIsNotSavedOver) {
     item->Release();
     list->Release();
     contactsFolder->Release();
+    nameSpace->Release();
+}
+
+// Every calendar of the real producers loads, and an appointment saved without a change (its
+// subject written back as it was) leaves its file byte for byte as the other program wrote it.
+TEST_F(OutlookTest, RealProducersAppointmentsSavedUnchangedStayAsTheyWere) {
+    const std::filesystem::path source = std::filesystem::path(TWINLEAF_REALDATA) / "icalendar";
+    if (!std::filesystem::is_directory(source)) {
+        GTEST_SKIP() << source.string() << " is absent: no real producers' calendars to load";
+    }
+    const std::filesystem::path calendar = store() / "Calendar";
+    std::filesystem::create_directories(calendar);
+    std::map<std::filesystem::path, std::string> originals;
+    int n = 0;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(source)) {
+        if (entry.path().extension() == ".ics") {
+            const std::string bytes = test::readBytes(entry.path());
+            const auto copy = calendar / ("real-" + std::to_string(++n) + ".ics");
+            test::writeBytes(copy, bytes);
+            originals[copy] = bytes;
+        }
+    }
+    ScopedStoreWarnings warnings; // files the store cannot read are skipped with a reason
+    IDispatch* nameSpace = start();
+    IDispatch* calendarFolder = folder(nameSpace, 9);
+    IDispatch* list = items(calendarFolder);
+    int saved = 0;
+    for (bool first = true;; first = false) {
+        Value next;
+        if (FAILED(callMethod(list, first ? u"GetFirst" : u"GetNext", {}, &next)) ||
+            next.v.vt != VT_DISPATCH || next.v.pdispVal == nullptr) {
+            break;
+        }
+        Value subject;
+        ASSERT_EQ(getProperty(next.v.pdispVal, u"Subject", subject), S_OK);
+        EXPECT_EQ(
+            putProperty(next.v.pdispVal, u"Subject", Value::textValue(bstrView(subject.v.bstrVal))),
+            S_OK);
+        EXPECT_EQ(callMethod(next.v.pdispVal, u"Save", {}, nullptr), S_OK);
+        ++saved;
+    }
+    EXPECT_GT(saved, 20);
+    for (const auto& [file, bytes] : originals) {
+        SCOPED_TRACE(file.string());
+        EXPECT_EQ(test::readBytes(file), bytes);
+    }
+    list->Release();
+    calendarFolder->Release();
     nameSpace->Release();
 }
 
