@@ -204,6 +204,12 @@ private:
         if (!m_working) {
             return S_OK; // nothing changed since the item was read or last saved
         }
+        // Values put back as they were change nothing: the file is not rewritten, so its time,
+        // and whatever another program keeps of it, stay as they are.
+        if (m_stored && m_working->values == m_stored->values) {
+            m_working.reset();
+            return S_OK;
+        }
         std::string error;
         auto stored = m_folder->save(*m_working, error);
         if (!stored) {
