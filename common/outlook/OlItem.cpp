@@ -316,6 +316,21 @@ void OlFolderUtil::PropertiesToRecord(const void* pImage, void* pRec) const {
     }
 }
 
+void OlFolderUtil::KeepUnchangedProperties(void* pImage, const void* pStored,
+                                           const void* pRewritten) const {
+    for (const OlProperty& property : m_kind.properties) {
+        char* field = fieldAt(pImage, property.imageOffset);
+        const char* rewritten = fieldAt(pRewritten, property.imageOffset);
+        const bool same =
+            property.value == OlValue::Text
+                ? fieldText(field, property.imageWidth) == fieldText(rewritten, property.imageWidth)
+                : std::memcmp(field, rewritten, property.imageWidth) == 0;
+        if (same) {
+            std::memcpy(field, fieldAt(pStored, property.imageOffset), property.imageWidth);
+        }
+    }
+}
+
 void OlFolderUtil::RecordToProperties(const void* pRec, void* pImage) const {
     for (const OlProperty& property : m_kind.properties) {
         if (property.recordOffset >= 0 && (property.flags & kOlReadOnly) == 0) {
