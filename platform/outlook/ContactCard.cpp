@@ -365,7 +365,8 @@ public:
     }
 
     void read(const ContentLine& line) {
-        if (!consume(line)) {
+        // A line is mapped only when the parameters it keeps can be written back as they are.
+        if (!paramsReadBack(line.params) || !consume(line)) {
             m_item.keptLines.push_back(line.raw);
         }
     }
