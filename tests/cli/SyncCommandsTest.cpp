@@ -4,6 +4,7 @@
 #include "platform/registry/Registry.h"
 #include "platform/text/FieldText.h"
 #include "platform/ui/MessageBox.h"
+#include "support/Bytes.h"
 #include "support/ScopedEnvironment.h"
 #include "support/ScopedProgramFolder.h"
 #include "support/TempDir.h"
@@ -400,15 +401,6 @@ TEST_F(SyncCommandsOnRealSides, UserWithoutTheKindsFileFailsCompareAndSync) {
     EXPECT_EQ(outlookContacts(), 2u);
 }
 
-// A card's text with its folded lines joined again.
-std::string unfolded(std::string text) {
-    for (std::size_t at = text.find("\r\n "); at != std::string::npos;
-         at = text.find("\r\n ", at)) {
-        text.erase(at, 3);
-    }
-    return text;
-}
-
 // Palm keeps a title of 31 characters and Windows-1252 only: a card whose values it holds cut
 // must keep them whole when Palm's values win, in a run both ways and from Palm to Outlook.
 TEST_F(SyncCommandsOnRealSides, PalmWinningKeepsTheValuesPalmHoldsOnlyCut) {
@@ -431,7 +423,7 @@ TEST_F(SyncCommandsOnRealSides, PalmWinningKeepsTheValuesPalmHoldsOnlyCut) {
         writeContact("wei", wei("Globex")); // changed in Outlook: Palm's Initech wins
         const CommandRun result = run(args);
         ASSERT_EQ(result.status, kExitOk) << result.err;
-        const std::string written = unfolded(test::readBytes(card));
+        const std::string written = test::unfolded(test::readBytes(card));
         EXPECT_NE(written.find("ORG:Initech"), std::string::npos) << written;
         EXPECT_NE(written.find("TITLE:Senior Vice President\\, Global Engineering\r\n"),
                   std::string::npos)

@@ -118,15 +118,6 @@ TEST_F(TaskCommands, CompareAndSyncPalmToOutlook) {
     EXPECT_EQ(result.out.find("\"different\""), std::string::npos) << result.out;
 }
 
-// An item file's text with its folded lines joined again.
-std::string unfolded(std::string text) {
-    for (std::size_t at = text.find("\r\n "); at != std::string::npos;
-         at = text.find("\r\n ", at)) {
-        text.erase(at, 3);
-    }
-    return text;
-}
-
 // Palm keeps 8190 characters of a note, in Windows-1252; the store keeps them all. Neither side's
 // cut form of a note goes over the other side's whole note when the other side's values win.
 TEST_F(TaskCommands, NeitherSideWritesItsCutNoteOverTheOthersWholeNote) {
@@ -146,7 +137,7 @@ TEST_F(TaskCommands, NeitherSideWritesItsCutNoteOverTheOthersWholeNote) {
     test::writeBytes(tasks() / "rent.ics", rent("NEEDS-ACTION"));
     CommandRun result = run({"sync", "tasks", "--mode", "all", "--conflicts", "palm"});
     ASSERT_EQ(result.status, kExitOk) << result.err;
-    const std::string written = unfolded(test::readBytes(tasks() / "rent.ics"));
+    const std::string written = test::unfolded(test::readBytes(tasks() / "rent.ics"));
     EXPECT_NE(written.find("STATUS:COMPLETED"), std::string::npos) << written;
     EXPECT_NE(written.find("DESCRIPTION:" + outlookNote + "\r\n"), std::string::npos);
 
