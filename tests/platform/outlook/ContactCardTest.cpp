@@ -245,6 +245,7 @@ TEST(ContactCard, WhatIsReadIsWrittenSoThatItReadsBackTheSame) {
          "TEL;WORK,VOICE;\"a;b\":555\r\nEMAIL;INTERNET;\"x,y\":a@b.c\r\n"},
         {"a parameter name with a quoted colon", "TEL;\"a:b\"=c;TYPE=home:1\r\n"},
         {"a second line for a filled property", "TITLE:a\r\nTITLE:b\r\nNOTE:n\r\nNOTE:m\r\n"},
+        {"an empty line before a set one of the same name", "NOTE:\r\nNOTE:Met at the fair\r\n"},
     };
     for (const CardCase& c : cases) {
         SCOPED_TRACE(c.name);
