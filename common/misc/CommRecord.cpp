@@ -53,6 +53,16 @@ bool FieldsEqual(std::span<const CommField> fields, const void* a, const void* b
     return true;
 }
 
+void LeaveUnchangedTexts(std::span<const CommField> fields, void* incoming, const void* stored) {
+    for (const CommField& field : fields) {
+        char* text = static_cast<char*>(incoming) + field.offset;
+        if (field.kind == FieldType::Text && field.merge == FieldMerge::IfNotEmpty &&
+            std::strncmp(text, member(stored, field), field.width) == 0) {
+            std::memset(text, 0, field.width);
+        }
+    }
+}
+
 void MergeFields(std::span<const CommField> fields, void* stored, const void* incoming) {
     for (const CommField& field : fields) {
         char* target = static_cast<char*>(stored) + field.offset;

@@ -50,6 +50,10 @@ struct CommField {
 bool FieldsEqual(std::span<const CommField> fields, const void* a, const void* b);
 // Applies each member's merge rule from `incoming` to `stored`.
 void MergeFields(std::span<const CommField> fields, void* stored, const void* incoming);
+// Empties the texts of `incoming` that merge only when set and equal those of `stored`: they bring
+// nothing new, and left empty, an update keeps what the stored side holds beyond the common
+// record (a text longer than the record's field) instead of writing back its cut form.
+void LeaveUnchangedTexts(std::span<const CommField> fields, void* incoming, const void* stored);
 // Writes the display text of one member into szBuf (cut to nBufLen - 1 characters); false for a
 // row without member or a value without text. The buffer has been emptied by the caller.
 bool FormatField(const CommField& field, const void* rec, char* szBuf, std::uint32_t nBufLen);
@@ -176,6 +180,7 @@ public:
 
     CommRecordMgr() = default;
     virtual ~CommRecordMgr() { RemoveAll(); }
+    static std::span<const CommField> Fields() { return Traits::Fields(); }
     CommRecordMgr(const CommRecordMgr&) = delete;
     CommRecordMgr& operator=(const CommRecordMgr&) = delete;
 
@@ -310,9 +315,11 @@ public:
     void SetHeldAs(HeldAs heldAs) { m_heldAs = heldAs; }
     HeldAs GetHeldAs() const { return m_heldAs; }
 
-    // Gives `rec` back the texts of `stored` where the two differ only in what the side that
+    // Gives `rec` back the values of `stored` where the two differ only in what the side that
     // holds records as GetHeldAs cannot keep (a value it has no place for, the end of a text it
-    // cut), so that writing `rec` over `stored` does not lose them.
+    // cut, a number it keeps coarser), so that writing `rec` over `stored` does not lose them.
+    // Numbers count only where a merge carries them: the rest (source, ids, status) say where a
+    // record comes from, not what it holds.
     void KeepUnheld(Record& rec, const Record& stored) const {
         if (m_heldAs == nullptr) {
             return;
@@ -322,17 +329,20 @@ public:
         m_heldAs(rec, stored, heldRec);
         m_heldAs(stored, rec, heldStored);
         for (const CommField& field : Traits::Fields()) {
-            if (field.kind != FieldType::Text) {
+            const bool text = field.kind == FieldType::Text;
+            if (field.kind == FieldType::None || (!text && field.merge != FieldMerge::Always &&
+                                                  field.merge != FieldMerge::IfNotEmpty)) {
                 continue;
             }
-            auto* to = reinterpret_cast<char*>(&rec) + field.offset;
-            const auto* from = reinterpret_cast<const char*>(&stored) + field.offset;
-            const auto held = [&field](const Record& r) {
+            const auto at = [&field](const Record& r) {
                 return reinterpret_cast<const char*>(&r) + field.offset;
             };
-            if (std::strncmp(to, from, field.width) != 0 &&
-                std::strncmp(held(heldRec), held(heldStored), field.width) == 0) {
-                std::memcpy(to, from, field.width);
+            const auto same = [&field, text](const char* a, const char* b) {
+                return text ? std::strncmp(a, b, field.width) == 0
+                            : std::memcmp(a, b, field.width) == 0;
+            };
+            if (!same(at(rec), at(stored)) && same(at(heldRec), at(heldStored))) {
+                std::memcpy(reinterpret_cast<char*>(&rec) + field.offset, at(stored), field.width);
             }
         }
     }

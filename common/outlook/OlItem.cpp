@@ -143,6 +143,17 @@ bool isAboveZero(const OlProperty& property, const char* field) {
     return false;
 }
 
+// Whether the item's text already reads back as `text` through the image's field. Texts come to
+// us in the ANSI code page and cut to the field, so an item holding a longer text, or characters
+// the code page lacks, reads as its cut or `?`-marked form; putting that form back would destroy
+// the whole value for nothing, as the record's text cannot be told apart from it.
+bool readsAs(CDispCmd& target, const OlProperty& property, const std::string& text) {
+    std::string current(property.imageWidth, '\0');
+    return target.GetText(property.name, current.data(), static_cast<int>(current.size())) ==
+               S_OK &&
+           fieldText(current.data(), current.size()) == text;
+}
+
 } // namespace
 
 OlFolderUtil::OlFolderUtil(const OlItemKind& kind, const char* szName)
@@ -275,7 +286,9 @@ bool OlFolderUtil::WriteProperties(CDispCmd& item, const void* pImage) {
         case OlValue::Text: {
             // Read within the field even if a stored image lost a terminator.
             const std::string text(fieldText(field, property.imageWidth));
-            target->PutText(property.name, text.c_str());
+            if (!readsAs(*target, property, text)) {
+                target->PutText(property.name, text.c_str());
+            }
             break;
         }
         case OlValue::Long:
@@ -299,6 +312,21 @@ void OlFolderUtil::PropertiesToRecord(const void* pImage, void* pRec) const {
             copyValue(property, fieldAt(pImage, property.imageOffset), property.imageWidth,
                       fieldAt(pRec, static_cast<std::size_t>(property.recordOffset)),
                       property.recordWidth);
+        }
+    }
+}
+
+void OlFolderUtil::KeepUnchangedProperties(void* pImage, const void* pStored,
+                                           const void* pRewritten) const {
+    for (const OlProperty& property : m_kind.properties) {
+        char* field = fieldAt(pImage, property.imageOffset);
+        const char* rewritten = fieldAt(pRewritten, property.imageOffset);
+        const bool same =
+            property.value == OlValue::Text
+                ? fieldText(field, property.imageWidth) == fieldText(rewritten, property.imageWidth)
+                : std::memcmp(field, rewritten, property.imageWidth) == 0;
+        if (same) {
+            std::memcpy(field, fieldAt(pStored, property.imageOffset), property.imageWidth);
         }
     }
 }

@@ -92,6 +92,11 @@ protected:
     void PropertiesToRecord(const void* pImage, void* pRec) const;
     // Image fields without a record column keep what they held.
     void RecordToProperties(const void* pRec, void* pImage) const;
+    // Gives `pImage` back the values of `pStored` wherever it agrees with `pRewritten`, the stored
+    // image with its own record written back over it: there the record brought nothing new, and
+    // what differs from the stored image is only what the record could not hold of it (a text
+    // longer than the record's field).
+    void KeepUnchangedProperties(void* pImage, const void* pStored, const void* pRewritten) const;
 
     std::unique_ptr<CDispCmd> m_pFolder;
     bool m_bFolderOpen;
@@ -237,6 +242,12 @@ template <class Kind> bool OlItemUtil<Kind>::UpdateItem(const Record* pRec, int 
         if (stored != nullptr && stored->Native != nullptr) {
             std::memcpy(&image, stored->Native,
                         stored->NativeSize < sizeof image ? stored->NativeSize : sizeof image);
+            const auto kept = std::make_unique<Image>(image);
+            const auto rewritten = std::make_unique<Image>(image);
+            RecordToImage(stored, rewritten.get());
+            RecordToImage(pRec, &image);
+            KeepUnchangedProperties(&image, kept.get(), rewritten.get());
+            return WriteItem(*item, &image);
         }
     }
     RecordToImage(pRec, &image);

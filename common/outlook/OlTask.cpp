@@ -90,6 +90,9 @@ std::int32_t PriorityOfImportance(LONG importance) {
     return importance == 2 ? kTaskHigh : importance == 0 ? kTaskLow : kTaskNormal;
 }
 
+// Outlook's olTaskComplete.
+constexpr LONG kTaskStatusComplete = 2;
+
 LONG ImportanceOfPriority(std::int32_t priority) {
     return priority == kTaskHigh ? 2 : priority == kTaskLow ? 0 : 1;
 }
@@ -122,6 +125,13 @@ void OlTaskUtil::RecordToImage(const CommTaskRec* pRec, OlTaskImage* pImage) {
         pImage->Sensitivity = 2;
     }
     pImage->Status = inRange(pRec->Status, 4);
+    // Status is written after Complete and says it again: a record marked done by a side that has
+    // no status (Palm) must not leave the item "not started", nor one reopened stay "complete".
+    if (pRec->Completed != 0) {
+        pImage->Status = kTaskStatusComplete;
+    } else if (pImage->Status == kTaskStatusComplete) {
+        pImage->Status = 0;
+    }
     pImage->ResponseState = inRange(pRec->ResponseState, 3);
 }
 

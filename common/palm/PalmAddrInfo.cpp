@@ -198,30 +198,6 @@ void PmAddrKind::CommonToClassic(const CommAddrRec& common, PmAddrRec& palmRec) 
     }
 }
 
-void PmAddrKind::CommonAsHeld(const CommAddrRec& rec, const PmAddrRec* row, CommAddrRec& held) {
-    PmAddrRec record{};
-    if (row != nullptr) {
-        auto to = classicSlots(record);
-        const auto from = classicSlots(*row);
-        for (std::size_t i = 0; i < to.size(); ++i) {
-            *to[i].label = *from[i].label;
-            std::memcpy(to[i].text, from[i].text, to[i].width);
-        }
-    }
-    CommonToClassic(rec, record);
-    ClassicToCommon(record, held);
-    // An update keeps a number the record has none for; held as the record, that is no number.
-    const std::pair<std::int32_t, char*> phones[] = {
-        {kPhoneWork, held.WorkPhone},    {kPhoneHome, held.HomePhone}, {kPhoneFax, held.Fax},
-        {kPhoneOther, held.OtherPhone},  {kPhoneEMail, held.EMail},    {kPhoneMain, held.MainPhone},
-        {kPhoneMobile, held.MobilePhone}};
-    for (const auto& [label, field] : phones) {
-        if (phoneValue(rec, label).empty()) {
-            field[0] = '\0';
-        }
-    }
-}
-
 bool PmAddrKind::ResolveCategory(PmAddrUtil& file, PmAddrRec& palmRec) {
     std::int32_t id = 0;
     if (file.GetCategoryIdByName(palmRec.CategoryName, &id, true)) {

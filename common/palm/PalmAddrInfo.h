@@ -59,10 +59,6 @@ struct PmAddrKind {
     static void ClassicToCommon(const PmAddrRec& palmRec, CommAddrRec& common);
     // On top of the record's current values: only non-empty texts are copied.
     static void CommonToClassic(const CommAddrRec& common, PmAddrRec& palmRec);
-    // What a classic row holds of a common record: the record written into a row and read back.
-    // With `row`, the Palm record it is compared with, its phone slots take their room as they
-    // would in an update; a number the row has and `rec` has not is not taken as `rec`'s.
-    static void CommonAsHeld(const CommAddrRec& rec, const PmAddrRec* row, CommAddrRec& held);
     // The record's category id from its name, created in the file's table when missing.
     static bool ResolveCategory(PmAddrUtil& file, PmAddrRec& palmRec);
 };

@@ -177,12 +177,6 @@ void PmDateKind::CommonToClassic(const CommDateRec& common, PmDateRec& palmRec) 
     }
 }
 
-void PmDateKind::CommonAsHeld(const CommDateRec& rec, const PmDateRec* row, CommDateRec& held) {
-    PmDateRec record = row != nullptr ? *row : PmDateRec{};
-    CommonToClassic(rec, record);
-    ClassicToCommon(record, held);
-}
-
 std::string PmDateKind::Unheld(const CommDateRec& common) {
     std::string what;
     if (palmRepeatTypeOf(common.Repeat.RepeatType) < 0) {

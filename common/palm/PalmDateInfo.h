@@ -51,8 +51,6 @@ struct PmDateKind {
     static void ClassicToCommon(const PmDateRec& palmRec, CommDateRec& common);
     // On top of the record's current values: empty texts leave the row's texts as they were.
     static void CommonToClassic(const CommDateRec& common, PmDateRec& palmRec);
-    // The common record as a date book row holds it: through the pair's row and back.
-    static void CommonAsHeld(const CommDateRec& rec, const PmDateRec* row, CommDateRec& held);
     // Appointments keep their category; the common record's is not exchanged.
     static bool ResolveCategory(PmDateUtil&, PmDateRec&) { return true; }
     // What of the record a date book row cannot hold and a write leaves out, naming the record

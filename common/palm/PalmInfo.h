@@ -6,8 +6,7 @@
 // its item (Item: format, source, commEntry and a union of the forms' records) and which status
 // words are listed (Listed). The classic form adds the classic file and record (ClassicFile,
 // ClassicRec, kClassicFileKind, Classic(item)), the two mappings (ClassicToCommon,
-// CommonToClassic), a common record as the row holds it (CommonAsHeld), the category resolution
-// (ResolveCategory) and the kind's folder (kFolder).
+// CommonToClassic), the category resolution (ResolveCategory) and the kind's folder (kFolder).
 #pragma once
 
 // FindMatch results and source types, shared by every kind, are declared with the contacts.
@@ -153,7 +152,7 @@ public:
             return false;
         }
         Rec& record = Kind::Classic(item);
-        Kind::CommonToClassic(common, record);
+        MapOnto(common, item.commEntry, record);
         Kind::ResolveCategory(m_file, record);
         record.Status |= palm::kStatusChanged;
         std::memcpy(item.source, &record, sizeof record);
@@ -162,13 +161,57 @@ public:
     bool Save() override { return m_file.SaveInPlace(); }
 
 private:
-    // Through a row and back: fields the row has no place for come back empty, texts cut to the
-    // row's fields and the common record's. The row is the Palm record of the pair, where one of
-    // the two is this form's, so that what the record has beside its common fields (a pager
-    // number taking a phone slot) takes its room as it would in an update.
+    // Through a row and back, as an update would write the record: fields the row has no place
+    // for come back as the row has them, texts cut to the row's fields and the common record's.
+    // The row is the Palm record of the pair, where one of the two is this form's, so that what
+    // the row has beside the record's values (a pager number taking a phone slot, a text the
+    // record leaves empty, which an update does not copy) stays as the update would leave it: a
+    // pair whose update would give back the row as it is compares the same, and is not written
+    // again on every run.
     static void Held(const CommRec& rec, const CommRec& counterpart, CommRec& held) {
         const Rec* row = RowOf(rec);
-        Kind::CommonAsHeld(rec, row != nullptr ? row : RowOf(counterpart), held);
+        if (row == nullptr) {
+            row = RowOf(counterpart);
+        }
+        Rec record{};
+        if (row != nullptr) {
+            record = *row;
+        }
+        Kind::CommonToClassic(rec, record);
+        Kind::ClassicToCommon(record, held);
+    }
+    // The mapping of `common` onto the row, leaving out the texts that equal those of the row's
+    // own common record: they bring nothing new, and written, they would put the common record's
+    // cut form over a longer text the row holds. Where leaving a text out would not keep the
+    // row's value (a mapping that copies empty texts too), the whole record is mapped.
+    static void MapOnto(const CommRec& common, const CommRec* own, Rec& record) {
+        if (own != nullptr) {
+            const Rec before = record;
+            CommRec update = common;
+            LeaveUnchangedTexts(Kind::CommMgr::Fields(), &update, own);
+            Kind::CommonToClassic(update, record);
+            CommRec back{};
+            Kind::ClassicToCommon(record, back);
+            if (TextsLeftAsTheyWere(common, update, back, *own)) {
+                return;
+            }
+            record = before;
+        }
+        Kind::CommonToClassic(common, record);
+    }
+    static bool TextsLeftAsTheyWere(const CommRec& common, const CommRec& update,
+                                    const CommRec& back, const CommRec& own) {
+        for (const CommField& field : Kind::CommMgr::Fields()) {
+            const auto at = [&field](const CommRec& rec) {
+                return reinterpret_cast<const char*>(&rec) + field.offset;
+            };
+            const bool leftOut =
+                field.kind == FieldType::Text && *at(update) == '\0' && *at(common) != '\0';
+            if (leftOut && std::strncmp(at(back), at(own), field.width) != 0) {
+                return false;
+            }
+        }
+        return true;
     }
     static const Rec* RowOf(const CommRec& rec) {
         if (rec.SourceType != kSourcePalm || rec.Native == nullptr ||

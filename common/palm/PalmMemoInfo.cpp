@@ -57,11 +57,4 @@ void PmMemoKind::CommonToClassic(const CommNoteRec& common, PmMemoRec& palmRec) 
     }
 }
 
-// A memo row has one place for each compared field: only the width of its text cuts anything.
-void PmMemoKind::CommonAsHeld(const CommNoteRec& rec, const PmMemoRec*, CommNoteRec& held) {
-    PmMemoRec record{};
-    CommonToClassic(rec, record);
-    ClassicToCommon(record, held);
-}
-
 } // namespace twinleaf

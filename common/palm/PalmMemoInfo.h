@@ -47,8 +47,6 @@ struct PmMemoKind {
     static void ClassicToCommon(const PmMemoRec& palmRec, CommNoteRec& common);
     // On top of the record's current values: an empty text leaves the memo's text as it was.
     static void CommonToClassic(const CommNoteRec& common, PmMemoRec& palmRec);
-    // The common record as a memo row holds it: through a row and back.
-    static void CommonAsHeld(const CommNoteRec& rec, const PmMemoRec* row, CommNoteRec& held);
     // Memos keep their category; the common record carries none.
     static bool ResolveCategory(PmMemoUtil&, PmMemoRec&) { return true; }
 };

@@ -73,12 +73,4 @@ void PmTodoKind::CommonToClassic(const CommTaskRec& common, PmTodoRec& palmRec) 
     palmRec.Private = common.Private != 0 || common.Sensitivity != 0 ? 1 : 0;
 }
 
-// A to-do row has one place for each compared field, so the pair's own row plays no part: a value
-// the record lacks stays lacking, and only the widths of the row cut what it has.
-void PmTodoKind::CommonAsHeld(const CommTaskRec& rec, const PmTodoRec*, CommTaskRec& held) {
-    PmTodoRec record{};
-    CommonToClassic(rec, record);
-    ClassicToCommon(record, held);
-}
-
 } // namespace twinleaf

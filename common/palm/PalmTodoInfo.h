@@ -46,8 +46,6 @@ struct PmTodoKind {
     static void ClassicToCommon(const PmTodoRec& palmRec, CommTaskRec& common);
     // On top of the record's current values: only non-empty texts are copied.
     static void CommonToClassic(const CommTaskRec& common, PmTodoRec& palmRec);
-    // The common record as a to-do row holds it: through a row and back.
-    static void CommonAsHeld(const CommTaskRec& rec, const PmTodoRec* row, CommTaskRec& held);
     // To-dos keep their category; the common record carries none.
     static bool ResolveCategory(PmTodoUtil&, PmTodoRec&) { return true; }
 };

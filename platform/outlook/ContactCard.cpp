@@ -365,7 +365,8 @@ public:
     }
 
     void read(const ContentLine& line) {
-        if (!consume(line)) {
+        // A line is mapped only when the parameters it keeps can be written back as they are.
+        if (!paramsReadBack(line.params) || !consume(line)) {
             m_item.keptLines.push_back(line.raw);
         }
     }
@@ -443,10 +444,14 @@ private:
                                 {"NOTE", m_map.body}};
         for (const Simple& simple : texts) {
             if (name == simple.name) {
-                if (!once(name)) {
+                // An empty text is written as no line at all (FN excepted, which is always
+                // written): were it to take the property, a later line of the name, kept as read,
+                // would take it when the card is read again.
+                std::string text = unescapeText(line.value, lineBreak);
+                if ((text.empty() && name != "FN") || !once(name)) {
                     return false;
                 }
-                at(simple.property).text = unescapeText(line.value, lineBreak);
+                at(simple.property).text = std::move(text);
                 noteOrigin(name, line, {}, {});
                 return true;
             }

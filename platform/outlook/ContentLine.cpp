@@ -101,11 +101,13 @@ bool parseContentLine(const LogicalLine& logical, ContentLine& line) {
         }
         const std::string_view param = text.substr(start, at - start);
         const std::size_t equals = param.find('=');
-        if (equals == std::string_view::npos) {
-            line.params.push_back({"TYPE", {std::string(param)}});
-        } else {
-            ContentParam parsed{upperAscii(param.substr(0, equals)),
-                                splitParamValues(param.substr(equals + 1))};
+        {
+            // vCard 2.1's bare values are types: read as TYPE's values are, so that written as
+            // TYPE=... they read back the same.
+            ContentParam parsed = equals == std::string_view::npos
+                                      ? ContentParam{"TYPE", splitParamValues(param)}
+                                      : ContentParam{upperAscii(param.substr(0, equals)),
+                                                     splitParamValues(param.substr(equals + 1))};
             // vCard 4.0 producers quote a list of types as one value: TYPE="work,voice".
             if (parsed.name == "TYPE") {
                 std::vector<std::string> types;
@@ -392,6 +394,20 @@ std::vector<std::string> splitComponents(std::string_view value, std::string_vie
         }
     }
     return parts;
+}
+
+bool paramsReadBack(const std::vector<ContentParam>& params) {
+    const std::string text = "X" + formatParams(params) + ":";
+    ContentLine line;
+    if (!parseContentLine({text, text, 0}, line) || line.params.size() != params.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < params.size(); ++i) {
+        if (line.params[i].name != params[i].name || line.params[i].values != params[i].values) {
+            return false;
+        }
+    }
+    return true;
 }
 
 std::string formatParams(const std::vector<ContentParam>& params) {

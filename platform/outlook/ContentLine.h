@@ -58,6 +58,9 @@ std::string unescapeText(std::string_view value, std::string_view lineBreak = "\
 std::vector<std::string> splitComponents(std::string_view value, std::string_view lineBreak = "\n");
 
 std::string formatParams(const std::vector<ContentParam>& params);
+// Whether the parameters, written by formatParams, read back as they are. A parameter name may
+// hold what no written form carries back (a quote, a colon); such a line is kept as it was read.
+bool paramsReadBack(const std::vector<ContentParam>& params);
 
 // One content line, folded at 75 octets (never inside a UTF-8 sequence), ending in CRLF.
 std::string foldLine(std::string_view line);

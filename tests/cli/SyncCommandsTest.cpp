@@ -5,10 +5,12 @@
 #include "platform/registry/Registry.h"
 #include "platform/text/FieldText.h"
 #include "platform/ui/MessageBox.h"
+#include "support/Bytes.h"
 #include "support/ScopedEnvironment.h"
 #include "support/ScopedProgramFolder.h"
 #include "support/TempDir.h"
 
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
@@ -527,6 +529,99 @@ TEST_F(SyncCommandsOnRealSides, ASyncStopsWhileAnotherRunHoldsTheHomeOrThePalmUs
     // Released, the run goes ahead.
     const CommandRun result = run({"sync", "contacts", "--mode", "all", "--conflicts", "palm"});
     EXPECT_EQ(result.status, kExitOk) << result.err;
+}
+
+// Palm keeps a title of 31 characters and Windows-1252 only: a card whose values it holds cut
+// must keep them whole when Palm's values win, in a run both ways and from Palm to Outlook.
+TEST_F(SyncCommandsOnRealSides, PalmWinningKeepsTheValuesPalmHoldsOnlyCut) {
+    const std::string title = "Senior Vice President, Global Engineering";
+    const std::string note = std::string(2500, 'x') + " the end";
+    const auto wei = [&](const std::string& company) {
+        return "N:Zhang;Wei \xF0\x9F\x98\x80 \xE4\xB8\xAD;;;\r\nFN:Wei Zhang\r\nORG:" + company +
+               "\r\nTITLE:" + title + "\r\nNOTE:" + note + "\r\n";
+    };
+    writeContact("wei", wei("Initech"));
+    ASSERT_EQ(run({"sync", "contacts", "--mode", "o2p"}).status, kExitOk);
+    const std::filesystem::path card = home() / "Outlook" / "Contacts" / "wei.vcf";
+
+    const std::vector<std::string> runs[] = {
+        {"sync", "contacts", "--mode", "all", "--conflicts", "palm"},
+        {"sync", "contacts", "--mode", "p2o", "--select", "all"},
+    };
+    for (const std::vector<std::string>& args : runs) {
+        SCOPED_TRACE(args[3]);
+        writeContact("wei", wei("Globex")); // changed in Outlook: Palm's Initech wins
+        const CommandRun result = run(args);
+        ASSERT_EQ(result.status, kExitOk) << result.err;
+        const std::string written = test::unfolded(test::readBytes(card));
+        EXPECT_NE(written.find("ORG:Initech"), std::string::npos) << written;
+        EXPECT_NE(written.find("TITLE:Senior Vice President\\, Global Engineering\r\n"),
+                  std::string::npos)
+            << written;
+        EXPECT_NE(written.find("Wei \xF0\x9F\x98\x80 \xE4\xB8\xAD"), std::string::npos);
+        EXPECT_NE(written.find(note + "\r\n"), std::string::npos);
+    }
+    const CommandRun after = run({"compare", "contacts", "--only", "different"});
+    EXPECT_EQ(after.out.find("Wei"), std::string::npos) << after.out;
+}
+
+// The other way round: Palm keeps Dora's 3000-character note and 300-character company whole in
+// its file, while Outlook holds them cut; an update from Outlook must not cut them in the file.
+TEST_F(SyncCommandsOnRealSides, OutlookWinningKeepsTheValuesOutlookHoldsOnlyCut) {
+    ASSERT_EQ(run({"sync", "contacts", "--mode", "p2o"}).status, kExitOk);
+    const std::filesystem::path card = home() / "Outlook" / "Contacts";
+    for (const auto& entry : std::filesystem::directory_iterator(card)) {
+        std::string text = test::readBytes(entry.path());
+        if (text.find("Dora") != std::string::npos) {
+            text.insert(text.find("END:VCARD"), "TITLE:Chief\r\n");
+            test::writeBytes(entry.path(), text);
+        }
+    }
+    const CommandRun result = run({"sync", "contacts", "--mode", "all", "--conflicts", "outlook"});
+    ASSERT_EQ(result.status, kExitOk) << result.err;
+    const std::string palm = test::readBytes(palmFile());
+    EXPECT_NE(palm.find("Chief"), std::string::npos);
+    EXPECT_NE(palm.find(std::string(3000, 'n')), std::string::npos);
+    EXPECT_NE(palm.find(std::string(300, 'W')), std::string::npos);
+}
+
+// Outlook's card has no title where Palm's Ann is "Dr": an update from Outlook does not empty a
+// field, so it would give Palm's record back as it is. Such a pair is the same, and no run
+// rewrites the Palm file, rotates its backup or touches the card.
+TEST_F(SyncCommandsOnRealSides, PairWhoseUpdateChangesNothingIsSameAndNotWritten) {
+    std::string ann = annAt("Acme");
+    ann.erase(ann.find("TITLE:Dr\r\n"), 10);
+    writeContact("ann", ann);
+    std::filesystem::remove(home() / "Outlook" / "Contacts" / "joerg.vcf");
+    const std::filesystem::path card = home() / "Outlook" / "Contacts" / "ann.vcf";
+    const std::filesystem::path backup = palmFile().string() + ".bak";
+    test::writeBytes(backup, "the backup");
+    const std::string palmBefore = test::readBytes(palmFile());
+    const std::string cardBefore = test::readBytes(card);
+    const auto longAgo = std::filesystem::file_time_type::clock::now() - std::chrono::hours(48);
+    for (const auto& file : {palmFile(), card, backup}) {
+        std::filesystem::last_write_time(file, longAgo);
+    }
+
+    const CommandRun compared = run({"compare", "contacts", "--only", "different"});
+    EXPECT_EQ(compared.out.find("Ann Smith"), std::string::npos) << compared.out;
+    const std::vector<std::string> runs[] = {
+        {"sync", "contacts", "--mode", "o2p", "--select", "all"},
+        {"sync", "contacts", "--mode", "all", "--conflicts", "outlook"},
+    };
+    for (const std::vector<std::string>& args : runs) {
+        SCOPED_TRACE(args[3]);
+        const CommandRun result = run(args);
+        ASSERT_EQ(result.status, kExitOk) << result.err;
+        EXPECT_EQ(test::readBytes(palmFile()), palmBefore);
+        EXPECT_EQ(test::readBytes(backup), "the backup");
+        EXPECT_EQ(test::readBytes(card), cardBefore);
+        for (const auto& file : {palmFile(), card, backup}) {
+            EXPECT_EQ(std::filesystem::last_write_time(file), longAgo) << file;
+        }
+    }
+    const CommandRun after = run({"compare", "contacts", "--only", "different"});
+    EXPECT_EQ(after.out.find("Ann Smith"), std::string::npos) << after.out;
 }
 
 TEST_F(SyncCommandsOnRealSides, UnknownPalmUserIsAUsageError) {

@@ -25,14 +25,14 @@ using test::intField;
 using test::le32;
 using test::textField;
 
-std::string todoFile() {
+std::string todoFile(const std::string& passportNote = "photos first") {
     std::string out = std::string("\x00\x01\x44\x54", 4) + test::cstring("C:\\Palm\\todo.dat") +
                       test::cstring("") + test::categoryBlock({}) +
                       test::schema(10, {1, 1, 1, 5, 3, 6, 1, 6, 1, 5}, 44) + le32(20);
     // 1 March 2027, 00:00 in Berlin: a date past 2020 that must reach Outlook.
     out += intField(1) + intField(0) + intField(1) + textField("Renew passport") +
            intField(1803855600, 3) + intField(0, 6) + intField(1) + intField(1, 6) + intField(0) +
-           textField("photos first");
+           textField(passportNote);
     out += intField(2) + intField(0) + intField(2) + textField("Pay rent") +
            intField(palm::kTodoNoDueDate, 3) + intField(0, 6) + intField(3) + intField(0, 6) +
            intField(0) + textField("");
@@ -107,6 +107,48 @@ TEST_F(TaskCommands, CompareAndSyncPalmToOutlook) {
     result = run({"compare", "tasks", "--json"});
     EXPECT_EQ(result.out.find("\"new\""), std::string::npos) << result.out;
     EXPECT_EQ(result.out.find("\"different\""), std::string::npos) << result.out;
+}
+
+// Palm keeps 8190 characters of a note, in Windows-1252; the store keeps them all. Neither side's
+// cut form of a note goes over the other side's whole note when the other side's values win.
+TEST_F(TaskCommands, NeitherSideWritesItsCutNoteOverTheOthersWholeNote) {
+    const std::string palmNote(9000, 'p');
+    test::writeBytes(palmFile(), todoFile(palmNote));
+    const std::string outlookNote = "\xF0\x9F\x98\x80 \xE4\xB8\xAD " + std::string(9000, 'y');
+    const auto rent = [&](const char* status) {
+        return "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Other//"
+               "EN\r\nBEGIN:VTODO\r\nUID:rent\r\n"
+               "SUMMARY:Pay rent\r\nDESCRIPTION:" +
+               outlookNote + "\r\nSTATUS:" + status + "\r\nEND:VTODO\r\nEND:VCALENDAR\r\n";
+    };
+    test::writeBytes(tasks() / "rent.ics", rent("COMPLETED"));
+    ASSERT_EQ(run({"sync", "tasks", "--mode", "o2p"}).status, kExitOk);
+
+    // Palm's "done" wins over Outlook's reopened task, and the Outlook note stays whole.
+    test::writeBytes(tasks() / "rent.ics", rent("NEEDS-ACTION"));
+    test::CommandRun result = run({"sync", "tasks", "--mode", "all", "--conflicts", "palm"});
+    ASSERT_EQ(result.status, kExitOk) << result.err;
+    const std::string written = test::unfolded(test::readBytes(tasks() / "rent.ics"));
+    EXPECT_NE(written.find("STATUS:COMPLETED"), std::string::npos) << written;
+    EXPECT_NE(written.find("DESCRIPTION:" + outlookNote + "\r\n"), std::string::npos);
+
+    // Outlook's "done" wins over the passport task it holds with the note cut, and the Palm
+    // file keeps the whole note.
+    for (const auto& entry : std::filesystem::directory_iterator(tasks())) {
+        std::string text = test::readBytes(entry.path());
+        if (const auto at = text.find("STATUS:NEEDS-ACTION");
+            text.find("Renew passport") != std::string::npos && at != std::string::npos) {
+            text.replace(at, 19, "STATUS:COMPLETED");
+            test::writeBytes(entry.path(), text);
+        }
+    }
+    result = run({"sync", "tasks", "--mode", "all", "--conflicts", "outlook"});
+    ASSERT_EQ(result.status, kExitOk) << result.err;
+    EXPECT_NE(result.out.find("1 records updated"), std::string::npos) << result.out;
+    EXPECT_NE(test::readBytes(palmFile()).find(palmNote), std::string::npos);
+    result = run({"compare", "tasks", "--only", "different,new"});
+    EXPECT_EQ(result.out.find("Pay rent"), std::string::npos) << result.out;
+    EXPECT_EQ(result.out.find("Renew passport"), std::string::npos) << result.out;
 }
 
 // Prints each task of the folder in argv[1] as "summary|due|priority|completed", sorted.

@@ -147,8 +147,9 @@ TEST_F(PmAddrInfoOnFixture, WriteRecordAddsUpdatesOrLeavesAlone) {
 }
 
 // An Outlook contact synchronised once with a classic address book must compare the same on
-// the next run, from both lists, although the row has no place for some of its values and cuts
-// others; a difference in a value the row holds still counts.
+// the next run, from both lists, although the row has no place for some of its values, cuts
+// others and keeps those an update leaves alone; a difference in a value the row holds still
+// counts.
 TEST_F(PmAddrInfoOnFixture, ComparesAsTheClassicRowHoldsTheRecord) {
     struct HeldCase {
         const char* name;
@@ -170,8 +171,10 @@ TEST_F(PmAddrInfoOnFixture, ComparesAsTheClassicRowHoldsTheRecord) {
          true, kMatchSame},
         {"a city the row holds, changed since",
          [](CommAddrRec& c) { copyToField(c.WorkCity, "Salem"); }, false, kMatchDifferent},
-        {"a held field emptied, which a sync cannot empty in the row",
-         [](CommAddrRec& c) { c.WorkStreet[0] = '\0'; }, true, kMatchDifferent},
+        {"a held field emptied, which an update leaves as the row has it: nothing to write",
+         [](CommAddrRec& c) { c.WorkStreet[0] = '\0'; }, true, kMatchSame},
+        {"a phone the record lacks, which an update leaves in its slot",
+         [](CommAddrRec& c) { c.MobilePhone[0] = '\0'; }, false, kMatchSame},
     };
     for (const HeldCase& c : kCases) {
         SCOPED_TRACE(c.name);

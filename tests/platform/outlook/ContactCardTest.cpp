@@ -219,5 +219,59 @@ TEST(ContactCard, SavingFillsAnEmptyFullNameFromTheNameParts) {
     EXPECT_EQ(item.value("FullName").text, "Dr. A. Schmidt");
 }
 
+// Whatever card the reader takes, the writer writes so that it reads back to the same values,
+// kept lines and line origins, and the second write gives the same bytes as the first.
+struct CardCase {
+    const char* name;
+    const char* lines; // between VERSION and END
+};
+
+TEST(ContactCard, WhatIsReadIsWrittenSoThatItReadsBackTheSame) {
+    const CardCase cases[] = {
+        {"parameter values with quotes, commas, semicolons and colons",
+         "TEL;TYPE=work;X-LABEL=\"a;b,c\";X-NOTE=\"x:y\":555\r\n"},
+        {"a list of quoted values", "EMAIL;X-A=\"p,q\",r;TYPE=\"home,pref\":a@b.c\r\n"},
+        {"empty structured values before set ones", "N:;;;Dr;\r\nORG:;Sales;East\r\n"},
+        {"an empty address before a set part", "ADR;TYPE=home:;;;;;;Canada\r\n"},
+        {"an address whose parts are all empty", "ADR;TYPE=work:;;;;;;\r\n"},
+        {"an empty organisation", "ORG:\r\nTITLE:\r\n"},
+        {"an organisation with units", "ORG:Acme;;Unit 2\r\n"},
+        {"a name with one part", "N:Smith\r\n"},
+        {"a value with a backslash at its end", "NOTE:a\\\r\n"},
+        {"unknown escapes", "NOTE:a\\tb\\:c\r\nTITLE:x\\,y\\;z\r\n"},
+        {"a group and a bare parameter", "item1.TEL;WORK;VOICE:555\r\nitem1.X-ABLABEL:Desk\r\n"},
+        {"an empty parameter value", "TEL;X-A=;TYPE=cell:1\r\n"},
+        {"bare values with a comma and a quoted semicolon",
+         "TEL;WORK,VOICE;\"a;b\":555\r\nEMAIL;INTERNET;\"x,y\":a@b.c\r\n"},
+        {"a parameter name with a quoted colon", "TEL;\"a:b\"=c;TYPE=home:1\r\n"},
+        {"a second line for a filled property", "TITLE:a\r\nTITLE:b\r\nNOTE:n\r\nNOTE:m\r\n"},
+        {"an empty line before a set one of the same name", "NOTE:\r\nNOTE:Met at the fair\r\n"},
+    };
+    for (const CardCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string card =
+            std::string("BEGIN:VCARD\r\nVERSION:3.0\r\n") + c.lines + "END:VCARD\r\n";
+        const StoredItem item = readBack(card);
+        const std::string written = writeContactCard(item);
+        const StoredItem again = readBack(written);
+        expectSameValues(item, again);
+        EXPECT_EQ(again.keptLines, item.keptLines) << written;
+        EXPECT_EQ(again.origins.size(), item.origins.size()) << written;
+        for (const auto& [key, origin] : item.origins) {
+            SCOPED_TRACE(key);
+            const auto found = again.origins.find(key);
+            ASSERT_NE(found, again.origins.end()) << written;
+            EXPECT_EQ(found->second.group, origin.group);
+            EXPECT_EQ(found->second.extraComponents, origin.extraComponents) << written;
+            ASSERT_EQ(found->second.params.size(), origin.params.size()) << written;
+            for (std::size_t i = 0; i < origin.params.size(); ++i) {
+                EXPECT_EQ(found->second.params[i].name, origin.params[i].name);
+                EXPECT_EQ(found->second.params[i].values, origin.params[i].values) << written;
+            }
+        }
+        EXPECT_EQ(writeContactCard(again), written);
+    }
+}
+
 } // namespace
 } // namespace twinleaf::outlook
