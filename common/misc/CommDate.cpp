@@ -103,6 +103,18 @@ std::span<const CommField> DateFieldLayoutTable() {
     return kFields;
 }
 
+void ClearAllDayTimes(CommDateRec& rec) {
+    if (rec.AllDayEvent == 0) {
+        return;
+    }
+    for (win::SYSTEMTIME* when : {&rec.StartDateTime, &rec.EndDateTime}) {
+        when->wHour = 0;
+        when->wMinute = 0;
+        when->wSecond = 0;
+        when->wMilliseconds = 0;
+    }
+}
+
 bool RecordsEqual(const CommDateRec* pRec1, const CommDateRec* pRec2) {
     TL_ASSERT(pRec1 && pRec2);
     return FieldsEqual(kFields, pRec1, pRec2);

@@ -59,6 +59,10 @@ struct CommDateRec {
     std::uint32_t NativeSize;
 };
 
+// An all-day event's start and end at midnight: each side keeps some time of day of its own on
+// such events (Palm whatever the row had, Outlook midnight), which must not make a pair differ.
+void ClearAllDayTimes(CommDateRec& rec);
+
 // One row of the calendar descriptor table (columns, the conflict alert).
 struct DateFieldDesc {
     std::uint32_t nId;
@@ -72,7 +76,7 @@ inline constexpr std::size_t kDateFieldDescRows = 13;
 // members one by one), then the descriptor rows that show a member a second way.
 std::span<const CommField> DateFieldLayoutTable();
 
-// Two records are the same appointment: texts equal, start and end on the same days, the same
+// Two records are the same appointment: texts equal, start and end at the same minutes, the same
 // alarm and the same repeat pattern (its end aside). Both records must be given.
 bool RecordsEqual(const CommDateRec* pRec1, const CommDateRec* pRec2);
 

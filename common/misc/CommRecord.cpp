@@ -37,13 +37,13 @@ bool FieldsEqual(std::span<const CommField> fields, const void* a, const void* b
                 return false;
             }
         } else if (field.kind == FieldType::SystemTime) {
-            // An appointment moved within its day is the same appointment: times of day are
-            // not compared.
+            // To the minute: a meeting moved from nine to ten has to reach the other side.
+            // Seconds are left out; neither side shows them or lets a user set them.
             win::SYSTEMTIME x{};
             win::SYSTEMTIME y{};
             std::memcpy(&x, left, sizeof x);
             std::memcpy(&y, right, sizeof y);
-            if (CompareDate(&x, &y) != 0) {
+            if (CompareDate(&x, &y) != 0 || x.wHour != y.wHour || x.wMinute != y.wMinute) {
                 return false;
             }
         } else if (std::memcmp(left, right, field.width) != 0) {

@@ -20,7 +20,7 @@
 namespace twinleaf {
 
 // How a member is stored. Date is an OLE automation date (a double); SystemTime a SYSTEMTIME, of
-// which only the calendar day takes part in equality; None marks a descriptor row that has no
+// which the day and the time to the minute take part in equality; None marks a descriptor row that has no
 // member of its own (it may still show a member through its format function).
 enum class FieldType : std::uint8_t { Text, Date, Int32, UInt32, SystemTime, None };
 

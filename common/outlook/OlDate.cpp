@@ -201,6 +201,7 @@ void OlDateUtil::ImageToRecord(const OlAppointmentImage* pImage, CommDateRec* pR
         systemTimeOf(allDay && pImage->End >= pImage->Start + 1 ? pImage->End - 1 : pImage->End);
     pRec->Duration = MinutesBetween(pRec->EndDateTime, pRec->StartDateTime);
     pRec->AllDayEvent = pImage->AllDayEvent != 0 ? 1 : 0;
+    ClearAllDayTimes(*pRec);
     PatternToRepeat(*pImage, pRec->Repeat);
 }
 

@@ -146,8 +146,9 @@ void PmDateKind::ClassicToCommon(const PmDateRec& palmRec, CommDateRec& common) 
     copyIfSet(common.Note, sizeof common.Note, fieldText(palmRec.Note), 8191);
     toLocalTime(palmRec.StartTime, common.StartDateTime);
     toLocalTime(palmRec.EndTime, common.EndDateTime);
-    common.Duration = MinutesBetween(common.EndDateTime, common.StartDateTime);
     common.AllDayEvent = palmRec.Untimed != 0 ? 1 : 0;
+    ClearAllDayTimes(common);
+    common.Duration = MinutesBetween(common.EndDateTime, common.StartDateTime);
     common.Private = palmRec.Private != 0 ? 1 : 0;
     toCommonRepeat(palmRec.Repeat, common.Repeat);
 }

@@ -44,19 +44,22 @@ std::string textOf(const CommDateRec& rec, std::uint32_t id) {
     return buffer;
 }
 
-TEST(CommDateMgr, DaysTextsAlarmAndPatternDecideTimesOfDayDoNot) {
+TEST(CommDateMgr, TimesTextsAlarmAndPatternDecide) {
     struct Case {
         const char* what;
         void (*change)(CommDateRec&);
         int expected;
     };
     const Case cases[] = {
-        {"other start and end hours on the same days",
+        {"moved from nine to two on the same day",
          [](CommDateRec& r) {
              r.StartDateTime.wHour = 14;
              r.EndDateTime.wHour = 23;
          },
-         kMatchSame},
+         kMatchDifferent},
+        {"ends a quarter of an hour later", [](CommDateRec& r) { r.EndDateTime.wMinute = 15; },
+         kMatchDifferent},
+        {"other seconds", [](CommDateRec& r) { r.StartDateTime.wSecond = 30; }, kMatchSame},
         {"other privacy, all-day flag, category and duration",
          [](CommDateRec& r) {
              r.Private = 1;
