@@ -5,6 +5,8 @@
 #include "platform/files/ProgramFolder.h"
 #include "platform/outlook/OutlookStore.h"
 
+#include <benchmark/benchmark.h>
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -36,5 +38,42 @@ public:
 private:
     std::filesystem::path m_path;
 };
+
+// Lists a store folder of `count` items, already written, through a fresh access object per
+// iteration, as a sync's start does.
+template <typename Util, typename SetUp>
+void ReloadEachIteration(benchmark::State& state, std::uint32_t count, SetUp setUp) {
+    for (auto _ : state) {
+        Util util;
+        setUp(util);
+        if (!util.Reload() || util.GetRecords()->GetCount() != count) {
+            state.SkipWithError("the folder did not load");
+            break;
+        }
+        benchmark::DoNotOptimize(util.GetRecords()->First());
+    }
+    state.SetItemsProcessed(state.iterations() * count);
+}
+
+// Compares a Palm list of mine(n) with an Outlook list of theirs(n) both ways, as the tab does;
+// state.range(0) records on each side.
+template <typename Mgr, typename Mine, typename Theirs>
+void CompareBothWays(benchmark::State& state, Mine mine, Theirs theirs) {
+    const int count = static_cast<int>(state.range(0));
+    Mgr palm;
+    Mgr outlook;
+    for (int n = 0; n < count; ++n) {
+        const auto palmRec = mine(n);
+        palm.AddCopy(&palmRec);
+        const auto outlookRec = theirs(n);
+        outlook.AddCopy(&outlookRec);
+    }
+    for (auto _ : state) {
+        palm.CompareWith(&outlook);
+        outlook.CompareWith(&palm);
+        benchmark::DoNotOptimize(palm.GetAt(0)->CompareStatus);
+    }
+    state.SetItemsProcessed(state.iterations() * count * 2);
+}
 
 } // namespace twinleaf::bench

@@ -68,17 +68,8 @@ void EnumerateTenThousandAppointments(benchmark::State& state) {
         std::ofstream(folder / (item.id + ".ics"), std::ios::binary)
             << outlook::writeCalendarItem(item);
     }
-    for (auto _ : state) {
-        OlDateUtil dates;
-        dates.SetIncludeBody(1);
-        if (!dates.Reload() ||
-            dates.GetRecords()->GetCount() != static_cast<std::uint32_t>(count)) {
-            state.SkipWithError("the folder did not load");
-            break;
-        }
-        benchmark::DoNotOptimize(dates.GetRecords()->First());
-    }
-    state.SetItemsProcessed(state.iterations() * count);
+    bench::ReloadEachIteration<OlDateUtil>(state, static_cast<std::uint32_t>(count),
+                                           [](OlDateUtil& dates) { dates.SetIncludeBody(1); });
 }
 BENCHMARK(EnumerateTenThousandAppointments)->Arg(10000)->Unit(benchmark::kMillisecond);
 
@@ -86,23 +77,13 @@ BENCHMARK(EnumerateTenThousandAppointments)->Arg(10000)->Unit(benchmark::kMillis
 // only.
 void CompareTenThousandAppointments(benchmark::State& state) {
     const int count = static_cast<int>(state.range(0));
-    CommDateMgr palm;
-    CommDateMgr outlook;
-    for (int n = 0; n < count; ++n) {
-        const CommDateRec mine = appointment(n);
-        palm.AddCopy(&mine);
+    bench::CompareBothWays<CommDateMgr>(state, appointment, [count](int n) {
         CommDateRec theirs = appointment(n % 2 == 0 ? n : n + count);
         if (n % 20 == 0) {
             copyToField(theirs.Note, "changed in Outlook");
         }
-        outlook.AddCopy(&theirs);
-    }
-    for (auto _ : state) {
-        palm.CompareWith(&outlook);
-        outlook.CompareWith(&palm);
-        benchmark::DoNotOptimize(palm.GetAt(0)->CompareStatus);
-    }
-    state.SetItemsProcessed(state.iterations() * count * 2);
+        return theirs;
+    });
 }
 BENCHMARK(CompareTenThousandAppointments)->Arg(10000)->Unit(benchmark::kMillisecond);
 

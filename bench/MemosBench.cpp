@@ -83,40 +83,23 @@ void EnumerateTenThousandNotes(benchmark::State& state) {
         std::ofstream(folder / (item.id + ".ics"), std::ios::binary)
             << outlook::writeCalendarItem(item);
     }
-    for (auto _ : state) {
-        OlNoteUtil notes;
-        if (!notes.Reload() ||
-            notes.GetRecords()->GetCount() != static_cast<std::uint32_t>(count)) {
-            state.SkipWithError("the folder did not load");
-            break;
-        }
-        benchmark::DoNotOptimize(notes.GetRecords()->First());
-    }
-    state.SetItemsProcessed(state.iterations() * count);
+    bench::ReloadEachIteration<OlNoteUtil>(state, static_cast<std::uint32_t>(count),
+                                           [](OlNoteUtil&) {});
 }
 BENCHMARK(EnumerateTenThousandNotes)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 // Half the memos on both sides, a tenth of those with another text, the rest on one side only.
 void CompareTenThousandMemos(benchmark::State& state) {
     const int count = static_cast<int>(state.range(0));
-    CommNoteMgr palm;
-    CommNoteMgr outlook;
-    for (int n = 0; n < count; ++n) {
-        const CommNoteRec mine = memo(memoText(n));
-        palm.AddCopy(&mine);
-        std::string text = memoText(n % 2 == 0 ? n : n + count);
-        if (n % 20 == 0) {
-            text += "\r\nchanged in Outlook";
-        }
-        const CommNoteRec theirs = memo(text);
-        outlook.AddCopy(&theirs);
-    }
-    for (auto _ : state) {
-        palm.CompareWith(&outlook);
-        outlook.CompareWith(&palm);
-        benchmark::DoNotOptimize(palm.GetAt(0)->CompareStatus);
-    }
-    state.SetItemsProcessed(state.iterations() * count * 2);
+    bench::CompareBothWays<CommNoteMgr>(
+        state, [](int n) { return memo(memoText(n)); },
+        [count](int n) {
+            std::string text = memoText(n % 2 == 0 ? n : n + count);
+            if (n % 20 == 0) {
+                text += "\r\nchanged in Outlook";
+            }
+            return memo(text);
+        });
 }
 BENCHMARK(CompareTenThousandMemos)->Arg(10000)->Unit(benchmark::kMillisecond);
 

@@ -81,39 +81,21 @@ void EnumerateTenThousandTasks(benchmark::State& state) {
         std::ofstream(folder / (item.id + ".ics"), std::ios::binary)
             << outlook::writeCalendarItem(item);
     }
-    for (auto _ : state) {
-        OlTaskUtil tasks;
-        if (!tasks.Reload() ||
-            tasks.GetRecords()->GetCount() != static_cast<std::uint32_t>(count)) {
-            state.SkipWithError("the folder did not load");
-            break;
-        }
-        benchmark::DoNotOptimize(tasks.GetRecords()->First());
-    }
-    state.SetItemsProcessed(state.iterations() * count);
+    bench::ReloadEachIteration<OlTaskUtil>(state, static_cast<std::uint32_t>(count),
+                                           [](OlTaskUtil&) {});
 }
 BENCHMARK(EnumerateTenThousandTasks)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 // Half the tasks on both sides, a tenth of those with another note, the rest on one side only.
 void CompareTenThousandTasks(benchmark::State& state) {
     const int count = static_cast<int>(state.range(0));
-    CommTaskMgr palm;
-    CommTaskMgr outlook;
-    for (int n = 0; n < count; ++n) {
-        const CommTaskRec mine = task(n);
-        palm.AddCopy(&mine);
+    bench::CompareBothWays<CommTaskMgr>(state, task, [count](int n) {
         CommTaskRec theirs = task(n % 2 == 0 ? n : n + count);
         if (n % 20 == 0) {
             copyToField(theirs.Note, "changed in Outlook");
         }
-        outlook.AddCopy(&theirs);
-    }
-    for (auto _ : state) {
-        palm.CompareWith(&outlook);
-        outlook.CompareWith(&palm);
-        benchmark::DoNotOptimize(palm.GetAt(0)->CompareStatus);
-    }
-    state.SetItemsProcessed(state.iterations() * count * 2);
+        return theirs;
+    });
 }
 BENCHMARK(CompareTenThousandTasks)->Arg(10000)->Unit(benchmark::kMillisecond);
 
