@@ -311,7 +311,7 @@ int runSync(const std::vector<std::string>& args, CommandContext& context);
 
 const Command& compareCommandEntry() {
     static const Command command{
-        "compare", "compare contacts|tasks|memos [--user ID] [--only STATUSES] [--json]",
+        "compare", "compare contacts|calendar|tasks|memos [--user ID] [--only STATUSES] [--json]",
         "show both sides of a kind with each record's status: new, different or same",
         "Loads the Palm Desktop data of the Palm user and Outlook's default folder, compares\n"
         "them as the desktop program does, and lists both sides next to each other.\n\n"
@@ -334,7 +334,7 @@ const Command& compareCommandEntry() {
 const Command& syncCommandEntry() {
     static const Command command{
         "sync",
-        "sync contacts|tasks|memos --mode p2o|o2p|all [--user ID] [--select all|diff] "
+        "sync contacts|calendar|tasks|memos --mode p2o|o2p|all [--user ID] [--select all|diff] "
         "[--conflicts palm|outlook] [--force]",
         "synchronise a kind in one of the three directions",
         "Runs one synchronization as the Start button does and prints its message.\n\n"
@@ -351,10 +351,13 @@ const Command& syncCommandEntry() {
         "  --user ID         the Palm user (see 'twinleaf users'); default: the stored one\n"
         "  --force           run although a side was read only in part, where the run cannot\n"
         "                    overwrite what was not read (never onto a Palm file read in part)\n\n"
-        "Exit status: 0 when the run went through; 1 when it did not (nothing selected, a side\n"
-        "unreadable or read only in part without --force, a conflict with nobody to ask, the\n"
-        "question cancelled, or the Palm data not saved), with the message on standard error;\n"
-        "2 for bad arguments.\n",
+        "Exit status: 0 when the run went through (records written without what the Palm\n"
+        "data cannot hold, such as a yearly repeat on a weekday, are named in a warning on\n"
+        "standard error); 1 when it did not (nothing selected, another run using the same\n"
+        "files, a side unreadable or read only in part without --force, a conflict with\n"
+        "nobody to ask, the question cancelled, a file changed by another program since it\n"
+        "was read, or data not saved), with the message on standard error; 2 for bad\n"
+        "arguments.\n",
         runSync};
     return command;
 }
