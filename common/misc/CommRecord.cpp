@@ -63,6 +63,14 @@ void LeaveUnchangedTexts(std::span<const CommField> fields, void* incoming, cons
     }
 }
 
+void ClearTextsEmptyIn(std::span<const CommField> fields, void* held, const void* given) {
+    for (const CommField& field : fields) {
+        if (field.kind == FieldType::Text && member(given, field)[0] == '\0') {
+            std::memset(static_cast<char*>(held) + field.offset, 0, field.width);
+        }
+    }
+}
+
 void MergeFields(std::span<const CommField> fields, void* stored, const void* incoming) {
     for (const CommField& field : fields) {
         char* target = static_cast<char*>(stored) + field.offset;

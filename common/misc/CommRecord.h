@@ -20,8 +20,8 @@
 namespace twinleaf {
 
 // How a member is stored. Date is an OLE automation date (a double); SystemTime a SYSTEMTIME, of
-// which the day and the time to the minute take part in equality; None marks a descriptor row that has no
-// member of its own (it may still show a member through its format function).
+// which the day and the time to the minute take part in equality; None marks a descriptor row that
+// has no member of its own (it may still show a member through its format function).
 enum class FieldType : std::uint8_t { Text, Date, Int32, UInt32, SystemTime, None };
 
 // What MergeAt does with a member: leave the stored value, take the incoming one when it is a
@@ -54,6 +54,8 @@ void MergeFields(std::span<const CommField> fields, void* stored, const void* in
 // nothing new, and left empty, an update keeps what the stored side holds beyond the common
 // record (a text longer than the record's field) instead of writing back its cut form.
 void LeaveUnchangedTexts(std::span<const CommField> fields, void* incoming, const void* stored);
+// Empties in `held` every text that `given` leaves empty.
+void ClearTextsEmptyIn(std::span<const CommField> fields, void* held, const void* given);
 // Writes the display text of one member into szBuf (cut to nBufLen - 1 characters); false for a
 // row without member or a value without text. The buffer has been emptied by the caller.
 bool FormatField(const CommField& field, const void* rec, char* szBuf, std::uint32_t nBufLen);

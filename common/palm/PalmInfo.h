@@ -164,10 +164,10 @@ private:
     // Through a row and back, as an update would write the record: fields the row has no place
     // for come back as the row has them, texts cut to the row's fields and the common record's.
     // The row is the Palm record of the pair, where one of the two is this form's, so that what
-    // the row has beside the record's values (a pager number taking a phone slot, a text the
-    // record leaves empty, which an update does not copy) stays as the update would leave it: a
-    // pair whose update would give back the row as it is compares the same, and is not written
-    // again on every run.
+    // the row has beside the record's values (a pager number taking a phone slot) stays as the
+    // update would leave it. A text the record leaves empty stays empty, though an update would
+    // keep the row's: a text one side has and the other lacks may be new on the side that has
+    // it, and a pair that compared the same would never carry it across.
     static void Held(const CommRec& rec, const CommRec& counterpart, CommRec& held) {
         const Rec* row = RowOf(rec);
         if (row == nullptr) {
@@ -179,6 +179,7 @@ private:
         }
         Kind::CommonToClassic(rec, record);
         Kind::ClassicToCommon(record, held);
+        ClearTextsEmptyIn(Kind::CommMgr::Fields(), &held, &rec);
     }
     // The mapping of `common` onto the row, leaving out the texts that equal those of the row's
     // own common record: they bring nothing new, and written, they would put the common record's

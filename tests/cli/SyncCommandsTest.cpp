@@ -585,15 +585,18 @@ TEST_F(SyncCommandsOnRealSides, OutlookWinningKeepsTheValuesOutlookHoldsOnlyCut)
     EXPECT_NE(palm.find(std::string(300, 'W')), std::string::npos);
 }
 
-// Outlook's card has no title where Palm's Ann is "Dr": an update from Outlook does not empty a
-// field, so it would give Palm's record back as it is. Such a pair is the same, and no run
-// rewrites the Palm file, rotates its backup or touches the card.
-TEST_F(SyncCommandsOnRealSides, PairWhoseUpdateChangesNothingIsSameAndNotWritten) {
-    std::string ann = annAt("Acme");
-    ann.erase(ann.find("TITLE:Dr\r\n"), 10);
-    writeContact("ann", ann);
+// Once Palm's contacts are in Outlook, a run that selects every pair gives each record back as it
+// is stored: no run rewrites the Palm file, rotates its backup or touches a card.
+TEST_F(SyncCommandsOnRealSides, PairWhoseUpdateChangesNothingIsNotWritten) {
     std::filesystem::remove(home() / "Outlook" / "Contacts" / "joerg.vcf");
-    const std::filesystem::path card = home() / "Outlook" / "Contacts" / "ann.vcf";
+    ASSERT_EQ(run({"sync", "contacts", "--mode", "p2o", "--select", "all"}).status, kExitOk);
+    std::filesystem::path card;
+    for (const auto& entry : std::filesystem::directory_iterator(home() / "Outlook" / "Contacts")) {
+        if (test::readBytes(entry.path()).find("Smith;Ann") != std::string::npos) {
+            card = entry.path();
+        }
+    }
+    ASSERT_FALSE(card.empty());
     const std::filesystem::path backup = palmFile().string() + ".bak";
     test::writeBytes(backup, "the backup");
     const std::string palmBefore = test::readBytes(palmFile());

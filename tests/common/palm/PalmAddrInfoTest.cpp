@@ -171,10 +171,11 @@ TEST_F(PmAddrInfoOnFixture, ComparesAsTheClassicRowHoldsTheRecord) {
          true, kMatchSame},
         {"a city the row holds, changed since",
          [](CommAddrRec& c) { copyToField(c.WorkCity, "Salem"); }, false, kMatchDifferent},
-        {"a held field emptied, which an update leaves as the row has it: nothing to write",
-         [](CommAddrRec& c) { c.WorkStreet[0] = '\0'; }, true, kMatchSame},
-        {"a phone the record lacks, which an update leaves in its slot",
-         [](CommAddrRec& c) { c.MobilePhone[0] = '\0'; }, false, kMatchSame},
+        // A value one side lacks may be new on the side that has it: the pair has to be offered.
+        {"a held field emptied, which a sync cannot empty in the row",
+         [](CommAddrRec& c) { c.WorkStreet[0] = '\0'; }, true, kMatchDifferent},
+        {"a phone the record lacks", [](CommAddrRec& c) { c.MobilePhone[0] = '\0'; }, false,
+         kMatchDifferent},
     };
     for (const HeldCase& c : kCases) {
         SCOPED_TRACE(c.name);
