@@ -7,7 +7,9 @@
 
 namespace twinleaf {
 
-CxList::~CxList() { Clear(false); }
+CxList::~CxList() {
+    Clear(false);
+}
 
 void* CxList::First() {
     m_nFindIndex = 0;
@@ -26,17 +28,9 @@ void* CxList::GetAt(std::uint32_t index) {
     if (index >= m_nCount) {
         return nullptr;
     }
-    TL_ASSERT(m_pCurr->nIndex==m_nFindIndex);
-    // The direction is fixed by where the cursor starts, so the walk never turns back.
-    const bool forward = m_nFindIndex < index;
-    for (CxListNode* node = m_pCurr; node != nullptr; node = forward ? node->pNext : node->pPrev) {
-        if (node->nIndex == index) {
-            m_pCurr = node;
-            m_nFindIndex = index;
-            return node->pData;
-        }
-    }
-    return nullptr;
+    m_pCurr = m_nodes[index];
+    m_nFindIndex = index;
+    return m_pCurr->pData;
 }
 
 bool CxList::Add(void* element) {
@@ -46,6 +40,7 @@ bool CxList::Add(void* element) {
     auto* pContainer = static_cast<CxListNode*>(std::malloc(sizeof(CxListNode)));
     TL_ASSERT(pContainer);
     *pContainer = CxListNode{element, m_nCount, m_pTail, nullptr};
+    m_nodes.push_back(pContainer);
     if (m_pTail != nullptr) {
         m_pTail->pNext = pContainer;
         m_pCurr = pContainer;
@@ -68,6 +63,7 @@ void CxList::Clear(bool freeElements) {
         node = next;
     }
     m_pHead = m_pTail = m_pCurr = nullptr;
+    m_nodes.clear();
     m_nCount = 0;
     m_nFindIndex = 0;
 }

@@ -1,10 +1,13 @@
 // CxList: the append-only ordered list every record collection is built on. Elements are untyped
 // pointers; positions never change, because a list only grows until it is cleared as a whole, so a
 // position is the index the rest of the program passes around to mean "the n-th record". One
-// built-in cursor serves First/Next and GetAt, which makes walking in order cost one step a call.
+// built-in cursor serves First/Next and GetAt. The nodes are also kept in position order, so that
+// GetAt reaches any position in one step: a sync addresses records by position in no particular
+// order, and a walk from the cursor would make each such call cost up to the list's length.
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 namespace twinleaf {
 
@@ -35,6 +38,7 @@ private:
     CxListNode* m_pHead = nullptr;
     CxListNode* m_pTail = nullptr;
     CxListNode* m_pCurr = nullptr;
+    std::vector<CxListNode*> m_nodes; // by position
     std::uint32_t m_nCount = 0;
     std::uint32_t m_nFindIndex = 0;
 };

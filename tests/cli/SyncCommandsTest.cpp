@@ -327,6 +327,22 @@ TEST_F(SyncCommandsOnRealSides, ConflictRuleOfTheRunWritesThePalmFileAndIsNotSto
     EXPECT_EQ(after.out.find("different"), std::string::npos) << after.out;
 }
 
+// Both pairs differ and Palm wins: both passes of the run meet each pair, but each card is written
+// once and counted once, and the next run finds nothing left to write.
+TEST_F(SyncCommandsOnRealSides, EachDifferingPairIsWrittenOnceWhenPalmWins) {
+    std::filesystem::remove(home() / "Outlook" / "Contacts" / "joerg.vcf");
+    writeContact("dora", "N:White;Dora;;;\r\nFN:Dora White\r\nORG:Globex\r\n");
+    writeContact("eve", "N:Black;Eve;;;\r\nFN:Eve Black\r\n");
+    ASSERT_EQ(run({"compare", "contacts", "--only", "different"}).out.find("Palm Desktop (2)"), 0u);
+
+    const CommandRun result = run({"sync", "contacts", "--mode", "all", "--conflicts", "palm"});
+    ASSERT_EQ(result.status, kExitOk) << result.err;
+    EXPECT_EQ(result.out, "Contact information synchronized successfully. 2 records updated.\n");
+    EXPECT_EQ(outlookContacts(), 3u);
+    const CommandRun again = run({"sync", "contacts", "--mode", "all", "--conflicts", "palm"});
+    EXPECT_EQ(again.out, "Contact information synchronized successfully. 0 records updated.\n");
+}
+
 TEST_F(SyncCommandsOnRealSides, ConflictWithoutATerminalStopsTheRunAsCancelDoes) {
     const std::string before = test::readBytes(palmFile());
     const CommandRun result = run({"sync", "contacts", "--mode", "all"});

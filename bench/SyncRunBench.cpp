@@ -1,0 +1,96 @@
+// Whole sync runs of the contacts tab as the command line makes them, files and all: an Outlook
+// to Palm Desktop run onto an empty address book, then a two-way run over sides that hold the same
+// contacts, which finds nothing to write. Whatever a run does per record shows here at the sizes
+// a large address book has, where a 1 000-record benchmark would hide a quadratic path. Then every
+// card changes and a two-way run with Outlook winning rewrites every Palm record.
+#include "BenchHome.h"
+#include "cli/CommandLine.h"
+#include "common/palm/PalmAddrInfo.h"
+#include "platform/registry/Registry.h"
+
+#include <benchmark/benchmark.h>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace twinleaf;
+
+void writeFile(const std::filesystem::path& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+void writeCards(const std::filesystem::path& home, int count, const std::string& company) {
+    const std::filesystem::path cards = home / "Outlook" / "Contacts";
+    std::filesystem::create_directories(cards);
+    for (int i = 0; i < count; ++i) {
+        const std::string n = std::to_string(i);
+        writeFile(cards / ("c" + n + ".vcf"),
+                  "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:c" + n + "\r\nN:Last" + n + ";First" + n +
+                      ";;;\r\nFN:First" + n + " Last" + n + "\r\nORG:" + company + " " +
+                      std::to_string(i % 97) + "\r\nTEL;TYPE=WORK:+49 30 " +
+                      std::to_string(1000000 + i) + "\r\nEMAIL:person" + n +
+                      "@example.org\r\nEND:VCARD\r\n");
+    }
+}
+
+// A home with an empty address book for Alice and `count` contact cards in the Outlook store.
+void fillHome(const std::filesystem::path& home, int count) {
+    const std::filesystem::path palm = home / "Palm";
+    std::filesystem::create_directories(palm / "Alice" / "address");
+    writeFile(home / "corvane.ini", "[Path]\r\nPDPath=" + palm.string() + "\r\n");
+    PmAddrUtil book;
+    book.SetSwapName(false);
+    book.Save((palm / "Alice" / "address" / "address.dat").string().c_str());
+    writeCards(home, count, "Company");
+}
+
+bool sync(const std::filesystem::path& home, const std::vector<std::string>& args) {
+    std::vector<std::string> line = {"--home", home.string(), "sync", "contacts"};
+    line.insert(line.end(), args.begin(), args.end());
+    std::ostringstream out;
+    std::ostringstream err;
+    cli::CommandContext context{out, err, false, nullptr};
+    bool startGui = false;
+    return cli::runCommandLine(line, context, startGui) == 0;
+}
+
+// One iteration: the o2p run that fills the empty book, the two-way run after it over all-same
+// sides, and a two-way run once every card has changed, which Outlook wins; each timed on its own.
+void SyncRunContacts(benchmark::State& state) {
+    const int count = static_cast<int>(state.range(0));
+    for (auto _ : state) {
+        state.PauseTiming();
+        bench::BenchHome home;
+        const ScopedRegistryPrefix registry(home.path() / "wine");
+        fillHome(home.path(), count);
+        state.ResumeTiming();
+        const auto start = std::chrono::steady_clock::now();
+        const bool filled = sync(home.path(), {"--mode", "o2p", "--select", "all"});
+        const auto middle = std::chrono::steady_clock::now();
+        const bool same = sync(home.path(), {"--mode", "all", "--conflicts", "palm"});
+        const auto end = std::chrono::steady_clock::now();
+        state.PauseTiming();
+        writeCards(home.path(), count, "Other");
+        state.ResumeTiming();
+        const auto again = std::chrono::steady_clock::now();
+        const bool different = sync(home.path(), {"--mode", "all", "--conflicts", "outlook"});
+        const auto last = std::chrono::steady_clock::now();
+        state.counters["o2p_empty_s"] = std::chrono::duration<double>(middle - start).count();
+        state.counters["all_same_s"] = std::chrono::duration<double>(end - middle).count();
+        state.counters["all_different_s"] = std::chrono::duration<double>(last - again).count();
+        state.PauseTiming();
+        if (!filled || !same || !different) {
+            state.SkipWithError("a run failed");
+        }
+        state.ResumeTiming();
+    }
+    state.SetItemsProcessed(state.iterations() * count);
+}
+BENCHMARK(SyncRunContacts)->Arg(1000)->Arg(10000)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+} // namespace
