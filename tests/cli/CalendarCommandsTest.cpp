@@ -12,6 +12,7 @@
 #include "support/CommandRun.h"
 #include "support/Python.h"
 #include "support/ScopedProgramFolder.h"
+#include "support/SystemTime.h"
 #include "support/TempDir.h"
 
 #include <filesystem>
@@ -20,16 +21,6 @@
 
 namespace twinleaf::cli {
 namespace {
-
-win::SYSTEMTIME at(int year, int month, int day, int hour = 0, int minute = 0) {
-    win::SYSTEMTIME time{};
-    time.wYear = static_cast<win::WORD>(year);
-    time.wMonth = static_cast<win::WORD>(month);
-    time.wDay = static_cast<win::WORD>(day);
-    time.wHour = static_cast<win::WORD>(hour);
-    time.wMinute = static_cast<win::WORD>(minute);
-    return time;
-}
 
 CommDateRec appointment(const char* description, win::SYSTEMTIME start, win::SYSTEMTIME end) {
     CommDateRec rec{};
@@ -47,15 +38,16 @@ protected:
         {
             PmDateInfo palm;
             EXPECT_TRUE(palm.OpenPath(palmFile().string().c_str())) << palm.GetLastError();
-            CommDateRec dentist =
-                appointment("Dentist", at(2024, 3, 4, 9, 0), at(2024, 3, 4, 9, 30));
+            CommDateRec dentist = appointment("Dentist", test::systemTime(2024, 3, 4, 9, 0),
+                                              test::systemTime(2024, 3, 4, 9, 30));
             copyToField(dentist.Note, "bring the card");
-            CommDateRec meeting =
-                appointment("Team meeting", at(2024, 3, 4, 14, 0), at(2024, 3, 4, 15, 0));
+            CommDateRec meeting = appointment("Team meeting", test::systemTime(2024, 3, 4, 14, 0),
+                                              test::systemTime(2024, 3, 4, 15, 0));
             copyToField(meeting.Note, "room 2");
-            meeting.Repeat =
-                CommDateRepeat{kCommRepeatWeekly, 1, at(2024, 6, 26), 2, 0x0A, 0, 0, 0};
-            CommDateRec birthday = appointment("Birthday", at(2024, 5, 17), at(2024, 5, 17));
+            meeting.Repeat = CommDateRepeat{
+                kCommRepeatWeekly, 1, test::systemTime(2024, 6, 26), 2, 0x0A, 0, 0, 0};
+            CommDateRec birthday = appointment("Birthday", test::systemTime(2024, 5, 17),
+                                               test::systemTime(2024, 5, 17));
             birthday.AllDayEvent = 1;
             birthday.Repeat = CommDateRepeat{kCommRepeatYearlyByDate, 0, {}, 1, 0, 17, 5, 0};
             for (const CommDateRec* rec : {&dentist, &meeting, &birthday}) {

@@ -1,6 +1,7 @@
 #include "common/misc/CommDate.h"
 
 #include "platform/text/FieldText.h"
+#include "support/SystemTime.h"
 
 #include <cstring>
 #include <gtest/gtest.h>
@@ -11,24 +12,13 @@
 namespace twinleaf {
 namespace {
 
-win::SYSTEMTIME at(int year, int month, int day, int hour = 0, int minute = 0, int second = 0) {
-    win::SYSTEMTIME when{};
-    when.wYear = static_cast<win::WORD>(year);
-    when.wMonth = static_cast<win::WORD>(month);
-    when.wDay = static_cast<win::WORD>(day);
-    when.wHour = static_cast<win::WORD>(hour);
-    when.wMinute = static_cast<win::WORD>(minute);
-    when.wSecond = static_cast<win::WORD>(second);
-    return when;
-}
-
 CommDateRec appointment(const char* description, const char* note = "team room") {
     CommDateRec rec{};
     copyToField(rec.Description, description);
     copyToField(rec.Note, note);
     copyToField(rec.Location, "Building 2");
-    rec.StartDateTime = at(2004, 3, 5, 9, 0);
-    rec.EndDateTime = at(2004, 3, 5, 10, 30);
+    rec.StartDateTime = test::systemTime(2004, 3, 5, 9, 0);
+    rec.EndDateTime = test::systemTime(2004, 3, 5, 10, 30);
     rec.Alarm = 1;
     rec.Repeat.RepeatType = kCommRepeatWeekly;
     rec.Repeat.RepeatFrequency = 1;
@@ -71,7 +61,7 @@ TEST(CommDateMgr, TimesTextsAlarmAndPatternDecide) {
         {"other repeat end",
          [](CommDateRec& r) {
              r.Repeat.RepeatHasEnd = 1;
-             r.Repeat.RepeatEnd = at(2030, 1, 1);
+             r.Repeat.RepeatEnd = test::systemTime(2030, 1, 1);
          },
          kMatchSame},
         {"other note", [](CommDateRec& r) { copyToField(r.Note, "room 4"); }, kMatchDifferent},
@@ -148,14 +138,14 @@ TEST(CommDateMgr, MergeKeepsStoredTextsForEmptyOnesAndTakesTimesAndPattern) {
     stored.CreationTime = 38000.5;
     list.AddCopy(&stored);
     CommDateRec incoming{};
-    incoming.StartDateTime = at(2005, 1, 2, 8, 0);
-    incoming.EndDateTime = at(2005, 1, 2, 8, 45);
+    incoming.StartDateTime = test::systemTime(2005, 1, 2, 8, 0);
+    incoming.EndDateTime = test::systemTime(2005, 1, 2, 8, 45);
     incoming.Repeat.RepeatType = kCommRepeatYearlyByDate;
     incoming.Repeat.RepeatFrequency = 1;
     incoming.Repeat.RepeatDayOfMonth = 2;
     incoming.Repeat.RepeatMonth = 1;
     incoming.Repeat.RepeatHasEnd = 1;
-    incoming.Repeat.RepeatEnd = at(2010, 1, 2);
+    incoming.Repeat.RepeatEnd = test::systemTime(2010, 1, 2);
     incoming.Private = 1;
     incoming.Duration = 45;
     ASSERT_TRUE(list.MergeAt(&incoming, 0));
@@ -178,8 +168,8 @@ TEST(CommDateMgr, MergeKeepsStoredTextsForEmptyOnesAndTakesTimesAndPattern) {
 
 TEST(CommDateFields, DescriptorTableAndTexts) {
     CommDateRec rec = appointment("Review");
-    rec.StartDateTime = at(2004, 3, 5, 14, 7, 9);
-    rec.EndDateTime = at(2004, 3, 6, 1, 2, 3);
+    rec.StartDateTime = test::systemTime(2004, 3, 5, 14, 7, 9);
+    rec.EndDateTime = test::systemTime(2004, 3, 6, 1, 2, 3);
     rec.AllDayEvent = 0;
     rec.Private = 1;
     copyToField(rec.Category, "Business");

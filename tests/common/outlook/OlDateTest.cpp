@@ -7,6 +7,7 @@
 #include "platform/text/FieldText.h"
 #include "platform/win/OleDate.h"
 #include "support/Bytes.h"
+#include "support/SystemTime.h"
 #include "support/TempDir.h"
 
 #include <filesystem>
@@ -19,18 +20,8 @@ namespace {
 
 using test::TempDir;
 
-win::SYSTEMTIME localTime(int year, int month, int day, int hour = 0, int minute = 0) {
-    win::SYSTEMTIME time{};
-    time.wYear = static_cast<win::WORD>(year);
-    time.wMonth = static_cast<win::WORD>(month);
-    time.wDay = static_cast<win::WORD>(day);
-    time.wHour = static_cast<win::WORD>(hour);
-    time.wMinute = static_cast<win::WORD>(minute);
-    return time;
-}
-
 win::DATE dateOf(int year, int month, int day) {
-    win::SYSTEMTIME time = localTime(year, month, day);
+    win::SYSTEMTIME time = test::systemTime(year, month, day);
     win::DATE date = 0;
     win::SystemTimeToVariantTime(&time, &date);
     return date;
@@ -39,8 +30,8 @@ win::DATE dateOf(int year, int month, int day) {
 CommDateRec palmEvent(const char* description) {
     CommDateRec rec{};
     copyToField(rec.Description, description);
-    rec.StartDateTime = localTime(2024, 3, 4, 9, 0);
-    rec.EndDateTime = localTime(2024, 3, 4, 10, 30);
+    rec.StartDateTime = test::systemTime(2024, 3, 4, 9, 0);
+    rec.EndDateTime = test::systemTime(2024, 3, 4, 10, 30);
     rec.SourceType = kSourcePalm;
     return rec;
 }
@@ -92,7 +83,7 @@ TEST(OlDatePattern, EveryRepeatKindMapsBothWays) {
 }
 
 TEST(OlDatePattern, AnEndIsWrittenOnlyForARepeatThatHasOne) {
-    CommDateRepeat repeat{2, 1, localTime(2031, 6, 30), 1, 0x02, 0, 0, 0};
+    CommDateRepeat repeat{2, 1, test::systemTime(2031, 6, 30), 1, 0x02, 0, 0, 0};
     OlAppointmentImage image{};
     RepeatToPattern(repeat, image);
     EXPECT_EQ(image.PatternEndDate, dateOf(2031, 6, 30)); // past 2020 an end is still an end
@@ -106,7 +97,7 @@ TEST(OlDatePattern, AnEndIsWrittenOnlyForARepeatThatHasOne) {
     repeat.RepeatHasEnd = 0;
     RepeatToPattern(repeat, image);
     EXPECT_EQ(image.PatternEndDate, 0.0);
-    repeat = CommDateRepeat{0, 1, localTime(2031, 6, 30), 0, 0, 0, 0, 0};
+    repeat = CommDateRepeat{0, 1, test::systemTime(2031, 6, 30), 0, 0, 0, 0, 0};
     RepeatToPattern(repeat, image);
     EXPECT_EQ(image.PatternEndDate, 0.0);
     // A yearly interval below twelve months from another program is every year.
@@ -158,7 +149,8 @@ protected:
 TEST_F(OlDateTest, WritesAndReadsBackWhatPalmGives) {
     CommDateRec rec = palmEvent("Team meeting");
     copyToField(rec.Note, "agenda\r\nnumbers");
-    rec.Repeat = CommDateRepeat{2, 1, localTime(2024, 6, 26), 2, 0x0A, 0, 0, 1}; // as Palm reads it
+    rec.Repeat =
+        CommDateRepeat{2, 1, test::systemTime(2024, 6, 26), 2, 0x0A, 0, 0, 1}; // as Palm reads it
     EXPECT_TRUE(m_dates->SaveRecord(&rec));
     EXPECT_FALSE(m_dates->SaveRecord(&rec)); // the same: nothing to write
 
@@ -191,12 +183,12 @@ TEST_F(OlDateTest, WritesAndReadsBackWhatPalmGives) {
 
 TEST_F(OlDateTest, DurationIsTheTimeOfDayDifference) {
     CommDateRec late = palmEvent("Night shift");
-    late.StartDateTime = localTime(2024, 3, 4, 23, 0);
-    late.EndDateTime = localTime(2024, 3, 5, 1, 0);
+    late.StartDateTime = test::systemTime(2024, 3, 4, 23, 0);
+    late.EndDateTime = test::systemTime(2024, 3, 5, 1, 0);
     CommDateRec allDay = palmEvent("Holiday");
     allDay.AllDayEvent = 1;
-    allDay.StartDateTime = localTime(2024, 3, 8);
-    allDay.EndDateTime = localTime(2024, 3, 8); // as the date book keeps a day's event
+    allDay.StartDateTime = test::systemTime(2024, 3, 8);
+    allDay.EndDateTime = test::systemTime(2024, 3, 8); // as the date book keeps a day's event
     ASSERT_TRUE(m_dates->SaveRecord(&late));
     ASSERT_TRUE(m_dates->SaveRecord(&allDay));
     EXPECT_EQ(imageAt(0).Duration, -1320);
@@ -246,8 +238,8 @@ TEST_F(OlDateTest, WithoutTheBodySwitchTheBodyIsNeitherReadNorWritten) {
     rec.Native = nullptr;
     rec.NativeSize = 0;
     copyToField(rec.Note, "new note from Palm");
-    rec.StartDateTime = localTime(2024, 3, 5, 9, 0);
-    rec.EndDateTime = localTime(2024, 3, 5, 9, 30);
+    rec.StartDateTime = test::systemTime(2024, 3, 5, 9, 0);
+    rec.EndDateTime = test::systemTime(2024, 3, 5, 9, 30);
     EXPECT_TRUE(m_dates->SaveRecord(&rec));
     const std::string file = test::readBytes(folder() / "e1.ics");
     for (const char* line :

@@ -8,6 +8,7 @@
 #include "platform/text/FieldText.h"
 #include "support/Bytes.h"
 #include "support/ScopedProgramFolder.h"
+#include "support/SystemTime.h"
 #include "support/TempDir.h"
 
 #include <filesystem>
@@ -25,16 +26,6 @@ using test::readBytes;
 using test::repeatField;
 using test::TempDir;
 using test::writeBytes;
-
-win::SYSTEMTIME at(int year, int month, int day, int hour = 0, int minute = 0) {
-    win::SYSTEMTIME when{};
-    when.wYear = static_cast<win::WORD>(year);
-    when.wMonth = static_cast<win::WORD>(month);
-    when.wDay = static_cast<win::WORD>(day);
-    when.wHour = static_cast<win::WORD>(hour);
-    when.wMinute = static_cast<win::WORD>(minute);
-    return when;
-}
 
 std::int32_t palmTime(const win::SYSTEMTIME& when) {
     PmTime time(1);
@@ -75,18 +66,18 @@ TEST(PmDateKind, CommonPatternsAsTheDateBookHoldsThem) {
          RepeatValue{3, 1, noEnd, 0, 0x02, 0, 3, 0, 0}},
         {"monthly by date", pattern(4, 2, 0, 15, 0, 0),
          RepeatValue{4, 2, noEnd, 0, 0, 0, 0, 0, 15}},
-        {"yearly by date, ending", ending(pattern(6, 1, 0, 24, 12, 0), at(2025, 12, 24)),
-         RepeatValue{5, 1, palmTime(at(2025, 12, 24)), 0, 0, 0, 0, 12, 24}},
+        {"yearly by date, ending", ending(pattern(6, 1, 0, 24, 12, 0), test::systemTime(2025, 12, 24)),
+         RepeatValue{5, 1, palmTime(test::systemTime(2025, 12, 24)), 0, 0, 0, 0, 12, 24}},
         {"yearly by weekday has no place", pattern(5, 1, 0x04, 0, 11, 4),
          RepeatValue{0, 0, noEnd, 0, 0, 0, 0, 0, 0}},
-        {"an end after 2020 is an end", ending(pattern(1, 1, 0, 0, 0, 0), at(2021, 6, 1)),
-         RepeatValue{1, 1, palmTime(at(2021, 6, 1)), 0, 0, 0, 0, 0, 0}},
-        {"an end the file cannot hold is none", ending(pattern(1, 1, 0, 0, 0, 0), at(2040, 1, 1)),
+        {"an end after 2020 is an end", ending(pattern(1, 1, 0, 0, 0, 0), test::systemTime(2021, 6, 1)),
+         RepeatValue{1, 1, palmTime(test::systemTime(2021, 6, 1)), 0, 0, 0, 0, 0, 0}},
+        {"an end the file cannot hold is none", ending(pattern(1, 1, 0, 0, 0, 0), test::systemTime(2040, 1, 1)),
          RepeatValue{1, 1, noEnd, 0, 0, 0, 0, 0, 0}},
         {"an end day without the flag is none",
          [] {
              CommDateRepeat r = pattern(1, 1, 0, 0, 0, 0);
-             r.RepeatEnd = at(2010, 1, 1);
+             r.RepeatEnd = test::systemTime(2010, 1, 1);
              return r;
          }(),
          RepeatValue{1, 1, noEnd, 0, 0, 0, 0, 0, 0}},
@@ -105,14 +96,14 @@ TEST(PmDateKind, CommonPatternsAsTheDateBookHoldsThem) {
         EXPECT_EQ(row.Repeat.WeekIndex, c.palm.WeekIndex);
         EXPECT_EQ(row.Repeat.MonthIndex, c.palm.MonthIndex);
         EXPECT_EQ(row.Repeat.DateNumber, c.palm.DateNumber);
-        common.StartDateTime = common.EndDateTime = at(2024, 1, 1);
+        common.StartDateTime = common.EndDateTime = test::systemTime(2024, 1, 1);
         EXPECT_EQ(PmDateKind::Unheld(common).empty(), c.common.RepeatType != 5);
     }
 }
 
 TEST(PmDateKind, DateBookRepeatsAsCommonPatterns) {
     const std::int32_t noEnd = palm::kRepeatNoEnd;
-    const std::int32_t in2025 = palmTime(at(2025, 3, 1));
+    const std::int32_t in2025 = palmTime(test::systemTime(2025, 3, 1));
     struct Case {
         const char* name;
         RepeatValue palm;
@@ -131,12 +122,12 @@ TEST(PmDateKind, DateBookRepeatsAsCommonPatterns) {
         {"yearly by day has no words to map", RepeatValue{6, 1, noEnd, 0, 0, 0, 0, 0, 0},
          CommDateRepeat{}},
         {"ending in 2025", RepeatValue{1, 1, in2025, 0, 0, 0, 0, 0, 0},
-         ending(pattern(1, 1, 0, 0, 0, 0), at(2025, 3, 1))},
+         ending(pattern(1, 1, 0, 0, 0, 0), test::systemTime(2025, 3, 1))},
         {"past the no-end date", RepeatValue{1, 1, noEnd + 100, 0, 0, 0, 0, 0, 0},
          pattern(1, 1, 0, 0, 0, 0)},
         {"end -1", RepeatValue{1, 1, -1, 0, 0, 0, 0, 0, 0}, pattern(1, 1, 0, 0, 0, 0)},
         {"end 0 is the first day of 1970, not today", RepeatValue{1, 1, 0, 0, 0, 0, 0, 0, 0},
-         ending(pattern(1, 1, 0, 0, 0, 0), at(1970, 1, 1))},
+         ending(pattern(1, 1, 0, 0, 0, 0), test::systemTime(1970, 1, 1))},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -162,8 +153,8 @@ TEST(PmDateKind, FieldsBothWays) {
     PmDateRec row{};
     copyToField(row.Description, std::string(300, 'd'));
     copyToField(row.Note, std::string(511, 'n'));
-    row.StartTime = palmTime(at(2004, 3, 5, 14, 0));
-    row.EndTime = palmTime(at(2004, 3, 5, 15, 30));
+    row.StartTime = palmTime(test::systemTime(2004, 3, 5, 14, 0));
+    row.EndTime = palmTime(test::systemTime(2004, 3, 5, 15, 30));
     row.Untimed = 1;
     row.Private = 1;
     CommDateRec common{};
@@ -181,14 +172,14 @@ TEST(PmDateKind, FieldsBothWays) {
     CommDateRec outlook{};
     outlook.SourceType = kSourceOutlook;
     copyToField(outlook.Note, std::string(600, 'o'));
-    outlook.StartDateTime = at(2010, 1, 2, 8, 0);
-    outlook.EndDateTime = at(2010, 1, 2, 9, 0);
+    outlook.StartDateTime = test::systemTime(2010, 1, 2, 8, 0);
+    outlook.EndDateTime = test::systemTime(2010, 1, 2, 9, 0);
     PmDateKind::CommonToClassic(outlook, row);
     EXPECT_EQ(std::string(row.Description), std::string(300, 'd'))
         << "an empty text changes nothing";
     EXPECT_EQ(std::string(row.Note), std::string(511, 'o'));
-    EXPECT_EQ(row.StartTime, palmTime(at(2010, 1, 2, 8, 0)));
-    EXPECT_EQ(row.EndTime, palmTime(at(2010, 1, 2, 9, 0)));
+    EXPECT_EQ(row.StartTime, palmTime(test::systemTime(2010, 1, 2, 8, 0)));
+    EXPECT_EQ(row.EndTime, palmTime(test::systemTime(2010, 1, 2, 9, 0)));
     EXPECT_EQ(row.Untimed, 0);
     EXPECT_EQ(row.Private, 1) << "Outlook records carry no privacy to take over";
 }
@@ -201,8 +192,8 @@ std::vector<DateRowFields> mixedRows() {
         f.id = id;
         f.status = status;
         f.description = description;
-        f.start = palmTime(at(2024, 5, static_cast<int>(id), 9, 0));
-        f.end = palmTime(at(2024, 5, static_cast<int>(id), 10, 0));
+        f.start = palmTime(test::systemTime(2024, 5, static_cast<int>(id), 9, 0));
+        f.end = palmTime(test::systemTime(2024, 5, static_cast<int>(id), 10, 0));
         f.repeat = std::move(repeat);
         return f;
     };
@@ -276,8 +267,8 @@ TEST_F(PmDateInfoOnFile, APatternTheDateBookCannotHoldIsWrittenWithoutItAndRepor
     CommDateRec rec{};
     rec.SourceType = kSourceOutlook;
     copyToField(rec.Description, "Thanksgiving");
-    rec.StartDateTime = at(2024, 11, 28, 12, 0);
-    rec.EndDateTime = at(2024, 11, 28, 18, 0);
+    rec.StartDateTime = test::systemTime(2024, 11, 28, 12, 0);
+    rec.EndDateTime = test::systemTime(2024, 11, 28, 18, 0);
     rec.Repeat = pattern(kCommRepeatYearlyByWeekday, 1, 0x10, 0, 11, 4);
     ASSERT_TRUE(m_info.WriteRecord(&rec));
     const PmDateRec& added = *palmRow(7);
@@ -295,8 +286,8 @@ TEST_F(PmDateInfoOnFile, APatternTheDateBookCannotHoldIsWrittenWithoutItAndRepor
 
     CommDateRec later{};
     copyToField(later.Description, "Moon landing anniversary");
-    later.StartDateTime = at(2069, 7, 20, 22, 0);
-    later.EndDateTime = at(2069, 7, 20, 23, 0);
+    later.StartDateTime = test::systemTime(2069, 7, 20, 22, 0);
+    later.EndDateTime = test::systemTime(2069, 7, 20, 23, 0);
     ASSERT_TRUE(m_info.WriteRecord(&later));
     const std::vector<std::string> outOfRange = m_info.TakeWarnings();
     ASSERT_EQ(outOfRange.size(), 1u);
