@@ -65,6 +65,7 @@ struct ListOnlyFacade {
     CommAddrMgr list;
     void SetSwapName(bool) {}
     bool Open(std::uint32_t) { return true; }
+    bool OpenPath(const char*) { return true; }
     bool IsOpen() const { return true; }
     CommAddrMgr* GetCommMgr() { return &list; }
     bool WriteRecord(CommAddrRec*) { return false; }

@@ -106,10 +106,17 @@ public:
     KindSession(const KindSession&) = delete;
     KindSession& operator=(const KindSession&) = delete;
 
-    void open(std::optional<std::int32_t> user) {
+    // A user named on the command line is that user's data: a file the window was told to open
+    // by name gives way to it for this run.
+    void chooseUser(std::optional<std::int32_t> user) {
         if (user) {
             m_options.*describeKind(m_kind).userId = *user;
+            m_options.*palmFileFields(m_kind).use = false;
         }
+    }
+
+    void open(std::optional<std::int32_t> user) {
+        chooseUser(user);
         m_controller.OpenKind(m_kind);
         if (!sidesReadable()) {
             const auto unreadable = [this](ViewSide side) {
@@ -472,9 +479,11 @@ int runSync(const std::vector<std::string>& args, CommandContext& context) {
     RunLock homeLock;
     RunLock palmLock;
     const std::string holder = std::string("twinleaf sync ") + describeKind(kind).word;
-    const std::int32_t palmUser = user.value_or(session.options().*describeKind(kind).userId);
-    if (std::string busy; !lockForRun(homeLock, homeLockFile(), holder, busy) ||
-                          !lockForRun(palmLock, palmUserLockFile(palmUser), holder, busy)) {
+    session.chooseUser(user);
+    const std::int32_t palmUser = session.options().*describeKind(kind).userId;
+    if (std::string busy;
+        !lockForRun(homeLock, homeLockFile(), holder, busy) ||
+        !lockForRun(palmLock, palmDataLockFile(session.options(), kind, palmUser), holder, busy)) {
         session.ui().showMessage(
             utf8ToAnsi(busy + " Nothing was synchronized; try again when it has finished."),
             "Error", win::MB_ICONERROR);

@@ -43,7 +43,7 @@ struct ContactKindOf : FacadeKind<CommAddrRec, CommAddrMgr, PalmFacade, OutlookA
 
     static void openPalm(Palm& palm, const OptionBlock& options) {
         palm.SetSwapName(options.AddrSwapName != 0);
-        palm.Open(static_cast<std::uint32_t>(options.AddrUserID));
+        openPalmSide(palm, options, DataKind::Addr, options.AddrUserID);
     }
 };
 

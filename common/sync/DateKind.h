@@ -23,7 +23,7 @@ struct DateKindOf : FacadeKind<CommDateRec, CommDateMgr, PalmFacade, OutlookAcce
     }
 
     static void openPalm(PalmFacade& palm, const OptionBlock& options) {
-        palm.Open(static_cast<std::uint32_t>(options.DateUserID));
+        openPalmSide(palm, options, DataKind::Date, options.DateUserID);
     }
 };
 

@@ -5,7 +5,9 @@
 
 #include "common/palm/PalmInfo.h"
 #include "common/sync/KindSides.h"
+#include "common/sync/Options.h"
 
+#include <cstdint>
 #include <string>
 
 namespace twinleaf {
@@ -16,6 +18,18 @@ template <class Facade> std::string palmFileName(Facade& palm) {
         return palm.GetClassic()->GetPath();
     }
     return {};
+}
+
+// Opens a kind's Palm side from the file the user chose by name, or else from the Palm user's
+// own data: a chosen file that has gone (a removed stick, a renamed folder) leaves the user's
+// data in view rather than an empty list.
+template <class Facade>
+void openPalmSide(Facade& palm, const OptionBlock& options, DataKind kind, std::int32_t userId) {
+    if (const std::string file = usablePalmFile(options, kind); !file.empty()) {
+        palm.OpenPath(file.c_str());
+    } else {
+        palm.Open(static_cast<std::uint32_t>(userId));
+    }
 }
 
 template <class Rec, class Mgr, class PalmFacade, class OutlookAccess> struct FacadeKind {

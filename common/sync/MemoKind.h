@@ -19,7 +19,7 @@ struct MemoKindOf : FacadeKind<CommNoteRec, CommNoteMgr, PalmFacade, OutlookAcce
     static void setUp(PalmFacade&, OutlookAccess&, const OptionBlock&, State&) {}
 
     static void openPalm(PalmFacade& palm, const OptionBlock& options) {
-        palm.Open(static_cast<std::uint32_t>(options.MemoUserID));
+        openPalmSide(palm, options, DataKind::Memo, options.MemoUserID);
     }
 };
 

@@ -7,7 +7,9 @@
 #include "platform/text/FieldText.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
+#include <system_error>
 
 namespace twinleaf {
 namespace {
@@ -122,6 +124,31 @@ bool SaveOptions(const OptionBlock& block, const std::string& settingsFile) {
     write.integer("SameColor", static_cast<std::int32_t>(block.SameColor));
     write.integer("ConfMode", block.ConfMode);
     return write.ok;
+}
+
+PalmFileFields palmFileFields(DataKind kind) {
+    switch (kind) {
+    case DataKind::Date:
+        return {&OptionBlock::bDateFile, &OptionBlock::DateFile};
+    case DataKind::Todo:
+        return {&OptionBlock::bTodoFile, &OptionBlock::TodoFile};
+    case DataKind::Memo:
+        return {&OptionBlock::bMemoFile, &OptionBlock::MemoFile};
+    case DataKind::Addr:
+        break;
+    }
+    return {&OptionBlock::bAddrFile, &OptionBlock::AddrFile};
+}
+
+std::string palmFileOverride(const OptionBlock& block, DataKind kind) {
+    const PalmFileFields fields = palmFileFields(kind);
+    return block.*fields.use ? std::string(fieldText(block.*fields.file)) : std::string();
+}
+
+std::string usablePalmFile(const OptionBlock& block, DataKind kind) {
+    std::string file = palmFileOverride(block, kind);
+    std::error_code error;
+    return !file.empty() && std::filesystem::is_regular_file(file, error) ? file : std::string();
 }
 
 OptionBlock* GetOptionBlock() {

@@ -3,6 +3,7 @@
 // the main window, the options dialog) works on the block.
 #pragma once
 
+#include "common/sync/DataKind.h"
 #include "platform/win/WinTypes.h"
 
 #include <cstdint>
@@ -49,6 +50,20 @@ void LoadOptions(OptionBlock& block, const std::string& settingsFile);
 std::uint64_t ItemFileLimitSetting(const std::string& settingsFile);
 // Writes every field; false when a write failed (the settings are then partly old).
 bool SaveOptions(const OptionBlock& block, const std::string& settingsFile);
+
+// A kind's "Open by File Name" switch and file name in the block.
+struct PalmFileFields {
+    bool OptionBlock::*use;
+    char (OptionBlock::*file)[260];
+};
+PalmFileFields palmFileFields(DataKind kind);
+
+// The file the kind's Palm side is opened from in place of its Palm user's data: the "Open by
+// File Name" file when that is switched on and names a file; empty otherwise. Whether the file
+// is still there is the caller's question.
+std::string palmFileOverride(const OptionBlock& block, DataKind kind);
+// The same file only while it is there (a regular file); empty otherwise.
+std::string usablePalmFile(const OptionBlock& block, DataKind kind);
 
 // The process-wide block, and loading and saving it with the program's settings file.
 OptionBlock* GetOptionBlock();

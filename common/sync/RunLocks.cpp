@@ -2,6 +2,7 @@
 #include "common/sync/RunLocks.h"
 
 #include "common/palm/PalmEnv.h"
+#include "common/sync/Options.h"
 #include "platform/outlook/OutlookStore.h"
 
 namespace twinleaf {
@@ -34,6 +35,14 @@ std::filesystem::path palmUserLockFile(std::int32_t userId) {
         return {};
     }
     return std::filesystem::path(folder) / kLockFileName;
+}
+
+std::filesystem::path palmDataLockFile(const OptionBlock& options, DataKind kind,
+                                       std::int32_t userId) {
+    if (const std::string file = usablePalmFile(options, kind); !file.empty()) {
+        return std::filesystem::path(file).parent_path() / kLockFileName;
+    }
+    return palmUserLockFile(userId);
 }
 
 bool lockForRun(RunLock& lock, const std::filesystem::path& file, std::string_view holder,

@@ -4,6 +4,7 @@
 // (two homes may sync the same Palm user).
 #pragma once
 
+#include "common/sync/DataKind.h"
 #include "platform/files/RunLock.h"
 
 #include <cstdint>
@@ -13,11 +14,18 @@
 
 namespace twinleaf {
 
+struct OptionBlock;
+
 // ".twinleaf.lock" in the store's folder, which is created when missing.
 std::filesystem::path homeLockFile();
 // ".twinleaf.lock" in the data folder of the Palm user with `userId` (the first user for 0);
 // empty when there is no such user or folder.
 std::filesystem::path palmUserLockFile(std::int32_t userId);
+
+// The lock of the Palm data a kind's run writes: beside its "Open by File Name" file when that
+// is in use, else in the data folder of the Palm user with `userId`.
+std::filesystem::path palmDataLockFile(const OptionBlock& options, DataKind kind,
+                                       std::int32_t userId);
 
 // Takes `lock` on `file` for `holder`. True when it was taken, and also when the file cannot be
 // made at all (a folder in which we cannot create a file is one no run of ours writes to, and the

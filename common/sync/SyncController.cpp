@@ -173,6 +173,27 @@ void SyncController::warnAboutReads(DataKind kind, bool withOutlook) {
     }
 }
 
+// A file chosen by name that is gone is said once, naming it; the kind then shows the Palm
+// user's own data (openPalm fell back to it) until the file is back or another is chosen.
+void SyncController::reportMissingFile(DataKind kind) {
+    KindState& kindState = state(kind);
+    const std::string file = palmFileOverride(m_options, kind);
+    if (file.empty() || !usablePalmFile(m_options, kind).empty()) {
+        kindState.missingFile.clear();
+        return;
+    }
+    if (file == kindState.missingFile) {
+        return;
+    }
+    kindState.missingFile = file;
+    const std::string data = describeKind(kind).texts.palmData;
+    m_ui.showMessage(
+        utf8ToAnsi("The Palm Desktop " + data + " file \"" + file +
+                   "\" chosen under \"Open by File Name\" is not there any more. The " + data +
+                   " data of the Palm user is shown instead."),
+        "Warning", win::MB_ICONWARNING);
+}
+
 void SyncController::LoadPalmSide(DataKind kind, bool reload) {
     KindState& kindState = state(kind);
     if (reload) {
@@ -182,6 +203,7 @@ void SyncController::LoadPalmSide(DataKind kind, bool reload) {
         if (kindState.sides) {
             kindState.sides->openPalm(m_options);
             kindState.palmRead = kindState.sides->palmRead();
+            reportMissingFile(kind);
         }
     }
     kindState.palmRows = kindState.sides ? kindState.sides->palmRecords() : std::vector<void*>{};

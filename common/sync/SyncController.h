@@ -95,6 +95,8 @@ private:
         std::vector<void*> outlookRows;
         SideRead palmRead;
         SideRead outlookRead;
+        // The "Open by File Name" file last found missing, so that it is reported once.
+        std::string missingFile;
     };
     struct Run;
     enum class ConflictChoice { PalmWins, OutlookWins, Stop };
@@ -108,6 +110,7 @@ private:
     ConflictChoice resolveConflict(Run& run, void* palmRecord, void* outlookRecord);
     bool readsAllow(Run& run, SyncMode mode, const KindState& kindState);
     void warnAboutReads(DataKind kind, bool withOutlook);
+    void reportMissingFile(DataKind kind);
     void savePalm(Run& run);
     void showError(const std::string& text);
 

@@ -19,7 +19,7 @@ struct TaskKindOf : FacadeKind<CommTaskRec, CommTaskMgr, PalmFacade, OutlookAcce
     static void setUp(PalmFacade&, OutlookAccess&, const OptionBlock&, State&) {}
 
     static void openPalm(PalmFacade& palm, const OptionBlock& options) {
-        palm.Open(static_cast<std::uint32_t>(options.TodoUserID));
+        openPalmSide(palm, options, DataKind::Todo, options.TodoUserID);
     }
 };
 

@@ -2,6 +2,7 @@
 #include "cli/TerminalSyncUi.h"
 #include "common/misc/CommAddr.h"
 #include "platform/files/RunLock.h"
+#include "platform/library/UserDataLibrary.h"
 #include "platform/registry/Registry.h"
 #include "platform/text/FieldText.h"
 #include "platform/ui/MessageBox.h"
@@ -312,6 +313,87 @@ TEST_F(SyncCommandsOnRealSides, PalmToOutlookWritesTheSelectedContacts) {
     EXPECT_EQ(outlookContacts(), 4u);
     const CommandRun after = run({"compare", "contacts", "--json"});
     EXPECT_EQ(after.out.find("\"different\""), std::string::npos) << after.out;
+}
+
+// Ann's Custom1 ("c1") mapped to the Outlook department: it becomes the second part of her
+// card's ORG on the way out, and the department comes back into Custom1 on the way in. Mapped to
+// "None", neither way carries it.
+TEST_F(SyncCommandsOnRealSides, CustomFieldMappedToTheDepartmentTravelsBothWays) {
+    const std::filesystem::path ann = home() / "Outlook" / "Contacts" / "ann.vcf";
+    writeSettings("[Twinleaf]\r\nbAddrCustom=1\r\nAddrCustom1=22\r\n");
+    CommandRun result = run({"sync", "contacts", "--mode", "p2o"});
+    ASSERT_EQ(result.status, kExitOk) << result.err;
+    EXPECT_NE(test::readBytes(ann).find("\r\nORG:Acme;c1\r\n"), std::string::npos)
+        << test::readBytes(ann);
+    result = run({"compare", "contacts", "--only", "different"});
+    EXPECT_NE(result.out.find("Palm Desktop (0)"), std::string::npos) << result.out;
+
+    // Custom fields are carried with a pair, not compared: Ann moved to Initech's sales.
+    writeContact("ann", annAt("Initech;Sales"));
+    result = run({"compare", "contacts", "--only", "different"});
+    EXPECT_NE(result.out.find("Ann Smith: Company"), std::string::npos) << result.out;
+    result = run({"sync", "contacts", "--mode", "o2p"});
+    ASSERT_EQ(result.status, kExitOk) << result.err;
+    EXPECT_NE(test::readBytes(palmFile()).find("Sales"), std::string::npos);
+    EXPECT_EQ(test::readBytes(palmFile()).find("c1"), std::string::npos);
+    result = run({"compare", "contacts", "--only", "different"});
+    EXPECT_NE(result.out.find("Palm Desktop (0)"), std::string::npos) << result.out;
+}
+
+TEST_F(SyncCommandsOnRealSides, CustomFieldMappedToNoneExchangesNothing) {
+    const std::filesystem::path ann = home() / "Outlook" / "Contacts" / "ann.vcf";
+    writeSettings("[Twinleaf]\r\nbAddrCustom=1\r\nAddrCustom1=0\r\n");
+    CommandRun result = run({"sync", "contacts", "--mode", "p2o"});
+    ASSERT_EQ(result.status, kExitOk) << result.err;
+    EXPECT_EQ(test::readBytes(ann).find("c1"), std::string::npos) << test::readBytes(ann);
+
+    writeContact("ann", annAt("Initech;Sales"));
+    result = run({"sync", "contacts", "--mode", "all", "--conflicts", "outlook"});
+    ASSERT_EQ(result.status, kExitOk) << result.err;
+    EXPECT_NE(test::readBytes(palmFile()).find("Initech"), std::string::npos);
+    EXPECT_EQ(test::readBytes(palmFile()).find("Sales"), std::string::npos);
+    EXPECT_NE(test::readBytes(palmFile()).find("c1"), std::string::npos);
+}
+
+// "Open by File Name" opens the chosen file in place of the user's own; a chosen file that has
+// gone is named once and the user's own file is opened instead of nothing.
+TEST_F(SyncCommandsOnRealSides, ContactsFileChosenByNameIsOpenedAndAGoneOneFallsBack) {
+    const std::filesystem::path chosen = m_dir.path() / "stick" / "address.dat";
+    std::filesystem::create_directories(chosen.parent_path());
+    std::filesystem::copy_file(palmFile(), chosen);
+    // The user's own file gains Joerg; the chosen copy keeps the fixture's three.
+    ASSERT_EQ(run({"sync", "contacts", "--mode", "o2p"}).status, kExitOk);
+    const std::string chosenBefore = test::readBytes(chosen);
+
+    writeSettings("[Twinleaf]\r\nbAddrFile=1\r\nAddrFile=" + chosen.string() + "\r\n");
+    CommandRun result = run({"compare", "contacts"});
+    ASSERT_EQ(result.status, kExitOk) << result.err;
+    EXPECT_NE(result.out.find("Palm Desktop (3)"), std::string::npos) << result.out;
+    EXPECT_EQ(result.err, "");
+    // A user named on the command line is that user's data.
+    result = run({"compare", "contacts", "--user", std::to_string(userIdForFolderName("Alice"))});
+    EXPECT_NE(result.out.find("Palm Desktop (4)"), std::string::npos) << result.out;
+    // Syncing writes the chosen file, not the user's.
+    const std::string ownBefore = test::readBytes(palmFile());
+    result = run({"sync", "contacts", "--mode", "o2p"});
+    ASSERT_EQ(result.status, kExitOk) << result.err;
+    EXPECT_NE(test::readBytes(chosen), chosenBefore);
+    EXPECT_EQ(test::readBytes(palmFile()), ownBefore);
+
+    // Switched off, the name is kept but not used.
+    writeSettings("[Twinleaf]\r\nbAddrFile=0\r\nAddrFile=/nowhere/address.dat\r\n");
+    result = run({"compare", "contacts"});
+    EXPECT_EQ(result.err, "");
+
+    std::filesystem::remove_all(chosen.parent_path());
+    writeSettings("[Twinleaf]\r\nbAddrFile=1\r\nAddrFile=" + chosen.string() + "\r\n");
+    result = run({"compare", "contacts"});
+    ASSERT_EQ(result.status, kExitOk) << result.err;
+    EXPECT_NE(result.out.find("Palm Desktop (4)"), std::string::npos) << result.out;
+    const std::string named = "\"" + chosen.string() + "\" chosen under \"Open by File Name\"";
+    const std::size_t first = result.err.find(named);
+    EXPECT_NE(first, std::string::npos) << result.err;
+    EXPECT_EQ(result.err.find(named, first + 1), std::string::npos) << "told once";
 }
 
 TEST_F(SyncCommandsOnRealSides, ConflictRuleOfTheRunWritesThePalmFileAndIsNotStored) {
