@@ -2,11 +2,19 @@
 #include "src/Screenshots.h"
 
 #include "common/misc/CommAddr.h"
+#include "common/misc/CommDate.h"
+#include "common/misc/CommNote.h"
+#include "common/misc/CommTask.h"
+#include "common/palm/PalmEnv.h"
+#include "common/sync/Options.h"
 #include "platform/text/FieldText.h"
 #include "src/About.h"
 #include "src/Init.h"
+#include "src/addrcustom.h"
 #include "src/confalert.h"
+#include "src/detail.h"
 #include "src/main.h"
+#include "src/option.h"
 
 #include <QApplication>
 #include <QDir>
@@ -52,6 +60,50 @@ void fillConflict(TfmConfAlert& alert, TfmMain& window) {
     TfmMain::fillConflictAlert(alert, DataKind::Addr, &samplePalm, &sampleOutlook);
 }
 
+// The record a viewer shows: one that fills it (a contact with a company and a business phone,
+// a repeating appointment, which has the recurrence page too), else the first there is.
+void* recordToShow(TfmMain& window, DataKind kind) {
+    const auto fills = [kind](void* record) {
+        if (kind == DataKind::Addr) {
+            const auto* contact = static_cast<const CommAddrRec*>(record);
+            return !fieldText(contact->Company).empty() && !fieldText(contact->WorkPhone).empty();
+        }
+        if (kind == DataKind::Date) {
+            return static_cast<const CommDateRec*>(record)->Repeat.RepeatType != kCommRepeatNone;
+        }
+        return true;
+    };
+    void* first = nullptr;
+    for (ViewSide side : {ViewSide::Palm, ViewSide::Outlook}) {
+        const RecordListModel* rows = window.view(kind, side)->records();
+        for (int row = 0; row < rows->rows(); ++row) {
+            void* record = rows->recordAt(row);
+            if (fills(record)) {
+                return record;
+            }
+            first = first != nullptr ? first : record;
+        }
+    }
+    return first;
+}
+
+bool saveViewers(TfmMain& window, const QString& folder) {
+    bool ok = true;
+    const char* const names[] = {"detail-contact.png", "detail-calendar.png", "detail-task.png",
+                                 "detail-memo.png"};
+    for (DataKind kind : kDataKinds) {
+        void* record = recordToShow(window, kind);
+        if (record == nullptr) {
+            continue;
+        }
+        const auto viewer = createDetailViewer(kind, &window);
+        viewer->SetRecord(record);
+        ok = save(*viewer, folder, QString::fromLatin1(names[static_cast<int>(kind) - 1])) && ok;
+        viewer->hide();
+    }
+    return ok;
+}
+
 } // namespace
 
 bool writeScreenshots(TfmMain& window, const QString& folder) {
@@ -79,7 +131,20 @@ bool writeScreenshots(TfmMain& window, const QString& folder) {
     TfmAbout about(&window);
     ok = save(about, folder, QStringLiteral("about.png")) && ok;
     about.hide();
-    return ok;
+
+    // The dialogs are shown on a copy of the settings: pictures change nothing.
+    OptionBlock settings = *GetOptionBlock();
+    settings.bAddrCustom = true;
+    settings.AddrCustom[0] = 22;
+    TfmOption options(&settings, &window);
+    ok = save(options, folder, QStringLiteral("options.png")) && ok;
+    options.hide();
+    TfmAddrCustom mapping(GetPalmDesktopVersion(), &window);
+    mapping.SetMapping(settings.AddrCustom);
+    ok = save(mapping, folder, QStringLiteral("custom-fields.png")) && ok;
+    mapping.hide();
+
+    return saveViewers(window, folder) && ok;
 }
 
 } // namespace twinleaf

@@ -17,6 +17,8 @@
 #include "src/MainLayout.h"
 #include "src/ProductArt.h"
 #include "src/confalert.h"
+#include "src/detail.h"
+#include "src/option.h"
 
 #include <QAction>
 #include <QApplication>
@@ -42,6 +44,7 @@
 #include <QTabWidget>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 
@@ -281,6 +284,7 @@ void TfmMain::buildMenus() {
     QMenu* tools = bar->addMenu(QStringLiteral("&Tools"));
     QAction* options = tools->addAction(QStringLiteral("&Options ..."));
     options->setObjectName(QStringLiteral("miOptions"));
+    connect(options, &QAction::triggered, this, &TfmMain::showOptions);
 
     QMenu* help = bar->addMenu(QStringLiteral("&Help"));
     QAction* content = help->addAction(QStringLiteral("&Content"));
@@ -647,6 +651,7 @@ void TfmMain::fillUserSelector(DataKind kind, std::int32_t userId) {
         chosen = 0;
     }
     selector->setCurrentIndex(chosen);
+    updateUserSelector(kind);
 }
 
 void TfmMain::setProgress(int percent) {
@@ -725,9 +730,10 @@ void TfmMain::startClicked(DataKind kind) {
     // The home is the window's while it is open (see runDesktop); the Palm user's folder, which
     // another home may sync too, is locked for the run.
     RunLock palmLock;
-    const std::int32_t userId = GetOptionBlock()->*describeKind(kind).userId;
+    const OptionBlock& options = *GetOptionBlock();
     if (std::string busy;
-        !lockForRun(palmLock, palmUserLockFile(userId), "twinleaf window", busy)) {
+        !lockForRun(palmLock, palmDataLockFile(options, kind, options.*describeKind(kind).userId),
+                    "twinleaf window", busy)) {
         showMessage(utf8ToAnsi(busy + " Nothing was synchronized; try again when it has finished."),
                     "Error", win::MB_ICONERROR);
         return;
@@ -751,8 +757,58 @@ void TfmMain::showDetail(DataKind kind, ViewSide side) {
     }
 }
 
-// The record viewers are not part of the program yet: nothing opens.
-void TfmMain::openDetailViewer(DataKind, void*) {}
+void TfmMain::openDetailViewer(DataKind kind, void* record) {
+    const std::unique_ptr<TfmDetail> viewer = createDetailViewer(kind, this);
+    viewer->SetRecord(record);
+    viewer->exec();
+}
+
+void TfmMain::runOptionsDialog() {
+    TfmOption options(GetOptionBlock(), this);
+    options.exec();
+}
+
+void TfmMain::showOptions() {
+    // The dialog writes into the block itself (the mapping window even when the dialog is then
+    // cancelled), so what changed is found by comparing with a copy.
+    const OptionBlock before = *GetOptionBlock();
+    runOptionsDialog();
+    applyOptionChanges(before);
+}
+
+void TfmMain::applyOptionChanges(const OptionBlock& before) {
+    const OptionBlock& now = *GetOptionBlock();
+    for (DataKind kind : kDataKinds) {
+        refreshRows(kind, ViewSide::Palm);
+        refreshRows(kind, ViewSide::Outlook);
+    }
+    const bool mappingChanged =
+        before.AddrType != now.AddrType ||
+        !std::equal(std::begin(before.AddrCustom), std::end(before.AddrCustom),
+                    std::begin(now.AddrCustom));
+    for (DataKind kind : kDataKinds) {
+        if (!m_controller->IsOpen(kind)) {
+            continue;
+        }
+        if (kind == DataKind::Addr && mappingChanged) {
+            m_controller->OpenKind(kind);
+        } else if (palmFileOverride(before, kind) != palmFileOverride(now, kind) ||
+                   (kind == DataKind::Addr && before.AddrSwapName != now.AddrSwapName)) {
+            m_controller->ChangeUser(kind, now.*describeKind(kind).userId);
+        }
+        updateUserSelector(kind);
+    }
+}
+
+void TfmMain::updateUserSelector(DataKind kind) {
+    QComboBox* selector = controls(static_cast<int>(kind)).cbUser;
+    const std::string file = usablePalmFile(*GetOptionBlock(), kind);
+    selector->setEnabled(file.empty());
+    selector->setToolTip(file.empty() ? QString()
+                                      : QStringLiteral("Opened from %1, chosen under \"Open by "
+                                                       "File Name\" in Tools > Options")
+                                            .arg(QString::fromStdString(file)));
+}
 
 void TfmMain::modeClicked(DataKind kind, SyncMode mode) {
     GetOptionBlock()->*describeKind(kind).syncMode = static_cast<std::int32_t>(mode);

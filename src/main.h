@@ -113,6 +113,12 @@ public:
     // The help document: the home folder's copy, else the one beside the program.
     static QString helpFilePath();
 
+    // What the options dialog changed, against the settings as they were before it: the rows take
+    // the colours at once; a kind whose "Open by File Name" file changed, and contacts whose name
+    // swap changed, read their Palm side again; a changed custom-field mapping opens contacts
+    // again, so that the Outlook side is read and written with it.
+    void applyOptionChanges(const OptionBlock& before);
+
     // Layout rules, run on resize; public so that a test can see their results at once.
     void layoutTab(int kind);
     void layoutBanner();
@@ -128,12 +134,17 @@ public slots:
     // goes to the kind's detail viewer.
     void showDetail(DataKind kind, ViewSide side);
 
+    // "&Options ...": the options dialog on the settings block, then what changed put to work.
+    void showOptions();
+
 protected:
     // Says why no Palm Desktop folder is usable (`problem`) and lets the user choose one; an
     // empty result when the user declines. Tests answer it without a dialog.
     virtual QString choosePalmDesktopFolder(const QString& problem);
     // The kind's detail viewer, modal, for one record.
     virtual void openDetailViewer(DataKind kind, void* record);
+    // The options dialog, modal, on the settings block.
+    virtual void runOptionsDialog();
 
     bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -147,6 +158,8 @@ private:
     void buildBanner();
     void buildTab(int kind);
     void tabChanged(int index);
+    // A kind opened from a file chosen by name has no use for its user selector.
+    void updateUserSelector(DataKind kind);
 
     QWidget* m_spTop = nullptr;
     QLabel* m_imgLogo = nullptr;

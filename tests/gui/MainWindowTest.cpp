@@ -36,6 +36,8 @@
 #include <QTest>
 #include <QTreeWidget>
 #include <QUrl>
+#include <filesystem>
+#include <functional>
 #include <memory>
 
 using namespace twinleaf;
@@ -58,8 +60,9 @@ public:
     std::vector<CommAddrRec> outlook;
     QStringList calls;
     int conflictCode = 1; // what FindMatch answers in the two-way mode
+    int palmOpens = 0;
 
-    void openPalm(const OptionBlock&) override {}
+    void openPalm(const OptionBlock&) override { ++palmOpens; }
     void reloadOutlook() override {}
     std::vector<void*> palmRecords() override { return pointers(palm); }
     std::vector<void*> outlookRecords() override { return pointers(outlook); }
@@ -113,6 +116,7 @@ public:
     ConflictAnswer answer;
     QStringList conflicts;
     QStringList details;
+    std::function<void()> optionsDialog; // what the user changes in the options dialog
 
     ConflictAnswer askConflict(DataKind kind, void* palm, void* outlook) override {
         conflicts << QString::number(static_cast<int>(kind)) + " " +
@@ -122,6 +126,11 @@ public:
     }
 
 protected:
+    void runOptionsDialog() override {
+        if (optionsDialog) {
+            optionsDialog();
+        }
+    }
     void openDetailViewer(DataKind kind, void* record) override {
         details << QString::number(static_cast<int>(kind)) + " " +
                        QString::fromLatin1(static_cast<CommAddrRec*>(record)->FirstName);
@@ -386,6 +395,54 @@ private slots:
                            QPoint(10, c.lvPD->viewport()->height() - 5));
         c.lvPD->popupMenu()->actions()[4]->trigger();
         QCOMPARE(m_window->details.size(), 2);
+    }
+
+    // What the options dialog changed takes effect when it closes: the Palm side is read again
+    // only for what concerns it, and a file chosen by name takes the user selector's place.
+    void optionChangesReopenWhatTheyConcern() {
+        m_window->controller().OpenKind(DataKind::Addr);
+        test::TempDir dir;
+        const std::filesystem::path chosen = dir.path() / "address.dat";
+        test::writeBytes(chosen, "a file");
+        OptionBlock& options = *GetOptionBlock();
+        struct ChangeCase {
+            const char* name;
+            std::function<void()> change;
+            int reopens;
+            bool selectorEnabled;
+        };
+        const ChangeCase cases[] = {
+            {"colours only", [&] { options.DiffColor = 0xFF; }, 0, true},
+            {"name swap", [&] { options.AddrSwapName = true; }, 1, true},
+            {"a file chosen by name",
+             [&] {
+                 options.bAddrFile = true;
+                 copyToField(options.AddrFile, chosen.string());
+             },
+             1, false},
+            {"nothing", [] {}, 0, false},
+            {"the file switched off", [&] { options.bAddrFile = false; }, 1, true},
+            {"a name typed while switched off", [&] { copyToField(options.AddrFile, "/x"); }, 0,
+             true},
+        };
+        QAction* menuItem = m_window->findChild<QAction*>(QStringLiteral("miOptions"));
+        QVERIFY(menuItem);
+        const KindControls& c = m_window->controls(1);
+        for (const ChangeCase& change : cases) {
+            const int before = m_sides->palmOpens;
+            m_window->optionsDialog = change.change;
+            menuItem->trigger();
+            QVERIFY2(m_sides->palmOpens - before == change.reopens, change.name);
+            QVERIFY2(c.cbUser->isEnabled() == change.selectorEnabled, change.name);
+            QVERIFY2(c.cbUser->toolTip().contains(QString::fromStdString(chosen.string())) ==
+                         !change.selectorEnabled,
+                     change.name);
+        }
+        // A new mapping opens contacts anew, Outlook side and all: here the factory has no
+        // second set of contacts to give, so the lists empty.
+        m_window->optionsDialog = [&] { options.AddrCustom[0] = 22; };
+        menuItem->trigger();
+        QCOMPARE(c.lvPD->records()->rows(), 0);
     }
 
     void startRunsTheTabsMode() {
