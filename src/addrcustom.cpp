@@ -3,6 +3,7 @@
 
 #include "common/outlook/OlAddr.h"
 #include "platform/Assert.h"
+#include "src/DialogButtons.h"
 
 #include <QComboBox>
 #include <QFormLayout>
@@ -42,16 +43,8 @@ TfmAddrCustom::TfmAddrCustom(int palmDesktopVersion, QWidget* owner) : QDialog(o
     }
     layout->addWidget(group, 1);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    m_btnOK = new QPushButton(QStringLiteral("&OK"), this);
-    m_btnOK->setObjectName(QStringLiteral("btnOK"));
-    m_btnOK->setDefault(true);
-    m_btnCancel = new QPushButton(QStringLiteral("&Cancel"), this);
-    m_btnCancel->setObjectName(QStringLiteral("btnCancel"));
-    buttons->addWidget(m_btnOK);
-    buttons->addWidget(m_btnCancel);
-    layout->addLayout(buttons);
+    layout->addLayout(
+        okCancelRow(this, QStringLiteral("&OK"), QStringLiteral("&Cancel"), m_btnOK, m_btnCancel));
 
     connect(m_btnOK, &QPushButton::clicked, this, &TfmAddrCustom::btnOKClick);
     connect(m_btnCancel, &QPushButton::clicked, this, &TfmAddrCustom::reject);

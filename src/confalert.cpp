@@ -3,6 +3,7 @@
 
 #include "common/sync/KindTable.h"
 #include "platform/Assert.h"
+#include "src/DialogButtons.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -180,16 +181,8 @@ TfmConfAlert::TfmConfAlert(QWidget* owner) : QDialog(owner) {
     choices->addStretch(1);
     layout->addLayout(choices);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    m_btnOK = new QPushButton(QStringLiteral("OK"), this);
-    m_btnOK->setObjectName(QStringLiteral("btnOK"));
-    m_btnOK->setDefault(true);
-    m_btnCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    m_btnCancel->setObjectName(QStringLiteral("btnCancel"));
-    buttons->addWidget(m_btnOK);
-    buttons->addWidget(m_btnCancel);
-    layout->addLayout(buttons);
+    layout->addLayout(
+        okCancelRow(this, QStringLiteral("OK"), QStringLiteral("Cancel"), m_btnOK, m_btnCancel));
 
     connect(m_btnOK, &QPushButton::clicked, this, &TfmConfAlert::btnOKClick);
     connect(m_btnCancel, &QPushButton::clicked, this, &TfmConfAlert::btnCancelClick);

@@ -11,6 +11,7 @@
 #include "platform/codepage/Codepage.h"
 #include "platform/text/FieldText.h"
 #include "platform/ui/MessageBox.h"
+#include "src/DialogButtons.h"
 #include "src/RecordListView.h"
 #include "src/addrcustom.h"
 
@@ -161,16 +162,8 @@ TfmOption::TfmOption(OptionBlock* block, QWidget* owner) : QDialog(owner), m_pBl
     }
     layout->addWidget(m_pcMain, 1);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    m_btnOK = new QPushButton(QStringLiteral("OK"), this);
-    m_btnOK->setObjectName(QStringLiteral("btnOK"));
-    m_btnOK->setDefault(true);
-    m_btnCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    m_btnCancel->setObjectName(QStringLiteral("btnCancel"));
-    buttons->addWidget(m_btnOK);
-    buttons->addWidget(m_btnCancel);
-    layout->addLayout(buttons);
+    layout->addLayout(
+        okCancelRow(this, QStringLiteral("OK"), QStringLiteral("Cancel"), m_btnOK, m_btnCancel));
     connect(m_btnOK, &QPushButton::clicked, this, &TfmOption::btnOKClick);
     connect(m_btnCancel, &QPushButton::clicked, this, &TfmOption::reject);
 
