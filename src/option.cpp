@@ -81,7 +81,7 @@ ColourSwatch::ColourSwatch(QWidget* parent) : QFrame(parent) {
     setAutoFillBackground(true);
     setCursor(Qt::PointingHandCursor);
     setFocusPolicy(Qt::StrongFocus);
-    setMinimumSize(sizeHint());
+    setMinimumSize(kSize);
 }
 
 void ColourSwatch::setColour(const QColor& colour) {

@@ -27,7 +27,7 @@ public:
     explicit ColourSwatch(QWidget* parent = nullptr);
     QColor colour() const { return m_colour; }
     void setColour(const QColor& colour);
-    QSize sizeHint() const override { return {48, 20}; }
+    QSize sizeHint() const override { return kSize; }
 
 signals:
     void clicked();
@@ -37,6 +37,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    static constexpr QSize kSize{48, 20};
     QColor m_colour;
 };
 
