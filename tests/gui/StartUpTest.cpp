@@ -140,6 +140,36 @@ private slots:
         QVERIFY(window.startedUp());
     }
 
+    // A contacts file chosen by name is what the contacts tab shows, and the user selector gives
+    // way to it; a memo file chosen by name that has gone is named once and the tab shows the
+    // user's own memos. Both choices are kept for when the file is back.
+    void filesChosenByNameAreOpenedAndAGoneOneIsNamedOnce() {
+        addUser("Alice");
+        setPalmFolder();
+        const std::filesystem::path chosen = m_dir->path() / "stick" / "address.dat";
+        std::filesystem::create_directories(chosen.parent_path());
+        std::filesystem::copy_file(test::testData() / "palm/address-classic.dat", chosen);
+        const std::string gone = (m_dir->path() / "gone" / "memopad.dat").string();
+        test::writeBytes(home() / "corvane.ini",
+                         readSettings() + "[Twinleaf]\r\nbAddrFile=1\r\nAddrFile=" +
+                             chosen.string() + "\r\nbMemoFile=1\r\nMemoFile=" + gone + "\r\n");
+        {
+            TfmMain window;
+            window.StartUp();
+            QCOMPARE(window.controls(1).lvPD->records()->rows(), 3);
+            QVERIFY(!window.controls(1).cbUser->isEnabled());
+            QVERIFY(window.controls(4).cbUser->isEnabled());
+            QCOMPARE(m_messages.size(), 1);
+            QVERIFY(m_messages[0].startsWith(QStringLiteral("Warning|")));
+            QVERIFY(m_messages[0].contains(QString::fromStdString(gone)));
+            // Reading the memos again does not say it again.
+            window.controller().ChangeUser(DataKind::Memo, GetOptionBlock()->MemoUserID);
+            QCOMPARE(m_messages.size(), 1);
+        }
+        QCOMPARE(setting("bMemoFile"), QStringLiteral("1"));
+        QCOMPARE(setting("MemoFile"), QString::fromStdString(gone));
+    }
+
     void aWindowThatNeverStartedWritesNothing() {
         { TfmMain window; }
         QVERIFY(!std::filesystem::exists(home() / "corvane.ini"));
@@ -156,7 +186,7 @@ private:
     }
     std::string readSettings() const { return test::readBytes(home() / "corvane.ini"); }
     QString setting(const char* key) const {
-        char value[64];
+        char value[512];
         win::GetPrivateProfileStringA("Twinleaf", key, "<missing>", value, sizeof value,
                                       (home() / "corvane.ini").c_str());
         return QString::fromLatin1(value);
