@@ -727,8 +727,9 @@ ConflictAnswer TfmMain::askConflict(DataKind kind, void* palmRecord, void* outlo
 }
 
 void TfmMain::startClicked(DataKind kind) {
-    // The home is the window's while it is open (see runDesktop); the Palm user's folder, which
-    // another home may sync too, is locked for the run.
+    // The home is the window's while it is open (see runDesktop); the folder of the Palm data (the
+    // Palm user's, or that of a file chosen by name), which another home may sync too, is locked
+    // for the run.
     RunLock palmLock;
     const OptionBlock& options = *GetOptionBlock();
     if (std::string busy;
