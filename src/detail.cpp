@@ -24,6 +24,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QTabWidget>
 #include <QTime>
 #include <QUrl>
@@ -139,6 +140,14 @@ QString dateFormat(const QLocale& locale) {
     return format;
 }
 
+// Palm keeps times to the minute; some locales' short form (the C locale's among them) shows
+// seconds that would always read ":00".
+QString timeFormat(const QLocale& locale) {
+    QString format = locale.timeFormat(QLocale::ShortFormat);
+    format.remove(QRegularExpression(QStringLiteral("[:.]ss?")));
+    return format;
+}
+
 // The appointment's repeat end or date as "%02d/%02d/%04d" would show it, in the locale's form.
 QDate dateOf(const win::SYSTEMTIME& when) {
     return QDate(when.wYear, when.wMonth, when.wDay);
@@ -183,7 +192,8 @@ QString TfmDetail::localDate(const win::SYSTEMTIME& when) {
 
 QString TfmDetail::localTime(const win::SYSTEMTIME& when) {
     const QTime time(when.wHour, when.wMinute, when.wSecond);
-    return time.isValid() ? QLocale().toString(time, QLocale::ShortFormat) : QString();
+    const QLocale locale;
+    return time.isValid() ? locale.toString(time, timeFormat(locale)) : QString();
 }
 
 QString TfmDetail::localDate(win::DATE when) {

@@ -362,6 +362,11 @@ private slots:
         QCOMPARE(lineText(viewer, "edtDate"), QStringLiteral("3/4/2026"));
         QVERIFY(lineText(viewer, "edtStartTime").startsWith(QStringLiteral("9:30")));
         QVERIFY(lineText(viewer, "edtStartTime").endsWith(QStringLiteral("AM")));
+
+        // A locale whose short form carries seconds still shows minutes, as Palm keeps them.
+        const ScopedLocale plain(QLocale::c());
+        viewer.SetRecord(&rec);
+        QCOMPARE(lineText(viewer, "edtStartTime"), QStringLiteral("09:30"));
     }
 
     void taskAndMemoShowTheirFields() {
