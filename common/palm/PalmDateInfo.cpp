@@ -2,6 +2,7 @@
 #include "common/palm/PalmDateInfo.h"
 
 #include "common/misc/CxDateTime.h"
+#include "common/palm/PalmDatabaseForm.h"
 #include "platform/text/FieldText.h"
 
 #include <algorithm>
@@ -122,9 +123,9 @@ bool PalmRepeatHasEnd(std::int32_t endDate) {
 }
 
 PmDateInfo::PmDateInfo() {
-    AddForm(std::make_unique<PmRecognisedForm<PmDateKind>>(
-        PalmFormat::Desktop6, PmDateKind::kDatabaseFile, LooksLikeDatabase,
-        PmDateKind::kDatabaseNote));
+    auto desktop6 = std::make_unique<PmDatabaseForm<PmDateKind>>();
+    m_pDesktop6 = &desktop6->GetUtil();
+    AddForm(std::move(desktop6));
     AddForm(std::make_unique<PmRecognisedForm<PmDateKind>>(
         PalmFormat::Extended, PmDateKind::kClassicFile, HasExtendedSignature,
         PmDateKind::kExtendedNote));
@@ -176,6 +177,39 @@ void PmDateKind::CommonToClassic(const CommDateRec& common, PmDateRec& palmRec) 
     if (common.Repeat.RepeatType != kCommRepeatNone || !rowRepeatUnread) {
         toPalmRepeat(common.Repeat, palmRec.Repeat);
     }
+}
+
+void PmDateKind::DatabaseToCommon(const PmDateEx2Rec& row, CommDateRec& common) {
+    copyIfSet(common.Description, sizeof common.Description, fieldText(row.Summary), 255);
+    copyIfSet(common.Note, sizeof common.Note, fieldText(row.Note), 8191);
+    copyIfSet(common.Location, sizeof common.Location, fieldText(row.Location), 255);
+    toLocalTime(row.StartTime, common.StartDateTime);
+    toLocalTime(row.EndTime, common.EndDateTime);
+    common.AllDayEvent = row.Untimed != 0 ? 1 : 0;
+    ClearAllDayTimes(common);
+    common.Duration = MinutesBetween(common.EndDateTime, common.StartDateTime);
+    common.Private = row.Private != 0 ? 1 : 0;
+    toCommonRepeat(row.Repeat, common.Repeat);
+}
+
+// As for the classic row, an Outlook record's "not private" does not make a private event public.
+void PmDateKind::CommonToDatabase(const CommDateRec& common, PmDateEx2Rec& row) {
+    copyIfSet(row.Summary, sizeof row.Summary, fieldText(common.Description), 255);
+    copyIfSet(row.Note, sizeof row.Note, fieldText(common.Note), 2047);
+    copyIfSet(row.Location, sizeof row.Location, fieldText(common.Location), 255);
+    PmTime start(row.StartTime);
+    if (start.FromSystemTime(&common.StartDateTime)) {
+        row.StartTime = start.GetValue();
+    }
+    PmTime end(row.EndTime);
+    if (end.FromSystemTime(&common.EndDateTime)) {
+        row.EndTime = end.GetValue();
+    }
+    if (common.SourceType != kSourceOutlook) {
+        row.Private = common.Private != 0 ? 1 : 0;
+    }
+    row.Untimed = common.AllDayEvent != 0 ? 1 : 0;
+    toPalmRepeat(common.Repeat, row.Repeat);
 }
 
 std::string PmDateKind::Unheld(const CommDateRec& common) {
