@@ -561,8 +561,12 @@ void Query::FieldValue(int i, win::VARIANT* value) const {
         const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(m_statement, i));
         const auto length =
             std::min(static_cast<std::size_t>(sqlite3_column_bytes(m_statement, i)), kLongestText);
-        const std::u16string wide = utf8ToUtf16(std::string_view(text, length));
         value->vt = win::VT_BSTR;
+        if (length == 0) { // most columns of a row are empty: no string to make
+            value->bstrVal = nullptr;
+            break;
+        }
+        const std::u16string wide = utf8ToUtf16(std::string_view(text, length));
         value->bstrVal = win::SysAllocStringLen(wide.data(), static_cast<win::UINT>(wide.size()));
         break;
     }
