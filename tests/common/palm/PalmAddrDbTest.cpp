@@ -278,5 +278,29 @@ TEST(PmAddrEx2Util, HugeNoteIsHeldCutAndLeftWholeInTheRow) {
               "100000000|Acme;");
 }
 
+// Genuine Access files without the Palm tables are no contact databases: every one is refused with
+// a message naming it, and none is changed.
+TEST(PmAddrInfoDesktop6, AccessFilesWithoutPalmTablesAreRefusedAndLeftAlone) {
+    const std::filesystem::path folder = test::realData() / "jackcess";
+    if (!std::filesystem::is_directory(folder)) {
+        GTEST_SKIP() << "no Access files under " << folder;
+    }
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+        if (entry.path().extension() != ".mdb") {
+            continue;
+        }
+        const std::string file = entry.path().string();
+        SCOPED_TRACE(file);
+        const std::string before = test::readBytes(entry.path());
+        EXPECT_EQ(PmAddrInfo::DetectFileFormat(file.c_str()), PalmFormat::Invalid);
+        PmAddrInfo info;
+        EXPECT_FALSE(info.OpenPath(file.c_str()));
+        EXPECT_EQ(info.GetLastError().rfind(file + ": not a Palm Desktop 6 address database", 0),
+                  0U)
+            << info.GetLastError();
+        EXPECT_EQ(test::readBytes(entry.path()), before);
+    }
+}
+
 } // namespace
 } // namespace twinleaf
