@@ -252,9 +252,10 @@ bool Connection::OpenAccess() {
         if (CopyAccessTables()) {
             sqlite3_int64 size = 0;
             unsigned char* bytes = sqlite3_serialize(m_db, "main", &size, 0);
-            payload = bytes == nullptr ? "E" + m_path + ": out of memory"
-                                       : "D" + std::string(reinterpret_cast<char*>(bytes),
-                                                           static_cast<std::size_t>(size));
+            // A copy without any of the tables serialises to nothing at all.
+            payload = "D" + (bytes == nullptr ? std::string()
+                                              : std::string(reinterpret_cast<char*>(bytes),
+                                                            static_cast<std::size_t>(size)));
             sqlite3_free(bytes);
         } else {
             payload = "E" + m_lastError;
@@ -284,22 +285,28 @@ bool Connection::OpenAccess() {
         return false;
     }
     const auto size = static_cast<sqlite3_int64>(payload.size() - 1);
-    auto* bytes = static_cast<unsigned char*>(sqlite3_malloc64(static_cast<sqlite3_uint64>(size)));
-    if (bytes == nullptr ||
-        sqlite3_open_v2(":memory:", &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_MEMORY, nullptr) !=
-            SQLITE_OK) {
-        sqlite3_free(bytes);
+    if (sqlite3_open_v2(":memory:", &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_MEMORY, nullptr) !=
+        SQLITE_OK) {
         Close();
         m_lastError = m_path + ": out of memory";
         return false;
     }
-    std::memcpy(bytes, payload.data() + 1, static_cast<std::size_t>(size));
-    if (sqlite3_deserialize(m_db, "main", bytes, size, size,
-                            SQLITE_DESERIALIZE_FREEONCLOSE | SQLITE_DESERIALIZE_RESIZEABLE) !=
-        SQLITE_OK) {
-        Close();
-        m_lastError = m_path + ": the Access database's tables could not be copied";
-        return false;
+    if (size > 0) {
+        auto* bytes =
+            static_cast<unsigned char*>(sqlite3_malloc64(static_cast<sqlite3_uint64>(size)));
+        if (bytes == nullptr) {
+            Close();
+            m_lastError = m_path + ": out of memory";
+            return false;
+        }
+        std::memcpy(bytes, payload.data() + 1, static_cast<std::size_t>(size));
+        if (sqlite3_deserialize(m_db, "main", bytes, size, size,
+                                SQLITE_DESERIALIZE_FREEONCLOSE | SQLITE_DESERIALIZE_RESIZEABLE) !=
+            SQLITE_OK) {
+            Close();
+            m_lastError = m_path + ": the Access database's tables could not be copied";
+            return false;
+        }
     }
     m_readOnly = true;
     return true;
