@@ -15,6 +15,7 @@
 #include "common/palm/PalmMemoInfo.h"
 #include "common/palm/PalmTodoInfo.h"
 #include "common/sync/ContactKind.h"
+#include "common/sync/FacadeKind.h"
 #include "common/sync/Options.h"
 #include "platform/codepage/Codepage.h"
 #include "platform/outlook/OutlookStore.h"
@@ -239,8 +240,8 @@ int printPalmSide(Info& info, const Arguments& args, CommandContext& context, co
     if (args.has("json")) {
         json(context.out, list);
     } else {
-        context.out << "Palm " << noun << " in " << info.GetClassic()->GetPath() << ": "
-                    << list.GetCount() << (list.GetCount() == 1 ? " record" : " records") << "\n\n";
+        context.out << "Palm " << noun << " in " << palmFileName(info) << ": " << list.GetCount()
+                    << (list.GetCount() == 1 ? " record" : " records") << "\n\n";
         print(context.out, list);
     }
     if (!info.GetLastError().empty()) {

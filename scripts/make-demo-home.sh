@@ -22,6 +22,11 @@ for user in Alice Bob; do
         mkdir -p "$palm/$user/$kind"
     done
 done
+# Carol keeps her data in Palm Desktop 6 databases (Address.mdb, DateBook.mdb, Todolist.mdb,
+# MemoPad.mdb), made by the tool below.
+for kind in address datebook todo MemoPad; do
+    mkdir -p "$palm/Carol/$kind"
+done
 [ -e "$palm/palm.exe" ] || python3 "$top/scripts/make-pe-version.py" "$palm/palm.exe" 4.1.2.0
 [ -e "$home/corvane.ini" ] || printf '[Path]\r\nPDPath=%s\r\n' "$palm" >"$home/corvane.ini"
 echo "Demo home: $home"

@@ -17,6 +17,7 @@
 #include "common/outlook/OlTask.h"
 #include "common/palm/PalmAddr.h"
 #include "common/palm/PalmAddrInfo.h"
+#include "common/palm/PalmDatabase.h"
 #include "common/palm/PalmDate.h"
 #include "common/palm/PalmDateInfo.h"
 #include "common/palm/PalmEnv.h"
@@ -517,6 +518,63 @@ bool writeMemos(const PalmUserRec& user, std::span<const DemoMemo> memos) {
 }
 
 // What the contacts tab will show for the user: counts of the same, different and new records.
+// Carol keeps her data as Palm Desktop 6 does, one database per kind (in the SQLite form the
+// program reads and writes): made empty with the kind's columns, then filled through the facade
+// as a sync would fill it. A database already there is left alone.
+template <class Info, class Util, class Demo, class ToRecord>
+bool writeDatabase(const PalmUserRec& user, std::span<const Demo> items, const char* folderName,
+                   const char* fileName, const char* noun, ToRecord toRecord) {
+    char folder[win::MAX_PATH];
+    if (!GetUserDataFolder(user.id, folder)) {
+        std::cerr << "twinleaf_demo_data: no data folder for " << user.name << "\n";
+        return false;
+    }
+    const std::filesystem::path list = resolvePathCase(std::filesystem::path(folder) / folderName);
+    std::filesystem::create_directories(list);
+    const std::filesystem::path file = list / fileName;
+    if (std::filesystem::exists(file)) {
+        std::cout << "  " << user.name << ": " << file.string() << " is there already\n";
+        return true;
+    }
+    std::string error;
+    if (Util layout; !CreateEx2Database(file.string(), layout.Columns(), error)) {
+        std::cerr << "twinleaf_demo_data: " << error << "\n";
+        return false;
+    }
+    Info palm;
+    if (!palm.Open(user.id)) {
+        std::cerr << "twinleaf_demo_data: " << palm.GetLastError() << "\n";
+        return false;
+    }
+    int written = 0;
+    for (const Demo& item : items) {
+        const auto record = toRecord(item);
+        written += palm.AddRecord(&record) ? 1 : 0;
+    }
+    if (!palm.Save()) {
+        std::cerr << "twinleaf_demo_data: " << palm.GetLastError() << "\n";
+        return false;
+    }
+    std::cout << "  " << user.name << ": " << written << " " << noun << " in " << file.string()
+              << "\n";
+    return true;
+}
+
+bool writeDesktop6User(const PalmUserRec& user) {
+    return writeDatabase<PmAddrInfo, PmAddrEx2Util, DemoContact>(
+               user, kAliceContacts, "address", "Address.mdb", "Palm contacts",
+               [](const DemoContact& contact) { return toRecord(contact); }) &&
+           writeDatabase<PmDateInfo, PmDateEx2Util, DemoAppointment>(
+               user, kAliceAppointments, "datebook", "DateBook.mdb", "Palm appointments",
+               [](const DemoAppointment& item) { return toAppointment(item, false); }) &&
+           writeDatabase<PmTodoInfo, PmTodoEx2Util, DemoTask>(
+               user, kAliceTasks, "todo", "Todolist.mdb", "Palm to-dos",
+               [](const DemoTask& task) { return toTask(task); }) &&
+           writeDatabase<PmMemoInfo, PmMemoEx2Util, DemoMemo>(
+               user, kAliceMemos, "MemoPad", "MemoPad.mdb", "Palm memos",
+               [](const DemoMemo& memo) { return toMemo(memo, false); });
+}
+
 void report(const PalmUserRec& user) {
     PmAddrInfo palm;
     OlAddrUtil outlook;
@@ -558,13 +616,16 @@ int main(int argc, char** argv) {
         ClosePalmEnvironment();
         return 1;
     }
-    const bool ok = writePalmContacts(*alice, kAliceContacts) &&
-                    writePalmContacts(*bob, kBobContacts) &&
-                    writeOutlookContacts(*alice, kAliceContacts) &&
-                    writeAppointments(*alice, kAliceAppointments) &&
-                    writeTasks(*alice, kAliceTasks) && writeMemos(*alice, kAliceMemos);
+    bool ok = writePalmContacts(*alice, kAliceContacts) && writePalmContacts(*bob, kBobContacts) &&
+              writeOutlookContacts(*alice, kAliceContacts) &&
+              writeAppointments(*alice, kAliceAppointments) && writeTasks(*alice, kAliceTasks) &&
+              writeMemos(*alice, kAliceMemos);
     if (ok) {
         report(*alice);
+    }
+    // The Palm Desktop 6 user is made only in homes that have her folder.
+    if (const PalmUserRec* carol = findUser("Carol"); ok && carol != nullptr) {
+        ok = writeDesktop6User(*carol);
     }
     ClosePalmEnvironment();
     return ok ? 0 : 1;

@@ -1,11 +1,13 @@
 // The contact facade over the Palm address book forms.
 #include "common/palm/PalmAddrInfo.h"
 
+#include "common/palm/PalmDatabaseForm.h"
 #include "common/palm/PalmEnv.h"
 #include "platform/Assert.h"
 #include "platform/text/FieldText.h"
 
 #include <array>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -23,6 +25,19 @@ template <class Rec> struct PhoneSlot {
     std::conditional_t<kConst, const char, char>* text;
     std::size_t width;
 };
+
+// The database's seven slots: the texts of these columns, labelled by "Phone Label1" to "7".
+template <class Rec> std::array<PhoneSlot<Rec>, 7> databaseSlots(Rec& r) {
+    return {{
+        {&r.PhoneLabel1, r.WorkPhone, sizeof r.WorkPhone},
+        {&r.PhoneLabel2, r.WorkFax, sizeof r.WorkFax},
+        {&r.PhoneLabel3, r.WorkMobile, sizeof r.WorkMobile},
+        {&r.PhoneLabel4, r.HomePhone, sizeof r.HomePhone},
+        {&r.PhoneLabel5, r.HomeFax, sizeof r.HomeFax},
+        {&r.PhoneLabel6, r.HomeMobile, sizeof r.HomeMobile},
+        {&r.PhoneLabel7, r.OtherPhone, sizeof r.OtherPhone},
+    }};
+}
 
 template <class Rec> std::array<PhoneSlot<Rec>, palm::kAddrPhoneSlots> classicSlots(Rec& r) {
     return {{
@@ -130,9 +145,9 @@ void copyIfSet(char (&to)[To], const char (&from)[From]) {
 } // namespace
 
 PmAddrInfo::PmAddrInfo() {
-    AddForm(std::make_unique<PmRecognisedForm<PmAddrKind>>(
-        PalmFormat::Desktop6, PmAddrKind::kDatabaseFile, LooksLikeDatabase,
-        PmAddrKind::kDatabaseNote));
+    auto desktop6 = std::make_unique<PmDatabaseForm<PmAddrKind>>();
+    m_pDesktop6 = &desktop6->GetUtil();
+    AddForm(std::move(desktop6));
     AddForm(std::make_unique<PmRecognisedForm<PmAddrKind>>(
         PalmFormat::Extended, PmAddrKind::kClassicFile, HasExtendedSignature,
         PmAddrKind::kExtendedNote));
@@ -143,6 +158,7 @@ PmAddrInfo::PmAddrInfo() {
 
 void PmAddrInfo::SetSwapName(bool swap) {
     m_pClassic->SetSwapName(swap);
+    m_pDesktop6->SetSwapName(swap);
 }
 
 PalmFormat PmAddrInfo::DetectFileFormat(const char* path) {
@@ -196,6 +212,91 @@ void PmAddrKind::CommonToClassic(const CommAddrRec& common, PmAddrRec& palmRec) 
     if (common.Private != 0) {
         palmRec.Private = 1;
     }
+}
+
+namespace {
+
+// The dates count days shifted against the common record's day numbers. A stored 0 is no date at
+// all, not one three hundred thousand years before Christ.
+std::int32_t databaseDateOf(win::DATE date) {
+    return static_cast<std::int32_t>(std::trunc(date)) + kPalmDateOffset;
+}
+win::DATE commonDateOf(std::int32_t value) {
+    return value == 0 ? 0.0 : static_cast<win::DATE>(value - kPalmDateOffset);
+}
+
+} // namespace
+
+void PmAddrKind::DatabaseToCommon(const PmAddrEx2Rec& row, CommAddrRec& common) {
+    copyToField(common.LastName, fieldText(row.LastName));
+    copyToField(common.FirstName, fieldText(row.FirstName));
+    copyToField(common.Title, fieldText(row.JobTitle));
+    copyToField(common.Company, fieldText(row.Company));
+    copyToField(common.MiddleName, fieldText(row.MiddleName));
+    copyToField(common.Initials, fieldText(row.Prefix));
+    copyToField(common.PalmSuffix, fieldText(row.Suffix));
+    copyToField(common.FullName, fieldText(row.EnglishName));
+    copyToField(common.NickName, fieldText(row.NickName));
+    copyToField(common.AssistantName, fieldText(row.AssistantName));
+    copyToField(common.AssistantPhone, fieldText(row.AssistantPhone));
+    copyToField(common.WorkStreet, fieldText(row.WorkStreet));
+    copyToField(common.WorkCity, fieldText(row.WorkCity));
+    copyToField(common.WorkState, fieldText(row.WorkState));
+    copyToField(common.WorkPostal, fieldText(row.WorkZip));
+    copyToField(common.WorkCountry, fieldText(row.WorkCountry));
+    copyToField(common.HomeStreet, fieldText(row.HomeStreet));
+    copyToField(common.HomeCity, fieldText(row.HomeCity));
+    copyToField(common.HomeState, fieldText(row.HomeState));
+    copyToField(common.HomePostal, fieldText(row.HomeZip));
+    copyToField(common.HomeCountry, fieldText(row.HomeCountry));
+    copyToField(common.OtherStreet, fieldText(row.OtherStreet));
+    copyToField(common.OtherCity, fieldText(row.OtherCity));
+    copyToField(common.OtherState, fieldText(row.OtherState));
+    copyToField(common.OtherPostal, fieldText(row.OtherZip));
+    copyToField(common.OtherCountry, fieldText(row.OtherCountry));
+    copyToField(common.Note, fieldText(row.Note));
+    copyToField(common.IMAddress, fieldText(row.Chat1));
+    copyToField(common.IMAddress2, fieldText(row.Chat2));
+    common.Birthday = commonDateOf(row.Birthday);
+    common.Anniversary = commonDateOf(row.Anniversary);
+    phonesToCommon(databaseSlots(row), common);
+}
+
+void PmAddrKind::CommonToDatabase(const CommAddrRec& common, PmAddrEx2Rec& row) {
+    auto phones = databaseSlots(row);
+    phonesToPalm(phones, common);
+    copyIfSet(row.LastName, common.LastName);
+    copyIfSet(row.FirstName, common.FirstName);
+    copyIfSet(row.JobTitle, common.Title);
+    copyIfSet(row.Company, common.Company);
+    copyIfSet(row.MiddleName, common.MiddleName);
+    copyIfSet(row.Prefix, common.Initials);
+    copyIfSet(row.Suffix, common.PalmSuffix);
+    copyIfSet(row.EnglishName, common.FullName);
+    copyIfSet(row.NickName, common.NickName);
+    copyIfSet(row.AssistantName, common.AssistantName);
+    copyIfSet(row.AssistantPhone, common.AssistantPhone);
+    copyIfSet(row.WorkStreet, common.WorkStreet);
+    copyIfSet(row.WorkCity, common.WorkCity);
+    copyIfSet(row.WorkState, common.WorkState);
+    copyIfSet(row.WorkZip, common.WorkPostal);
+    copyIfSet(row.WorkCountry, common.WorkCountry);
+    copyIfSet(row.HomeStreet, common.HomeStreet);
+    copyIfSet(row.HomeCity, common.HomeCity);
+    copyIfSet(row.HomeState, common.HomeState);
+    copyIfSet(row.HomeZip, common.HomePostal);
+    copyIfSet(row.HomeCountry, common.HomeCountry);
+    copyIfSet(row.OtherStreet, common.OtherStreet);
+    copyIfSet(row.OtherCity, common.OtherCity);
+    copyIfSet(row.OtherState, common.OtherState);
+    copyIfSet(row.OtherZip, common.OtherPostal);
+    copyIfSet(row.OtherCountry, common.OtherCountry);
+    copyIfSet(row.Note, common.Note);
+    copyIfSet(row.Chat1, common.IMAddress);
+    copyIfSet(row.Chat2, common.IMAddress2);
+    copyIfSet(row.CategoryName, common.Category);
+    row.Birthday = databaseDateOf(common.Birthday);
+    row.Anniversary = databaseDateOf(common.Anniversary);
 }
 
 bool PmAddrKind::ResolveCategory(PmAddrUtil& file, PmAddrRec& palmRec) {

@@ -5,6 +5,7 @@
 
 #include "common/misc/CommAddr.h"
 #include "common/palm/PalmAddr.h"
+#include "common/palm/PalmAddrDb.h"
 #include "common/palm/PalmInfo.h"
 
 #include <cstdint>
@@ -35,6 +36,7 @@ struct PmAddrItem {
     CommAddrRec* commEntry;
     union {
         PmAddrRec classic;
+        PmAddrEx2Rec desktop6;
     } record;
 };
 
@@ -49,6 +51,9 @@ struct PmAddrKind {
     static constexpr const char* kFolder = "address";
     static constexpr const char* kClassicFile = "address.dat";
     static constexpr const char* kDatabaseFile = "Address.mdb";
+    static constexpr const char* kDatabaseFolder = "address";
+    using DatabaseUtil = PmAddrEx2Util;
+    using DatabaseRec = PmAddrEx2Rec;
     static constexpr const char* kDatabaseNote = "a Palm Desktop 6 address database";
     static constexpr const char* kExtendedNote = "an extended Palm Desktop address book";
     static inline const ClassicFileKind& kClassicFileKind = kAddrClassicFile;
@@ -56,6 +61,12 @@ struct PmAddrKind {
     static PmAddrRec& Classic(PmAddrItem& item) { return item.record.classic; }
     static const PmAddrRec& Classic(const PmAddrItem& item) { return item.record.classic; }
     static bool Listed(std::int32_t status) { return IsListedStatus(status); }
+    static PmAddrEx2Rec& Database(PmAddrItem& item) { return item.record.desktop6; }
+    static const PmAddrEx2Rec& Database(const PmAddrItem& item) { return item.record.desktop6; }
+    static void DatabaseToCommon(const PmAddrEx2Rec& row, CommAddrRec& common);
+    // On top of the row's current values: only non-empty texts are copied; the category name is
+    // kept in the record but the row keeps its category id.
+    static void CommonToDatabase(const CommAddrRec& common, PmAddrEx2Rec& row);
     static void ClassicToCommon(const PmAddrRec& palmRec, CommAddrRec& common);
     // On top of the record's current values: only non-empty texts are copied.
     static void CommonToClassic(const CommAddrRec& common, PmAddrRec& palmRec);
@@ -71,6 +82,7 @@ public:
     void SetSwapName(bool swap);
     static PalmFormat DetectFileFormat(const char* path);
     PmAddrUtil* GetClassic() { return m_pClassic; }
+    PmAddrEx2Util* GetDesktop6() { return m_pDesktop6; }
 
     // The conversions between a classic record and a common record.
     static void ClassicToCommon(const PmAddrRec& palmRec, CommAddrRec& common) {
@@ -83,7 +95,8 @@ public:
     }
 
 private:
-    PmAddrUtil* m_pClassic; // owned by its form
+    PmAddrUtil* m_pClassic;     // owned by its form
+    PmAddrEx2Util* m_pDesktop6; // owned by its form
 };
 
 } // namespace twinleaf

@@ -2,6 +2,7 @@
 #include "common/palm/PalmDateInfo.h"
 
 #include "common/misc/CxDateTime.h"
+#include "common/palm/PalmDatabaseForm.h"
 #include "platform/text/FieldText.h"
 
 #include <algorithm>
@@ -114,6 +115,23 @@ void toCommonRepeat(const RepeatValue& from, CommDateRepeat& to) {
     to.RepeatHasEnd = PalmRepeatHasEnd(from.EndDate) ? 1 : 0;
 }
 
+// What a date book row of either form gives the common record; the forms name the description
+// differently and only the database keeps a location.
+template <class Row>
+void rowToCommon(const Row& row, std::string_view description, std::string_view location,
+                 CommDateRec& common) {
+    copyIfSet(common.Description, sizeof common.Description, description, 255);
+    copyIfSet(common.Note, sizeof common.Note, fieldText(row.Note), 8191);
+    copyIfSet(common.Location, sizeof common.Location, location, 255);
+    toLocalTime(row.StartTime, common.StartDateTime);
+    toLocalTime(row.EndTime, common.EndDateTime);
+    common.AllDayEvent = row.Untimed != 0 ? 1 : 0;
+    ClearAllDayTimes(common);
+    common.Duration = MinutesBetween(common.EndDateTime, common.StartDateTime);
+    common.Private = row.Private != 0 ? 1 : 0;
+    toCommonRepeat(row.Repeat, common.Repeat);
+}
+
 } // namespace
 
 // Any end the file can hold counts: an end in 2021 or 2030 is as real as one in 2005.
@@ -122,9 +140,9 @@ bool PalmRepeatHasEnd(std::int32_t endDate) {
 }
 
 PmDateInfo::PmDateInfo() {
-    AddForm(std::make_unique<PmRecognisedForm<PmDateKind>>(
-        PalmFormat::Desktop6, PmDateKind::kDatabaseFile, LooksLikeDatabase,
-        PmDateKind::kDatabaseNote));
+    auto desktop6 = std::make_unique<PmDatabaseForm<PmDateKind>>();
+    m_pDesktop6 = &desktop6->GetUtil();
+    AddForm(std::move(desktop6));
     AddForm(std::make_unique<PmRecognisedForm<PmDateKind>>(
         PalmFormat::Extended, PmDateKind::kClassicFile, HasExtendedSignature,
         PmDateKind::kExtendedNote));
@@ -142,15 +160,7 @@ PalmFormat PmDateInfo::DetectFileFormat(const char* path) {
 }
 
 void PmDateKind::ClassicToCommon(const PmDateRec& palmRec, CommDateRec& common) {
-    copyIfSet(common.Description, sizeof common.Description, fieldText(palmRec.Description), 255);
-    copyIfSet(common.Note, sizeof common.Note, fieldText(palmRec.Note), 8191);
-    toLocalTime(palmRec.StartTime, common.StartDateTime);
-    toLocalTime(palmRec.EndTime, common.EndDateTime);
-    common.AllDayEvent = palmRec.Untimed != 0 ? 1 : 0;
-    ClearAllDayTimes(common);
-    common.Duration = MinutesBetween(common.EndDateTime, common.StartDateTime);
-    common.Private = palmRec.Private != 0 ? 1 : 0;
-    toCommonRepeat(palmRec.Repeat, common.Repeat);
+    rowToCommon(palmRec, fieldText(palmRec.Description), {}, common);
 }
 
 // Outlook's records carry no privacy: taking their "not private" over would make every private
@@ -176,6 +186,30 @@ void PmDateKind::CommonToClassic(const CommDateRec& common, PmDateRec& palmRec) 
     if (common.Repeat.RepeatType != kCommRepeatNone || !rowRepeatUnread) {
         toPalmRepeat(common.Repeat, palmRec.Repeat);
     }
+}
+
+void PmDateKind::DatabaseToCommon(const PmDateEx2Rec& row, CommDateRec& common) {
+    rowToCommon(row, fieldText(row.Summary), fieldText(row.Location), common);
+}
+
+// As for the classic row, an Outlook record's "not private" does not make a private event public.
+void PmDateKind::CommonToDatabase(const CommDateRec& common, PmDateEx2Rec& row) {
+    copyIfSet(row.Summary, sizeof row.Summary, fieldText(common.Description), 255);
+    copyIfSet(row.Note, sizeof row.Note, fieldText(common.Note), 2047);
+    copyIfSet(row.Location, sizeof row.Location, fieldText(common.Location), 255);
+    PmTime start(row.StartTime);
+    if (start.FromSystemTime(&common.StartDateTime)) {
+        row.StartTime = start.GetValue();
+    }
+    PmTime end(row.EndTime);
+    if (end.FromSystemTime(&common.EndDateTime)) {
+        row.EndTime = end.GetValue();
+    }
+    if (common.SourceType != kSourceOutlook) {
+        row.Private = common.Private != 0 ? 1 : 0;
+    }
+    row.Untimed = common.AllDayEvent != 0 ? 1 : 0;
+    toPalmRepeat(common.Repeat, row.Repeat);
 }
 
 std::string PmDateKind::Unheld(const CommDateRec& common) {

@@ -7,6 +7,7 @@
 #include "common/misc/CommDate.h"
 #include "common/palm/PalmDate.h"
 #include "common/palm/PalmInfo.h"
+#include "common/palm/PalmKindsDb.h"
 
 #include <cstdint>
 #include <string>
@@ -21,6 +22,7 @@ struct PmDateItem {
     CommDateRec* commEntry;
     union {
         PmDateRec classic;
+        PmDateEx2Rec desktop6;
     } record;
 };
 
@@ -37,6 +39,9 @@ struct PmDateKind {
     static constexpr const char* kFolder = "datebook";
     static constexpr const char* kClassicFile = "datebook.dat";
     static constexpr const char* kDatabaseFile = "DateBook.mdb";
+    static constexpr const char* kDatabaseFolder = "datebook";
+    using DatabaseUtil = PmDateEx2Util;
+    using DatabaseRec = PmDateEx2Rec;
     static constexpr const char* kDatabaseNote = "a Palm Desktop 6 date book database";
     static constexpr const char* kExtendedNote = "an extended Palm Desktop date book";
     static inline const ClassicFileKind& kClassicFileKind = kDateClassicFile;
@@ -44,6 +49,11 @@ struct PmDateKind {
     static PmDateRec& Classic(PmDateItem& item) { return item.record.classic; }
     static const PmDateRec& Classic(const PmDateItem& item) { return item.record.classic; }
     static bool Listed(std::int32_t status) { return IsListedStatus(status); }
+    static PmDateEx2Rec& Database(PmDateItem& item) { return item.record.desktop6; }
+    static const PmDateEx2Rec& Database(const PmDateItem& item) { return item.record.desktop6; }
+    static void DatabaseToCommon(const PmDateEx2Rec& row, CommDateRec& common);
+    // On top of the row's current values; the row's own "Repeated Event" text is left alone.
+    static void CommonToDatabase(const CommDateRec& common, PmDateEx2Rec& row);
     // Rows without a start or an end (-1) stay in the file but are not appointments anyone sees.
     static bool ClassicShown(const PmDateRec& palmRec) {
         return palmRec.StartTime != -1 && palmRec.EndTime != -1;
@@ -64,9 +74,11 @@ public:
 
     static PalmFormat DetectFileFormat(const char* path);
     PmDateUtil* GetClassic() { return m_pClassic; }
+    PmDateEx2Util* GetDesktop6() { return m_pDesktop6; }
 
 private:
-    PmDateUtil* m_pClassic; // owned by its form
+    PmDateUtil* m_pClassic;     // owned by its form
+    PmDateEx2Util* m_pDesktop6; // owned by its form
 };
 
 } // namespace twinleaf

@@ -81,7 +81,10 @@ public:
         static_cast<void>(item);
         return true;
     }
+    // A form that stores rows at once keeps them pending until Save.
     virtual bool Save() = 0;
+    // Why the loaded data must not be written (naming the file); empty when it may be.
+    virtual std::string WriteRefusal() { return {}; }
 };
 
 // The classic .dat file of a kind, over the kind's classic file object, which it owns.
@@ -313,6 +316,7 @@ public:
         m_pCommMgr->RemoveAll();
         m_pCommMgr->SetHeldAs(nullptr);
         m_lastError.clear();
+        m_bStoreFailed = false;
     }
     bool IsOpen() const { return Loaded() != nullptr; }
     PalmFormat GetFormat() const { return m_format; }
@@ -337,7 +341,7 @@ public:
         }
     }
     bool AddRecord(const CommRec* pRec) {
-        Form* form = Loaded();
+        Form* form = Writable();
         if (pRec == nullptr || form == nullptr) {
             return false;
         }
@@ -354,6 +358,7 @@ public:
         item->commEntry = entry;
         m_pItems->Add(item);
         if (form->storesRowsAtOnce() && !form->StoreRow(*item)) {
+            m_bStoreFailed = true;
             return false;
         }
         NoteUnheld(*pRec);
@@ -361,7 +366,7 @@ public:
     }
     // Overwrites listed record n (its position in the common list).
     bool UpdateRecord(const CommRec* pRec, int n) {
-        Form* form = Loaded();
+        Form* form = Writable();
         if (pRec == nullptr || n < 0 || form == nullptr) {
             return false;
         }
@@ -371,26 +376,33 @@ public:
         }
         m_pCommMgr->MergeAt(pRec, n);
         if (form->storesRowsAtOnce() && !form->StoreRow(*item)) {
+            m_bStoreFailed = true;
             return false;
         }
         NoteUnheld(*pRec);
         return true;
     }
-    // Writes the loaded file back in place; a database form stored every row when it was written.
+    // Writes the loaded file back in place; a database form makes the rows it stored lasting.
     bool Save() {
         Form* form = Loaded();
         if (form == nullptr) {
             return false;
         }
-        if (form->storesRowsAtOnce()) {
-            return true;
-        }
+        m_bStoreFailed = false;
         if (!form->Save()) {
             m_lastError = form->LastError();
             return false;
         }
         return true;
     }
+
+    // Why the loaded data must not be written, naming the file; empty when it may be.
+    std::string WriteRefusal() const {
+        Form* form = Loaded();
+        return form == nullptr ? std::string() : form->WriteRefusal();
+    }
+    // A row that a database form could not store since the last Save: Save then reports it.
+    bool StoreFailed() const { return m_bStoreFailed; }
 
     // Why the last Open, OpenPath or Save failed, naming the file; or, after an Open that read
     // only part of the file, what was left out.
@@ -422,6 +434,16 @@ protected:
     }
 
 private:
+    Form* Writable() {
+        Form* form = Loaded();
+        if (form != nullptr) {
+            if (std::string refusal = form->WriteRefusal(); !refusal.empty()) {
+                m_lastError = std::move(refusal);
+                return nullptr;
+            }
+        }
+        return form;
+    }
     Form* Loaded() const {
         for (const auto& form : m_forms) {
             if (form->Format() == m_format) {
@@ -530,6 +552,7 @@ private:
     CommMgr* m_pCommMgr;
     std::string m_lastError;
     std::vector<std::string> m_warnings;
+    bool m_bStoreFailed = false;
 };
 
 } // namespace twinleaf

@@ -1,8 +1,10 @@
 // The memo facade over the Palm memo forms, and the mappings of the classic memo.
 #include "common/palm/PalmMemoInfo.h"
 
+#include "common/palm/PalmDatabaseForm.h"
 #include "platform/text/FieldText.h"
 
+#include <algorithm>
 #include <memory>
 #include <utility>
 
@@ -22,9 +24,9 @@ PmMemoInfo::PmMemoInfo() {
     AddForm(std::make_unique<PmRecognisedForm<PmMemoKind>>(
         PalmFormat::Extended, PmMemoKind::kClassicFile, HasExtendedSignature,
         PmMemoKind::kExtendedNote));
-    AddForm(std::make_unique<PmRecognisedForm<PmMemoKind>>(
-        PalmFormat::Desktop6, PmMemoKind::kDatabaseFile, LooksLikeDatabase,
-        PmMemoKind::kDatabaseNote));
+    auto desktop6 = std::make_unique<PmDatabaseForm<PmMemoKind>>();
+    m_pDesktop6 = &desktop6->GetUtil();
+    AddForm(std::move(desktop6));
     auto classic = std::make_unique<PmClassicForm<PmMemoKind>>();
     m_pClassic = &classic->GetFile();
     AddForm(std::move(classic));
@@ -54,6 +56,23 @@ void PmMemoKind::CommonToClassic(const CommNoteRec& common, PmMemoRec& palmRec) 
     }
     if (common.SourceType != kSourceOutlook) {
         palmRec.Private = common.Private;
+    }
+}
+
+void PmMemoKind::DatabaseToCommon(const PmMemoEx2Rec& row, CommNoteRec& common) {
+    const std::string_view text = fieldText(row.Note).substr(0, 8191);
+    copyToField(common.Note, text);
+    copyToField(common.Subject, MemoSubjectOf(text));
+    common.Private = row.Private;
+}
+
+void PmMemoKind::CommonToDatabase(const CommNoteRec& common, PmMemoEx2Rec& row) {
+    const std::string_view text = fieldText(common.Note);
+    if (!text.empty()) {
+        copyToField(row.Note, std::min(sizeof row.Note, std::size_t{8192}), text);
+    }
+    if (common.SourceType != kSourceOutlook) {
+        row.Private = common.Private != 0 ? 1 : 0;
     }
 }
 

@@ -6,6 +6,7 @@
 
 #include "common/misc/CommNote.h"
 #include "common/palm/PalmInfo.h"
+#include "common/palm/PalmKindsDb.h"
 #include "common/palm/PalmMemo.h"
 
 #include <string_view>
@@ -20,6 +21,7 @@ struct PmMemoItem {
     CommNoteRec* commEntry;
     union {
         PmMemoRec classic;
+        PmMemoEx2Rec desktop6;
     } record;
 };
 
@@ -37,6 +39,9 @@ struct PmMemoKind {
     static constexpr const char* kFolder = "memopad";
     static constexpr const char* kClassicFile = "memopad.dat";
     static constexpr const char* kDatabaseFile = "MemoPad.mdb";
+    static constexpr const char* kDatabaseFolder = "MemoPad";
+    using DatabaseUtil = PmMemoEx2Util;
+    using DatabaseRec = PmMemoEx2Rec;
     static constexpr const char* kDatabaseNote = "a Palm Desktop 6 memo database";
     static constexpr const char* kExtendedNote = "an extended Palm Desktop memo pad";
     static inline const ClassicFileKind& kClassicFileKind = kMemoClassicFile;
@@ -44,6 +49,11 @@ struct PmMemoKind {
     static PmMemoRec& Classic(PmMemoItem& item) { return item.record.classic; }
     static const PmMemoRec& Classic(const PmMemoItem& item) { return item.record.classic; }
     static bool Listed(std::int32_t status) { return IsListedStatus(status); }
+    static PmMemoEx2Rec& Database(PmMemoItem& item) { return item.record.desktop6; }
+    static const PmMemoEx2Rec& Database(const PmMemoItem& item) { return item.record.desktop6; }
+    static void DatabaseToCommon(const PmMemoEx2Rec& row, CommNoteRec& common);
+    // On top of the row's current values: an empty text leaves the memo's text as it was.
+    static void CommonToDatabase(const CommNoteRec& common, PmMemoEx2Rec& row);
     static void ClassicToCommon(const PmMemoRec& palmRec, CommNoteRec& common);
     // On top of the record's current values: an empty text leaves the memo's text as it was.
     static void CommonToClassic(const CommNoteRec& common, PmMemoRec& palmRec);
@@ -57,9 +67,11 @@ public:
 
     static PalmFormat DetectFileFormat(const char* path);
     PmMemoUtil* GetClassic() { return m_pClassic; }
+    PmMemoEx2Util* GetDesktop6() { return m_pDesktop6; }
 
 private:
-    PmMemoUtil* m_pClassic; // owned by its form
+    PmMemoUtil* m_pClassic;     // owned by its form
+    PmMemoEx2Util* m_pDesktop6; // owned by its form
 };
 
 } // namespace twinleaf

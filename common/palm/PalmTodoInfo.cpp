@@ -1,6 +1,7 @@
 // The task facade over the Palm to-do forms, and the mappings of the classic to-do.
 #include "common/palm/PalmTodoInfo.h"
 
+#include "common/palm/PalmDatabaseForm.h"
 #include "platform/text/FieldText.h"
 
 #include <algorithm>
@@ -29,9 +30,9 @@ std::int32_t CommonPriorityOf(std::int32_t palmPriority) {
 }
 
 PmTodoInfo::PmTodoInfo() {
-    AddForm(std::make_unique<PmRecognisedForm<PmTodoKind>>(
-        PalmFormat::Desktop6, PmTodoKind::kDatabaseFile, LooksLikeDatabase,
-        PmTodoKind::kDatabaseNote));
+    auto desktop6 = std::make_unique<PmDatabaseForm<PmTodoKind>>();
+    m_pDesktop6 = &desktop6->GetUtil();
+    AddForm(std::move(desktop6));
     AddForm(std::make_unique<PmRecognisedForm<PmTodoKind>>(
         PalmFormat::Extended, PmTodoKind::kClassicFile, HasExtendedSignature,
         PmTodoKind::kExtendedNote));
@@ -71,6 +72,30 @@ void PmTodoKind::CommonToClassic(const CommTaskRec& common, PmTodoRec& palmRec) 
     palmRec.DueDate = common.DueDate == 0 ? palm::kTodoNoDueDate : common.DueDate;
     palmRec.Priority = PalmPriorityOf(common.Priority);
     palmRec.Private = common.Private != 0 || common.Sensitivity != 0 ? 1 : 0;
+}
+
+void PmTodoKind::DatabaseToCommon(const PmTodoEx2Rec& row, CommTaskRec& common) {
+    copyIfSet(common.Subject, sizeof common.Subject, fieldText(row.Description), 254);
+    copyIfSet(common.Note, sizeof common.Note, fieldText(row.Note), 8190);
+    common.Completed = row.Completed;
+    common.Alarm = row.AlarmSet;
+    common.ReminderSet = row.AlarmSet;
+    common.Private = row.Private;
+    common.DueDate = row.DueDate;
+    common.Priority = CommonPriorityOf(row.Priority);
+    if (common.Private != 0) {
+        common.Sensitivity = 2;
+    }
+}
+
+void PmTodoKind::CommonToDatabase(const CommTaskRec& common, PmTodoEx2Rec& row) {
+    copyIfSet(row.Description, sizeof row.Description, fieldText(common.Subject), 254);
+    copyIfSet(row.Note, sizeof row.Note, fieldText(common.Note), 2046);
+    row.Completed = common.Completed != 0 ? 1 : 0;
+    row.DueDate = common.DueDate;
+    row.Priority = PalmPriorityOf(common.Priority);
+    row.Private = common.Private != 0 || common.Sensitivity != 0 ? 1 : 0;
+    row.AlarmSet = common.Alarm != 0 ? 1 : 0;
 }
 
 } // namespace twinleaf

@@ -5,6 +5,7 @@
 
 #include "common/misc/CommTask.h"
 #include "common/palm/PalmInfo.h"
+#include "common/palm/PalmKindsDb.h"
 #include "common/palm/PalmTodo.h"
 
 #include <cstdint>
@@ -19,6 +20,7 @@ struct PmTodoItem {
     CommTaskRec* commEntry;
     union {
         PmTodoRec classic;
+        PmTodoEx2Rec desktop6;
     } record;
 };
 
@@ -36,6 +38,9 @@ struct PmTodoKind {
     static constexpr const char* kFolder = "todo";
     static constexpr const char* kClassicFile = "todo.dat";
     static constexpr const char* kDatabaseFile = "Todolist.mdb";
+    static constexpr const char* kDatabaseFolder = "todo";
+    using DatabaseUtil = PmTodoEx2Util;
+    using DatabaseRec = PmTodoEx2Rec;
     static constexpr const char* kDatabaseNote = "a Palm Desktop 6 to-do database";
     static constexpr const char* kExtendedNote = "an extended Palm Desktop to-do list";
     static inline const ClassicFileKind& kClassicFileKind = kTodoClassicFile;
@@ -43,6 +48,10 @@ struct PmTodoKind {
     static PmTodoRec& Classic(PmTodoItem& item) { return item.record.classic; }
     static const PmTodoRec& Classic(const PmTodoItem& item) { return item.record.classic; }
     static bool Listed(std::int32_t status) { return IsListedStatus(status); }
+    static PmTodoEx2Rec& Database(PmTodoItem& item) { return item.record.desktop6; }
+    static const PmTodoEx2Rec& Database(const PmTodoItem& item) { return item.record.desktop6; }
+    static void DatabaseToCommon(const PmTodoEx2Rec& row, CommTaskRec& common);
+    static void CommonToDatabase(const CommTaskRec& common, PmTodoEx2Rec& row);
     static void ClassicToCommon(const PmTodoRec& palmRec, CommTaskRec& common);
     // On top of the record's current values: only non-empty texts are copied.
     static void CommonToClassic(const CommTaskRec& common, PmTodoRec& palmRec);
@@ -56,9 +65,11 @@ public:
 
     static PalmFormat DetectFileFormat(const char* path);
     PmTodoUtil* GetClassic() { return m_pClassic; }
+    PmTodoEx2Util* GetDesktop6() { return m_pDesktop6; }
 
 private:
-    PmTodoUtil* m_pClassic; // owned by its form
+    PmTodoUtil* m_pClassic;     // owned by its form
+    PmTodoEx2Util* m_pDesktop6; // owned by its form
 };
 
 } // namespace twinleaf

@@ -17,6 +17,11 @@ template <class Facade> std::string palmFileName(Facade& palm) {
     if (palm.GetFormat() == PalmFormat::Classic && palm.GetClassic() != nullptr) {
         return palm.GetClassic()->GetPath();
     }
+    if constexpr (requires { palm.GetDesktop6(); }) {
+        if (palm.GetFormat() == PalmFormat::Desktop6 && palm.GetDesktop6() != nullptr) {
+            return palm.GetDesktop6()->GetPath();
+        }
+    }
     return {};
 }
 

@@ -77,6 +77,12 @@ public:
     virtual bool addRecord(void* record) = 0;
     virtual bool updateRecord(void* record, int position) = 0;
     virtual PalmSaveResult savePalm() = 0;
+    // Why the Palm data must not be written (Windows-1252, naming the file): a run that would
+    // change it is refused before anything is written. Empty when it may be written.
+    virtual std::string palmWriteRefusal() { return {}; }
+    // A Palm write that failed and left changes pending: the run must save, so that the failure
+    // is reported and what it began is given up.
+    virtual bool palmStoreFailed() { return false; }
     // One line per record written to Palm since the last call that the Palm data could not hold
     // whole (Windows-1252, naming the record); the list is emptied.
     virtual std::vector<std::string> takePalmWarnings() { return {}; }
@@ -204,6 +210,20 @@ public:
         return m_palm->UpdateRecord(typed(record), position);
     }
     PalmSaveResult savePalm() override { return Kind::save(*m_palm); }
+    std::string palmWriteRefusal() override {
+        if constexpr (requires(Palm & palm) { palm.WriteRefusal(); }) {
+            return m_palm->WriteRefusal();
+        } else {
+            return {};
+        }
+    }
+    bool palmStoreFailed() override {
+        if constexpr (requires(Palm & palm) { palm.StoreFailed(); }) {
+            return m_palm->StoreFailed();
+        } else {
+            return false;
+        }
+    }
     std::vector<std::string> takePalmWarnings() override {
         if constexpr (requires(Palm & palm) { palm.TakeWarnings(); }) {
             return m_palm->TakeWarnings();

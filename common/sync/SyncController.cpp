@@ -303,7 +303,8 @@ SyncRunResult SyncController::RunSync(DataKind kind, SyncMode mode, ConflictRule
     std::vector<std::string> unwritten;
     {
         const outlook::ScopedStoreWarnings storeFailures;
-        ran = readsAllow(run, mode, kindState) && runMode(run, mode, rule);
+        ran = readsAllow(run, mode, kindState) && palmWritable(run, mode, rule) &&
+              runMode(run, mode, rule);
         unwritten = storeFailures.messages();
     }
     // Taken before the sides are read again, and only told when the records reached the file.
@@ -404,7 +405,7 @@ bool SyncController::runOneWay(Run& run, ViewSide from) {
         m_ui.setChecked(run.kind, from, row, false);
         m_ui.setProgress(static_cast<int>(run.count * step));
     }
-    if (run.palmWritten) {
+    if (run.palmWritten || run.sides.palmStoreFailed()) {
         savePalm(run);
     }
     return true;
@@ -475,7 +476,7 @@ bool SyncController::runBothWays(Run& run, ConflictRule rule) {
     }
 
     // A cancelled run leaves the Palm changes made so far in memory, unsaved.
-    if (run.palmWritten && !run.cancelled) {
+    if ((run.palmWritten || run.sides.palmStoreFailed()) && !run.cancelled) {
         savePalm(run);
     }
     return true;
@@ -525,6 +526,35 @@ bool SyncController::readsAllow(Run& run, SyncMode mode, const KindState& kindSt
     return m_ui.confirmRun(problems + "\r\n\r\nRecords that could not be read may look new or "
                                       "different and be written again. Synchronize anyway?",
                            "Warning");
+}
+
+// Palm data that may only be read (a genuine Access database) refuses a run that would change it
+// before the run writes anything, on either side. A run that only reads it goes ahead.
+bool SyncController::palmWritable(Run& run, SyncMode mode, ConflictRule rule) {
+    const std::string refusal = run.sides.palmWriteRefusal();
+    if (refusal.empty() || mode == SyncMode::P2O) {
+        return true;
+    }
+    bool writesPalm = false;
+    if (mode == SyncMode::O2P) {
+        std::vector<bool> checked = m_ui.checkedRows(run.kind, ViewSide::Outlook);
+        checked.resize(run.outlookRows.size(), false);
+        for (std::size_t row = 0; row < run.outlookRows.size() && !writesPalm; ++row) {
+            const int code = run.sides.findInPalm(run.outlookRows[row]).code;
+            writesPalm = checked[row] && (code == kNotFound || code == kDifferent);
+        }
+    } else {
+        for (void* record : run.outlookRows) {
+            const int code = run.sides.findInPalm(record).code;
+            writesPalm = writesPalm || code == kNotFound ||
+                         (code == kDifferent && rule != ConflictRule::PalmWins);
+        }
+    }
+    if (!writesPalm) {
+        return true;
+    }
+    showError(refusal + "\r\n\r\nNothing was synchronized.");
+    return false;
 }
 
 void SyncController::savePalm(Run& run) {

@@ -109,6 +109,7 @@ private:
     bool runBothWays(Run& run, ConflictRule rule);
     ConflictChoice resolveConflict(Run& run, void* palmRecord, void* outlookRecord);
     bool readsAllow(Run& run, SyncMode mode, const KindState& kindState);
+    bool palmWritable(Run& run, SyncMode mode, ConflictRule rule);
     void warnAboutReads(DataKind kind, bool withOutlook);
     void reportMissingFile(DataKind kind);
     void savePalm(Run& run);

@@ -67,7 +67,8 @@ TEST_F(UsersCommand, ListsTheDemoHomeFromTheBuiltProgram) {
                                   "\n"
                                   "ID          Name   Data folder\n"
                                   "752715143   Alice  " +
-                                  palm + "/Alice/\n" + "3955990900  Bob    " + palm + "/Bob/\n");
+                                  palm + "/Alice/\n" + "3955990900  Bob    " + palm + "/Bob/\n" +
+                                  "255748530   Carol  " + palm + "/Carol/\n");
     EXPECT_EQ(readBytes(err), "");
 }
 

@@ -445,6 +445,48 @@ TEST_F(SyncControllerTest, FailedPalmSaveIsReportedAsAnErrorNamingTheFile) {
     }
 }
 
+// Palm data that may only be read refuses, before anything is written on either side, every run
+// that would change it; runs that only read it go ahead.
+TEST_F(SyncControllerTest, ReadOnlyPalmDataRefusesRunsThatWouldChangeIt) {
+    const std::string refusal =
+        "/p/Address.mdb: Palm Desktop 6 databases can be read but not yet written";
+    struct Case {
+        const char* name;
+        SyncMode mode;
+        std::vector<FakeRecord> outlook;
+        bool refused;
+    };
+    const Case cases[] = {
+        {"new Outlook record both ways", SyncMode::Sync, {record("Dora")}, true},
+        {"checked new Outlook record to Palm", SyncMode::O2P, {record("Dora")}, true},
+        {"Outlook record the same as Palm's", SyncMode::O2P, {record("Bob")}, false},
+        {"Palm to Outlook", SyncMode::P2O, {record("Dora")}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        palmData = {record("Bob"), record("Carla")};
+        outlookData = c.outlook;
+        ui = RecordingUi();
+        open();
+        sides->writeRefusal = refusal;
+        controller->SelectAll(DataKind::Addr, ViewSide::Palm);
+        controller->SelectAll(DataKind::Addr, ViewSide::Outlook);
+
+        const SyncRunResult result = run(c.mode);
+
+        EXPECT_TRUE(sides->palmWrites.empty());
+        EXPECT_EQ(sides->saves, 0);
+        if (c.refused) {
+            EXPECT_EQ(result.outcome, SyncOutcome::Refused);
+            EXPECT_TRUE(sides->outlookWrites.empty());
+            expectMessages(ui.messages, {{refusal + "\r\n\r\nNothing was synchronized.", "Error",
+                                          win::MB_ICONERROR}});
+        } else {
+            EXPECT_EQ(result.outcome, SyncOutcome::Done);
+        }
+    }
+}
+
 // A file the run could not write is named and the run fails; for a file another program changed
 // between the load and the save, the user may have both sides read again.
 TEST_F(SyncControllerTest, FilesNotWrittenFailTheRunAndThoseChangedElsewhereOfferAReload) {

@@ -50,6 +50,8 @@ public:
     std::string outlookSkipped;
     // Records of these names are written to Palm without part of what they hold, and reported.
     std::set<std::string> unheld;
+    // What the Palm side says when it may only be read (empty: it may be written).
+    std::string writeRefusal;
 
     std::vector<std::int32_t> opened; // user ids, one per open
     int reloads = 0;
@@ -153,6 +155,7 @@ public:
         return true;
     }
     std::vector<std::string> takePalmWarnings() override { return std::exchange(m_unheld, {}); }
+    std::string palmWriteRefusal() override { return writeRefusal; }
     PalmSaveResult savePalm() override {
         ++saves;
         if (saveSucceeds) {

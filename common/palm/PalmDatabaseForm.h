@@ -1,0 +1,168 @@
+// The Palm Desktop 6 database as a storage form of the generic facade, written once for every
+// kind. A kind adds to its description the database access and record (DatabaseUtil,
+// DatabaseRec, Database(item)), the two mappings (DatabaseToCommon, CommonToDatabase) and the
+// database's file name (kDatabaseFile, kDatabaseNote).
+//
+// Rows are stored as they are written, inside one transaction that Save commits, so that a sync
+// run reaches the file whole or not at all: a row that could not be stored makes Save give up
+// the run's changes and say which records failed.
+#pragma once
+
+#include "common/misc/CommRecord.h"
+#include "common/palm/PalmClassic.h"
+#include "common/palm/PalmInfo.h"
+
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+namespace twinleaf {
+
+template <class Kind> class PmDatabaseForm : public PmStorageForm<Kind> {
+public:
+    using CommRec = typename Kind::CommRec;
+    using Item = typename Kind::Item;
+    using Util = typename Kind::DatabaseUtil;
+    using Rec = typename Kind::DatabaseRec;
+    using HeldAs = typename PmStorageForm<Kind>::HeldAs;
+
+    Util& GetUtil() { return m_util; }
+
+    PalmFormat Format() const override { return PalmFormat::Desktop6; }
+    std::string PathForUser(std::uint32_t user) const override {
+        return PalmUserFilePath(user, Kind::kDatabaseFolder, Kind::kDatabaseFile);
+    }
+    FormSniff Bid(const std::string& path) override {
+        std::error_code error;
+        if (path.empty() || !std::filesystem::is_regular_file(path, error)) {
+            return {FormBid::NotMine, path + ": no such file"};
+        }
+        if (!LooksLikeDatabase(path)) {
+            return {FormBid::NotMine, path + ": not a database"};
+        }
+        return {FormBid::Readable, {}};
+    }
+    bool Load(const std::string& path) override {
+        Unload();
+        if (m_util.OpenFile(path)) {
+            m_lastError.clear();
+            return true;
+        }
+        m_util.GetList()->Clear();
+        m_lastError = path + ": not " + Kind::kDatabaseNote + " (" + m_util.GetLastError() + ")";
+        return false;
+    }
+    void Unload() override {
+        // Changes that were never saved (a cancelled run) are given up.
+        m_util.RollbackChanges();
+        m_util.GetList()->Clear();
+        m_failures.clear();
+    }
+    std::string LastError() const override { return m_lastError; }
+
+    void* FirstRow() override { return m_util.GetList()->First(); }
+    void* NextRow() override { return m_util.GetList()->Next(); }
+    std::int32_t RowStatus(const void* row) const override {
+        return static_cast<const Rec*>(row)->Status;
+    }
+    std::uint32_t RowRecordId(const void* row) const override {
+        return static_cast<std::uint32_t>(static_cast<const Rec*>(row)->RecordId);
+    }
+    void TakeRow(void* row, Item& item) override {
+        item.format = PalmFormat::Desktop6;
+        item.source = row;
+        Kind::Database(item) = *static_cast<const Rec*>(row);
+    }
+    void ToCommon(const Item& item, CommRec& common) const override {
+        Kind::DatabaseToCommon(Kind::Database(item), common);
+    }
+    HeldAs HeldAsCommon() const override { return &Held; }
+    void PrepareRow(const CommRec& common, Item& item) override {
+        item.format = PalmFormat::Desktop6;
+        Rec& record = Kind::Database(item);
+        Kind::CommonToDatabase(common, record);
+        record.Status |= palm::kStatusAdded;
+        record.Placement = palm::kNewRecordPosition;
+    }
+    bool AppendRow(Item& item) override {
+        auto& records = *m_util.GetList();
+        if (!records.Add(&Kind::Database(item))) {
+            return false;
+        }
+        item.source = records.At(records.Count() - 1);
+        return true;
+    }
+    bool UpdateRow(const CommRec& common, Item& item) override {
+        if (item.format != PalmFormat::Desktop6) {
+            return false;
+        }
+        Rec& record = Kind::Database(item);
+        Kind::CommonToDatabase(common, record);
+        record.Status |= palm::kStatusChanged;
+        std::memcpy(item.source, &record, sizeof record);
+        return true;
+    }
+
+    std::string WriteRefusal() override {
+        if (!m_util.IsReadOnly()) {
+            return {};
+        }
+        return m_util.GetPath() + ": Palm Desktop 6 databases can be read but not yet written";
+    }
+    bool storesRowsAtOnce() const override { return true; }
+    bool StoreRow(Item& item) override {
+        Rec& record = Kind::Database(item);
+        if (!m_util.BeginChanges() || !m_util.StoreRecord(record)) {
+            m_failures += std::string(m_failures.empty() ? "" : "\n") + "record " +
+                          std::to_string(record.RecordId) + ": " + m_util.GetLastError();
+            return false;
+        }
+        // A new row's id is known only now; the list's copy needs it to be found again.
+        static_cast<Rec*>(item.source)->RecordId = record.RecordId;
+        return true;
+    }
+    bool Save() override {
+        if (!m_failures.empty()) {
+            m_util.RollbackChanges();
+            m_lastError = m_failures + "\nnone of this run's changes were written";
+            m_failures.clear();
+            return false;
+        }
+        if (!m_util.CommitChanges()) {
+            m_lastError = m_util.GetLastError();
+            return false;
+        }
+        return true;
+    }
+
+private:
+    // Through a row and back, as an update would write the record; a text the record leaves
+    // empty stays empty, so that a text one side lacks is still carried across.
+    static void Held(const CommRec& rec, const CommRec& counterpart, CommRec& held) {
+        const Rec* row = RowOf(rec);
+        if (row == nullptr) {
+            row = RowOf(counterpart);
+        }
+        Rec record{};
+        if (row != nullptr) {
+            record = *row;
+        }
+        Kind::CommonToDatabase(rec, record);
+        Kind::DatabaseToCommon(record, held);
+        ClearTextsEmptyIn(Kind::CommMgr::Fields(), &held, &rec);
+    }
+    static const Rec* RowOf(const CommRec& rec) {
+        if (rec.SourceType != kSourcePalmDesktop6 || rec.Native == nullptr ||
+            rec.NativeSize != sizeof(Item)) {
+            return nullptr;
+        }
+        const Item& item = *static_cast<const Item*>(rec.Native);
+        return item.format == PalmFormat::Desktop6 ? &Kind::Database(item) : nullptr;
+    }
+
+    Util m_util;
+    std::string m_lastError;
+    std::string m_failures;
+};
+
+} // namespace twinleaf

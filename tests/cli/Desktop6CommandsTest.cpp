@@ -1,0 +1,104 @@
+// The command line over Palm Desktop 6 databases: every kind shown from a file or a user's
+// folder, and files that are no database of the kind refused naming them.
+#include "cli/CommandLine.h"
+#include "common/palm/PalmAddrDb.h"
+#include "common/palm/PalmKindsDb.h"
+#include "platform/registry/Registry.h"
+#include "support/CommandRun.h"
+#include "support/ScopedProgramFolder.h"
+#include "support/SqliteFile.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+#include <string>
+
+namespace twinleaf::cli {
+namespace {
+
+using test::runCommand;
+using test::TempDir;
+
+void sql(const std::filesystem::path& file, const std::string& text) {
+    ASSERT_EQ(test::sqliteRows(file, text), "");
+}
+
+template <class Util> void create(const std::filesystem::path& file, const std::string& rows) {
+    std::filesystem::create_directories(file.parent_path());
+    Util layout;
+    std::string error;
+    ASSERT_TRUE(CreateEx2Database(file.string(), layout.Columns(), error)) << error;
+    sql(file, rows);
+}
+
+class Desktop6Commands : public testing::Test {
+protected:
+    // The user "Alice" (folder ids are FNV-1a of the folder name: 752715143) with one database
+    // of each kind.
+    void SetUp() override {
+        const auto user = m_dir.path() / "Palm" / "Alice";
+        test::writeBytes(m_dir.path() / "corvane.ini",
+                         "[Path]\r\nPDPath=" + (m_dir.path() / "Palm").string() + "\r\n");
+        create<PmAddrEx2Util>(user / "address" / "Address.mdb",
+                              "INSERT INTO Main ([Record ID], [Status], [First Name], "
+                              "[Last Name], [Note]) VALUES (1, 0, 'Ann', 'O''Neil', "
+                              "'a; -- note'), (2, 4, 'Gone', 'Deleted', NULL)");
+        create<PmDateEx2Util>(user / "datebook" / "DateBook.mdb",
+                              "INSERT INTO Main ([Record ID], [Status], [Summary], [Start Time], "
+                              "[End Time], [Untimed]) VALUES (3, 0, 'Dentist', 1700000000, "
+                              "1700003600, -1)");
+        create<PmTodoEx2Util>(
+            user / "todo" / "Todolist.mdb",
+            "INSERT INTO Main ([Record ID], [Status], [Description], "
+            "[Completed], [Priority], [Private]) VALUES (4, 0, 'Taxes', 1, 1, 1)");
+        create<PmMemoEx2Util>(user / "MemoPad" / "MemoPad.mdb",
+                              "INSERT INTO Main ([Record ID], [Status], [Category], [Note]) "
+                              "VALUES (5, 0, '3', 'Shopping' || char(13, 10) || 'milk')");
+    }
+
+    test::CommandRun run(std::vector<std::string> args) {
+        return runCommand(m_dir.path(), std::move(args));
+    }
+
+    TempDir m_dir;
+    test::ScopedProgramFolder m_resetHome{m_dir.path()};
+    ScopedRegistryPrefix m_prefix{m_dir.path() / "wine"};
+};
+
+TEST_F(Desktop6Commands, ShowsEveryKindOfAUsersDatabases) {
+    struct Case {
+        const char* kind;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"contacts", "\"LastName\": \"O'Neil\""},
+        {"calendar", "\"AllDayEvent\": 1"},
+        {"tasks", "\"Completed\": 1"},
+        {"memos", "\"Subject\": \"Shopping\""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.kind);
+        const test::CommandRun result =
+            run({"show", "palm", c.kind, "--user", "752715143", "--json"});
+        ASSERT_EQ(result.status, kExitOk) << result.err;
+        EXPECT_NE(result.out.find(c.expected), std::string::npos) << result.out;
+        EXPECT_NE(result.out.find("\"SourceType\": 16"), std::string::npos) << result.out;
+    }
+    const test::CommandRun contacts =
+        run({"show", "palm", "contacts", "--file",
+             (m_dir.path() / "Palm" / "Alice" / "address" / "Address.mdb").string(), "--json"});
+    ASSERT_EQ(contacts.status, kExitOk) << contacts.err;
+    EXPECT_NE(contacts.out.find("\"Note\": \"a; -- note\""), std::string::npos);
+    EXPECT_EQ(contacts.out.find("Deleted"), std::string::npos);
+}
+
+TEST_F(Desktop6Commands, DatabaseOfAnotherKindIsRefusedNamingTheFile) {
+    const std::string memos =
+        (m_dir.path() / "Palm" / "Alice" / "MemoPad" / "MemoPad.mdb").string();
+    const test::CommandRun result = run({"show", "palm", "contacts", "--file", memos});
+    EXPECT_EQ(result.status, kExitError);
+    EXPECT_NE(result.err.find(memos + ": not a Palm Desktop 6 address database"), std::string::npos)
+        << result.err;
+}
+
+} // namespace
+} // namespace twinleaf::cli
