@@ -128,6 +128,10 @@ public slots:
     // goes to the kind's detail viewer.
     void showDetail(DataKind kind, ViewSide side);
 
+    // Tools, "Undo Last Synchronization": after a confirmation naming the run, puts back the
+    // files the last run not undone yet changed, and reads both sides of every kind again.
+    void undoLastSynchronization();
+
 protected:
     // Says why no Palm Desktop folder is usable (`problem`) and lets the user choose one; an
     // empty result when the user declines. Tests answer it without a dialog.
