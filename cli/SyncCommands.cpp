@@ -516,7 +516,8 @@ int runSync(const std::vector<std::string>& args, CommandContext& context) {
                 controller.SelectDiff(kind, from);
             }
         }
-        return controller.RunSync(kind, syncMode, rule, SyncRunOptions{withheld});
+        // A plan that only prints leaves the kind to be closed; before a real run it is read again.
+        return controller.RunSync(kind, syncMode, rule, SyncRunOptions{withheld, dryRun});
     };
     const auto succeeded = [&session](const SyncRunResult& result) {
         return result.outcome == SyncOutcome::Done && !session.ui().errorShown();

@@ -64,6 +64,9 @@ struct SyncRunOptions {
     // instead of asked. Both sides are read again afterwards, so what the run changed in memory
     // is gone; no message is shown for a run that went through.
     bool dryRun = false;
+    // With dryRun: the caller is done with the kind, which is closed after the run instead of
+    // being read again.
+    bool closeAfter = false;
 };
 
 class SyncController {

@@ -170,15 +170,23 @@ struct RunJournal::State {
                    failed(path, error);
         }
         const std::size_t number = numbers.size();
-        std::string before;
-        std::error_code ec;
-        const bool existed = std::filesystem::exists(path, ec);
-        if (existed && (!readWholeFile(path, before) ||
-                        !writeCopy(folder / "files" / std::to_string(number), before, flushed))) {
-            return failed(path, error);
+        const std::filesystem::path copy = folder / "files" / std::to_string(number);
+        // Saves replace a file by a rename and never write into it, so a second link keeps its
+        // old bytes without copying them; its checksum is taken when it is needed, at undo.
+        // Where no link can be made (another file system), the bytes are copied.
+        bool existed = ::link(path.c_str(), copy.c_str()) == 0;
+        std::string beforeSum = "-";
+        if (!existed && errno != ENOENT) {
+            std::string before;
+            std::error_code ec;
+            existed = std::filesystem::exists(path, ec);
+            if (existed && (!readWholeFile(path, before) || !writeCopy(copy, before, flushed))) {
+                return failed(path, error);
+            }
+            beforeSum = hex(checksumOf(before));
         }
         if (!append("file\t" + std::to_string(number) + "\t" + (existed ? "1" : "0") + "\t" +
-                        hex(existed ? checksumOf(before) : 0) + "\t" + afterSum + "\t" + name,
+                        (existed ? beforeSum : hex(0)) + "\t" + afterSum + "\t" + name,
                     flushed)) {
             return failed(path, error);
         }
@@ -252,8 +260,9 @@ bool readHistoryRun(const std::filesystem::path& runFolder, HistoryRun& run, std
             if (file.existed) {
                 file.copy = runFolder / "files" / parts[1];
             }
-            if (!parseHex(parts[3], file.before) || !parseHex(parts[4], file.after) ||
-                parts[1] != std::to_string(run.files.size())) {
+            file.beforeKnown = parts[3] != "-";
+            if ((file.beforeKnown && !parseHex(parts[3], file.before)) ||
+                !parseHex(parts[4], file.after) || parts[1] != std::to_string(run.files.size())) {
                 error = (runFolder / kManifest).string() + ": damaged line: " + line;
                 return false;
             }
@@ -305,6 +314,21 @@ UndoResult undoRun(HistoryRun& run, bool force) {
         result.error = "run " + run.id + " was already undone";
         return result;
     }
+    // The kept bytes first: what each file held before, and whether the copy is whole.
+    std::vector<std::string> kept(run.files.size());
+    for (std::size_t i = 0; i < run.files.size(); ++i) {
+        HistoryFile& file = run.files[i];
+        if (!file.existed) {
+            continue;
+        }
+        if (!readWholeFile(file.copy, kept[i]) ||
+            (file.beforeKnown && checksumOf(kept[i]) != file.before)) {
+            result.error = file.copy.string() + ": the kept copy of " + file.path.string() +
+                           " cannot be read or is damaged";
+            return result;
+        }
+        file.before = checksumOf(kept[i]);
+    }
     // A file is as the run left it when it holds what it held before (the run had not replaced
     // it yet when it stopped) or what the run wrote; anything else is someone else's change.
     for (const HistoryFile& file : run.files) {
@@ -323,7 +347,8 @@ UndoResult undoRun(HistoryRun& run, bool force) {
     if (!result.changed.empty() && !force) {
         return result;
     }
-    for (const HistoryFile& file : run.files) {
+    for (std::size_t i = 0; i < run.files.size(); ++i) {
+        const HistoryFile& file = run.files[i];
         if (!file.existed) {
             std::error_code ec;
             std::filesystem::remove(file.path, ec);
@@ -333,14 +358,8 @@ UndoResult undoRun(HistoryRun& run, bool force) {
             }
             continue;
         }
-        std::string before;
-        if (!readWholeFile(file.copy, before) || checksumOf(before) != file.before) {
-            result.error = file.copy.string() + ": the kept copy of " + file.path.string() +
-                           " cannot be read or is damaged";
-            return result;
-        }
         if (const AtomicSaveResult saved =
-                saveAtomically(file.path, before, KeepBackup::No, Flush::No);
+                saveAtomically(file.path, kept[i], KeepBackup::No, Flush::No);
             !saved) {
             result.error = saved.error;
             return result;

@@ -7,7 +7,8 @@
 //
 // The manifest is a text file of tab-separated lines:
 //   twinleaf-history 1 | time T | kind K | mode M | user U     the run, when it first wrote
-//   file N EXISTED BEFORE AFTER PATH                          a file first changed (copy: N)
+//   file N EXISTED BEFORE AFTER PATH                          a file first changed (copy: N;
+//                                                             BEFORE "-": the copy's checksum)
 //   after N AFTER                                             the same file written again
 //   end COUNT OUTCOME                                         the run finished
 //   undone T                                                  undo put the files back
@@ -57,6 +58,7 @@ struct HistoryFile {
     std::filesystem::path path;
     bool existed = false;
     std::uint64_t before = 0; // checksums; `before` only when it existed
+    bool beforeKnown = false; // from the manifest; else taken from the copy at undo
     std::uint64_t after = 0;
     std::filesystem::path copy; // the bytes it held before; empty when it did not exist
 };
