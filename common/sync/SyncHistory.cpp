@@ -13,6 +13,7 @@
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
+#include <set>
 #include <span>
 #include <sstream>
 #include <sys/stat.h>
@@ -365,9 +366,17 @@ UndoResult undoRun(HistoryRun& run, bool force) {
             return result;
         }
     }
-    // One flush for all the files put back, as the store flushes its items once.
-    if (!run.files.empty()) {
-        flushFileSystem(run.files.front().path.parent_path());
+    // One flush for all the files put back, as the store flushes its items once. A run that was
+    // killed mid-save left its temporary file beside the file it was replacing: gone with it.
+    std::set<std::filesystem::path> folders;
+    for (const HistoryFile& file : run.files) {
+        folders.insert(file.path.parent_path());
+    }
+    for (const auto& folder : folders) {
+        removeStaleTemporaryFiles(folder);
+    }
+    if (!folders.empty()) {
+        flushFileSystem(*folders.begin());
     }
     const int fd = ::open((run.folder / kManifest).c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
     const bool marked = fd >= 0 && writeAllTo(fd, "undone\t" + localTime(false) + "\n");

@@ -252,14 +252,13 @@ protected:
     }
 
     // Every file of the home with its bytes; with `allFiles` false, without what a run keeps for
-    // itself (its history, its locks) and the temporary file of a save that was killed.
+    // itself (its history, its locks).
     std::map<std::string, std::string> homeFiles(bool allFiles = true) const {
         std::map<std::string, std::string> files;
         for (const auto& entry : std::filesystem::recursive_directory_iterator(home())) {
             const std::string name = std::filesystem::relative(entry.path(), home()).string();
-            const bool bookkeeping = name.starts_with("history/") ||
-                                     entry.path().filename() == ".twinleaf.lock" ||
-                                     name.find(".tmp-") != std::string::npos;
+            const bool bookkeeping =
+                name.starts_with("history/") || entry.path().filename() == ".twinleaf.lock";
             if (entry.is_regular_file() && (allFiles || !bookkeeping)) {
                 files[name] = test::readBytes(entry.path());
             }
