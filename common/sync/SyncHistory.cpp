@@ -162,7 +162,9 @@ struct RunJournal::State {
             error = "history: a file name with a line break cannot be recorded; not written";
             return false;
         }
-        if (manifest < 0 && !begin(error)) {
+        if (std::string reason; manifest < 0 && !begin(reason)) {
+            error = path.string() + ": its present content could not be kept in the history (" +
+                    reason + "); not written";
             return false;
         }
         const bool flushed = flush == Flush::Yes;

@@ -845,6 +845,17 @@ TEST_F(SyncCommandsOnRealSides, UndoAfterAnOutsideChangeNamesTheFileAndWaitsForF
     EXPECT_EQ(run({"undo", "a", "b"}).status, kExitUsage);
 }
 
+// No file is changed that could not be taken back: where the history cannot be kept, the run
+// writes nothing and says why.
+TEST_F(SyncCommandsOnRealSides, ARunWhoseHistoryCannotBeKeptWritesNothing) {
+    test::writeBytes(home() / "history", "not a folder");
+    const auto before = homeFiles(false);
+    const CommandRun result = run({"sync", "contacts", "--mode", "p2o"});
+    EXPECT_EQ(result.status, kExitError);
+    EXPECT_NE(result.err.find("could not be kept in the history"), std::string::npos) << result.err;
+    EXPECT_EQ(homeFiles(false), before);
+}
+
 TEST_F(SyncCommandsOnRealSides, HistoryKeepsTheRunsTheSettingsSay) {
     writeSettings("[Twinleaf]\r\nHistoryRuns=2\r\n");
     EXPECT_EQ(run({"history"}).out.find("No synchronization is recorded"), 0u);
