@@ -7,10 +7,8 @@ namespace twinleaf::cli {
 
 std::span<const Command> commands() {
     static const std::vector<Command> table = {
-        usersCommand(),
-        showCommand(),
-        compareCommand(),
-        syncCommand(),
+        usersCommand(), showCommand(),    compareCommand(),
+        syncCommand(),  historyCommand(), undoCommand(),
     };
     return table;
 }

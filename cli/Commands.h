@@ -9,5 +9,7 @@ Command usersCommand();
 Command showCommand();
 Command compareCommand();
 Command syncCommand();
+Command historyCommand();
+Command undoCommand();
 
 } // namespace twinleaf::cli

@@ -2,6 +2,7 @@
 // the same sides with a terminal in place of the window.
 #include "cli/Commands.h"
 #include "cli/DifferingFields.h"
+#include "cli/PlanOutput.h"
 #include "cli/RecordJson.h"
 #include "cli/TerminalSyncUi.h"
 #include "common/misc/WinUtil.h"
@@ -10,6 +11,7 @@
 #include "common/sync/Options.h"
 #include "common/sync/RunLocks.h"
 #include "common/sync/SyncController.h"
+#include "common/sync/SyncHistory.h"
 #include "platform/codepage/Codepage.h"
 #include "platform/ini/Profile.h"
 #include "platform/ui/MessageBox.h"
@@ -28,6 +30,9 @@
 
 namespace twinleaf::cli {
 namespace {
+
+// --strict refused a run that would lose data.
+constexpr int kExitLossRefused = 3;
 
 std::optional<DataKind> parseKind(const std::vector<std::string>& positional) {
     if (positional.size() != 1) {
@@ -95,6 +100,7 @@ public:
           m_controller(m_options, m_ui) {
         LoadOptions(m_options, settingsFilePath());
         m_storedConfMode = m_options.ConfMode;
+        m_controller.SetHistory(historyFolder(), HistoryRunsSetting(settingsFilePath()));
         OpenPalmEnvironment();
     }
     ~KindSession() {
@@ -269,14 +275,7 @@ void printDifferingFields(std::ostream& out, DataKind kind,
         for (const std::string& field : pair.fields) {
             fields += (fields.empty() ? "" : ", ") + field;
         }
-        // The first two columns name the record: first and last name, a description and date.
-        std::string name;
-        const auto& columns = describeKind(kind).columns;
-        for (std::size_t i = 0; i < std::min<std::size_t>(2, columns.size()); ++i) {
-            const std::string text = fieldText(kind, pair.palm, columns[i].fieldId);
-            name += (name.empty() || text.empty() ? "" : " ") + text;
-        }
-        out << "  " << ansiToUtf8(name) << ": " << fields << "\n";
+        out << "  " << ansiToUtf8(recordName(kind, pair.palm)) << ": " << fields << "\n";
     }
 }
 
@@ -342,7 +341,7 @@ const Command& syncCommandEntry() {
     static const Command command{
         "sync",
         "sync contacts|calendar|tasks|memos --mode p2o|o2p|all [--user ID] [--select all|diff] "
-        "[--conflicts palm|outlook] [--force]",
+        "[--conflicts palm|outlook] [--force] [--dry-run [--json]] [--strict]",
         "synchronise a kind in one of the three directions",
         "Runs one synchronization as the Start button does and prints its message.\n\n"
         "Options:\n"
@@ -357,14 +356,23 @@ const Command& syncCommandEntry() {
         "                    without a terminal the run stops at the first conflict\n"
         "  --user ID         the Palm user (see 'twinleaf users'); default: the stored one\n"
         "  --force           run although a side was read only in part, where the run cannot\n"
-        "                    overwrite what was not read (never onto a Palm file read in part)\n\n"
+        "                    overwrite what was not read (never onto a Palm file read in part)\n"
+        "  --dry-run         decide everything as the run would and write nothing: print the\n"
+        "                    plan, one line per record with its action, the fields an update\n"
+        "                    changes (old -> new) and what the target cannot hold; a conflict\n"
+        "                    no rule decides is listed, not asked\n"
+        "  --json            with --dry-run: the plan as JSON\n"
+        "  --strict          refuse a run that would lose anything the target cannot hold\n"
+        "                    (exit status 3)\n\n"
+        "A run that changes files keeps what it changes in the history ('twinleaf history');\n"
+        "'twinleaf undo' takes it back. Losses are warned about on standard error.\n\n"
         "Exit status: 0 when the run went through (records written without what the Palm\n"
         "data cannot hold, such as a yearly repeat on a weekday, are named in a warning on\n"
         "standard error); 1 when it did not (nothing selected, another run using the same\n"
         "files, a side unreadable or read only in part without --force, a conflict with\n"
         "nobody to ask, the question cancelled, a file changed by another program since it\n"
         "was read, or data not saved), with the message on standard error; 2 for bad\n"
-        "arguments.\n",
+        "arguments; 3 when --strict refused a run that would lose data.\n",
         runSync};
     return command;
 }
@@ -443,7 +451,8 @@ int runCompare(const std::vector<std::string>& args, CommandContext& context) {
 
 int runSync(const std::vector<std::string>& args, CommandContext& context) {
     const Command& self = syncCommandEntry();
-    const Arguments parsed(args, {"force"}, {"mode", "user", "select", "conflicts"});
+    const Arguments parsed(args, {"force", "dry-run", "json", "strict"},
+                           {"mode", "user", "select", "conflicts"});
     if (!parsed.ok()) {
         return usageError(self, parsed.error(), context);
     }
@@ -467,6 +476,10 @@ int runSync(const std::vector<std::string>& args, CommandContext& context) {
     if (conflicts && *conflicts != "palm" && *conflicts != "outlook") {
         return usageError(self, "--conflicts must be palm or outlook", context);
     }
+    const bool dryRun = parsed.has("dry-run");
+    if (parsed.has("json") && !dryRun) {
+        return usageError(self, "--json goes with --dry-run", context);
+    }
 
     KindSession session(context, kind);
     if (const auto error = unknownUser(user)) {
@@ -475,15 +488,16 @@ int runSync(const std::vector<std::string>& args, CommandContext& context) {
     session.ui().setForce(parsed.has("force"));
     // Held from before the load until after the save: a second run that loaded meanwhile would
     // write what it found missing a second time. It stops at once rather than wait, since a
-    // window may hold the home for hours.
+    // window may hold the home for hours. A dry run writes nothing and, like compare, takes none.
     RunLock homeLock;
     RunLock palmLock;
     const std::string holder = std::string("twinleaf sync ") + describeKind(kind).word;
     session.chooseUser(user);
     const std::int32_t palmUser = session.options().*describeKind(kind).userId;
     if (std::string busy;
-        !lockForRun(homeLock, homeLockFile(), holder, busy) ||
-        !lockForRun(palmLock, palmDataLockFile(session.options(), kind, palmUser), holder, busy)) {
+        !dryRun && (!lockForRun(homeLock, homeLockFile(), holder, busy) ||
+                    !lockForRun(palmLock, palmDataLockFile(session.options(), kind, palmUser),
+                                holder, busy))) {
         session.ui().showMessage(
             utf8ToAnsi(busy + " Nothing was synchronized; try again when it has finished."),
             "Error", win::MB_ICONERROR);
@@ -497,21 +511,56 @@ int runSync(const std::vector<std::string>& args, CommandContext& context) {
     const SyncMode syncMode = mode == "p2o"   ? SyncMode::P2O
                               : mode == "o2p" ? SyncMode::O2P
                                               : SyncMode::Sync;
-    if (syncMode != SyncMode::Sync) {
-        const ViewSide from = syncMode == SyncMode::P2O ? ViewSide::Palm : ViewSide::Outlook;
-        if (select == "all") {
-            controller.SelectAll(kind, from);
-        } else {
-            controller.SelectDiff(kind, from);
-        }
-    }
     // --conflicts is a rule for this one run; without it the stored rule decides.
     const ConflictRule rule = !conflicts ? conflictRuleFromSetting(session.options().ConfMode)
                               : *conflicts == "palm" ? ConflictRule::PalmWins
                                                      : ConflictRule::OutlookWins;
-    const SyncRunResult result = controller.RunSync(kind, syncMode, rule);
+    // Every run reloads both sides, which clears the selection: it is made before each one.
+    const auto runOnce = [&](bool withheld) {
+        if (syncMode != SyncMode::Sync) {
+            const ViewSide from = syncMode == SyncMode::P2O ? ViewSide::Palm : ViewSide::Outlook;
+            if (select == "all") {
+                controller.SelectAll(kind, from);
+            } else {
+                controller.SelectDiff(kind, from);
+            }
+        }
+        // A plan that only prints leaves the kind to be closed; before a real run it is read again.
+        return controller.RunSync(kind, syncMode, rule, SyncRunOptions{withheld, dryRun});
+    };
+    const auto succeeded = [&session](const SyncRunResult& result) {
+        return result.outcome == SyncOutcome::Done && !session.ui().errorShown();
+    };
+
+    const bool strict = parsed.has("strict");
+    if (dryRun || strict) {
+        const SyncRunResult planned = runOnce(true);
+        if (!succeeded(planned)) {
+            return kExitError;
+        }
+        const bool refused = strict && planned.plan.lossCount() > 0;
+        if (dryRun) {
+            if (parsed.has("json")) {
+                printPlanJson(context.out, describeKind(kind).word, mode, planned.plan);
+            } else {
+                printPlan(context.out, describeKind(kind).word, mode, planned.plan);
+            }
+        } else if (refused) {
+            printLosses(context.err, planned.plan);
+        }
+        if (refused) {
+            context.err << "twinleaf: the run would lose what the target cannot hold"
+                        << (dryRun ? "" : " (listed above); nothing was synchronized") << "\n";
+            return kExitLossRefused;
+        }
+        if (dryRun) {
+            return kExitOk;
+        }
+    }
+    const SyncRunResult result = runOnce(false);
     session.keepConfMode();
-    return result.outcome == SyncOutcome::Done && !session.ui().errorShown() ? kExitOk : kExitError;
+    printLosses(context.err, result.plan);
+    return succeeded(result) ? kExitOk : kExitError;
 }
 
 } // namespace

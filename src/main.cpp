@@ -6,6 +6,7 @@
 #include "common/sync/KindTable.h"
 #include "common/sync/Options.h"
 #include "common/sync/RunLocks.h"
+#include "common/sync/SyncHistory.h"
 #include "platform/Assert.h"
 #include "platform/codepage/Codepage.h"
 #include "platform/files/ProgramFolder.h"
@@ -204,6 +205,7 @@ QString TfmMain::choosePalmDesktopFolder(const QString& problem) {
 
 void TfmMain::StartUp() {
     LoadOptions();
+    m_controller->SetHistory(historyFolder(), HistoryRunsSetting(settingsFilePath()));
     RestoreModeButtons();
     if (const std::string problem = palmDesktopFolderProblem(); !problem.empty()) {
         const QString folder = choosePalmDesktopFolder(QString::fromStdString(problem));
@@ -285,6 +287,9 @@ void TfmMain::buildMenus() {
     QAction* options = tools->addAction(QStringLiteral("&Options ..."));
     options->setObjectName(QStringLiteral("miOptions"));
     connect(options, &QAction::triggered, this, &TfmMain::showOptions);
+    QAction* undo = tools->addAction(QStringLiteral("&Undo Last Synchronization"));
+    undo->setObjectName(QStringLiteral("miUndoSync"));
+    connect(undo, &QAction::triggered, this, &TfmMain::undoLastSynchronization);
 
     QMenu* help = bar->addMenu(QStringLiteral("&Help"));
     QAction* content = help->addAction(QStringLiteral("&Content"));

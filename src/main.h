@@ -137,6 +137,10 @@ public slots:
     // "&Options ...": the options dialog on the settings block, then what changed put to work.
     void showOptions();
 
+    // Tools, "Undo Last Synchronization": after a confirmation naming the run, puts back the
+    // files the last run not undone yet changed, and reads both sides of every kind again.
+    void undoLastSynchronization();
+
 protected:
     // Says why no Palm Desktop folder is usable (`problem`) and lets the user choose one; an
     // empty result when the user declines. Tests answer it without a dialog.

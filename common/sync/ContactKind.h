@@ -35,6 +35,8 @@ struct ContactKindOf : FacadeKind<CommAddrRec, CommAddrMgr, PalmFacade, OutlookA
     struct State {
         ContactFieldMap fieldMap;
     };
+    // Outlook makes these of the names; the Palm record has the names themselves.
+    static constexpr std::array<const char*, 2> kDerivedFields = {"FullName", "Initials"};
 
     static void setUp(Palm&, Outlook& outlook, const OptionBlock& options, State& state) {
         state.fieldMap = contactFieldMap(options);

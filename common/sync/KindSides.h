@@ -6,9 +6,12 @@
 
 #include "common/misc/CommRecord.h"
 #include "common/sync/DataKind.h"
+#include "common/sync/SyncPlan.h"
+#include "platform/codepage/Codepage.h"
 #include "platform/outlook/OutlookStore.h"
 
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -86,6 +89,22 @@ public:
     // One line per record written to Palm since the last call that the Palm data could not hold
     // whole (Windows-1252, naming the record); the list is emptied.
     virtual std::vector<std::string> takePalmWarnings() { return {}; }
+
+    // The compared fields in which writing `from` over `onto` changes `onto`, with the texts the
+    // list views show. A difference only in what the Palm data cannot hold is no change: the
+    // comparison does not count it either.
+    virtual std::vector<FieldChange> changedFields(const void* from, const void* onto) {
+        static_cast<void>(from);
+        static_cast<void>(onto);
+        return {};
+    }
+    // What the Palm data cannot hold of `from`, written as a new record (`onto` null) or over
+    // `onto`: texts cut to their field, values it has no place for.
+    virtual std::vector<FieldLoss> palmLosses(const void* from, const void* onto) {
+        static_cast<void>(from);
+        static_cast<void>(onto);
+        return {};
+    }
 };
 
 // A kind whose records, facade or Outlook access do not exist yet: both sides stay empty.
@@ -232,8 +251,101 @@ public:
         }
     }
 
+    std::vector<FieldChange> changedFields(const void* from, const void* onto) override {
+        const auto& a = *static_cast<const Record*>(from);
+        const auto& b = *static_cast<const Record*>(onto);
+        const typename List::HeldAs heldAs = Kind::palmList(*m_palm).GetHeldAs();
+        Record heldA{};
+        Record heldB{};
+        if (heldAs != nullptr) {
+            heldAs(a, b, heldA);
+            heldAs(b, a, heldB);
+        }
+        std::vector<FieldChange> changes;
+        for (const CommField& field : List::Fields()) {
+            const std::span<const CommField> one(&field, 1);
+            if (!field.compared || FieldsEqual(one, &a, &b) ||
+                (heldAs != nullptr && FieldsEqual(one, &heldA, &heldB))) {
+                continue;
+            }
+            changes.push_back({fieldName(field), shown(field, b), shown(field, a)});
+        }
+        return changes;
+    }
+
+    // Each field is put through the Palm form and back, as an update or an addition would write
+    // it; whatever does not come back as it went in is lost. Numbers count only where a merge
+    // carries them, as in KeepUnheld: the rest say where a record comes from.
+    std::vector<FieldLoss> palmLosses(const void* from, const void* onto) override {
+        const typename List::HeldAs heldAs = Kind::palmList(*m_palm).GetHeldAs();
+        if (heldAs == nullptr) {
+            return {};
+        }
+        const auto& rec = *static_cast<const Record*>(from);
+        Record held{};
+        heldAs(rec, onto != nullptr ? *static_cast<const Record*>(onto) : rec, held);
+        std::vector<FieldLoss> losses;
+        for (const CommField& field : List::Fields()) {
+            const bool text = field.kind == FieldType::Text;
+            if (field.kind == FieldType::None || derived(field) ||
+                (field.merge != FieldMerge::Always && field.merge != FieldMerge::IfNotEmpty)) {
+                continue;
+            }
+            const std::string wanted = shown(field, rec);
+            const std::string kept = shown(field, held);
+            if (wanted == kept) {
+                continue;
+            }
+            std::string lost;
+            if (kept.empty()) {
+                lost = "\"" + excerpt(wanted) + "\" has no place";
+            } else if (text && wanted.compare(0, kept.size(), kept) == 0) {
+                lost = "cut after " + std::to_string(kept.size()) + " bytes, losing \"" +
+                       excerpt(wanted.substr(kept.size())) + "\"";
+            } else {
+                lost = "\"" + excerpt(wanted) + "\" kept as \"" + excerpt(kept) + "\"";
+            }
+            losses.push_back({fieldName(field), std::move(lost)});
+        }
+        return losses;
+    }
+
 private:
     static Record* typed(void* record) { return static_cast<Record*>(record); }
+
+    // A field the other side makes of other fields (a contact's full name): Palm keeping no copy
+    // of it loses nothing.
+    static bool derived(const CommField& field) {
+        if constexpr (requires { Kind::kDerivedFields; }) {
+            for (const char* name : Kind::kDerivedFields) {
+                if (std::strcmp(name, field.name) == 0) {
+                    return true;
+                }
+            }
+        }
+        return false;
+    }
+    static std::string fieldName(const CommField& field) {
+        return field.descName != nullptr && *field.descName != '\0' ? field.descName : field.name;
+    }
+    // The field's display text, UTF-8.
+    static std::string shown(const CommField& field, const Record& rec) {
+        std::vector<char> buffer(field.width + 256, '\0');
+        FormatField(field, &rec, buffer.data(), static_cast<std::uint32_t>(buffer.size()));
+        return ansiToUtf8(buffer.data());
+    }
+    // A long text as a loss line shows it: its first 60 bytes and how much more there was.
+    static std::string excerpt(const std::string& text) {
+        constexpr std::size_t kShown = 60;
+        if (text.size() <= kShown) {
+            return text;
+        }
+        std::size_t end = kShown;
+        while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) {
+            --end; // never in the middle of a UTF-8 sequence
+        }
+        return text.substr(0, end) + "... (" + std::to_string(text.size()) + " bytes)";
+    }
 
     // A flat copy of `rec` (its Native block still belongs to `rec`) with what Palm could not hold
     // of `stored` given back.

@@ -211,6 +211,16 @@ std::string fieldText(DataKind kind, const void* record, int fieldId) {
                : description.fieldText(record, fieldId);
 }
 
+std::string recordName(DataKind kind, const void* record) {
+    std::string name;
+    const auto& columns = describeKind(kind).columns;
+    for (std::size_t i = 0; i < std::min<std::size_t>(2, columns.size()); ++i) {
+        const std::string text = fieldText(kind, record, columns[i].fieldId);
+        name += (name.empty() || text.empty() ? "" : " ") + text;
+    }
+    return name;
+}
+
 std::unique_ptr<KindSides> createKindSides(DataKind kind, const OptionBlock& options) {
     const KindDescription& description = describeKind(kind);
     if (description.createSides == nullptr) {

@@ -67,6 +67,10 @@ int compareStatusOf(DataKind kind, const void* record);
 // The display text of one field of a row's record (Windows-1252), empty when the field has none.
 std::string fieldText(DataKind kind, const void* record, int fieldId);
 
+// What names a record in a message: the texts of the first two columns of its list view (first
+// and last name, description and date), Windows-1252.
+std::string recordName(DataKind kind, const void* record);
+
 // The kind's facade and Outlook access, as the kind's row makes them, or empty sides.
 std::unique_ptr<KindSides> createKindSides(DataKind kind, const OptionBlock& options);
 

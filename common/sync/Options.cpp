@@ -2,6 +2,7 @@
 #include "common/sync/Options.h"
 
 #include "common/misc/WinUtil.h"
+#include "common/sync/SyncHistory.h"
 #include "platform/ini/Profile.h"
 #include "platform/outlook/OutlookStore.h"
 #include "platform/text/FieldText.h"
@@ -90,6 +91,11 @@ std::uint64_t ItemFileLimitSetting(const std::string& settingsFile) {
     const std::int32_t megabytes = Reader{settingsFile.c_str()}.integer("ItemFileLimitMB", 0);
     return megabytes > 0 ? static_cast<std::uint64_t>(megabytes) * kMegabyte
                          : outlook::kDefaultItemFileLimit;
+}
+
+int HistoryRunsSetting(const std::string& settingsFile) {
+    const std::int32_t runs = Reader{settingsFile.c_str()}.integer("HistoryRuns", 0);
+    return runs > 0 ? runs : kDefaultHistoryRuns;
 }
 
 bool SaveOptions(const OptionBlock& block, const std::string& settingsFile) {

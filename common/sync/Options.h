@@ -48,6 +48,9 @@ void LoadOptions(OptionBlock& block, const std::string& settingsFile);
 // Key "ItemFileLimitMB": the largest Outlook item file the store reads, in megabytes (64 when
 // missing, zero, negative or not a number). Set by hand; never written back.
 std::uint64_t ItemFileLimitSetting(const std::string& settingsFile);
+// Key "HistoryRuns": how many sync runs the history keeps for undo (20 when missing, zero,
+// negative or not a number). Set by hand; never written back.
+int HistoryRunsSetting(const std::string& settingsFile);
 // Writes every field; false when a write failed (the settings are then partly old).
 bool SaveOptions(const OptionBlock& block, const std::string& settingsFile);
 

@@ -4,6 +4,7 @@
 #include "common/palm/PalmEnv.h"
 #include "common/sync/KindTable.h"
 #include "common/sync/Options.h"
+#include "common/sync/SyncHistory.h"
 #include "platform/Assert.h"
 #include "platform/codepage/Codepage.h"
 #include "platform/files/AtomicFile.h"
@@ -11,6 +12,7 @@
 #include "platform/ui/MessageBox.h"
 
 #include <algorithm>
+#include <optional>
 #include <set>
 #include <utility>
 
@@ -78,6 +80,10 @@ std::string outlookUnwrittenText(DataKind kind, const std::vector<std::string>& 
     return text;
 }
 
+const char* modeWord(SyncMode mode) {
+    return mode == SyncMode::P2O ? "p2o" : mode == SyncMode::O2P ? "o2p" : "all";
+}
+
 std::string cancelledText(DataKind kind, int count) {
     const std::string data = describeKind(kind).texts.palmData;
     return "The " + data + " synchronization was cancelled. " + std::to_string(count) +
@@ -108,6 +114,11 @@ struct SyncController::Run {
     // The pairs whose conflict was settled in this run (Palm record, Outlook record): the answer
     // holds for both directions, so the Outlook pass does not ask about them again.
     std::set<std::pair<void*, void*>> settled;
+    bool dryRun = false;
+    SyncPlan plan;
+    // Outlook records an entry of the Palm pass already names, so that a pair the same on both
+    // sides is listed once.
+    std::set<const void*> named;
 };
 
 SyncController::SyncController(OptionBlock& options, SyncUi& ui)
@@ -275,6 +286,11 @@ void SyncController::CloseKind(DataKind kind) {
     kindState.outlookRead = {};
 }
 
+void SyncController::SetHistory(std::filesystem::path folder, int keepRuns) {
+    m_historyFolder = std::move(folder);
+    m_historyKeep = keepRuns;
+}
+
 void SyncController::showError(const std::string& text) {
     m_ui.showMessage(text, "Error", win::MB_ICONERROR);
 }
@@ -288,10 +304,22 @@ SyncRunResult SyncController::RunSync(DataKind kind, SyncMode mode) {
 }
 
 SyncRunResult SyncController::RunSync(DataKind kind, SyncMode mode, ConflictRule rule) {
+    return RunSync(kind, mode, rule, SyncRunOptions{});
+}
+
+SyncRunResult SyncController::RunSync(DataKind kind, SyncMode mode, ConflictRule rule,
+                                      const SyncRunOptions& options) {
     KindState& kindState = state(kind);
     EmptySides noSides;
     Run run(kind, kindState.sides ? *kindState.sides : noSides, kindState.palmRows,
             kindState.outlookRows);
+    run.dryRun = options.dryRun;
+    // Every file the run replaces is kept before it changes, so the run can be taken back.
+    std::optional<RunJournal> journal;
+    if (!options.dryRun && !m_historyFolder.empty()) {
+        journal.emplace(m_historyFolder, HistoryRunInfo{describeKind(kind).word, modeWord(mode),
+                                                        m_options.*describeKind(kind).userId});
+    }
 
     m_ui.setBusyCursor(true);
     m_ui.setProgress(0);
@@ -303,16 +331,36 @@ SyncRunResult SyncController::RunSync(DataKind kind, SyncMode mode, ConflictRule
     std::vector<std::string> unwritten;
     {
         const outlook::ScopedStoreWarnings storeFailures;
+        std::optional<ScopedWithheldWrites> withheld;
+        if (options.dryRun) {
+            withheld.emplace();
+        }
         ran = readsAllow(run, mode, kindState) && palmWritable(run, mode, rule) &&
               runMode(run, mode, rule);
         unwritten = storeFailures.messages();
     }
     // Taken before the sides are read again, and only told when the records reached the file.
     std::vector<std::string> unheld = run.sides.takePalmWarnings();
+    std::string historyRun;
+    if (journal) {
+        const char* outcome = !ran                                   ? "refused"
+                              : run.saveFailed || !unwritten.empty() ? "save-failed"
+                              : run.cancelled                        ? "cancelled"
+                                                                     : "done";
+        journal->finish(run.count, outcome, m_historyKeep);
+        historyRun = journal->runId();
+        journal.reset();
+    }
+    if (options.dryRun) {
+        // The store's folders hold in memory what the run would have written; the reload below
+        // must read the files, which hold what they held before.
+        outlook::rereadStoreFolders();
+        unheld.clear();
+    }
     if (!ran) {
         m_ui.setProgressVisible(false);
         m_ui.setBusyCursor(false);
-        return {SyncOutcome::Refused, 0, {}};
+        return {SyncOutcome::Refused, 0, {}, std::move(run.plan), std::move(historyRun)};
     }
 
     m_ui.setProgress(100);
@@ -320,12 +368,21 @@ SyncRunResult SyncController::RunSync(DataKind kind, SyncMode mode, ConflictRule
     // what the lists in memory came to. A cancelled run or a failed save leaves Palm changes in
     // memory that never reached the file; kept, the next run would save choices the user
     // cancelled, or find nothing left to write. An Outlook list may also differ from the stored
-    // items where an access does not merge what it wrote.
-    LoadPalmSide(kind, true);
-    LoadOutlookSide(kind, true);
-    CompareKind(kind);
+    // items where an access does not merge what it wrote. A dry run whose caller is done with
+    // the kind closes it instead: reading ten thousand records again would double its time.
+    if (options.dryRun && options.closeAfter) {
+        CloseKind(kind);
+    } else {
+        LoadPalmSide(kind, true);
+        LoadOutlookSide(kind, true);
+        CompareKind(kind);
+    }
     m_ui.setProgressVisible(false);
-    SyncRunResult result{run.cancelled ? SyncOutcome::Cancelled : SyncOutcome::Done, run.count, {}};
+    SyncRunResult result{run.cancelled ? SyncOutcome::Cancelled : SyncOutcome::Done,
+                         run.count,
+                         {},
+                         std::move(run.plan),
+                         std::move(historyRun)};
     if (run.saveFailed || !unwritten.empty()) {
         result.outcome = SyncOutcome::SaveFailed;
         std::string text =
@@ -348,6 +405,8 @@ SyncRunResult SyncController::RunSync(DataKind kind, SyncMode mode, ConflictRule
             LoadOutlookSide(kind, true);
             CompareKind(kind);
         }
+    } else if (options.dryRun) {
+        // The caller shows the plan; there is no result to announce.
     } else if (run.cancelled) {
         m_ui.showMessage(cancelledText(kind, run.count), "Warning", win::MB_ICONWARNING);
     } else if (!unheld.empty()) {
@@ -395,8 +454,19 @@ bool SyncController::runOneWay(Run& run, ViewSide from) {
         if (!checked[row]) {
             continue;
         }
-        const bool written = from == ViewSide::Palm ? run.sides.saveRecord(rows[row])
-                                                    : run.sides.writeRecord(rows[row]);
+        const bool toOutlook = from == ViewSide::Palm;
+        const RecordMatch match =
+            toOutlook ? run.sides.findInOutlook(rows[row]) : run.sides.findInPalm(rows[row]);
+        const PlanAction action =
+            match.code == kNotFound
+                ? (toOutlook ? PlanAction::CreateInOutlook : PlanAction::CreateInPalm)
+            : match.code == kDifferent
+                ? (toOutlook ? PlanAction::UpdateOutlook : PlanAction::UpdatePalm)
+                : PlanAction::Same;
+        planWrite(run, action, rows[row], match);
+        const bool written =
+            toOutlook ? run.sides.saveRecord(rows[row]) : run.sides.writeRecord(rows[row]);
+        run.plan.entries.back().counted = written;
         if (written) {
             run.changed = true;
             run.palmWritten = from == ViewSide::Outlook;
@@ -425,32 +495,20 @@ bool SyncController::runBothWays(Run& run, ConflictRule rule) {
     run.decided = rule != ConflictRule::Ask;
     run.choice = rule == ConflictRule::OutlookWins ? 2 : 1;
 
-    const auto wrote = [&run](bool written, bool onPalm) {
-        if (written) {
-            run.changed = true;
-            run.palmWritten = run.palmWritten || onPalm;
-            ++run.count;
-        }
-    };
-
     for (std::size_t i = 0; i < palmCount && !run.cancelled; ++i) {
         m_ui.setProgress(static_cast<int>(static_cast<double>(i + 1) * step));
         void* palmRecord = run.palmRows[i];
         const RecordMatch match = run.sides.findInOutlook(palmRecord);
         if (match.code == kNotFound) {
-            wrote(run.sides.createItemFrom(palmRecord), false);
+            planWrite(run, PlanAction::CreateInOutlook, palmRecord, match);
+            wrote(run, run.sides.createItemFrom(palmRecord), false);
         } else if (match.code == kDifferent) {
             run.settled.emplace(palmRecord, match.record);
-            switch (resolveConflict(run, palmRecord, match.record)) {
-            case ConflictChoice::PalmWins:
-                wrote(run.sides.updateItem(palmRecord, match.position), false);
-                break;
-            case ConflictChoice::OutlookWins:
-                wrote(run.sides.updateRecord(match.record, static_cast<int>(i)), true);
-                break;
-            case ConflictChoice::Stop:
-                break;
-            }
+            run.named.insert(match.record);
+            settleConflict(run, {kDifferent, palmRecord, static_cast<int>(i)}, match);
+        } else {
+            run.named.insert(match.record);
+            plan(run, PlanAction::Same, palmRecord);
         }
     }
 
@@ -459,19 +517,13 @@ bool SyncController::runBothWays(Run& run, ConflictRule rule) {
         void* outlookRecord = run.outlookRows[j];
         const RecordMatch match = run.sides.findInPalm(outlookRecord);
         if (match.code == kNotFound) {
-            wrote(run.sides.addRecord(outlookRecord), true);
+            planWrite(run, PlanAction::CreateInPalm, outlookRecord, match);
+            wrote(run, run.sides.addRecord(outlookRecord), true);
         } else if (match.code == kDifferent &&
                    run.settled.count({match.record, outlookRecord}) == 0) {
-            switch (resolveConflict(run, match.record, outlookRecord)) {
-            case ConflictChoice::PalmWins:
-                wrote(run.sides.updateItem(match.record, static_cast<int>(j)), false);
-                break;
-            case ConflictChoice::OutlookWins:
-                wrote(run.sides.updateRecord(outlookRecord, match.position), true);
-                break;
-            case ConflictChoice::Stop:
-                break;
-            }
+            settleConflict(run, match, {kDifferent, outlookRecord, static_cast<int>(j)});
+        } else if (match.code != kDifferent && run.named.count(outlookRecord) == 0) {
+            plan(run, PlanAction::Same, outlookRecord);
         }
     }
 
@@ -482,8 +534,63 @@ bool SyncController::runBothWays(Run& run, ConflictRule rule) {
     return true;
 }
 
+// A write of the two-way mode: counted, and the Palm data then needs saving.
+void SyncController::wrote(Run& run, bool written, bool onPalm) {
+    run.plan.entries.back().counted = written;
+    if (written) {
+        run.changed = true;
+        run.palmWritten = run.palmWritten || onPalm;
+        ++run.count;
+    }
+}
+
+// A pair that differs, in the two-way mode: the rule or the user decides which side is written.
+// `palm` and `outlook` carry each record with its position in its own list.
+void SyncController::settleConflict(Run& run, const RecordMatch& palm, const RecordMatch& outlook) {
+    switch (resolveConflict(run, palm.record, outlook.record)) {
+    case ConflictChoice::PalmWins:
+        planWrite(run, PlanAction::UpdateOutlook, palm.record, outlook);
+        run.plan.entries.back().conflict = true;
+        wrote(run, run.sides.updateItem(palm.record, outlook.position), false);
+        break;
+    case ConflictChoice::OutlookWins:
+        planWrite(run, PlanAction::UpdatePalm, outlook.record, palm);
+        run.plan.entries.back().conflict = true;
+        wrote(run, run.sides.updateRecord(outlook.record, palm.position), true);
+        break;
+    case ConflictChoice::Undecided:
+        planWrite(run, PlanAction::Undecided, palm.record, outlook);
+        run.plan.entries.back().conflict = true;
+        break;
+    case ConflictChoice::Stop:
+        break;
+    }
+}
+
+PlanEntry& SyncController::plan(Run& run, PlanAction action, const void* source) {
+    PlanEntry& entry = run.plan.entries.emplace_back();
+    entry.action = action;
+    entry.name = ansiToUtf8(recordName(run.kind, source));
+    return entry;
+}
+
+// Noted before the write, while `onto` still holds what the write replaces.
+void SyncController::planWrite(Run& run, PlanAction action, void* from, const RecordMatch& onto) {
+    PlanEntry& entry = plan(run, action, from);
+    const bool update = onto.code == kDifferent && onto.record != nullptr;
+    if (update) {
+        entry.changes = run.sides.changedFields(from, onto.record);
+    }
+    if (action == PlanAction::CreateInPalm || action == PlanAction::UpdatePalm) {
+        entry.losses = run.sides.palmLosses(from, update ? onto.record : nullptr);
+    }
+}
+
 SyncController::ConflictChoice SyncController::resolveConflict(Run& run, void* palmRecord,
                                                                void* outlookRecord) {
+    if (!run.decided && run.dryRun) {
+        return ConflictChoice::Undecided;
+    }
     if (!run.decided) {
         const ConflictAnswer answer = m_ui.askConflict(run.kind, palmRecord, outlookRecord);
         if (!answer.accepted) {
@@ -558,6 +665,9 @@ bool SyncController::palmWritable(Run& run, SyncMode mode, ConflictRule rule) {
 }
 
 void SyncController::savePalm(Run& run) {
+    if (run.dryRun) {
+        return; // the changes stay in memory and go with the reload after the run
+    }
     PalmSaveResult saved = run.sides.savePalm();
     if (!saved.ok) {
         run.saveFailed = true;

@@ -6,10 +6,12 @@
 
 #include "common/sync/DataKind.h"
 #include "common/sync/KindSides.h"
+#include "common/sync/SyncPlan.h"
 #include "common/sync/SyncUi.h"
 
 #include <array>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -49,6 +51,22 @@ struct SyncRunResult {
     // Records written to Palm without what the Palm data cannot hold, one line each naming the
     // record (Windows-1252); the run's message was then a warning listing them.
     std::vector<std::string> warnings;
+    // Every record the run looked at, what it did with it (or, in a dry run, would do) and what
+    // the target could not hold.
+    SyncPlan plan;
+    // The history entry that can take the run back; empty when it changed no file.
+    std::string historyRun;
+};
+
+struct SyncRunOptions {
+    // Every decision of a real run, with nothing written: the Palm data is not saved, the files
+    // of the Outlook store are not replaced, and a conflict the rule leaves to the user is listed
+    // instead of asked. Both sides are read again afterwards, so what the run changed in memory
+    // is gone; no message is shown for a run that went through.
+    bool dryRun = false;
+    // With dryRun: the caller is done with the kind, which is closed after the run instead of
+    // being read again.
+    bool closeAfter = false;
 };
 
 class SyncController {
@@ -76,11 +94,16 @@ public:
     // Conflicts in the two-way mode are settled by `rule`. An answer the user gives "for all future
     // synchronizations", and a cancelled question, are kept in the settings block's ConfMode.
     SyncRunResult RunSync(DataKind kind, SyncMode mode, ConflictRule rule);
+    SyncRunResult RunSync(DataKind kind, SyncMode mode, ConflictRule rule,
+                          const SyncRunOptions& options);
     // With the stored conflict rule.
     SyncRunResult RunSync(DataKind kind, SyncMode mode);
     // With the kind's stored mode and the stored conflict rule, as the Start button runs it.
     SyncRunResult RunSync(DataKind kind);
     void CloseKind(DataKind kind);
+    // Real runs from now on keep what they change in `folder` (see SyncHistory.h), which keeps
+    // the last `keepRuns` runs. Without it, runs keep no history.
+    void SetHistory(std::filesystem::path folder, int keepRuns);
 
     bool IsOpen(DataKind kind) const;
     // The records of a view's rows, in row order, as the controller last handed them over.
@@ -99,7 +122,7 @@ private:
         std::string missingFile;
     };
     struct Run;
-    enum class ConflictChoice { PalmWins, OutlookWins, Stop };
+    enum class ConflictChoice { PalmWins, OutlookWins, Stop, Undecided };
 
     KindState& state(DataKind kind);
     const KindState& state(DataKind kind) const;
@@ -113,12 +136,18 @@ private:
     void warnAboutReads(DataKind kind, bool withOutlook);
     void reportMissingFile(DataKind kind);
     void savePalm(Run& run);
+    PlanEntry& plan(Run& run, PlanAction action, const void* source);
+    void planWrite(Run& run, PlanAction action, void* from, const RecordMatch& onto);
+    void wrote(Run& run, bool written, bool onPalm);
+    void settleConflict(Run& run, const RecordMatch& palm, const RecordMatch& outlook);
     void showError(const std::string& text);
 
     OptionBlock& m_options;
     SyncUi& m_ui;
     SidesFactory m_factory;
     std::array<KindState, 4> m_kinds;
+    std::filesystem::path m_historyFolder;
+    int m_historyKeep = 0;
 };
 
 } // namespace twinleaf

@@ -10,6 +10,7 @@
 #include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace twinleaf {
 namespace {
@@ -18,15 +19,21 @@ struct Fault {
     bool active = false;
     int failOnCall = 0;
     int calls = 0;
+    FaultEffect effect = FaultEffect::Fail;
 };
 
 Fault g_faults[6];
+int g_withheld = 0;
+ReplaceObserver g_observer;
 
 // Counts a use of `call`; true, with errno set to `error`, when a test asked for this use to fail.
 bool faultInjected(FileCall call, int error = EIO) {
     Fault& fault = g_faults[static_cast<int>(call)];
     if (!fault.active || ++fault.calls < fault.failOnCall) {
         return false;
+    }
+    if (fault.effect == FaultEffect::ExitProcess) {
+        ::_exit(kFaultExitStatus);
     }
     errno = error;
     return true;
@@ -107,6 +114,26 @@ std::filesystem::path resolveLinks(const std::filesystem::path& path) {
     return target;
 }
 
+// The observer hears of the backup first, then of the file: whoever keeps the old bytes of both
+// must have them before either changes.
+bool tellObserver(const std::filesystem::path& path, std::span<const std::uint8_t> bytes,
+                  bool exists, KeepBackup backup, Flush flush, std::string& error) {
+    if (exists && backup == KeepBackup::Yes) {
+        std::string current;
+        if (!readWholeFile(path, current)) {
+            error = path.string() + ": cannot be read to keep its backup";
+            return false;
+        }
+        if (!g_observer(
+                backupPathFor(path),
+                std::span(reinterpret_cast<const std::uint8_t*>(current.data()), current.size()),
+                flush, error)) {
+            return false;
+        }
+    }
+    return g_observer(path, bytes, flush, error);
+}
+
 } // namespace
 
 AtomicSaveResult saveAtomically(const std::filesystem::path& requested,
@@ -128,6 +155,14 @@ AtomicSaveResult saveAtomically(const std::filesystem::path& requested,
             result.error = requested.string() + ": the file is read-only; it was not replaced";
             return result;
         }
+    }
+
+    if (writesWithheld()) {
+        result.ok = true;
+        return result;
+    }
+    if (g_observer && !tellObserver(path, bytes, exists, backup, flush, result.error)) {
+        return result;
     }
 
     const int fd = faultInjected(FileCall::Open, EACCES)
@@ -217,12 +252,43 @@ bool flushFileSystem(const std::filesystem::path& path) {
     return flushed;
 }
 
-ScopedFileFault::ScopedFileFault(FileCall call, int failOnCall) : m_call(call) {
-    g_faults[static_cast<int>(call)] = Fault{true, failOnCall, 0};
+ScopedFileFault::ScopedFileFault(FileCall call, int failOnCall, FaultEffect effect) : m_call(call) {
+    g_faults[static_cast<int>(call)] = Fault{true, failOnCall, 0, effect};
 }
 
 ScopedFileFault::~ScopedFileFault() {
     g_faults[static_cast<int>(m_call)] = Fault{};
+}
+
+ScopedWithheldWrites::ScopedWithheldWrites() {
+    ++g_withheld;
+}
+
+ScopedWithheldWrites::~ScopedWithheldWrites() {
+    --g_withheld;
+}
+
+bool writesWithheld() {
+    return g_withheld > 0;
+}
+
+ScopedReplaceObserver::ScopedReplaceObserver(ReplaceObserver observer)
+    : m_previous(std::exchange(g_observer, std::move(observer))) {}
+
+ScopedReplaceObserver::~ScopedReplaceObserver() {
+    g_observer = std::move(m_previous);
+}
+
+std::uint64_t checksumOf(std::span<const std::uint8_t> bytes) {
+    std::uint64_t hash = 1469598103934665603ULL; // FNV-1a
+    for (const std::uint8_t byte : bytes) {
+        hash = (hash ^ byte) * 1099511628211ULL;
+    }
+    return hash;
+}
+
+std::uint64_t checksumOf(std::string_view bytes) {
+    return checksumOf(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
 }
 
 FileStamp stampOf(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
@@ -235,11 +301,7 @@ FileStamp stampOf(const std::filesystem::path& path, std::span<const std::uint8_
     stamp.size = static_cast<std::uint64_t>(info.st_size);
     stamp.mtimeNs =
         static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
-    std::uint64_t hash = 1469598103934665603ULL; // FNV-1a
-    for (const std::uint8_t byte : bytes) {
-        hash = (hash ^ byte) * 1099511628211ULL;
-    }
-    stamp.checksum = hash;
+    stamp.checksum = checksumOf(bytes);
     return stamp;
 }
 

@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -47,11 +48,16 @@ bool flushFileSystem(const std::filesystem::path& path);
 // The backup that a save with KeepBackup::Yes leaves beside `path`.
 std::filesystem::path backupPathFor(const std::filesystem::path& path);
 
+// What an injected fault does: the call fails, or the process ends on the spot (_exit, status
+// kFaultExitStatus) as a process killed just before that call would.
+enum class FaultEffect { Fail, ExitProcess };
+inline constexpr int kFaultExitStatus = 86;
+
 // Makes the `failOnCall`-th use (1-based) of `call`, and every later one, fail with EIO (ENOSPC
 // for writes) until the object goes out of scope.
 class ScopedFileFault {
 public:
-    ScopedFileFault(FileCall call, int failOnCall);
+    ScopedFileFault(FileCall call, int failOnCall, FaultEffect effect = FaultEffect::Fail);
     ~ScopedFileFault();
     ScopedFileFault(const ScopedFileFault&) = delete;
     ScopedFileFault& operator=(const ScopedFileFault&) = delete;
@@ -59,6 +65,41 @@ public:
 private:
     FileCall m_call;
 };
+
+// While one lives, saveAtomically writes nothing and answers success: a run that only shows
+// what it would do goes through every step of a real one, and no file changes. A refusal that
+// needs no write (a read-only file) is still reported.
+class ScopedWithheldWrites {
+public:
+    ScopedWithheldWrites();
+    ~ScopedWithheldWrites();
+    ScopedWithheldWrites(const ScopedWithheldWrites&) = delete;
+    ScopedWithheldWrites& operator=(const ScopedWithheldWrites&) = delete;
+};
+bool writesWithheld();
+
+// Told by saveAtomically before it changes a file: the file it is about to replace or create
+// and the bytes the file will hold afterwards, and whether the save flushes them to the disk. A
+// save that keeps a backup tells about the backup first (its new bytes are the file's current
+// ones). False stops the save before anything is written, with `error` naming why.
+using ReplaceObserver =
+    std::function<bool(const std::filesystem::path& file, std::span<const std::uint8_t> after,
+                       Flush flush, std::string& error)>;
+// Installs an observer for the length of a scope; the previous one comes back afterwards.
+class ScopedReplaceObserver {
+public:
+    explicit ScopedReplaceObserver(ReplaceObserver observer);
+    ~ScopedReplaceObserver();
+    ScopedReplaceObserver(const ScopedReplaceObserver&) = delete;
+    ScopedReplaceObserver& operator=(const ScopedReplaceObserver&) = delete;
+
+private:
+    ReplaceObserver m_previous;
+};
+
+// The 64-bit FNV-1a checksum of `bytes`, as file stamps and the sync history keep it.
+std::uint64_t checksumOf(std::span<const std::uint8_t> bytes);
+std::uint64_t checksumOf(std::string_view bytes);
 
 // What a file was when it was loaded, to see before a save whether another program changed it
 // since: its size, modification time and a checksum of its bytes (which catches a rewrite of the

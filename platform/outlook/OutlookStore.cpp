@@ -299,7 +299,10 @@ std::shared_ptr<const StoredItem> StoreFolder::save(const StoredItem& item, std:
         codec.completeForSave(saved);
     }
     std::error_code ec;
-    std::filesystem::create_directories(m_path, ec);
+    // A run that withholds its writes leaves even a missing folder missing.
+    if (!writesWithheld()) {
+        std::filesystem::create_directories(m_path, ec);
+    }
     if (ec) {
         error = describe(m_path, ec);
         return nullptr;
@@ -315,8 +318,14 @@ std::shared_ptr<const StoredItem> StoreFolder::save(const StoredItem& item, std:
         error = written.error;
         return nullptr;
     }
-    saved.fileStamp = stampOf(saved.file, bytes);
-    m_unflushed = true;
+    if (writesWithheld()) {
+        // The file still holds what was loaded (or does not exist): a later save of the same
+        // item in the run must not take its own withheld write for another program's change.
+        saved.fileStamp = isNew ? FileStamp{} : m_items[known->second]->fileStamp;
+    } else {
+        saved.fileStamp = stampOf(saved.file, bytes);
+        m_unflushed = true;
+    }
     auto stored = std::make_shared<const StoredItem>(std::move(saved));
     if (isNew) {
         m_positions.emplace(stored->id, m_items.size());

@@ -132,6 +132,14 @@ TEST_F(CalendarCommands, AYearlyWeekdayRepeatReachesPalmWithAWarningNamingIt) {
                      "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Other//EN\r\nBEGIN:VEVENT\r\n"
                      "UID:mothers-day\r\nSUMMARY:Mother's Day\r\nDTSTART;VALUE=DATE:20240512\r\n"
                      "RRULE:FREQ=YEARLY;BYMONTH=5;BYDAY=2SU\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
+    // The plan says so before anything is written.
+    const test::CommandRun planned = run({"sync", "calendar", "--mode", "o2p", "--dry-run"});
+    EXPECT_EQ(planned.status, kExitOk) << planned.err;
+    EXPECT_NE(planned.out.find("create in Palm                Mother's Day"), std::string::npos)
+        << planned.out;
+    EXPECT_NE(planned.out.find("\n      loses "), std::string::npos) << planned.out;
+    EXPECT_EQ(run({"sync", "calendar", "--mode", "o2p", "--strict"}).status, 3);
+
     const test::CommandRun result = run({"sync", "calendar", "--mode", "o2p"});
     EXPECT_EQ(result.status, kExitOk) << result.err;
     EXPECT_NE(result.err.find("\"Mother's Day\""), std::string::npos) << result.err;

@@ -1,6 +1,7 @@
 #include "cli/CommandLine.h"
 #include "cli/TerminalSyncUi.h"
 #include "common/misc/CommAddr.h"
+#include "platform/files/AtomicFile.h"
 #include "platform/files/RunLock.h"
 #include "platform/library/UserDataLibrary.h"
 #include "platform/registry/Registry.h"
@@ -11,12 +12,16 @@
 #include "support/ScopedProgramFolder.h"
 #include "support/TempDir.h"
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
+#include <map>
+#include <regex>
 #include <sstream>
 #include <streambuf>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <utility>
 
@@ -150,7 +155,14 @@ TEST(TerminalSyncUi, WarningsGoToStandardErrorAndForceAnswersTheQuestion) {
 // the Outlook stand-in's store with two contacts: Ann Smith at another company, and a new one.
 class SyncCommandsOnRealSides : public testing::Test {
 protected:
-    SyncCommandsOnRealSides() {
+    SyncCommandsOnRealSides() { makeHome(); }
+
+    // The home as the fixture makes it, made again for each case of a table.
+    void resetHome() {
+        std::filesystem::remove_all(home());
+        makeHome();
+    }
+    void makeHome() {
         std::filesystem::create_directories(palmFile().parent_path());
         std::filesystem::copy_file(test::testData() / "palm/address-classic.dat", palmFile());
         writeSettings("");
@@ -238,6 +250,21 @@ protected:
             count += entry.path().extension() == ".vcf" ? 1 : 0;
         }
         return count;
+    }
+
+    // Every file of the home with its bytes; with `allFiles` false, without what a run keeps for
+    // itself (its history, its locks).
+    std::map<std::string, std::string> homeFiles(bool allFiles = true) const {
+        std::map<std::string, std::string> files;
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(home())) {
+            const std::string name = std::filesystem::relative(entry.path(), home()).string();
+            const bool bookkeeping =
+                name.starts_with("history/") || entry.path().filename() == ".twinleaf.lock";
+            if (entry.is_regular_file() && (allFiles || !bookkeeping)) {
+                files[name] = test::readBytes(entry.path());
+            }
+        }
+        return files;
     }
 
     test::TempDir m_dir;
@@ -729,6 +756,233 @@ TEST_F(SyncCommandsOnRealSides, UnknownPalmUserIsAUsageError) {
     const CommandRun result = run({"compare", "contacts", "--user", "12345"});
     EXPECT_EQ(result.status, kExitUsage);
     EXPECT_NE(result.err.find("no Palm user has the id 12345"), std::string::npos);
+}
+
+// What a run reports as its count, from its message or, for a dry run, from the plan's JSON.
+int updatedCount(const std::string& output) {
+    std::smatch found;
+    if (std::regex_search(output, found, std::regex("\"updated\": ([0-9]+)")) ||
+        std::regex_search(output, found, std::regex("successfully\\. ([0-9]+) records"))) {
+        return std::stoi(found[1]);
+    }
+    return -1;
+}
+
+struct PlanCase {
+    const char* name;
+    std::vector<std::string> options;
+    int updated;
+};
+
+// The plan decides as the run does, so the count it announces is the count the run then reports;
+// and it writes nothing at all, on either side.
+TEST_F(SyncCommandsOnRealSides, DryRunPlansTheCountOfTheRunAndWritesNothing) {
+    const PlanCase cases[] = {
+        {"Palm to Outlook, new and different", {"--mode", "p2o"}, 3},
+        {"Palm to Outlook, every record", {"--mode", "p2o", "--select", "all"}, 3},
+        {"Outlook to Palm, new and different", {"--mode", "o2p"}, 2},
+        {"Outlook to Palm, every record", {"--mode", "o2p", "--select", "all"}, 2},
+        {"both ways, Palm wins", {"--mode", "all", "--conflicts", "palm"}, 4},
+        {"both ways, Outlook wins", {"--mode", "all", "--conflicts", "outlook"}, 4},
+    };
+    for (const PlanCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        resetHome();
+        const auto before = homeFiles();
+        std::vector<std::string> args = {"sync", "contacts"};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        std::vector<std::string> dry = args;
+        dry.insert(dry.end(), {"--dry-run", "--json"});
+        const CommandRun planned = run(dry);
+        ASSERT_EQ(planned.status, kExitOk) << planned.err;
+        EXPECT_EQ(homeFiles(), before) << "a dry run writes nothing";
+        EXPECT_EQ(run(dry).out, planned.out) << "and so plans the same again";
+
+        const CommandRun real = run(args);
+        ASSERT_EQ(real.status, kExitOk) << real.err;
+        EXPECT_EQ(updatedCount(planned.out), updatedCount(real.out)) << planned.out << real.out;
+        EXPECT_EQ(updatedCount(real.out), c.updated) << real.out;
+    }
+}
+
+TEST_F(SyncCommandsOnRealSides, DryRunListsEachRecordWithItsActionAndChangedFields) {
+    CommandRun result =
+        run({"sync", "contacts", "--mode", "all", "--conflicts", "palm", "--dry-run"});
+    ASSERT_EQ(result.status, kExitOk) << result.err;
+    EXPECT_EQ(result.out,
+              "Plan of sync contacts --mode all (nothing was written):\n"
+              "  conflict, rule: update Outlook item Ann Smith\n"
+              "      Company: \"Initech\" -> \"Acme\"\n"
+              "  create in Outlook             Dora White\n"
+              "  create in Outlook             Eve Black\n"
+              "  create in Palm                J\xC3\xB6rg M\xC3\xBCller\n"
+              "4 records would be updated: 2 create in Outlook, 1 update Outlook item, 1 create "
+              "in Palm. Losses: 0.\n");
+
+    // Nobody is asked in a dry run: a conflict no rule decides is listed as such.
+    result = run({"sync", "contacts", "--mode", "all", "--dry-run", "--json"}, "1\n");
+    ASSERT_EQ(result.status, kExitOk) << result.err;
+    EXPECT_NE(result.out.find("{\"action\": \"undecided\", \"name\": \"Ann Smith\", "
+                              "\"conflict\": true, \"counted\": false, \"changes\": "
+                              "[{\"field\": \"Company\", \"old\": \"Initech\", \"new\": "
+                              "\"Acme\"}], \"losses\": []}"),
+              std::string::npos)
+        << result.out;
+    EXPECT_NE(result.out.find("\"updated\": 3,"), std::string::npos) << result.out;
+    EXPECT_EQ(result.err, "");
+
+    EXPECT_EQ(run({"sync", "contacts", "--mode", "p2o", "--json"}).status, kExitUsage);
+}
+
+// Kim's card holds more than a classic Palm contact can: a middle name, a second e-mail address,
+// and more phone numbers than the record has slots (the home fax finds none).
+TEST_F(SyncCommandsOnRealSides, WhatPalmCannotHoldIsPlannedWarnedAndRefusedWhenStrict) {
+    writeContact("kim", "N:Lee;Kim;Jo;;\r\nFN:Kim Lee\r\n"
+                        "TEL;TYPE=WORK:555-0301\r\nTEL;TYPE=HOME:555-0302\r\n"
+                        "TEL;TYPE=CELL:555-0303\r\nTEL;TYPE=WORK,FAX:555-0304\r\n"
+                        "TEL;TYPE=HOME,FAX:555-0306\r\nEMAIL:kim@example.org\r\n"
+                        "EMAIL:lee@example.net\r\n");
+    const std::vector<std::string> args = {"sync", "contacts", "--mode", "o2p"};
+    const auto with = [&args](std::initializer_list<std::string> more) {
+        std::vector<std::string> all = args;
+        all.insert(all.end(), more);
+        return all;
+    };
+    const CommandRun planned = run(with({"--dry-run"}));
+    ASSERT_EQ(planned.status, kExitOk) << planned.err;
+    EXPECT_NE(planned.out.find("  create in Palm                Kim Lee\n"
+                               "      loses MiddleName: \"Jo\" has no place\n"
+                               "      loses EMail2: \"lee@example.net\" has no place\n"
+                               "      loses HomeFax: \"555-0306\" has no place\n"),
+              std::string::npos)
+        << planned.out;
+    EXPECT_NE(planned.out.find("Losses: 3."), std::string::npos);
+
+    const auto before = homeFiles();
+    const CommandRun strict = run(with({"--strict"}));
+    EXPECT_EQ(strict.status, 3);
+    EXPECT_NE(strict.err.find("twinleaf: warning: Kim Lee: EMail2: \"lee@example.net\" has no "
+                              "place\n"),
+              std::string::npos)
+        << strict.err;
+    EXPECT_NE(strict.err.find("nothing was synchronized"), std::string::npos);
+    EXPECT_EQ(homeFiles(false), before);
+    EXPECT_EQ(run(with({"--dry-run", "--strict"})).status, 3);
+
+    const CommandRun real = run(args);
+    EXPECT_EQ(real.status, kExitOk) << real.err;
+    EXPECT_NE(real.err.find("twinleaf: warning: Kim Lee: HomeFax: \"555-0306\" has no place"),
+              std::string::npos)
+        << real.err;
+}
+
+// Undo puts every file of both sides back byte for byte, whichever way the run went: cards
+// created are removed, cards and the Palm file rewritten get their old bytes, and the Palm
+// file's backup is as it was.
+TEST_F(SyncCommandsOnRealSides, UndoPutsBothSidesBackAsTheyWereBeforeTheRun) {
+    const std::vector<std::string> runs[] = {
+        {"sync", "contacts", "--mode", "p2o"},
+        {"sync", "contacts", "--mode", "o2p", "--select", "all"},
+        {"sync", "contacts", "--mode", "all", "--conflicts", "outlook"},
+    };
+    for (const std::vector<std::string>& args : runs) {
+        SCOPED_TRACE(args[3]);
+        resetHome();
+        const auto before = homeFiles(false);
+        ASSERT_EQ(run(args).status, kExitOk);
+        ASSERT_NE(homeFiles(false), before);
+        const CommandRun history = run({"history"});
+        EXPECT_NE(history.out.find("contacts " + args[3]), std::string::npos) << history.out;
+        EXPECT_NE(history.out.find("done\n"), std::string::npos) << history.out;
+
+        const CommandRun undone = run({"undo"});
+        ASSERT_EQ(undone.status, kExitOk) << undone.err;
+        EXPECT_NE(undone.out.find("undone"), std::string::npos) << undone.out;
+        EXPECT_EQ(homeFiles(false), before);
+        EXPECT_NE(run({"history"}).out.find("undone\n"), std::string::npos);
+        EXPECT_EQ(run({"undo"}).status, kExitError) << "nothing left to undo";
+    }
+}
+
+TEST_F(SyncCommandsOnRealSides, UndoAfterAnOutsideChangeNamesTheFileAndWaitsForForce) {
+    const std::string annCard = test::readBytes(home() / "Outlook" / "Contacts" / "ann.vcf");
+    ASSERT_EQ(run({"sync", "contacts", "--mode", "p2o"}).status, kExitOk);
+    writeContact("ann", annAt("Globex")); // the address book changed Ann since
+    const auto changed = homeFiles(false);
+
+    const CommandRun refused = run({"undo"});
+    EXPECT_EQ(refused.status, kExitError);
+    EXPECT_NE(refused.err.find((home() / "Outlook" / "Contacts" / "ann.vcf").string()),
+              std::string::npos)
+        << refused.err;
+    EXPECT_NE(refused.err.find("nothing was undone; --force"), std::string::npos);
+    EXPECT_EQ(homeFiles(false), changed);
+
+    const CommandRun forced = run({"undo", "--force"});
+    EXPECT_EQ(forced.status, kExitOk) << forced.err;
+    EXPECT_EQ(test::readBytes(home() / "Outlook" / "Contacts" / "ann.vcf"), annCard);
+    EXPECT_EQ(outlookContacts(), 2u);
+
+    EXPECT_EQ(run({"undo", "20000101-000000-0"}).status, kExitError);
+    EXPECT_EQ(run({"undo", "a", "b"}).status, kExitUsage);
+}
+
+// No file is changed that could not be taken back: where the history cannot be kept, the run
+// writes nothing and says why.
+TEST_F(SyncCommandsOnRealSides, ARunWhoseHistoryCannotBeKeptWritesNothing) {
+    test::writeBytes(home() / "history", "not a folder");
+    const auto before = homeFiles(false);
+    const CommandRun result = run({"sync", "contacts", "--mode", "p2o"});
+    EXPECT_EQ(result.status, kExitError);
+    EXPECT_NE(result.err.find("could not be kept in the history"), std::string::npos) << result.err;
+    EXPECT_EQ(homeFiles(false), before);
+}
+
+TEST_F(SyncCommandsOnRealSides, HistoryKeepsTheRunsTheSettingsSay) {
+    writeSettings("[Twinleaf]\r\nHistoryRuns=2\r\n");
+    EXPECT_EQ(run({"history"}).out.find("No synchronization is recorded"), 0u);
+    for (const char* company : {"Globex", "Initech", "Umbrella"}) {
+        writeContact("ann", annAt(company));
+        ASSERT_EQ(run({"sync", "contacts", "--mode", "p2o"}).status, kExitOk);
+    }
+    const CommandRun history = run({"history"});
+    EXPECT_EQ(std::count(history.out.begin(), history.out.end(), '\n'), 2) << history.out;
+    // A run that changes nothing is not kept.
+    ASSERT_EQ(run({"sync", "contacts", "--mode", "p2o", "--select", "all"}).status, kExitOk);
+    EXPECT_EQ(run({"history"}).out, history.out);
+}
+
+// A run killed before any of its writes, one after another, leaves a history from which undo
+// puts back the state before the run. The kill is the fault seam of the file layer, in a child
+// process that ends on the spot at the n-th replacement of a file.
+TEST_F(SyncCommandsOnRealSides, ARunKilledAtAnyWriteIsUndoneFromItsHistory) {
+    const std::vector<std::string> args = {"sync", "contacts",    "--mode",
+                                           "all",  "--conflicts", "outlook"};
+    int killed = 0;
+    for (int write = 1; write < 20; ++write) {
+        SCOPED_TRACE("killed before write " + std::to_string(write));
+        resetHome();
+        const auto before = homeFiles(false);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            const ScopedFileFault kill(FileCall::Rename, write, FaultEffect::ExitProcess);
+            ::_exit(run(args).status);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status));
+        if (WEXITSTATUS(status) == kExitOk) {
+            break; // the run had fewer writes: it went through
+        }
+        ASSERT_EQ(WEXITSTATUS(status), kFaultExitStatus);
+        ++killed;
+        const CommandRun undone = run({"undo"});
+        ASSERT_EQ(undone.status, kExitOk) << undone.err;
+        EXPECT_EQ(homeFiles(false), before);
+        EXPECT_NE(run({"history"}).out.find("undone"), std::string::npos);
+    }
+    EXPECT_EQ(killed, 3) << "two cards and the Palm file";
 }
 
 } // namespace

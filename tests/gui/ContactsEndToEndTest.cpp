@@ -15,11 +15,13 @@
 #include "support/ScopedProgramFolder.h"
 #include "support/TempDir.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
 #include <functional>
+#include <map>
 #include <memory>
 #include <utility>
 
@@ -202,6 +204,43 @@ private slots:
         const auto* margaret = static_cast<const CommAddrRec*>(
             m_window->view(DataKind::Addr, ViewSide::Outlook)->records()->recordAt(1));
         QCOMPARE(QString::fromLatin1(margaret->MobilePhone), QStringLiteral("+1 777"));
+    }
+
+    // The menu names the run before it puts both sides back; the lists then show the old state.
+    void undoLastSynchronizationPutsBothSidesBack() {
+        const auto files = [this] {
+            std::map<std::string, std::string> bytes;
+            for (const auto& entry : std::filesystem::recursive_directory_iterator(m_dir->path())) {
+                const std::string name = entry.path().string();
+                if (entry.is_regular_file() && name.find("history") == std::string::npos &&
+                    entry.path().filename() != ".twinleaf.lock") {
+                    bytes[name] = test::readBytes(entry.path());
+                }
+            }
+            return bytes;
+        };
+        const auto before = files();
+        const KindControls& c = m_window->controls(1);
+        QTest::mouseClick(c.btnPDDiff, Qt::LeftButton);
+        QTest::mouseClick(c.btnStart, Qt::LeftButton);
+        QVERIFY(files() != before);
+        m_messages.clear();
+
+        auto* undo = m_window->findChild<QAction*>(QStringLiteral("miUndoSync"));
+        QVERIFY(undo);
+        undo->trigger();
+        QCOMPARE(m_messages.size(), 2);
+        QVERIFY2(m_messages[0].startsWith("Undo Last Synchronization (Yes/No): Undo the contacts "
+                                          "synchronization (p2o) of "),
+                 qPrintable(m_messages[0]));
+        QVERIFY(m_messages[1].startsWith("Undone: the contacts synchronization (p2o)"));
+        QVERIFY(files() == before);
+        QCOMPARE(statuses(*m_window, ViewSide::Palm),
+                 (QStringList{"Ada=0", "Margaret=2", "Dennis=1"}));
+
+        m_messages.clear();
+        undo->trigger();
+        QCOMPARE(m_messages, QStringList{"No synchronization can be undone."});
     }
 
 private:

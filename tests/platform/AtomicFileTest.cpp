@@ -3,8 +3,10 @@
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
+#include <string>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace twinleaf {
 namespace {
@@ -25,6 +27,58 @@ TEST(AtomicFile, ReplacesTheFileAndKeepsTheBackupWhenAsked) {
     EXPECT_EQ(readBytes(backupPathFor(file)), kOriginal);
     ASSERT_TRUE(saveAtomically(file, kOriginal));
     EXPECT_EQ(readBytes(backupPathFor(file)), kOriginal); // untouched without KeepBackup
+}
+
+TEST(AtomicFile, WithheldSaveAnswersSuccessAndChangesNothing) {
+    TempDir dir;
+    const auto file = dir.path() / "todo.dat";
+    writeBytes(file, kOriginal);
+    bool told = false;
+    const ScopedReplaceObserver observer(
+        [&told](const std::filesystem::path&, std::span<const std::uint8_t>, Flush, std::string&) {
+            told = true;
+            return true;
+        });
+    {
+        const ScopedWithheldWrites withheld;
+        EXPECT_TRUE(saveAtomically(file, kChanged, KeepBackup::Yes));
+        EXPECT_TRUE(saveAtomically(dir.path() / "new.dat", kChanged));
+    }
+    EXPECT_EQ(readBytes(file), kOriginal);
+    EXPECT_FALSE(std::filesystem::exists(backupPathFor(file)));
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "new.dat"));
+    EXPECT_FALSE(told) << "what is not written needs no history";
+    EXPECT_TRUE(saveAtomically(file, kChanged));
+    EXPECT_EQ(readBytes(file), kChanged);
+}
+
+// Whoever keeps a file's old bytes hears of the backup first and of the file next, each while it
+// still holds what it held; a refusal stops the save before anything changes.
+TEST(AtomicFile, ObserverHearsOfEveryFileBeforeItChangesAndCanStopTheSave) {
+    TempDir dir;
+    const auto file = dir.path() / "todo.dat";
+    writeBytes(file, kOriginal);
+    writeBytes(backupPathFor(file), "old backup");
+    std::vector<std::string> heard;
+    bool refuse = false;
+    const ScopedReplaceObserver observer([&](const std::filesystem::path& path,
+                                             std::span<const std::uint8_t> after, Flush,
+                                             std::string& error) {
+        heard.push_back(path.filename().string() + " " + readBytes(path) + " -> " +
+                        std::string(after.begin(), after.end()));
+        error = "no history";
+        return !refuse;
+    });
+    ASSERT_TRUE(saveAtomically(file, kChanged, KeepBackup::Yes));
+    EXPECT_EQ(heard, (std::vector<std::string>{
+                         "todo.dat.bak old backup -> original content",
+                         "todo.dat original content -> changed content, longer than before"}));
+    refuse = true;
+    const AtomicSaveResult refused = saveAtomically(file, kOriginal, KeepBackup::Yes);
+    EXPECT_FALSE(refused);
+    EXPECT_EQ(refused.error, "no history");
+    EXPECT_EQ(readBytes(file), kChanged);
+    EXPECT_EQ(readBytes(backupPathFor(file)), kOriginal);
 }
 
 TEST(AtomicFile, CreatesAMissingFileWithoutBackup) {
