@@ -177,9 +177,10 @@ struct RunJournal::State {
         // Saves replace a file by a rename and never write into it, so a second link keeps its
         // old bytes without copying them; its checksum is taken when it is needed, at undo.
         // Where no link can be made (another file system), the bytes are copied.
-        bool existed = ::link(path.c_str(), copy.c_str()) == 0;
+        // A file changed in place gets a copy: a link would change with it.
+        bool existed = !changingInPlace() && ::link(path.c_str(), copy.c_str()) == 0;
         std::string beforeSum = "-";
-        if (!existed && errno != ENOENT) {
+        if (!existed && (changingInPlace() || errno != ENOENT)) {
             std::string before;
             std::error_code ec;
             existed = std::filesystem::exists(path, ec);

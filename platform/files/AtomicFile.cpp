@@ -272,6 +272,44 @@ bool writesWithheld() {
     return g_withheld > 0;
 }
 
+namespace {
+
+bool g_inPlace = false;
+
+bool tellInPlace(const std::filesystem::path& path, std::string& error) {
+    if (!g_observer) {
+        return true;
+    }
+    std::string bytes;
+    if (!readWholeFile(path, bytes)) {
+        error = path.string() + ": cannot be read to keep it in the history";
+        return false;
+    }
+    g_inPlace = true;
+    const bool ok = g_observer(
+        path, std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()),
+        Flush::Yes, error);
+    g_inPlace = false;
+    return ok;
+}
+
+} // namespace
+
+bool announceChangeInPlace(const std::filesystem::path& path, std::string& error) {
+    return tellInPlace(path, error);
+}
+
+void announceChangedInPlace(const std::filesystem::path& path) {
+    // The change has happened; an observer that cannot note its result leaves the history with
+    // the bytes before, and undo then asks before it puts them back.
+    std::string ignored;
+    tellInPlace(path, ignored);
+}
+
+bool changingInPlace() {
+    return g_inPlace;
+}
+
 ScopedReplaceObserver::ScopedReplaceObserver(ReplaceObserver observer)
     : m_previous(std::exchange(g_observer, std::move(observer))) {}
 

@@ -97,6 +97,15 @@ private:
     ReplaceObserver m_previous;
 };
 
+// A file that changes in place instead of being replaced (a database committing its own
+// changes) is told about around the change: before it, with the bytes it holds now, so that
+// whoever keeps old bytes copies them (a second link would change with the file), and after it,
+// with the bytes it came to hold. False from the first stops the change, with `error` naming why.
+bool announceChangeInPlace(const std::filesystem::path& path, std::string& error);
+void announceChangedInPlace(const std::filesystem::path& path);
+// True while an observer hears of a file that changes in place.
+bool changingInPlace();
+
 // The 64-bit FNV-1a checksum of `bytes`, as file stamps and the sync history keep it.
 std::uint64_t checksumOf(std::span<const std::uint8_t> bytes);
 std::uint64_t checksumOf(std::string_view bytes);

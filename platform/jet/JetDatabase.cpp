@@ -3,6 +3,7 @@
 #include "platform/jet/JetDatabase.h"
 
 #include "platform/codepage/Codepage.h"
+#include "platform/files/AtomicFile.h"
 
 #include <algorithm>
 #include <array>
@@ -437,12 +438,27 @@ bool Connection::BeginTrans() {
     if (m_inTransaction) {
         return true;
     }
-    m_inTransaction = Run("BEGIN IMMEDIATE");
-    return m_inTransaction;
+    // The write lock first, so that the bytes kept for taking the run back are the ones this
+    // transaction starts from; nothing is written before the commit spills or commits.
+    if (!Run("BEGIN IMMEDIATE")) {
+        return false;
+    }
+    if (std::string error; !writesWithheld() && !announceChangeInPlace(m_path, error)) {
+        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+        m_lastError = error;
+        return false;
+    }
+    m_inTransaction = true;
+    return true;
 }
 
 bool Connection::CommitTrans() {
     if (!m_inTransaction) {
+        return true;
+    }
+    // A run that only shows what it would do leaves the database as it was.
+    if (writesWithheld()) {
+        RollbackTrans();
         return true;
     }
     if (!Run("COMMIT")) {
@@ -450,6 +466,7 @@ bool Connection::CommitTrans() {
         return false;
     }
     m_inTransaction = false;
+    announceChangedInPlace(m_path);
     return true;
 }
 

@@ -100,5 +100,34 @@ TEST_F(Desktop6Commands, DatabaseOfAnotherKindIsRefusedNamingTheFile) {
         << result.err;
 }
 
+// A database changes in place, not by a rename: a plan leaves it alone, and a run is taken back
+// from a copy of the bytes it started from.
+TEST_F(Desktop6Commands, PlannedRunLeavesTheDatabaseAndUndoPutsItBack) {
+    const auto database = m_dir.path() / "Palm" / "Alice" / "address" / "Address.mdb";
+    test::writeBytes(m_dir.path() / "Outlook" / "Contacts" / "bo.vcf",
+                     "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:bo\r\nFN:Bo Lind\r\nN:Lind;Bo;;;\r\n"
+                     "TEL;TYPE=WORK:555-0101\r\nEND:VCARD\r\n");
+    const std::vector<std::string> args = {"sync",   "contacts", "--user",   "752715143",
+                                           "--mode", "o2p",      "--select", "all"};
+    const std::string before = test::readBytes(database);
+
+    std::vector<std::string> dryRun = args;
+    dryRun.emplace_back("--dry-run");
+    const test::CommandRun plan = run(dryRun);
+    ASSERT_EQ(plan.status, kExitOk) << plan.err;
+    EXPECT_NE(plan.out.find("Bo Lind"), std::string::npos) << plan.out;
+    EXPECT_EQ(test::readBytes(database), before);
+
+    const test::CommandRun real = run(args);
+    ASSERT_EQ(real.status, kExitOk) << real.err;
+    ASSERT_NE(test::readBytes(database), before);
+    EXPECT_NE(run({"show", "palm", "contacts", "--user", "752715143"}).out.find("Lind"),
+              std::string::npos);
+
+    const test::CommandRun undone = run({"undo"});
+    ASSERT_EQ(undone.status, kExitOk) << undone.err;
+    EXPECT_EQ(test::readBytes(database), before);
+}
+
 } // namespace
 } // namespace twinleaf::cli
