@@ -22,6 +22,11 @@ struct FormSniff {
     std::string note; // why, naming the file, for NotMine and Damaged
 };
 
+// The first `count` bytes of a file, fewer when it is shorter.
+std::string ReadFileHead(const std::string& path, std::size_t count);
+// Whether a file exists and can be read; when not, `sniff` says NotMine and why.
+bool ProbeFile(const std::string& path, FormSniff& sniff);
+
 // A classic file of the kind whose version tag this is; `kind` names it in the note.
 FormSniff SniffClassicFile(const std::string& path, std::uint32_t versionTag, const char* kind);
 // The 24-byte signature of the extended files.
@@ -145,9 +150,8 @@ private:
         if (!BeginSave(target)) {
             return false;
         }
-        const bool ok = WriteInt32(static_cast<std::int32_t>(m_versionTag)) &&
-                        WriteStoredFileName(target) && WriteTableString() && WriteCategories() &&
-                        WriteSchema() && WriteRecords() && WriteTrailer();
+        const bool ok = WriteVersionTag() && WriteStoredFileName(target) && WriteTableString() &&
+                        WriteCategories() && WriteSchema() && WriteRecords() && WriteTrailer();
         return FinishSave(ok, bytes);
     }
 
