@@ -239,8 +239,8 @@ int printPalmSide(Info& info, const Arguments& args, CommandContext& context, co
     if (args.has("json")) {
         json(context.out, list);
     } else {
-        context.out << "Palm " << noun << " in " << info.GetClassic()->GetPath() << ": "
-                    << list.GetCount() << (list.GetCount() == 1 ? " record" : " records") << "\n\n";
+        context.out << "Palm " << noun << " in " << info.GetLoadedPath() << ": " << list.GetCount()
+                    << (list.GetCount() == 1 ? " record" : " records") << "\n\n";
         print(context.out, list);
     }
     if (!info.GetLastError().empty()) {

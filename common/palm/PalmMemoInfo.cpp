@@ -19,9 +19,9 @@ std::string_view MemoSubjectOf(std::string_view text) {
 PmMemoInfo::PmMemoInfo() {
     // The extended memo pad is asked before the Desktop 6 database: a folder holding both was
     // last written by the Desktop that keeps the extended file.
-    AddForm(std::make_unique<PmRecognisedForm<PmMemoKind>>(
-        PalmFormat::Extended, PmMemoKind::kClassicFile, HasExtendedSignature,
-        PmMemoKind::kExtendedNote));
+    auto extended = std::make_unique<PmExtendedForm<PmMemoKind>>();
+    m_pExtended = &extended->GetFile();
+    AddForm(std::move(extended));
     AddForm(std::make_unique<PmRecognisedForm<PmMemoKind>>(
         PalmFormat::Desktop6, PmMemoKind::kDatabaseFile, LooksLikeDatabase,
         PmMemoKind::kDatabaseNote));
@@ -38,23 +38,44 @@ PalmFormat PmMemoInfo::DetectFileFormat(const char* path) {
     return probe.DetectFormat(path);
 }
 
-void PmMemoKind::ClassicToCommon(const PmMemoRec& palmRec, CommNoteRec& common) {
-    const std::string_view text = fieldText(palmRec.Text);
+namespace {
+
+// The classic memo calls its text Text, the extended one Memo; both mean the whole memo.
+void memoToCommon(std::string_view text, std::int32_t isPrivate, CommNoteRec& common) {
     copyToField(common.Note, text);
     copyToField(common.Subject, MemoSubjectOf(text));
-    common.Private = palmRec.Private;
+    common.Private = isPrivate;
 }
 
 // Outlook notes have no privacy: a note's record always says "not private", and taking that over
 // would make every private memo it updates public.
-void PmMemoKind::CommonToClassic(const CommNoteRec& common, PmMemoRec& palmRec) {
+template <std::size_t N>
+void commonToMemo(const CommNoteRec& common, char (&memo)[N], std::int32_t& isPrivate) {
     const std::string_view text = fieldText(common.Note);
     if (!text.empty()) {
-        copyToField(palmRec.Text, text);
+        copyToField(memo, text);
     }
     if (common.SourceType != kSourceOutlook) {
-        palmRec.Private = common.Private;
+        isPrivate = common.Private;
     }
+}
+
+} // namespace
+
+void PmMemoKind::ClassicToCommon(const PmMemoRec& palmRec, CommNoteRec& common) {
+    memoToCommon(fieldText(palmRec.Text), palmRec.Private, common);
+}
+
+void PmMemoKind::CommonToClassic(const CommNoteRec& common, PmMemoRec& palmRec) {
+    commonToMemo(common, palmRec.Text, palmRec.Private);
+}
+
+void PmMemoKind::ExtendedToCommon(const PmMemoExRec& palmRec, CommNoteRec& common) {
+    memoToCommon(fieldText(palmRec.Memo), palmRec.Private, common);
+}
+
+void PmMemoKind::CommonToExtended(const CommNoteRec& common, PmMemoExRec& palmRec) {
+    commonToMemo(common, palmRec.Memo, palmRec.Private);
 }
 
 } // namespace twinleaf

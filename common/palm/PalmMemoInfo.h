@@ -7,6 +7,7 @@
 #include "common/misc/CommNote.h"
 #include "common/palm/PalmInfo.h"
 #include "common/palm/PalmMemo.h"
+#include "common/palm/PalmMemoEx.h"
 
 #include <string_view>
 
@@ -20,6 +21,7 @@ struct PmMemoItem {
     CommNoteRec* commEntry;
     union {
         PmMemoRec classic;
+        PmMemoExRec extended;
     } record;
 };
 
@@ -33,6 +35,8 @@ struct PmMemoKind {
     using Item = PmMemoItem;
     using ClassicFile = PmMemoUtil;
     using ClassicRec = PmMemoRec;
+    using ExtendedFile = PmMemoExUtil;
+    using ExtendedRec = PmMemoExRec;
 
     static constexpr const char* kFolder = "memopad";
     static constexpr const char* kClassicFile = "memopad.dat";
@@ -40,6 +44,7 @@ struct PmMemoKind {
     static constexpr const char* kDatabaseNote = "a Palm Desktop 6 memo database";
     static constexpr const char* kExtendedNote = "an extended Palm Desktop memo pad";
     static inline const ClassicFileKind& kClassicFileKind = kMemoClassicFile;
+    static inline const ExtendedFileKind& kExtendedFileKind = kMemoExtendedFile;
 
     static PmMemoRec& Classic(PmMemoItem& item) { return item.record.classic; }
     static const PmMemoRec& Classic(const PmMemoItem& item) { return item.record.classic; }
@@ -49,6 +54,12 @@ struct PmMemoKind {
     static void CommonToClassic(const CommNoteRec& common, PmMemoRec& palmRec);
     // Memos keep their category; the common record carries none.
     static bool ResolveCategory(PmMemoUtil&, PmMemoRec&) { return true; }
+
+    static PmMemoExRec& Extended(PmMemoItem& item) { return item.record.extended; }
+    static const PmMemoExRec& Extended(const PmMemoItem& item) { return item.record.extended; }
+    static void ExtendedToCommon(const PmMemoExRec& palmRec, CommNoteRec& common);
+    static void CommonToExtended(const CommNoteRec& common, PmMemoExRec& palmRec);
+    static bool ResolveCategory(PmMemoExUtil&, PmMemoExRec&) { return true; }
 };
 
 class PmMemoInfo : public PmInfo<PmMemoKind> {
@@ -57,9 +68,11 @@ public:
 
     static PalmFormat DetectFileFormat(const char* path);
     PmMemoUtil* GetClassic() { return m_pClassic; }
+    PmMemoExUtil* GetExtended() { return m_pExtended; }
 
 private:
-    PmMemoUtil* m_pClassic; // owned by its form
+    PmMemoUtil* m_pClassic;    // owned by its form
+    PmMemoExUtil* m_pExtended; // owned by its form
 };
 
 } // namespace twinleaf

@@ -6,6 +6,7 @@
 #include "common/misc/CommTask.h"
 #include "common/palm/PalmInfo.h"
 #include "common/palm/PalmTodo.h"
+#include "common/palm/PalmTodoEx.h"
 
 #include <cstdint>
 
@@ -19,6 +20,7 @@ struct PmTodoItem {
     CommTaskRec* commEntry;
     union {
         PmTodoRec classic;
+        PmTodoExRec extended;
     } record;
 };
 
@@ -32,6 +34,8 @@ struct PmTodoKind {
     using Item = PmTodoItem;
     using ClassicFile = PmTodoUtil;
     using ClassicRec = PmTodoRec;
+    using ExtendedFile = PmTodoExUtil;
+    using ExtendedRec = PmTodoExRec;
 
     static constexpr const char* kFolder = "todo";
     static constexpr const char* kClassicFile = "todo.dat";
@@ -39,6 +43,7 @@ struct PmTodoKind {
     static constexpr const char* kDatabaseNote = "a Palm Desktop 6 to-do database";
     static constexpr const char* kExtendedNote = "an extended Palm Desktop to-do list";
     static inline const ClassicFileKind& kClassicFileKind = kTodoClassicFile;
+    static inline const ExtendedFileKind& kExtendedFileKind = kTodoExtendedFile;
 
     static PmTodoRec& Classic(PmTodoItem& item) { return item.record.classic; }
     static const PmTodoRec& Classic(const PmTodoItem& item) { return item.record.classic; }
@@ -48,6 +53,12 @@ struct PmTodoKind {
     static void CommonToClassic(const CommTaskRec& common, PmTodoRec& palmRec);
     // To-dos keep their category; the common record carries none.
     static bool ResolveCategory(PmTodoUtil&, PmTodoRec&) { return true; }
+
+    static PmTodoExRec& Extended(PmTodoItem& item) { return item.record.extended; }
+    static const PmTodoExRec& Extended(const PmTodoItem& item) { return item.record.extended; }
+    static void ExtendedToCommon(const PmTodoExRec& palmRec, CommTaskRec& common);
+    static void CommonToExtended(const CommTaskRec& common, PmTodoExRec& palmRec);
+    static bool ResolveCategory(PmTodoExUtil&, PmTodoExRec&) { return true; }
 };
 
 class PmTodoInfo : public PmInfo<PmTodoKind> {
@@ -56,9 +67,11 @@ public:
 
     static PalmFormat DetectFileFormat(const char* path);
     PmTodoUtil* GetClassic() { return m_pClassic; }
+    PmTodoExUtil* GetExtended() { return m_pExtended; }
 
 private:
-    PmTodoUtil* m_pClassic; // owned by its form
+    PmTodoUtil* m_pClassic;    // owned by its form
+    PmTodoExUtil* m_pExtended; // owned by its form
 };
 
 } // namespace twinleaf
