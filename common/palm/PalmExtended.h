@@ -7,6 +7,7 @@
 
 #include "common/palm/PalmClassic.h"
 #include "common/palm/PalmComm.h"
+#include "common/palm/PalmRowFile.h"
 #include "platform/Assert.h"
 
 #include <algorithm>
@@ -158,121 +159,57 @@ private:
     std::int32_t m_nextSequenceNo = 0; // 0 until the first number is given out
 };
 
-template <class Rec, class DataMgr> class PmExtendedFile : public PmExtendedBase {
+template <class Rec, class DataMgr>
+class PmExtendedFile : public PmRowFile<Rec, DataMgr, PmExtendedBase> {
 public:
     explicit PmExtendedFile(const ExtendedFileKind& kind)
-        : PmExtendedBase(kind), m_pDataMgr(new (std::nothrow) DataMgr) {
-        TL_ASSERT(m_pDataMgr);
-    }
-    ~PmExtendedFile() override { delete m_pDataMgr; }
-
-    virtual bool Save(const char* path) {
-        return Write(path == nullptr ? std::string() : std::string(path), nullptr);
-    }
-    bool Load(const char* path) {
-        TL_ASSERT(m_pDataMgr);
-        m_pDataMgr->Clear();
-        return LoadSteps(BeginLoad(path == nullptr ? std::string() : std::string(path)));
-    }
-    bool LoadForUser(std::uint32_t user) {
-        const std::string path = PalmUserFilePath(user, m_kind.folder, m_kind.file);
-        if (path.empty()) {
-            Unload();
-            m_loadResult = LoadResult::Unreadable;
-            m_lastError = "Palm user " + std::to_string(user) + " has no data folder";
-            return false;
-        }
-        return Load(path.c_str());
-    }
-    // Loads from bytes already in memory; `name` stands for the file in messages.
-    bool LoadBytes(std::span<const std::uint8_t> bytes, const char* name) {
-        TL_ASSERT(m_pDataMgr);
-        m_pDataMgr->Clear();
-        return LoadSteps(BeginLoad(bytes, name == nullptr ? std::string() : std::string(name)));
-    }
-    // Writes back to the file that was loaded, never to the name stored inside it.
-    bool SaveInPlace() {
-        if (m_path.empty()) {
-            m_lastError = "no file to save to";
-            return false;
-        }
-        return Save(m_path.c_str());
-    }
-    // The bytes a save in place would write, without writing them.
-    bool SaveToBytes(std::vector<std::uint8_t>& bytes) { return Write(m_path, &bytes); }
-    void Unload() {
-        m_pDataMgr->Clear();
-        ResetLoad({});
-        InitDefaults();
-        m_bLoaded = false;
-    }
-    bool IsLoaded() const { return m_bLoaded; }
-    DataMgr* GetRecords() { return m_pDataMgr; }
+        : PmRowFile<Rec, DataMgr, PmExtendedBase>(kind.folder, kind.file, kind) {}
 
 protected:
-    virtual const RowCodec& Codec() const = 0;
-
-    virtual bool ReadCategories() { return ReadCategoryBlock(); }
-    virtual bool ReadSchema() { return ReadSchemaBlock() && CheckSchema(); }
-    virtual bool ReadRecords() {
-        m_pDataMgr->Clear();
-        std::int32_t highest = 0;
-        const bool read = ReadRows(Codec(), [this, &highest](void* row) {
-            auto* record = static_cast<Rec*>(row);
-            highest = std::max(highest, record->SequenceNo);
-            GetCategoryName(record->Category, record->CategoryName);
-            return m_pDataMgr->Add(record);
-        });
-        NoteLoadedRows(highest, m_pDataMgr->Count());
-        return read && RowsWhole();
+    void ResetDefaults() override { this->InitDefaults(); }
+    void CompleteRow(Rec& record) override {
+        m_highestSequenceNo = std::max(m_highestSequenceNo, record.SequenceNo);
+        this->GetCategoryName(record.Category, record.CategoryName);
     }
-    virtual bool WriteCategories() { return WriteCategoryBlock(); }
-    virtual bool WriteSchema() { return WriteSchemaBlock(); }
-    virtual bool WriteRecords() {
-        if (!WriteEntryCount(m_pDataMgr->Count())) {
+    bool ReadSchema() override { return this->ReadSchemaBlock() && this->CheckSchema(); }
+    bool ReadRecords() override {
+        m_highestSequenceNo = 0;
+        const bool read = PmRowFile<Rec, DataMgr, PmExtendedBase>::ReadRecords();
+        this->NoteLoadedRows(m_highestSequenceNo, this->m_pDataMgr->Count());
+        return read && this->RowsWhole();
+    }
+
+    // No partial list of an extended file is ever used: a load that fails leaves no records.
+    bool LoadSteps(bool opened) override {
+        this->InitDefaults();
+        const bool ok = opened && this->ReadSignature() && this->ReadHeaderBlock() &&
+                        this->ReadStoredName() && this->ReadLabels() && this->ReadCategories() &&
+                        ReadSchema() && ReadRecords();
+        this->m_bLoaded = this->FinishLoad(ok);
+        if (!this->m_bLoaded) {
+            this->m_pDataMgr->Clear();
+        }
+        return this->m_bLoaded;
+    }
+    bool Write(const std::string& target, std::vector<std::uint8_t>* bytes) override {
+        TL_ASSERT(this->m_pDataMgr);
+        if (!this->BeginSave(target)) {
             return false;
         }
-        for (const Rec* record = m_pDataMgr->First(); record != nullptr;
-             record = m_pDataMgr->Next()) {
-            if (!WriteRecord(record)) {
-                return false;
-            }
+        std::int32_t highest = 0;
+        for (const Rec* record = this->m_pDataMgr->First(); record != nullptr;
+             record = this->m_pDataMgr->Next()) {
+            highest = std::max(highest, record->SequenceNo);
         }
-        return true;
-    }
-    virtual bool WriteRecord(const Rec* record) {
-        return record != nullptr && WriteRow(Codec(), record);
+        const bool ok =
+            this->WriteSignature() && this->WriteHeaderBlock(this->m_pDataMgr->Count(), highest) &&
+            this->WriteStoredName(target) && this->WriteLabels() && this->WriteCategories() &&
+            this->WriteSchema() && this->WriteRecords() && this->WriteTrailer();
+        return this->FinishSave(ok, bytes);
     }
 
 private:
-    bool LoadSteps(bool opened) {
-        InitDefaults();
-        const bool ok = opened && ReadSignature() && ReadHeaderBlock() && ReadStoredName() &&
-                        ReadLabels() && ReadCategories() && ReadSchema() && ReadRecords();
-        m_bLoaded = FinishLoad(ok);
-        if (!m_bLoaded) {
-            m_pDataMgr->Clear();
-        }
-        return m_bLoaded;
-    }
-    bool Write(const std::string& target, std::vector<std::uint8_t>* bytes) {
-        TL_ASSERT(m_pDataMgr);
-        if (!BeginSave(target)) {
-            return false;
-        }
-        std::int32_t highest = 0;
-        for (const Rec* record = m_pDataMgr->First(); record != nullptr;
-             record = m_pDataMgr->Next()) {
-            highest = std::max(highest, record->SequenceNo);
-        }
-        const bool ok = WriteSignature() && WriteHeaderBlock(m_pDataMgr->Count(), highest) &&
-                        WriteStoredName(target) && WriteLabels() && WriteCategories() &&
-                        WriteSchema() && WriteRecords() && WriteTrailer();
-        return FinishSave(ok, bytes);
-    }
-
-    bool m_bLoaded = false;
-    DataMgr* m_pDataMgr = nullptr;
+    std::int32_t m_highestSequenceNo = 0;
 };
 
 } // namespace twinleaf

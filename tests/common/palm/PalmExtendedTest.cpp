@@ -3,6 +3,7 @@
 #include "common/palm/PalmExtendedBuilder.h"
 #include "common/palm/PalmMemoEx.h"
 #include "common/palm/PalmTodoEx.h"
+#include "platform/files/AtomicFile.h"
 #include "support/Bytes.h"
 #include "support/TempDir.h"
 
@@ -245,6 +246,7 @@ TEST(PmExtendedFile, SaveInPlaceWritesTheLoadedFileNotTheStoredName) {
     ASSERT_TRUE(file.IsLoaded()) << file.GetLastError();
     file.GetRecords()->At(0)->Priority = 5;
     ASSERT_TRUE(file.SaveInPlace()) << file.GetLastError();
+    EXPECT_EQ(readBytes(backupPathFor(path)), bytes); // the file is replaced, the old one kept
     PmTodoExUtil again(path.c_str());
     ASSERT_TRUE(again.IsLoaded());
     EXPECT_EQ(again.GetRecords()->At(0)->Priority, 5);
