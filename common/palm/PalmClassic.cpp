@@ -7,9 +7,7 @@
 #include <string_view>
 
 namespace twinleaf {
-namespace {
-
-std::string readHead(const std::string& path, std::size_t count) {
+std::string ReadFileHead(const std::string& path, std::size_t count) {
     std::ifstream in(path, std::ios::binary);
     std::string head(count, '\0');
     in.read(head.data(), static_cast<std::streamsize>(count));
@@ -17,8 +15,34 @@ std::string readHead(const std::string& path, std::size_t count) {
     return head;
 }
 
+bool ProbeFile(const std::string& path, FormSniff& sniff) {
+    namespace fs = std::filesystem;
+    if (path.empty()) {
+        sniff = {FormBid::NotMine, ": no file name"};
+        return false;
+    }
+    std::error_code error;
+    const fs::file_status status = fs::status(path, error);
+    if (!fs::exists(status)) {
+        sniff = {FormBid::NotMine, path + ": no such file"};
+        return false;
+    }
+    if (!fs::is_regular_file(status)) {
+        sniff = {FormBid::NotMine, path + ": not a regular file"};
+        return false;
+    }
+    std::ifstream probe(path, std::ios::binary);
+    if (!probe) {
+        sniff = {FormBid::NotMine, path + ": cannot open for reading"};
+        return false;
+    }
+    return true;
+}
+
+namespace {
+
 bool beginsWith(const std::string& path, std::size_t offset, std::string_view expected) {
-    const std::string head = readHead(path, offset + expected.size());
+    const std::string head = ReadFileHead(path, offset + expected.size());
     return head.size() == offset + expected.size() &&
            std::string_view(head).substr(offset) == expected;
 }
@@ -26,26 +50,16 @@ bool beginsWith(const std::string& path, std::size_t offset, std::string_view ex
 } // namespace
 
 FormSniff SniffClassicFile(const std::string& path, std::uint32_t versionTag, const char* kind) {
-    namespace fs = std::filesystem;
-    if (path.empty()) {
-        return {FormBid::NotMine, ": no file name"};
+    FormSniff sniff;
+    if (!ProbeFile(path, sniff)) {
+        return sniff;
     }
-    std::error_code error;
-    const fs::file_status status = fs::status(path, error);
-    if (!fs::exists(status)) {
-        return {FormBid::NotMine, path + ": no such file"};
-    }
-    if (!fs::is_regular_file(status)) {
-        return {FormBid::NotMine, path + ": not a regular file"};
-    }
-    std::ifstream probe(path, std::ios::binary);
-    if (!probe) {
-        return {FormBid::NotMine, path + ": cannot open for reading"};
-    }
-    const std::string head = readHead(path, 4);
+    const std::string head = ReadFileHead(path, palm::kExtendedSignatureSize + 4);
     std::string note;
-    const auto* bytes = reinterpret_cast<const std::uint8_t*>(head.data());
-    switch (CheckVersionTag({bytes, head.size()}, versionTag, kind, note)) {
+    const std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(head.data()),
+                                              head.size());
+    switch (CheckVersionTag(bytes.subspan(ClassicBodyOffset(bytes, versionTag)), versionTag, kind,
+                            note)) {
     case LoadResult::Complete:
         return {FormBid::Readable, {}};
     case LoadResult::NotThisFormat:

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "common/palm/PalmComm.h"
+#include "common/palm/PalmRowFile.h"
 #include "platform/Assert.h"
 
 #include <cstdint>
@@ -22,6 +23,11 @@ struct FormSniff {
     std::string note; // why, naming the file, for NotMine and Damaged
 };
 
+// The first `count` bytes of a file, fewer when it is shorter.
+std::string ReadFileHead(const std::string& path, std::size_t count);
+// Whether a file exists and can be read; when not, `sniff` says NotMine and why.
+bool ProbeFile(const std::string& path, FormSniff& sniff);
+
 // A classic file of the kind whose version tag this is; `kind` names it in the note.
 FormSniff SniffClassicFile(const std::string& path, std::uint32_t versionTag, const char* kind);
 // The 24-byte signature of the extended files.
@@ -39,121 +45,42 @@ struct ClassicFileKind {
     const char* file;
 };
 
-template <class Rec, class DataMgr> class PmClassicFile : public PmDBUtil {
+template <class Rec, class DataMgr> class PmClassicFile : public PmRowFile<Rec, DataMgr> {
 public:
     explicit PmClassicFile(const ClassicFileKind& kind)
-        : m_kind(kind), m_pDataMgr(new (std::nothrow) DataMgr) {
-        TL_ASSERT(m_pDataMgr);
-        SetDefaults(kind.schema, kind.fieldTypes, kind.versionTag);
+        : PmRowFile<Rec, DataMgr>(kind.folder, kind.file), m_kind(kind) {
+        this->SetDefaults(kind.schema, kind.fieldTypes, kind.versionTag);
     }
-    ~PmClassicFile() override { delete m_pDataMgr; }
-
-    virtual bool Save(const char* path) {
-        return Write(path == nullptr ? std::string() : std::string(path), nullptr);
-    }
-
-    bool Load(const char* path) {
-        TL_ASSERT(m_pDataMgr);
-        m_pDataMgr->Clear();
-        return LoadSteps(BeginLoad(path == nullptr ? std::string() : std::string(path)));
-    }
-    // The user's file in the kind's folder, found whatever the letter case of folder and name.
-    // Fails without touching any file when the user has no data folder.
-    bool LoadForUser(std::uint32_t user) {
-        const std::string path = PalmUserFilePath(user, m_kind.folder, m_kind.file);
-        if (path.empty()) {
-            Unload();
-            m_loadResult = LoadResult::Unreadable;
-            m_lastError = "Palm user " + std::to_string(user) + " has no data folder";
-            return false;
-        }
-        return Load(path.c_str());
-    }
-    // Loads from bytes already in memory; `name` stands for the file in messages.
-    bool LoadBytes(std::span<const std::uint8_t> bytes, const char* name) {
-        TL_ASSERT(m_pDataMgr);
-        m_pDataMgr->Clear();
-        return LoadSteps(BeginLoad(bytes, name == nullptr ? std::string() : std::string(name)));
-    }
-    // Writes back to the file that was loaded.
-    bool SaveInPlace() {
-        if (m_path.empty()) {
-            m_lastError = "no file to save to";
-            return false;
-        }
-        return Save(m_path.c_str());
-    }
-    // The bytes a save in place would write, without writing them.
-    bool SaveToBytes(std::vector<std::uint8_t>& bytes) { return Write(m_path, &bytes); }
-    // Forgets the loaded file: no records, no file bytes held, nothing to save in place.
-    void Unload() {
-        m_pDataMgr->Clear();
-        ResetLoad({});
-        m_bLoaded = false;
-    }
-    // True after a load that read the header, also when its rows were cut short (then Save is
-    // refused: see GetLoadResult).
-    bool IsLoaded() const { return m_bLoaded; }
-    DataMgr* GetRecords() { return m_pDataMgr; }
 
 protected:
-    // The field table rows are read and written by; a kind may switch tables (swapped names).
-    virtual const RowCodec& Codec() const = 0;
-    // Fills what a row carries beyond the file (a category name) before it joins the list.
-    virtual void CompleteRow(Rec& record) { static_cast<void>(record); }
-
-    virtual bool ReadVersionTag() { return ReadVersionTagOf(m_versionTag, m_kind.description); }
-    // The whole table string is kept, not only its first lines, so a save gives it back intact.
-    virtual bool ReadTableString() { return ReadWholeTableString(); }
-    virtual bool ReadCategories() { return ReadCategoryBlock(); }
-    virtual bool ReadSchema() { return ReadSchemaBlock(); }
-    virtual bool ReadRecords() {
-        m_pDataMgr->Clear();
-        return ReadRows(Codec(), [this](void* row) {
-            auto* record = static_cast<Rec*>(row);
-            CompleteRow(*record);
-            return m_pDataMgr->Add(record);
-        });
+    virtual bool ReadVersionTag() {
+        return this->ReadVersionTagOf(this->m_versionTag, m_kind.description);
     }
-    virtual bool WriteCategories() { return WriteCategoryBlock(); }
-    virtual bool WriteSchema() { return WriteSchemaBlock(); }
-    virtual bool WriteRecords() {
-        if (!WriteEntryCount(m_pDataMgr->Count())) {
+    // The whole table string is kept, not only its first lines, so a save gives it back intact.
+    virtual bool ReadTableString() { return this->ReadWholeTableString(); }
+
+    // A file whose rows were cut short still counts as loaded (its whole rows are listed), but
+    // Save is refused: see GetLoadResult.
+    bool LoadSteps(bool opened) override {
+        const bool ok = opened && ReadVersionTag() && this->ReadStoredFileName() &&
+                        ReadTableString() && this->ReadCategories() && this->ReadSchema() &&
+                        this->ReadRecords();
+        this->m_bLoaded = this->FinishLoad(ok);
+        return this->m_bLoaded;
+    }
+    bool Write(const std::string& target, std::vector<std::uint8_t>* bytes) override {
+        TL_ASSERT(this->m_pDataMgr);
+        if (!this->BeginSave(target)) {
             return false;
         }
-        for (const Rec* record = m_pDataMgr->First(); record != nullptr;
-             record = m_pDataMgr->Next()) {
-            if (!WriteRecord(record)) {
-                return false;
-            }
-        }
-        return true;
-    }
-    virtual bool WriteRecord(const Rec* record) {
-        return record != nullptr && WriteRow(Codec(), record);
+        const bool ok = this->WriteVersionTag() && this->WriteStoredFileName(target) &&
+                        this->WriteTableString() && this->WriteCategories() &&
+                        this->WriteSchema() && this->WriteRecords() && this->WriteTrailer();
+        return this->FinishSave(ok, bytes);
     }
 
 private:
-    bool LoadSteps(bool opened) {
-        const bool ok = opened && ReadVersionTag() && ReadStoredFileName() && ReadTableString() &&
-                        ReadCategories() && ReadSchema() && ReadRecords();
-        m_bLoaded = FinishLoad(ok);
-        return m_bLoaded;
-    }
-    bool Write(const std::string& target, std::vector<std::uint8_t>* bytes) {
-        TL_ASSERT(m_pDataMgr);
-        if (!BeginSave(target)) {
-            return false;
-        }
-        const bool ok = WriteInt32(static_cast<std::int32_t>(m_versionTag)) &&
-                        WriteStoredFileName(target) && WriteTableString() && WriteCategories() &&
-                        WriteSchema() && WriteRecords() && WriteTrailer();
-        return FinishSave(ok, bytes);
-    }
-
     const ClassicFileKind& m_kind;
-    bool m_bLoaded = false;
-    DataMgr* m_pDataMgr = nullptr;
 };
 
 } // namespace twinleaf

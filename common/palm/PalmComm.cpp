@@ -421,6 +421,7 @@ void PmDBUtil::ResetLoad(const std::string& path) {
     m_categoryBlock = {};
     m_trailer = {};
     m_tableStringText.clear();
+    m_classicWrapper.clear();
     m_rowOffsets.clear();
     m_loadedFieldsPerRow = 0;
     m_loadedEntryCount = 0;
@@ -504,14 +505,36 @@ LoadResult CheckVersionTag(std::span<const std::uint8_t> head, std::uint32_t ver
     return LoadResult::Complete;
 }
 
+std::size_t ClassicBodyOffset(std::span<const std::uint8_t> head, std::uint32_t versionTag) {
+    const std::size_t body = palm::kExtendedSignatureSize;
+    const std::string_view text = palm::kExtendedSignatureText;
+    if (head.size() < body + 4 ||
+        !std::equal(text.begin(), text.end(), head.begin() + palm::kExtendedMagic.size())) {
+        return 0;
+    }
+    std::string note;
+    return CheckVersionTag(head.subspan(body), versionTag, "", note) == LoadResult::Complete ? body
+                                                                                             : 0;
+}
+
 bool PmDBUtil::ReadVersionTagOf(std::uint32_t versionTag, const char* kind) {
     std::string note;
-    const LoadResult result = CheckVersionTag(m_reader.bytes(), versionTag, kind, note);
+    const std::size_t body = ClassicBodyOffset(m_reader.bytes(), versionTag);
+    const LoadResult result =
+        CheckVersionTag(m_reader.bytes().subspan(body), versionTag, kind, note);
     if (result != LoadResult::Complete) {
         return Fail(result, note);
     }
-    m_reader.skip(4);
+    const std::span<const std::uint8_t> wrapper = m_reader.bytes().first(body);
+    m_classicWrapper.assign(wrapper.begin(), wrapper.end());
+    m_reader.skip(body + 4);
     return true;
+}
+
+bool PmDBUtil::WriteVersionTag() {
+    return (m_classicWrapper.empty() ||
+            WriteBytes(m_classicWrapper.data(), m_classicWrapper.size())) &&
+           WriteInt32(static_cast<std::int32_t>(m_versionTag));
 }
 
 bool PmDBUtil::ReadStoredFileName() {

@@ -57,6 +57,9 @@ std::string PalmUserFilePath(std::uint32_t user, const char* folder, const char*
 // what the file should be ("classic Palm address book").
 LoadResult CheckVersionTag(std::span<const std::uint8_t> head, std::uint32_t versionTag,
                            const char* kind, std::string& note);
+// Where a classic body begins: after the extended signature when a file carries one in front of
+// a classic version tag (some programs wrap a classic body so), else at 0.
+std::size_t ClassicBodyOffset(std::span<const std::uint8_t> head, std::uint32_t versionTag);
 
 // The base of every .dat reader and writer.
 class PmDBUtil {
@@ -131,6 +134,8 @@ protected:
     // Steps of the classic layout that every kind shares.
     // `kind` names what the file should be in messages ("classic address book").
     bool ReadVersionTagOf(std::uint32_t versionTag, const char* kind);
+    // The version tag, behind the signature it was read with, if any.
+    bool WriteVersionTag();
     bool ReadStoredFileName();
     bool ReadWholeTableString();
     bool ReadCategoryBlock();
@@ -169,6 +174,10 @@ protected:
     bool Fail(LoadResult result, const std::string& message);
     bool FailAt(LoadResult result, std::size_t offset, const std::string& message);
     bool FailSave(const std::string& message);
+    // A save writes something the loaded file does not hold, so it must replace the file.
+    void NoteChanged() { m_saveChanges = true; }
+    // The whole file being loaded, for a look at its first bytes.
+    std::span<const std::uint8_t> LoadingBytes() const { return m_reader.bytes(); }
 
     std::string m_path;
     PmCategoryMgr* m_pCatMgr = nullptr;
@@ -228,6 +237,7 @@ private:
     Span m_categoryBlock;
     Span m_trailer;
     std::string m_tableStringText;
+    std::vector<std::uint8_t> m_classicWrapper; // a signature read in front of a classic body
     std::vector<std::size_t> m_rowOffsets;
     std::int32_t m_loadedFieldsPerRow = 0;
     std::int32_t m_loadedEntryCount = 0;

@@ -14,6 +14,7 @@
 #include "common/misc/CxList.h"
 #include "common/palm/PalmClassic.h"
 #include "common/palm/PalmEnv.h"
+#include "common/palm/PalmExtended.h"
 #include "platform/Assert.h"
 
 #include <cstdint>
@@ -87,24 +88,49 @@ public:
     virtual std::string WriteRefusal() { return {}; }
 };
 
-// The classic .dat file of a kind, over the kind's classic file object, which it owns.
-template <class Kind> class PmClassicForm : public PmStorageForm<Kind> {
+// The classic .dat file of a kind, over the kind's classic file object, which it owns. A kind may
+// present another file of the same shape to it (PmExtendedForm below): such a kind names its
+// format (kFileFormat), its sniffer (Sniff) and what a new record gets beyond the added mark and
+// the new position (MarkNew).
+template <class Kind> struct FacadeKindOf { using type = Kind; };
+template <class Kind>
+requires requires {
+    typename Kind::FacadeKind;
+}
+struct FacadeKindOf<Kind> {
+    using type = typename Kind::FacadeKind;
+};
+
+template <class Kind>
+class PmClassicForm : public PmStorageForm<typename FacadeKindOf<Kind>::type> {
 public:
     using CommRec = typename Kind::CommRec;
     using Item = typename Kind::Item;
     using File = typename Kind::ClassicFile;
     using Rec = typename Kind::ClassicRec;
-    using HeldAs = typename PmStorageForm<Kind>::HeldAs;
+    using HeldAs = typename PmStorageForm<typename FacadeKindOf<Kind>::type>::HeldAs;
 
     File& GetFile() { return m_file; }
 
-    PalmFormat Format() const override { return PalmFormat::Classic; }
+    static constexpr PalmFormat kFormat = [] {
+        if constexpr (requires { Kind::kFileFormat; }) {
+            return Kind::kFileFormat;
+        } else {
+            return PalmFormat::Classic;
+        }
+    }();
+
+    PalmFormat Format() const override { return kFormat; }
     std::string PathForUser(std::uint32_t user) const override {
         return PalmUserFilePath(user, Kind::kClassicFileKind.folder, Kind::kClassicFileKind.file);
     }
     FormSniff Bid(const std::string& path) override {
-        return SniffClassicFile(path, Kind::kClassicFileKind.versionTag,
-                                Kind::kClassicFileKind.description);
+        if constexpr (requires { Kind::Sniff(path); }) {
+            return Kind::Sniff(path);
+        } else {
+            return SniffClassicFile(path, Kind::kClassicFileKind.versionTag,
+                                    Kind::kClassicFileKind.description);
+        }
     }
     bool Load(const std::string& path) override { return m_file.Load(path.c_str()); }
     void Unload() override { m_file.Unload(); }
@@ -126,7 +152,7 @@ public:
         }
     }
     void TakeRow(void* row, Item& item) override {
-        item.format = PalmFormat::Classic;
+        item.format = kFormat;
         item.source = row;
         Kind::Classic(item) = *static_cast<const Rec*>(row);
     }
@@ -135,12 +161,15 @@ public:
     }
     HeldAs HeldAsCommon() const override { return &Held; }
     void PrepareRow(const CommRec& common, Item& item) override {
-        item.format = PalmFormat::Classic;
+        item.format = kFormat;
         Rec& record = Kind::Classic(item);
         Kind::CommonToClassic(common, record);
         Kind::ResolveCategory(m_file, record);
         record.Status |= palm::kStatusAdded;
         record.Position = palm::kNewRecordPosition;
+        if constexpr (requires { Kind::MarkNew(m_file, record); }) {
+            Kind::MarkNew(m_file, record);
+        }
     }
     bool AppendRow(Item& item) override {
         auto& records = *m_file.GetRecords();
@@ -151,7 +180,7 @@ public:
         return true;
     }
     bool UpdateRow(const CommRec& common, Item& item) override {
-        if (item.format != PalmFormat::Classic) {
+        if (item.format != kFormat) {
             return false;
         }
         Rec& record = Kind::Classic(item);
@@ -223,11 +252,58 @@ private:
             return nullptr;
         }
         const Item& item = *static_cast<const Item*>(rec.Native);
-        return item.format == PalmFormat::Classic ? &Kind::Classic(item) : nullptr;
+        return item.format == kFormat ? &Kind::Classic(item) : nullptr;
     }
 
     File m_file;
 };
+
+// A kind's extended file as the file form sees it. The kind names its extended file and record
+// (ExtendedFile, ExtendedRec, kExtendedFileKind, Extended(item)), the two mappings
+// (ExtendedToCommon, CommonToExtended) and a ResolveCategory for the extended record.
+template <class Kind> struct PmExtendedView {
+    using FacadeKind = Kind;
+    using CommRec = typename Kind::CommRec;
+    using CommMgr = typename Kind::CommMgr;
+    using Item = typename Kind::Item;
+    using ClassicFile = typename Kind::ExtendedFile;
+    using ClassicRec = typename Kind::ExtendedRec;
+
+    static constexpr PalmFormat kFileFormat = PalmFormat::Extended;
+    static inline const ExtendedFileKind& kClassicFileKind = Kind::kExtendedFileKind;
+
+    static FormSniff Sniff(const std::string& path) {
+        return SniffExtendedFile(path, Kind::kExtendedFileKind);
+    }
+    static ClassicRec& Classic(Item& item) { return Kind::Extended(item); }
+    static const ClassicRec& Classic(const Item& item) { return Kind::Extended(item); }
+    static void ClassicToCommon(const ClassicRec& palmRec, CommRec& common) {
+        Kind::ExtendedToCommon(palmRec, common);
+    }
+    static void CommonToClassic(const CommRec& common, ClassicRec& palmRec) {
+        Kind::CommonToExtended(common, palmRec);
+    }
+    static bool ResolveCategory(ClassicFile& file, ClassicRec& record) {
+        return Kind::ResolveCategory(file, record);
+    }
+    // A new row takes the next sequence number the file can give, its place in the rows, and
+    // blobs tagged by their field.
+    static void MarkNew(ClassicFile& file, ClassicRec& record) {
+        record.SequenceNo = file.NextSequenceNo();
+        record.EntryIndex =
+            static_cast<std::int32_t>(file.GetRecords()->Count()) * file.GetSchema().fieldsPerRow;
+        std::int32_t tag = palm::kFieldBlobFirst;
+        for (BlobValue* blob : {&record.Blob1, &record.Blob2, &record.Blob3, &record.Blob4}) {
+            if (blob->Word0 == 0) {
+                blob->Word0 = tag;
+            }
+            ++tag;
+        }
+    }
+};
+
+// The extended .dat file of a kind: the same file form over the kind's extended file object.
+template <class Kind> using PmExtendedForm = PmClassicForm<PmExtendedView<Kind>>;
 
 // A form that is recognised and named in the error, but not read yet: its Load always fails.
 template <class Kind> class PmRecognisedForm : public PmStorageForm<Kind> {
@@ -317,9 +393,12 @@ public:
         m_pCommMgr->SetHeldAs(nullptr);
         m_lastError.clear();
         m_bStoreFailed = false;
+        m_loadedPath.clear();
     }
     bool IsOpen() const { return Loaded() != nullptr; }
     PalmFormat GetFormat() const { return m_format; }
+    // The file or database the open form loaded; empty when none is open.
+    const std::string& GetLoadedPath() const { return m_loadedPath; }
     CommMgr* GetCommMgr() { return m_pCommMgr; }
     Item* First() { return static_cast<Item*>(m_pItems->First()); }
     Item* Next() { return static_cast<Item*>(m_pItems->Next()); }
@@ -465,6 +544,7 @@ private:
             if (sniff.bid == FormBid::Readable) {
                 if (form->Load(path)) {
                     m_format = form->Format();
+                    m_loadedPath = path;
                     // Records are compared as this form can keep them, so that what it cannot
                     // hold does not keep a synchronised pair different.
                     m_pCommMgr->SetHeldAs(form->HeldAsCommon());
@@ -551,6 +631,7 @@ private:
     CxList* m_pItems;
     CommMgr* m_pCommMgr;
     std::string m_lastError;
+    std::string m_loadedPath;
     std::vector<std::string> m_warnings;
     bool m_bStoreFailed = false;
 };

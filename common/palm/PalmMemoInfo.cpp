@@ -21,9 +21,9 @@ std::string_view MemoSubjectOf(std::string_view text) {
 PmMemoInfo::PmMemoInfo() {
     // The extended memo pad is asked before the Desktop 6 database: a folder holding both was
     // last written by the Desktop that keeps the extended file.
-    AddForm(std::make_unique<PmRecognisedForm<PmMemoKind>>(
-        PalmFormat::Extended, PmMemoKind::kClassicFile, HasExtendedSignature,
-        PmMemoKind::kExtendedNote));
+    auto extended = std::make_unique<PmExtendedForm<PmMemoKind>>();
+    m_pExtended = &extended->GetFile();
+    AddForm(std::move(extended));
     auto desktop6 = std::make_unique<PmDatabaseForm<PmMemoKind>>();
     m_pDesktop6 = &desktop6->GetUtil();
     AddForm(std::move(desktop6));
@@ -40,30 +40,32 @@ PalmFormat PmMemoInfo::DetectFileFormat(const char* path) {
     return probe.DetectFormat(path);
 }
 
-void PmMemoKind::ClassicToCommon(const PmMemoRec& palmRec, CommNoteRec& common) {
-    const std::string_view text = fieldText(palmRec.Text);
+namespace {
+
+// The classic memo calls its text Text, the extended one Memo; both mean the whole memo.
+void memoToCommon(std::string_view text, std::int32_t isPrivate, CommNoteRec& common) {
     copyToField(common.Note, text);
     copyToField(common.Subject, MemoSubjectOf(text));
-    common.Private = palmRec.Private;
+    common.Private = isPrivate;
 }
 
 // Outlook notes have no privacy: a note's record always says "not private", and taking that over
 // would make every private memo it updates public.
-void PmMemoKind::CommonToClassic(const CommNoteRec& common, PmMemoRec& palmRec) {
+template <std::size_t N>
+void commonToMemo(const CommNoteRec& common, char (&memo)[N], std::int32_t& isPrivate) {
     const std::string_view text = fieldText(common.Note);
     if (!text.empty()) {
-        copyToField(palmRec.Text, text);
+        copyToField(memo, text);
     }
     if (common.SourceType != kSourceOutlook) {
-        palmRec.Private = common.Private;
+        isPrivate = common.Private;
     }
 }
 
+} // namespace
+
 void PmMemoKind::DatabaseToCommon(const PmMemoEx2Rec& row, CommNoteRec& common) {
-    const std::string_view text = fieldText(row.Note).substr(0, 8191);
-    copyToField(common.Note, text);
-    copyToField(common.Subject, MemoSubjectOf(text));
-    common.Private = row.Private;
+    memoToCommon(fieldText(row.Note).substr(0, 8191), row.Private, common);
 }
 
 void PmMemoKind::CommonToDatabase(const CommNoteRec& common, PmMemoEx2Rec& row) {
@@ -74,6 +76,22 @@ void PmMemoKind::CommonToDatabase(const CommNoteRec& common, PmMemoEx2Rec& row) 
     if (common.SourceType != kSourceOutlook) {
         row.Private = common.Private != 0 ? 1 : 0;
     }
+}
+
+void PmMemoKind::ClassicToCommon(const PmMemoRec& palmRec, CommNoteRec& common) {
+    memoToCommon(fieldText(palmRec.Text), palmRec.Private, common);
+}
+
+void PmMemoKind::CommonToClassic(const CommNoteRec& common, PmMemoRec& palmRec) {
+    commonToMemo(common, palmRec.Text, palmRec.Private);
+}
+
+void PmMemoKind::ExtendedToCommon(const PmMemoExRec& palmRec, CommNoteRec& common) {
+    memoToCommon(fieldText(palmRec.Memo), palmRec.Private, common);
+}
+
+void PmMemoKind::CommonToExtended(const CommNoteRec& common, PmMemoExRec& palmRec) {
+    commonToMemo(common, palmRec.Memo, palmRec.Private);
 }
 
 } // namespace twinleaf

@@ -8,6 +8,7 @@
 #include "common/palm/PalmInfo.h"
 #include "common/palm/PalmKindsDb.h"
 #include "common/palm/PalmMemo.h"
+#include "common/palm/PalmMemoEx.h"
 
 #include <string_view>
 
@@ -22,6 +23,7 @@ struct PmMemoItem {
     union {
         PmMemoRec classic;
         PmMemoEx2Rec desktop6;
+        PmMemoExRec extended;
     } record;
 };
 
@@ -35,6 +37,8 @@ struct PmMemoKind {
     using Item = PmMemoItem;
     using ClassicFile = PmMemoUtil;
     using ClassicRec = PmMemoRec;
+    using ExtendedFile = PmMemoExUtil;
+    using ExtendedRec = PmMemoExRec;
 
     static constexpr const char* kFolder = "memopad";
     static constexpr const char* kClassicFile = "memopad.dat";
@@ -45,6 +49,7 @@ struct PmMemoKind {
     static constexpr const char* kDatabaseNote = "a Palm Desktop 6 memo database";
     static constexpr const char* kExtendedNote = "an extended Palm Desktop memo pad";
     static inline const ClassicFileKind& kClassicFileKind = kMemoClassicFile;
+    static inline const ExtendedFileKind& kExtendedFileKind = kMemoExtendedFile;
 
     static PmMemoRec& Classic(PmMemoItem& item) { return item.record.classic; }
     static const PmMemoRec& Classic(const PmMemoItem& item) { return item.record.classic; }
@@ -59,6 +64,12 @@ struct PmMemoKind {
     static void CommonToClassic(const CommNoteRec& common, PmMemoRec& palmRec);
     // Memos keep their category; the common record carries none.
     static bool ResolveCategory(PmMemoUtil&, PmMemoRec&) { return true; }
+
+    static PmMemoExRec& Extended(PmMemoItem& item) { return item.record.extended; }
+    static const PmMemoExRec& Extended(const PmMemoItem& item) { return item.record.extended; }
+    static void ExtendedToCommon(const PmMemoExRec& palmRec, CommNoteRec& common);
+    static void CommonToExtended(const CommNoteRec& common, PmMemoExRec& palmRec);
+    static bool ResolveCategory(PmMemoExUtil&, PmMemoExRec&) { return true; }
 };
 
 class PmMemoInfo : public PmInfo<PmMemoKind> {
@@ -68,10 +79,12 @@ public:
     static PalmFormat DetectFileFormat(const char* path);
     PmMemoUtil* GetClassic() { return m_pClassic; }
     PmMemoEx2Util* GetDesktop6() { return m_pDesktop6; }
+    PmMemoExUtil* GetExtended() { return m_pExtended; }
 
 private:
     PmMemoUtil* m_pClassic;     // owned by its form
     PmMemoEx2Util* m_pDesktop6; // owned by its form
+    PmMemoExUtil* m_pExtended;  // owned by its form
 };
 
 } // namespace twinleaf

@@ -33,9 +33,9 @@ PmTodoInfo::PmTodoInfo() {
     auto desktop6 = std::make_unique<PmDatabaseForm<PmTodoKind>>();
     m_pDesktop6 = &desktop6->GetUtil();
     AddForm(std::move(desktop6));
-    AddForm(std::make_unique<PmRecognisedForm<PmTodoKind>>(
-        PalmFormat::Extended, PmTodoKind::kClassicFile, HasExtendedSignature,
-        PmTodoKind::kExtendedNote));
+    auto extended = std::make_unique<PmExtendedForm<PmTodoKind>>();
+    m_pExtended = &extended->GetFile();
+    AddForm(std::move(extended));
     auto classic = std::make_unique<PmClassicForm<PmTodoKind>>();
     m_pClassic = &classic->GetFile();
     AddForm(std::move(classic));
@@ -49,13 +49,18 @@ PalmFormat PmTodoInfo::DetectFileFormat(const char* path) {
     return probe.DetectFormat(path);
 }
 
+namespace {
+
+// The classic and the extended to-do share these fields and their meaning; the extended one
+// adds an alarm flag and holds a shorter description.
 // Palm's "no due date" is a date of its own; the common record says it with 0.
-void PmTodoKind::ClassicToCommon(const PmTodoRec& palmRec, CommTaskRec& common) {
+template <class Rec>
+void todoToCommon(const Rec& palmRec, std::int32_t alarm, CommTaskRec& common) {
     copyIfSet(common.Subject, sizeof common.Subject, fieldText(palmRec.Description), 254);
     copyIfSet(common.Note, sizeof common.Note, fieldText(palmRec.Note), 8190);
     common.Completed = palmRec.Completed != 0 ? 1 : 0;
-    common.Alarm = 0;
-    common.ReminderSet = 0;
+    common.Alarm = alarm != 0 ? 1 : 0;
+    common.ReminderSet = common.Alarm;
     common.Private = palmRec.Private != 0 ? 1 : 0;
     common.DueDate = palmRec.DueDate == palm::kTodoNoDueDate ? 0 : palmRec.DueDate;
     common.Priority = CommonPriorityOf(palmRec.Priority);
@@ -64,8 +69,10 @@ void PmTodoKind::ClassicToCommon(const PmTodoRec& palmRec, CommTaskRec& common) 
     }
 }
 
-void PmTodoKind::CommonToClassic(const CommTaskRec& common, PmTodoRec& palmRec) {
-    copyIfSet(palmRec.Description, sizeof palmRec.Description, fieldText(common.Subject), 8190);
+template <class Rec>
+void commonToTodo(const CommTaskRec& common, std::size_t descriptionLimit, Rec& palmRec) {
+    copyIfSet(palmRec.Description, sizeof palmRec.Description, fieldText(common.Subject),
+              descriptionLimit);
     copyIfSet(palmRec.Note, sizeof palmRec.Note, fieldText(common.Note), 8190);
     palmRec.Completed = common.Completed != 0 ? 1 : 0;
     // A task without due date must not become one due on 1 January 1970.
@@ -73,6 +80,8 @@ void PmTodoKind::CommonToClassic(const CommTaskRec& common, PmTodoRec& palmRec) 
     palmRec.Priority = PalmPriorityOf(common.Priority);
     palmRec.Private = common.Private != 0 || common.Sensitivity != 0 ? 1 : 0;
 }
+
+} // namespace
 
 void PmTodoKind::DatabaseToCommon(const PmTodoEx2Rec& row, CommTaskRec& common) {
     copyIfSet(common.Subject, sizeof common.Subject, fieldText(row.Description), 254);
@@ -96,6 +105,23 @@ void PmTodoKind::CommonToDatabase(const CommTaskRec& common, PmTodoEx2Rec& row) 
     row.Priority = PalmPriorityOf(common.Priority);
     row.Private = common.Private != 0 || common.Sensitivity != 0 ? 1 : 0;
     row.AlarmSet = common.Alarm != 0 ? 1 : 0;
+}
+
+void PmTodoKind::ClassicToCommon(const PmTodoRec& palmRec, CommTaskRec& common) {
+    todoToCommon(palmRec, 0, common);
+}
+
+void PmTodoKind::CommonToClassic(const CommTaskRec& common, PmTodoRec& palmRec) {
+    commonToTodo(common, 8190, palmRec);
+}
+
+void PmTodoKind::ExtendedToCommon(const PmTodoExRec& palmRec, CommTaskRec& common) {
+    todoToCommon(palmRec, palmRec.Flag20, common);
+}
+
+void PmTodoKind::CommonToExtended(const CommTaskRec& common, PmTodoExRec& palmRec) {
+    commonToTodo(common, 254, palmRec);
+    palmRec.Flag20 = common.Alarm;
 }
 
 } // namespace twinleaf

@@ -7,6 +7,7 @@
 #include "common/palm/PalmInfo.h"
 #include "common/palm/PalmKindsDb.h"
 #include "common/palm/PalmTodo.h"
+#include "common/palm/PalmTodoEx.h"
 
 #include <cstdint>
 
@@ -21,6 +22,7 @@ struct PmTodoItem {
     union {
         PmTodoRec classic;
         PmTodoEx2Rec desktop6;
+        PmTodoExRec extended;
     } record;
 };
 
@@ -34,6 +36,8 @@ struct PmTodoKind {
     using Item = PmTodoItem;
     using ClassicFile = PmTodoUtil;
     using ClassicRec = PmTodoRec;
+    using ExtendedFile = PmTodoExUtil;
+    using ExtendedRec = PmTodoExRec;
 
     static constexpr const char* kFolder = "todo";
     static constexpr const char* kClassicFile = "todo.dat";
@@ -44,6 +48,7 @@ struct PmTodoKind {
     static constexpr const char* kDatabaseNote = "a Palm Desktop 6 to-do database";
     static constexpr const char* kExtendedNote = "an extended Palm Desktop to-do list";
     static inline const ClassicFileKind& kClassicFileKind = kTodoClassicFile;
+    static inline const ExtendedFileKind& kExtendedFileKind = kTodoExtendedFile;
 
     static PmTodoRec& Classic(PmTodoItem& item) { return item.record.classic; }
     static const PmTodoRec& Classic(const PmTodoItem& item) { return item.record.classic; }
@@ -57,6 +62,12 @@ struct PmTodoKind {
     static void CommonToClassic(const CommTaskRec& common, PmTodoRec& palmRec);
     // To-dos keep their category; the common record carries none.
     static bool ResolveCategory(PmTodoUtil&, PmTodoRec&) { return true; }
+
+    static PmTodoExRec& Extended(PmTodoItem& item) { return item.record.extended; }
+    static const PmTodoExRec& Extended(const PmTodoItem& item) { return item.record.extended; }
+    static void ExtendedToCommon(const PmTodoExRec& palmRec, CommTaskRec& common);
+    static void CommonToExtended(const CommTaskRec& common, PmTodoExRec& palmRec);
+    static bool ResolveCategory(PmTodoExUtil&, PmTodoExRec&) { return true; }
 };
 
 class PmTodoInfo : public PmInfo<PmTodoKind> {
@@ -66,10 +77,12 @@ public:
     static PalmFormat DetectFileFormat(const char* path);
     PmTodoUtil* GetClassic() { return m_pClassic; }
     PmTodoEx2Util* GetDesktop6() { return m_pDesktop6; }
+    PmTodoExUtil* GetExtended() { return m_pExtended; }
 
 private:
     PmTodoUtil* m_pClassic;     // owned by its form
     PmTodoEx2Util* m_pDesktop6; // owned by its form
+    PmTodoExUtil* m_pExtended;  // owned by its form
 };
 
 } // namespace twinleaf

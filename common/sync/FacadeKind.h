@@ -14,15 +14,7 @@ namespace twinleaf {
 
 // The file a facade writes on Save; empty when it cannot be named.
 template <class Facade> std::string palmFileName(Facade& palm) {
-    if (palm.GetFormat() == PalmFormat::Classic && palm.GetClassic() != nullptr) {
-        return palm.GetClassic()->GetPath();
-    }
-    if constexpr (requires { palm.GetDesktop6(); }) {
-        if (palm.GetFormat() == PalmFormat::Desktop6 && palm.GetDesktop6() != nullptr) {
-            return palm.GetDesktop6()->GetPath();
-        }
-    }
-    return {};
+    return palm.GetLoadedPath();
 }
 
 // Opens a kind's Palm side from the file the user chose by name, or else from the Palm user's

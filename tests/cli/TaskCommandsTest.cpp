@@ -2,8 +2,10 @@
 // holds two tasks, and the Outlook stand-in's store with one of them, done. The store a sync
 // writes is read back with an independent iCalendar reader (python3-icalendar).
 #include "cli/CommandLine.h"
+#include "common/palm/PalmExtendedBuilder.h"
 #include "common/palm/PalmFileBuilder.h"
 #include "common/palm/PalmTodo.h"
+#include "common/palm/PalmTodoEx.h"
 #include "platform/registry/Registry.h"
 #include "support/Bytes.h"
 #include "support/CommandRun.h"
@@ -94,6 +96,45 @@ TEST_F(TaskCommands, ShowPrintsBothSidesAsTablesAndJson) {
     EXPECT_NE(result.out.find("Pay rent     N/A       Yes        Low"), std::string::npos)
         << result.out;
     EXPECT_EQ(run({"show", "palm", "tasks", "--swap-names"}).status, kExitUsage);
+}
+
+// The same user with the to-do list in the extended form: shown, and written to by a sync from
+// Outlook, which keeps the form, the deleted row and the repeat it did not touch.
+TEST_F(TaskCommands, ExtendedToDoListIsShownAndSynced) {
+    test::TodoExRow passport = test::todoEx(1, 0x1000, "Renew passport");
+    passport.alarm = 1;
+    passport.due = 1803855600;
+    passport.repeat = test::repeatField(1, le32(1) + le32(1) + le32(0) + le32(0) + le32(0));
+    const test::TodoExRow gone = test::todoEx(2, 0x1001, "Gone", palm::kStatusDeleted);
+    test::writeBytes(palmFile(), test::todoExFile({passport, gone}, 0x1040));
+
+    test::CommandRun result =
+        run({"show", "palm", "tasks", "--file", palmFile().string(), "--json"});
+    ASSERT_EQ(result.status, kExitOk) << result.err;
+    EXPECT_EQ(result.out.rfind("[\n{\"Subject\": \"Renew passport\", \"Note\": \"\", "
+                               "\"Priority\": 1, \"Completed\": 0, \"DueDate\": 1803855600, "
+                               "\"Alarm\": 1, ",
+                               0),
+              0u)
+        << result.out;
+    result = run({"show", "palm", "tasks", "--file", palmFile().string()});
+    ASSERT_EQ(result.status, kExitOk) << result.err;
+    EXPECT_NE(result.out.find("Palm tasks in " + palmFile().string() + ": 1 record"),
+              std::string::npos)
+        << result.out;
+
+    ASSERT_EQ(run({"sync", "tasks", "--mode", "o2p"}).status, kExitOk);
+    PmTodoExUtil file(palmFile().c_str());
+    ASSERT_TRUE(file.IsLoaded()) << file.GetLastError();
+    PmTodoExDataMgr& rows = *file.GetRecords();
+    ASSERT_EQ(rows.Count(), 3u);
+    EXPECT_STREQ(rows.At(0)->Description, "Renew passport");
+    EXPECT_EQ(rows.At(0)->Repeat.RepeatType, palm::kRepeatDaily);
+    EXPECT_STREQ(rows.At(1)->Description, "Gone");
+    EXPECT_STREQ(rows.At(2)->Description, "Pay rent");
+    EXPECT_EQ(rows.At(2)->Completed, 1);
+    EXPECT_EQ(rows.At(2)->SequenceNo, 0x1040);
+    EXPECT_EQ(file.GetHeaderCounter(), 0x1041);
 }
 
 TEST_F(TaskCommands, CompareAndSyncPalmToOutlook) {

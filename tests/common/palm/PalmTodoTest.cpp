@@ -241,17 +241,5 @@ TEST(PmTodoRealData, NoDueDateIsPalmsOwnMarker) {
     EXPECT_EQ(info.GetCommMgr()->GetAt(3)->Priority, kTaskLow); // "TPS Report", Palm priority 5
 }
 
-TEST(PmTodoRealData, FormsNotReadGiveAnErrorNamingTheFile) {
-    if (!std::filesystem::is_directory(realData())) {
-        GTEST_SKIP() << "no real to-do files at " << realData();
-    }
-    for (const char* name : {"Palm-minimal-v2.dat", "Palm-minimal-SGv1.dat", "Palm-todos-v2.dat"}) {
-        const auto source = realData() / name;
-        PmTodoInfo info;
-        EXPECT_FALSE(info.OpenPath(source.c_str())) << name;
-        EXPECT_NE(info.GetLastError().find(name), std::string::npos) << info.GetLastError();
-    }
-}
-
 } // namespace
 } // namespace twinleaf

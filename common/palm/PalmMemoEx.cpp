@@ -1,0 +1,44 @@
+// The extended memo pad's field table.
+#include "common/palm/PalmMemoEx.h"
+
+#include <cstddef>
+
+namespace twinleaf {
+namespace {
+
+using R = PmMemoExRec;
+
+constexpr auto kRow = ExtendedRow<R>(std::array<RowField, 3>{{
+    {RowValue::Text, offsetof(R, Text11), sizeof(R::Text11)},
+    {RowValue::Text, offsetof(R, Text12), sizeof(R::Text12)},
+    {RowValue::Text, offsetof(R, Memo), sizeof(R::Memo)},
+}});
+static_assert(kRow.size() == palm::kMemoExFieldCount);
+
+const RowCodec kCodec{kRow, sizeof(R), offsetof(R, FileRow)};
+
+} // namespace
+
+const ExtendedFileKind kMemoExtendedFile = {
+    palm::kMemoExVersionTag,
+    palm::kMemoVersionTag,
+    "extended Palm memo pad",
+    palm::kMemoExSchema,
+    palm::kMemoExFieldTypes,
+    "memopad",
+    "memopad.dat",
+    43,
+    0,
+};
+
+PmMemoExUtil::PmMemoExUtil() : PmExtendedFile(kMemoExtendedFile) {}
+
+PmMemoExUtil::PmMemoExUtil(const char* path) : PmMemoExUtil() {
+    Load(path);
+}
+
+const RowCodec& PmMemoExUtil::Codec() const {
+    return kCodec;
+}
+
+} // namespace twinleaf
