@@ -280,8 +280,15 @@ bool PmDBUtil::ReadRepeatField(RepeatValue& value) {
                              " bytes runs past the end");
         }
     }
-    bool ok = m_reader.i32(value.RepeatType) && m_reader.i32(value.Interval) &&
-              m_reader.i32(value.EndDate) && m_reader.i32(value.FirstDayOfWeek);
+    if (!m_reader.i32(value.RepeatType)) {
+        return SetReason("ends inside the repeat's words");
+    }
+    // A type without a class could not be written back: the file is not one Palm Desktop wrote.
+    if (value.RepeatType < 0 || value.RepeatType > palm::kRepeatYearlyByDay) {
+        return SetReason("repeat of unknown type " + std::to_string(value.RepeatType));
+    }
+    bool ok = m_reader.i32(value.Interval) && m_reader.i32(value.EndDate) &&
+              m_reader.i32(value.FirstDayOfWeek);
     for (const RepeatWord word : ok ? wordsOfType(value.RepeatType) : RepeatWords{}) {
         ok = ok && (word == RepeatWord::DaysMask ? m_reader.u8(value.DaysMask)
                                                  : m_reader.i32(*wordOf(value, word)));

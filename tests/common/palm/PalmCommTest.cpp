@@ -232,6 +232,9 @@ TEST(PmDBUtil, DamagedRepeatsFailCleanly) {
         {"class entry of another schema",
          le32(8) + test::le16(0) + test::le16(0xFFFF) + test::le16(2) + test::le16(0)},
         {"more exceptions than bytes", le32(8) + test::le16(9000) + le32(1) + le32(2)},
+        // Read as whole, it could never be written back.
+        {"a type no class names", le32(8) + test::le16(0) + classEntry("CWeekly") + le32(787967) +
+                                      le32(1) + le32(0) + le32(0)},
     };
     for (const Case& c : broken) {
         SCOPED_TRACE(c.name);
