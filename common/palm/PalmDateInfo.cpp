@@ -209,12 +209,15 @@ void PmDateKind::CommonToDatabase(const CommDateRec& common, PmDateEx2Rec& row) 
         row.Private = common.Private != 0 ? 1 : 0;
     }
     row.Untimed = common.AllDayEvent != 0 ? 1 : 0;
-    toPalmRepeat(common.Repeat, row.Repeat);
+    // The database has no place for a repeat: the row keeps none, so that the pair compares as
+    // what was stored, and the write is reported (Unheld).
 }
 
-std::string PmDateKind::Unheld(const CommDateRec& common) {
+std::string PmDateKind::Unheld(const CommDateRec& common, PalmFormat format) {
     std::string what;
-    if (palmRepeatTypeOf(common.Repeat.RepeatType) < 0) {
+    if (format == PalmFormat::Desktop6 && common.Repeat.RepeatType != kCommRepeatNone) {
+        what = "repeats, which a Palm Desktop 6 date book cannot hold; written without its repeat";
+    } else if (palmRepeatTypeOf(common.Repeat.RepeatType) < 0) {
         what = "repeats yearly on a weekday, which a Palm date book cannot hold; written without "
                "its repeat";
     }

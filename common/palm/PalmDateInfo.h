@@ -65,7 +65,7 @@ struct PmDateKind {
     static bool ResolveCategory(PmDateUtil&, PmDateRec&) { return true; }
     // What of the record a date book row cannot hold and a write leaves out, naming the record
     // (Windows-1252); empty when the row holds all of it.
-    static std::string Unheld(const CommDateRec& common);
+    static std::string Unheld(const CommDateRec& common, PalmFormat format);
 };
 
 class PmDateInfo : public PmInfo<PmDateKind> {

@@ -596,11 +596,11 @@ private:
         }
     }
 
-    // A kind that says what its Palm records cannot hold (Unheld: a line naming the record, empty
-    // when it holds all of it) has each such write reported.
+    // A kind that says what the loaded form's records cannot hold (Unheld: a line naming the
+    // record, empty when it holds all of it) has each such write reported.
     void NoteUnheld(const CommRec& rec) {
-        if constexpr (requires { Kind::Unheld(rec); }) {
-            if (std::string line = Kind::Unheld(rec); !line.empty()) {
+        if constexpr (requires { Kind::Unheld(rec, m_format); }) {
+            if (std::string line = Kind::Unheld(rec, m_format); !line.empty()) {
                 m_warnings.push_back(std::move(line));
             }
         }

@@ -97,7 +97,7 @@ TEST(PmDateKind, CommonPatternsAsTheDateBookHoldsThem) {
         EXPECT_EQ(row.Repeat.MonthIndex, c.palm.MonthIndex);
         EXPECT_EQ(row.Repeat.DateNumber, c.palm.DateNumber);
         common.StartDateTime = common.EndDateTime = test::systemTime(2024, 1, 1);
-        EXPECT_EQ(PmDateKind::Unheld(common).empty(), c.common.RepeatType != 5);
+        EXPECT_EQ(PmDateKind::Unheld(common, PalmFormat::Classic).empty(), c.common.RepeatType != 5);
     }
 }
 

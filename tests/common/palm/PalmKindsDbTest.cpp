@@ -59,6 +59,39 @@ TEST(PmDateEx2, EventsReadFlagsAndKeepTheirRowWhenTimeAndSummaryChange) {
               "1|8|2|Dentist (moved)|1|weekly on Mon;");
 }
 
+// The database has no place for a repeat: an event written with one is reported, and what it
+// reads back as (no repeat) is what the pair is compared as, so it is not offered again and again.
+TEST(PmDateEx2, RepeatIsReportedAsNotHeldAndComparedAsStored) {
+    TempDir dir;
+    const auto file = make<PmDateEx2Util>(dir, "SELECT 1 WHERE 0");
+    PmDateInfo info;
+    ASSERT_TRUE(info.OpenPath(file.c_str())) << info.GetLastError();
+    CommDateRec weekly{};
+    copyToField(weekly.Description, "Choir");
+    weekly.StartDateTime = {2026, 3, 0, 4, 19, 0, 0, 0};
+    weekly.EndDateTime = {2026, 3, 0, 4, 21, 0, 0, 0};
+    weekly.Repeat.RepeatType = kCommRepeatWeekly;
+    weekly.Repeat.RepeatFrequency = 1;
+    weekly.Repeat.RepeatDays = 0x08;
+    ASSERT_TRUE(info.AddRecord(&weekly));
+    const std::vector<std::string> warnings = info.TakeWarnings();
+    ASSERT_EQ(warnings.size(), 1U);
+    EXPECT_NE(warnings[0].find("\"Choir\": repeats, which a Palm Desktop 6 date book cannot hold"),
+              std::string::npos)
+        << warnings[0];
+    ASSERT_TRUE(info.Save()) << info.GetLastError();
+    ASSERT_TRUE(info.OpenPath(file.c_str())) << info.GetLastError();
+    ASSERT_EQ(info.GetCommMgr()->GetCount(), 1U);
+    EXPECT_EQ(info.GetCommMgr()->GetAt(0)->Repeat.RepeatType, kCommRepeatNone);
+
+    CommDateMgr outlook;
+    weekly.SourceType = kSourceOutlook;
+    outlook.AddCopy(&weekly);
+    outlook.SetHeldAs(info.GetCommMgr()->GetHeldAs());
+    CommDateRec* match = nullptr;
+    EXPECT_EQ(outlook.FindMatch(info.GetCommMgr()->GetAt(0), &match), kMatchSame);
+}
+
 TEST(PmTodoEx2, ToDosReadFlagsAndOnlyRealChangesAreWritten) {
     TempDir dir;
     const auto file = make<PmTodoEx2Util>(
