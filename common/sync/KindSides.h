@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -97,6 +98,12 @@ public:
         static_cast<void>(from);
         static_cast<void>(onto);
         return {};
+    }
+    // The name a plan gives one of the two lists' records (Windows-1252), for sides whose records
+    // are not the kind's own; none lets the kind table name it from its first columns.
+    virtual std::optional<std::string> recordName(const void* record) const {
+        static_cast<void>(record);
+        return std::nullopt;
     }
     // What the Palm data cannot hold of `from`, written as a new record (`onto` null) or over
     // `onto`: texts cut to their field, values it has no place for.

@@ -11,6 +11,7 @@
 
 #include <deque>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <utility>
@@ -38,6 +39,11 @@ inline FakeRecord record(const char* name, const char* value = "") {
 class FakeSides final : public KindSides {
 public:
     explicit FakeSides(DataKind kind) : m_kind(kind) {}
+
+    // The kind's table would read a fake record as one of the kind's own.
+    std::optional<std::string> recordName(const void* record) const override {
+        return static_cast<const FakeRecord*>(record)->name;
+    }
 
     std::map<std::int32_t, std::vector<FakeRecord>> users; // what each Palm user's file holds
     std::vector<FakeRecord> folder;                        // the Outlook folder
