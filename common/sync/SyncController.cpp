@@ -570,7 +570,8 @@ void SyncController::settleConflict(Run& run, const RecordMatch& palm, const Rec
 PlanEntry& SyncController::plan(Run& run, PlanAction action, const void* source) {
     PlanEntry& entry = run.plan.entries.emplace_back();
     entry.action = action;
-    entry.name = ansiToUtf8(run.sides.recordName(source).value_or(recordName(run.kind, source)));
+    const std::optional<std::string> own = run.sides.recordName(source);
+    entry.name = ansiToUtf8(own ? *own : recordName(run.kind, source));
     return entry;
 }
 
