@@ -2,11 +2,11 @@
 // and Outlook writers:
 //   twinleaf_demo_data HOME
 // HOME is a demo home as scripts/make-demo-home.sh makes it (settings naming a Palm Desktop
-// folder with the users Alice and Bob). Alice's address book and the Outlook store overlap so that
-// every colour of the contacts tab shows: some contacts are the same on both sides, some differ,
-// some are on one side only; Alice's date book, to-do list and memo pad overlap with the Outlook
-// calendar, tasks and notes in the same way. A Palm file or Outlook store that already holds
-// records of its kind is left alone.
+// folder with the users Alice and Bob). Alice's files are classic, Bob's extended. Alice's address
+// book and the Outlook store overlap so that every colour of the contacts tab shows: some contacts
+// are the same on both sides, some differ, some are on one side only; Alice's date book, to-do list
+// and memo pad overlap with the Outlook calendar, tasks and notes in the same way. A Palm file or
+// Outlook store that already holds records of its kind is left alone.
 #include "common/misc/CommAddr.h"
 #include "common/misc/CommDate.h"
 #include "common/misc/CommNote.h"
@@ -16,8 +16,10 @@
 #include "common/outlook/OlNote.h"
 #include "common/outlook/OlTask.h"
 #include "common/palm/PalmAddr.h"
+#include "common/palm/PalmAddrEx.h"
 #include "common/palm/PalmAddrInfo.h"
 #include "common/palm/PalmDate.h"
+#include "common/palm/PalmDateEx.h"
 #include "common/palm/PalmDateInfo.h"
 #include "common/palm/PalmEnv.h"
 #include "common/palm/PalmMemoInfo.h"
@@ -133,7 +135,9 @@ const PalmUserRec* findUser(const char* name) {
     return nullptr;
 }
 
-// Writes the user's Palm contacts into a new address book; false on a failure, which is printed.
+// Writes the user's Palm contacts into a new address book of the form File writes; false on a
+// failure, which is printed.
+template <class File>
 bool writePalmContacts(const PalmUserRec& user, std::span<const DemoContact> contacts) {
     char folder[win::MAX_PATH];
     if (!GetUserDataFolder(user.id, folder)) {
@@ -147,8 +151,8 @@ bool writePalmContacts(const PalmUserRec& user, std::span<const DemoContact> con
         std::cout << "  " << user.name << ": " << file.string() << " is there already\n";
         return true;
     }
-    // An address book with no records yet, as the classic writer makes it.
-    if (PmAddrUtil empty; !empty.Save(file.c_str())) {
+    // An address book with no records yet, as the writer of its form makes it.
+    if (File empty; !empty.Save(file.c_str())) {
         std::cerr << "twinleaf_demo_data: " << empty.GetLastError() << "\n";
         return false;
     }
@@ -436,10 +440,11 @@ CommDateRec toAppointment(const DemoAppointment& item, bool outlookSide) {
     return record;
 }
 
+template <class File>
 bool writeAppointments(const PalmUserRec& user, std::span<const DemoAppointment> items) {
-    return writeKind<PmDateInfo, PmDateUtil, OlDateUtil>(user, items, "datebook", "datebook.dat",
-                                                         "Palm appointments", "appointments",
-                                                         toAppointment);
+    return writeKind<PmDateInfo, File, OlDateUtil>(user, items, "datebook", "datebook.dat",
+                                                   "Palm appointments", "appointments",
+                                                   toAppointment);
 }
 
 // Alice's memo pad and the Outlook notes overlap as the contacts do; some memos run over several
@@ -558,11 +563,15 @@ int main(int argc, char** argv) {
         ClosePalmEnvironment();
         return 1;
     }
-    const bool ok = writePalmContacts(*alice, kAliceContacts) &&
-                    writePalmContacts(*bob, kBobContacts) &&
+    // Alice keeps the classic files, Bob the extended ones of later Palm Desktop 4.x releases.
+    // Bob's date book, to-do list and memo pad hold what Alice's do (the Outlook side is written
+    // once, from Alice's), so his tabs compare with the Outlook store as hers do.
+    const bool ok = writePalmContacts<PmAddrUtil>(*alice, kAliceContacts) &&
+                    writePalmContacts<PmAddrExUtil>(*bob, kBobContacts) &&
                     writeOutlookContacts(*alice, kAliceContacts) &&
-                    writeAppointments(*alice, kAliceAppointments) &&
-                    writeTasks(*alice, kAliceTasks) && writeMemos(*alice, kAliceMemos);
+                    writeAppointments<PmDateUtil>(*alice, kAliceAppointments) &&
+                    writeTasks(*alice, kAliceTasks) && writeMemos(*alice, kAliceMemos) &&
+                    writeAppointments<PmDateExUtil>(*bob, kAliceAppointments);
     if (ok) {
         report(*alice);
     }

@@ -5,6 +5,7 @@
 
 #include "common/misc/CommAddr.h"
 #include "common/palm/PalmAddr.h"
+#include "common/palm/PalmAddrEx.h"
 #include "common/palm/PalmInfo.h"
 
 #include <cstdint>
@@ -35,6 +36,7 @@ struct PmAddrItem {
     CommAddrRec* commEntry;
     union {
         PmAddrRec classic;
+        PmAddrExRec extended;
     } record;
 };
 
@@ -61,6 +63,16 @@ struct PmAddrKind {
     static void CommonToClassic(const CommAddrRec& common, PmAddrRec& palmRec);
     // The record's category id from its name, created in the file's table when missing.
     static bool ResolveCategory(PmAddrUtil& file, PmAddrRec& palmRec);
+
+    using ExtendedFile = PmAddrExUtil;
+    using ExtendedRec = PmAddrExRec;
+    static inline const ExtendedFileKind& kExtendedFileKind = kAddrExtendedFile;
+    static PmAddrExRec& Extended(PmAddrItem& item) { return item.record.extended; }
+    static const PmAddrExRec& Extended(const PmAddrItem& item) { return item.record.extended; }
+    static void ExtendedToCommon(const PmAddrExRec& palmRec, CommAddrRec& common);
+    // On top of the record's current values: only non-empty texts are copied.
+    static void CommonToExtended(const CommAddrRec& common, PmAddrExRec& palmRec);
+    static bool ResolveCategory(PmAddrExUtil& file, PmAddrExRec& palmRec);
 };
 
 class PmAddrInfo : public PmInfo<PmAddrKind> {
@@ -71,6 +83,7 @@ public:
     void SetSwapName(bool swap);
     static PalmFormat DetectFileFormat(const char* path);
     PmAddrUtil* GetClassic() { return m_pClassic; }
+    PmAddrExUtil* GetExtended() { return m_pExtended; }
 
     // The conversions between a classic record and a common record.
     static void ClassicToCommon(const PmAddrRec& palmRec, CommAddrRec& common) {
@@ -83,7 +96,8 @@ public:
     }
 
 private:
-    PmAddrUtil* m_pClassic; // owned by its form
+    PmAddrUtil* m_pClassic;    // owned by its form
+    PmAddrExUtil* m_pExtended; // owned by its form
 };
 
 } // namespace twinleaf

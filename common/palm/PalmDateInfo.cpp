@@ -114,6 +114,54 @@ void toCommonRepeat(const RepeatValue& from, CommDateRepeat& to) {
     to.RepeatHasEnd = PalmRepeatHasEnd(from.EndDate) ? 1 : 0;
 }
 
+// What the classic and the extended row both hold, under the same names but the all-day flag.
+template <class Rec>
+void appointmentToCommon(const Rec& palmRec, std::int32_t untimed, CommDateRec& common) {
+    copyIfSet(common.Description, sizeof common.Description, fieldText(palmRec.Description), 255);
+    copyIfSet(common.Note, sizeof common.Note, fieldText(palmRec.Note), 8191);
+    toLocalTime(palmRec.StartTime, common.StartDateTime);
+    toLocalTime(palmRec.EndTime, common.EndDateTime);
+    common.AllDayEvent = untimed != 0 ? 1 : 0;
+    ClearAllDayTimes(common);
+    common.Duration = MinutesBetween(common.EndDateTime, common.StartDateTime);
+    common.Private = palmRec.Private != 0 ? 1 : 0;
+    toCommonRepeat(palmRec.Repeat, common.Repeat);
+}
+
+// How many characters of a text the row takes.
+struct TextLimits {
+    std::size_t description;
+    std::size_t note;
+};
+
+// Outlook's records carry no privacy: taking their "not private" over would make every private
+// appointment they update public.
+template <class Rec>
+void appointmentToPalm(const CommDateRec& common, Rec& palmRec, std::int32_t& untimed,
+                       TextLimits limits) {
+    copyIfSet(palmRec.Description, sizeof palmRec.Description, fieldText(common.Description),
+              limits.description);
+    copyIfSet(palmRec.Note, sizeof palmRec.Note, fieldText(common.Note), limits.note);
+    PmTime start(palmRec.StartTime);
+    if (start.FromSystemTime(&common.StartDateTime)) {
+        palmRec.StartTime = start.GetValue();
+    }
+    PmTime end(palmRec.EndTime);
+    if (end.FromSystemTime(&common.EndDateTime)) {
+        palmRec.EndTime = end.GetValue();
+    }
+    if (common.SourceType != kSourceOutlook) {
+        palmRec.Private = common.Private;
+    }
+    untimed = common.AllDayEvent;
+    // A repeat the common record has no words for (yearly by day) reads as none; writing "none"
+    // back would drop it from an appointment whose other fields changed.
+    const bool rowRepeatUnread = palmRec.Repeat.RepeatType >= palm::kRepeatYearlyByDay;
+    if (common.Repeat.RepeatType != kCommRepeatNone || !rowRepeatUnread) {
+        toPalmRepeat(common.Repeat, palmRec.Repeat);
+    }
+}
+
 } // namespace
 
 // Any end the file can hold counts: an end in 2021 or 2030 is as real as one in 2005.
@@ -125,9 +173,9 @@ PmDateInfo::PmDateInfo() {
     AddForm(std::make_unique<PmRecognisedForm<PmDateKind>>(
         PalmFormat::Desktop6, PmDateKind::kDatabaseFile, LooksLikeDatabase,
         PmDateKind::kDatabaseNote));
-    AddForm(std::make_unique<PmRecognisedForm<PmDateKind>>(
-        PalmFormat::Extended, PmDateKind::kClassicFile, HasExtendedSignature,
-        PmDateKind::kExtendedNote));
+    auto extended = std::make_unique<PmExtendedForm<PmDateKind>>();
+    m_pExtended = &extended->GetFile();
+    AddForm(std::move(extended));
     auto classic = std::make_unique<PmClassicForm<PmDateKind>>();
     m_pClassic = &classic->GetFile();
     AddForm(std::move(classic));
@@ -142,40 +190,21 @@ PalmFormat PmDateInfo::DetectFileFormat(const char* path) {
 }
 
 void PmDateKind::ClassicToCommon(const PmDateRec& palmRec, CommDateRec& common) {
-    copyIfSet(common.Description, sizeof common.Description, fieldText(palmRec.Description), 255);
-    copyIfSet(common.Note, sizeof common.Note, fieldText(palmRec.Note), 8191);
-    toLocalTime(palmRec.StartTime, common.StartDateTime);
-    toLocalTime(palmRec.EndTime, common.EndDateTime);
-    common.AllDayEvent = palmRec.Untimed != 0 ? 1 : 0;
-    ClearAllDayTimes(common);
-    common.Duration = MinutesBetween(common.EndDateTime, common.StartDateTime);
-    common.Private = palmRec.Private != 0 ? 1 : 0;
-    toCommonRepeat(palmRec.Repeat, common.Repeat);
+    appointmentToCommon(palmRec, palmRec.Untimed, common);
 }
 
-// Outlook's records carry no privacy: taking their "not private" over would make every private
-// appointment they update public.
 void PmDateKind::CommonToClassic(const CommDateRec& common, PmDateRec& palmRec) {
-    copyIfSet(palmRec.Description, sizeof palmRec.Description, fieldText(common.Description), 511);
-    copyIfSet(palmRec.Note, sizeof palmRec.Note, fieldText(common.Note), 511);
-    PmTime start(palmRec.StartTime);
-    if (start.FromSystemTime(&common.StartDateTime)) {
-        palmRec.StartTime = start.GetValue();
-    }
-    PmTime end(palmRec.EndTime);
-    if (end.FromSystemTime(&common.EndDateTime)) {
-        palmRec.EndTime = end.GetValue();
-    }
-    if (common.SourceType != kSourceOutlook) {
-        palmRec.Private = common.Private;
-    }
-    palmRec.Untimed = common.AllDayEvent;
-    // A repeat the common record has no words for (yearly by day) reads as none; writing "none"
-    // back would drop it from an appointment whose other fields changed.
-    const bool rowRepeatUnread = palmRec.Repeat.RepeatType >= palm::kRepeatYearlyByDay;
-    if (common.Repeat.RepeatType != kCommRepeatNone || !rowRepeatUnread) {
-        toPalmRepeat(common.Repeat, palmRec.Repeat);
-    }
+    appointmentToPalm(common, palmRec, palmRec.Untimed, {511, 511});
+}
+
+void PmDateKind::ExtendedToCommon(const PmDateExRec& palmRec, CommDateRec& common) {
+    appointmentToCommon(palmRec, palmRec.AllDayEvent, common);
+    copyIfSet(common.Location, sizeof common.Location, fieldText(palmRec.Location), 255);
+}
+
+void PmDateKind::CommonToExtended(const CommDateRec& common, PmDateExRec& palmRec) {
+    appointmentToPalm(common, palmRec, palmRec.AllDayEvent, {255, 8191});
+    copyIfSet(palmRec.Location, sizeof palmRec.Location, fieldText(common.Location), 255);
 }
 
 std::string PmDateKind::Unheld(const CommDateRec& common) {
