@@ -324,8 +324,8 @@ bool writeKind(const PalmUserRec& user, std::span<const Demo> items, const char*
     return true;
 }
 
-bool writeTasks(const PalmUserRec& user, std::span<const DemoTask> tasks) {
-    return writeKind<PmTodoInfo, PmTodoUtil, OlTaskUtil>(
+template <class File> bool writeTasks(const PalmUserRec& user, std::span<const DemoTask> tasks) {
+    return writeKind<PmTodoInfo, File, OlTaskUtil>(
         user, tasks, "todo", "todo.dat", "Palm to-dos", "tasks",
         [](const DemoTask& task, bool outlookSide) {
             CommTaskRec record = toTask(task);
@@ -515,10 +515,11 @@ CommNoteRec toMemo(const DemoMemo& memo, bool outlookSide) {
     return record;
 }
 
-bool writeMemos(const PalmUserRec& user, std::span<const DemoMemo> memos) {
-    return writeKind<PmMemoInfo, PmMemoUtil, OlNoteUtil>(user, memos, "memopad", "memopad.dat",
-                                                         "Palm memos besides a long one", "notes",
-                                                         toMemo, addLongMemo);
+template <class File>
+bool writeMemos(const PalmUserRec& user, std::span<const DemoMemo> memos,
+                bool (*prepare)(const std::filesystem::path&)) {
+    return writeKind<PmMemoInfo, File, OlNoteUtil>(user, memos, "memopad", "memopad.dat",
+                                                   "Palm memos", "notes", toMemo, prepare);
 }
 
 // What the contacts tab will show for the user: counts of the same, different and new records.
@@ -570,8 +571,11 @@ int main(int argc, char** argv) {
                     writePalmContacts<PmAddrExUtil>(*bob, kBobContacts) &&
                     writeOutlookContacts(*alice, kAliceContacts) &&
                     writeAppointments<PmDateUtil>(*alice, kAliceAppointments) &&
-                    writeTasks(*alice, kAliceTasks) && writeMemos(*alice, kAliceMemos) &&
-                    writeAppointments<PmDateExUtil>(*bob, kAliceAppointments);
+                    writeTasks<PmTodoUtil>(*alice, kAliceTasks) &&
+                    writeMemos<PmMemoUtil>(*alice, kAliceMemos, addLongMemo) &&
+                    writeAppointments<PmDateExUtil>(*bob, kAliceAppointments) &&
+                    writeTasks<PmTodoExUtil>(*bob, kAliceTasks) &&
+                    writeMemos<PmMemoExUtil>(*bob, kAliceMemos, nullptr);
     if (ok) {
         report(*alice);
     }
