@@ -242,11 +242,11 @@ void SaveInPlace(benchmark::State& state, BookMaker makeBook) {
 }
 
 // The bytes of a save without the file system: the writer's own share of SaveInPlace.
-void BuildSaveBytes(benchmark::State& state) {
+template <class File> void BuildSaveBytes(benchmark::State& state, BookMaker makeBook) {
     const int count = static_cast<int>(state.range(0));
-    PmAddrUtil file;
+    File file;
     file.SetSwapName(false);
-    if (!file.Load(book(count).c_str())) {
+    if (!file.Load(makeBook(count).c_str())) {
         state.SkipWithError(file.GetLastError().c_str());
         return;
     }
@@ -277,6 +277,17 @@ BENCHMARK_CAPTURE(SaveInPlace, extended, &extendedBook)
     ->Arg(10000)
     ->Arg(100000)
     ->Unit(benchmark::kMillisecond);
-BENCHMARK(BuildSaveBytes)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+const auto kBuildClassic = BuildSaveBytes<PmAddrUtil>;
+const auto kBuildExtended = BuildSaveBytes<PmAddrExUtil>;
+BENCHMARK_CAPTURE(kBuildClassic, classic, &book)
+    ->Name("BuildSaveBytes/classic")
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(kBuildExtended, extended, &extendedBook)
+    ->Name("BuildSaveBytes/extended")
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond);
 
 } // namespace
