@@ -49,7 +49,12 @@ public:
             return true;
         }
         m_util.GetList()->Clear();
-        m_lastError = path + ": not " + Kind::kDatabaseNote + " (" + m_util.GetLastError() + ")";
+        // The reason names the file too; once is enough.
+        std::string reason = m_util.GetLastError();
+        if (reason.starts_with(path + ": ")) {
+            reason.erase(0, path.size() + 2);
+        }
+        m_lastError = path + ": not " + Kind::kDatabaseNote + " (" + reason + ")";
         return false;
     }
     void Unload() override {

@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <fstream>
 #include <mdbtools.h>
 #include <poll.h>
@@ -265,6 +266,12 @@ bool Connection::OpenAccess() {
     }
     if (child == 0) {
         ::close(pipeEnds[0]);
+        // libmdb prints its own diagnostics ("offset ... is beyond EOF") for a damaged file; the
+        // user gets one message naming the file instead.
+        if (const int null = ::open("/dev/null", O_WRONLY); null >= 0) {
+            ::dup2(null, STDERR_FILENO);
+            ::close(null);
+        }
         std::string payload;
         if (CopyAccessTables()) {
             sqlite3_int64 size = 0;
