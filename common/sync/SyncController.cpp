@@ -584,6 +584,8 @@ void SyncController::planWrite(Run& run, PlanAction action, void* from, const Re
     }
     if (action == PlanAction::CreateInPalm || action == PlanAction::UpdatePalm) {
         entry.losses = run.sides.palmLosses(from, update ? onto.record : nullptr);
+    } else if (action == PlanAction::CreateInOutlook || action == PlanAction::UpdateOutlook) {
+        entry.losses = run.sides.outlookLosses(from);
     }
 }
 
