@@ -338,6 +338,10 @@ private:
                 (field.merge != FieldMerge::Always && field.merge != FieldMerge::IfNotEmpty)) {
                 continue;
             }
+            // Nearly every field comes back as it went: only those that differ are formatted.
+            if (sameValue(field, rec, held)) {
+                continue;
+            }
             const std::string wanted = shown(field, rec);
             const std::string kept = shown(field, held);
             if (wanted == kept) {
@@ -384,6 +388,13 @@ private:
             }
         }
         return false;
+    }
+    // The same bytes (a text up to its terminator): shown the same, whatever the field's format.
+    static bool sameValue(const CommField& field, const Record& a, const Record& b) {
+        const char* left = reinterpret_cast<const char*>(&a) + field.offset;
+        const char* right = reinterpret_cast<const char*>(&b) + field.offset;
+        return field.kind == FieldType::Text ? std::strncmp(left, right, field.width) == 0
+                                             : std::memcmp(left, right, field.width) == 0;
     }
     static bool described(const CommField& field) {
         return field.descName != nullptr && *field.descName != '\0';
