@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Writes the user guide's pictures into docs/screenshots/: the main window (each tab), the
-# conflict alert, the splash and the about box, taken on a fresh copy of the demo home under Xvfb.
+# conflict alert, the list of losses before a run, the splash and the about box, taken on a fresh
+# copy of the demo home under Xvfb.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"

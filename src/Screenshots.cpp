@@ -10,6 +10,7 @@
 #include "platform/text/FieldText.h"
 #include "src/About.h"
 #include "src/Init.h"
+#include "src/LossReview.h"
 #include "src/addrcustom.h"
 #include "src/confalert.h"
 #include "src/detail.h"
@@ -104,6 +105,27 @@ bool saveViewers(TfmMain& window, const QString& folder) {
     return ok;
 }
 
+// A plan with losses both ways, as a run from a classic address book would list them.
+SyncPlan sampleLosses() {
+    SyncPlan plan;
+    const auto add = [&plan](PlanAction action, const char* name, std::vector<FieldLoss> losses) {
+        PlanEntry& entry = plan.entries.emplace_back();
+        entry.action = action;
+        entry.name = name;
+        entry.losses = std::move(losses);
+    };
+    add(PlanAction::CreateInPalm, "Kim Lee",
+        {{"MiddleName", "\"Jo\" has no place"},
+         {"EMail2", "\"lee@example.net\" has no place"},
+         {"HomeFax", "\"555-0306\" has no place"}});
+    add(PlanAction::UpdatePalm, "Eve Long",
+        {{"E-Mail", "cut after 31 bytes, losing \"mple.org\""}});
+    add(PlanAction::CreateInOutlook, "Ada Lovelace",
+        {{"(Work) City", "cut after 23 bytes, losing \"own\""},
+         {"Custom 1", "\"blue\" has no place"}});
+    return plan;
+}
+
 } // namespace
 
 bool writeScreenshots(TfmMain& window, const QString& folder) {
@@ -122,6 +144,8 @@ bool writeScreenshots(TfmMain& window, const QString& folder) {
     TfmConfAlert alert(&window);
     fillConflict(alert, window);
     ok = save(alert, folder, QStringLiteral("conflict-alert.png")) && ok;
+    TfmLossReview review(sampleLosses(), QStringLiteral("contact"), &window);
+    ok = save(review, folder, QStringLiteral("loss-review.png")) && ok;
     alert.hide();
 
     TfmInit splash(nullptr, &window);

@@ -15,6 +15,7 @@
 #include "platform/ui/MessageBox.h"
 #include "src/About.h"
 #include "src/Init.h"
+#include "src/LossReview.h"
 #include "src/MainLayout.h"
 #include "src/ProductArt.h"
 #include "src/confalert.h"
@@ -720,6 +721,11 @@ void TfmMain::fillConflictAlert(TfmConfAlert& alert, DataKind kind, void* palmRe
     alert.TransferChoice(false);
 }
 
+bool TfmMain::confirmLosses(DataKind kind, const SyncPlan& plan) {
+    TfmLossReview review(plan, QString::fromLatin1(describeKind(kind).texts.palmData), this);
+    return review.exec() == QDialog::Accepted;
+}
+
 ConflictAnswer TfmMain::askConflict(DataKind kind, void* palmRecord, void* outlookRecord) {
     TfmConfAlert alert(this);
     fillConflictAlert(alert, kind, palmRecord, outlookRecord);
@@ -744,7 +750,10 @@ void TfmMain::startClicked(DataKind kind) {
                     "Error", win::MB_ICONERROR);
         return;
     }
-    m_controller->RunSync(kind);
+    // What the run would lose is shown before it writes anything.
+    m_controller->RunSync(kind, syncModeFromSetting(options.*describeKind(kind).syncMode),
+                          conflictRuleFromSetting(options.ConfMode),
+                          SyncRunOptions{.reviewLosses = true});
 }
 
 void TfmMain::userChanged(DataKind kind, int index) {

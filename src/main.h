@@ -70,6 +70,7 @@ public:
     void showMessage(const std::string& text, const std::string& caption, win::UINT icon) override;
     bool confirmRun(const std::string& text, const std::string& caption) override;
     bool askReload(const std::string& text) override;
+    bool confirmLosses(DataKind kind, const SyncPlan& plan) override;
     ConflictAnswer askConflict(DataKind kind, void* palmRecord, void* outlookRecord) override;
 
     RecordListView* view(DataKind kind, ViewSide side) const;

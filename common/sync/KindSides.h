@@ -112,6 +112,12 @@ public:
         static_cast<void>(onto);
         return {};
     }
+    // What an Outlook item cannot hold of `from`, written as a new item or over one: texts longer
+    // than the item's properties, values it has no property for.
+    virtual std::vector<FieldLoss> outlookLosses(const void* from) {
+        static_cast<void>(from);
+        return {};
+    }
 };
 
 // A kind whose records, facade or Outlook access do not exist yet: both sides stay empty.
@@ -281,8 +287,7 @@ public:
     }
 
     // Each field is put through the Palm form and back, as an update or an addition would write
-    // it; whatever does not come back as it went in is lost. Numbers count only where a merge
-    // carries them, as in KeepUnheld: the rest say where a record comes from.
+    // it; whatever does not come back as it went in is lost.
     std::vector<FieldLoss> palmLosses(const void* from, const void* onto) override {
         const typename List::HeldAs heldAs = Kind::palmList(*m_palm).GetHeldAs();
         if (heldAs == nullptr) {
@@ -291,16 +296,71 @@ public:
         const auto& rec = *static_cast<const Record*>(from);
         Record held{};
         heldAs(rec, onto != nullptr ? *static_cast<const Record*>(onto) : rec, held);
+        return lossesBetween(rec, held);
+    }
+
+    // Each field is put into an item's properties and read back, as the access writes and then
+    // reads an item. An update starts from the stored item, but keeps of it only what the record
+    // does not carry, so a new item shows the same cuts.
+    std::vector<FieldLoss> outlookLosses(const void* from) override {
+        if constexpr (requires(Outlook & access, const Record* rec, Record* back,
+                               typename Outlook::Image* image) {
+                          access.RecordToImage(rec, image);
+                          access.ImageToRecord(image, back);
+                      }) {
+            const auto& rec = *static_cast<const Record*>(from);
+            const auto image = std::make_unique<typename Outlook::Image>();
+            const auto held = std::make_unique<Record>();
+            m_outlook->RecordToImage(&rec, image.get());
+            m_outlook->ImageToRecord(image.get(), held.get());
+            return lossesBetween(rec, *held);
+        } else {
+            static_cast<void>(from);
+            return {};
+        }
+    }
+
+private:
+    static Record* typed(void* record) { return static_cast<Record*>(record); }
+
+    // What `held`, the record as the target keeps it, lost of `rec`. Numbers count only where a
+    // merge carries them, as in KeepUnheld: the rest say where a record comes from. A number the
+    // comparison ignores is no loss either: such a value (a repeat's end while the repeat has
+    // none) may hold anything, and a side that does not keep it drops nothing of the record.
+    static std::vector<FieldLoss> lossesBetween(const Record& rec, const Record& held) {
         std::vector<FieldLoss> losses;
+        std::size_t rawAt = SIZE_MAX; // the loss that gathers the numbers no view shows
+        std::string rawWanted;
+        std::string rawKept;
         for (const CommField& field : List::Fields()) {
             const bool text = field.kind == FieldType::Text;
-            if (field.kind == FieldType::None || derived(field) ||
+            if (field.kind == FieldType::None || derived(field) || (!text && !field.compared) ||
                 (field.merge != FieldMerge::Always && field.merge != FieldMerge::IfNotEmpty)) {
+                continue;
+            }
+            // Nearly every field comes back as it went: only those that differ are formatted.
+            if (sameValue(field, rec, held)) {
                 continue;
             }
             const std::string wanted = shown(field, rec);
             const std::string kept = shown(field, held);
             if (wanted == kept) {
+                continue;
+            }
+            // Numbers no view shows (the parts of a repeat) go as one: "RepeatType, RepeatWeek:
+            // 5, 2 kept as 0, 0".
+            if (!text && !described(field)) {
+                if (rawAt == SIZE_MAX) {
+                    rawAt = losses.size();
+                    rawWanted = wanted;
+                    rawKept = kept;
+                    losses.push_back({field.name, {}});
+                } else {
+                    losses[rawAt].field += std::string(", ") + field.name;
+                    rawWanted += ", " + wanted;
+                    rawKept += ", " + kept;
+                }
+                losses[rawAt].lost = rawWanted + " kept as " + rawKept;
                 continue;
             }
             std::string lost;
@@ -317,9 +377,6 @@ public:
         return losses;
     }
 
-private:
-    static Record* typed(void* record) { return static_cast<Record*>(record); }
-
     // A field the other side makes of other fields (a contact's full name): Palm keeping no copy
     // of it loses nothing.
     static bool derived(const CommField& field) {
@@ -332,11 +389,33 @@ private:
         }
         return false;
     }
-    static std::string fieldName(const CommField& field) {
-        return field.descName != nullptr && *field.descName != '\0' ? field.descName : field.name;
+    // The same bytes (a text up to its terminator): shown the same, whatever the field's format.
+    static bool sameValue(const CommField& field, const Record& a, const Record& b) {
+        const char* left = reinterpret_cast<const char*>(&a) + field.offset;
+        const char* right = reinterpret_cast<const char*>(&b) + field.offset;
+        return field.kind == FieldType::Text ? std::strncmp(left, right, field.width) == 0
+                                             : std::memcmp(left, right, field.width) == 0;
     }
-    // The field's display text, UTF-8.
+    static bool described(const CommField& field) {
+        return field.descName != nullptr && *field.descName != '\0';
+    }
+    static std::string fieldName(const CommField& field) {
+        return described(field) ? field.descName : field.name;
+    }
+    // The field's display text, UTF-8; a number no view formats, as its digits.
     static std::string shown(const CommField& field, const Record& rec) {
+        if (field.format == nullptr &&
+            (field.kind == FieldType::Int32 || field.kind == FieldType::UInt32)) {
+            const char* at = reinterpret_cast<const char*>(&rec) + field.offset;
+            if (field.kind == FieldType::Int32) {
+                std::int32_t value = 0;
+                std::memcpy(&value, at, sizeof value);
+                return std::to_string(value);
+            }
+            std::uint32_t value = 0;
+            std::memcpy(&value, at, sizeof value);
+            return std::to_string(value);
+        }
         std::vector<char> buffer(field.width + 256, '\0');
         FormatField(field, &rec, buffer.data(), static_cast<std::uint32_t>(buffer.size()));
         return ansiToUtf8(buffer.data());

@@ -8,6 +8,7 @@
 #include "common/sync/FacadeKind.h"
 #include "common/sync/Options.h"
 
+#include <array>
 #include <cstdint>
 
 namespace twinleaf {
@@ -15,6 +16,8 @@ namespace twinleaf {
 template <class PalmFacade, class OutlookAccess>
 struct MemoKindOf : FacadeKind<CommNoteRec, CommNoteMgr, PalmFacade, OutlookAccess> {
     struct State {};
+    // Both sides make a memo's subject of the first line of its text.
+    static constexpr std::array<const char*, 1> kDerivedFields = {"Subject"};
 
     static void setUp(PalmFacade&, OutlookAccess&, const OptionBlock&, State&) {}
 

@@ -336,6 +336,7 @@ SyncRunResult SyncController::RunSync(DataKind kind, SyncMode mode, ConflictRule
             withheld.emplace();
         }
         ran = readsAllow(run, mode, kindState) && palmWritable(run, mode, rule) &&
+              (!options.reviewLosses || options.dryRun || lossesAccepted(run, mode, rule)) &&
               runMode(run, mode, rule);
         unwritten = storeFailures.messages();
     }
@@ -584,6 +585,8 @@ void SyncController::planWrite(Run& run, PlanAction action, void* from, const Re
     }
     if (action == PlanAction::CreateInPalm || action == PlanAction::UpdatePalm) {
         entry.losses = run.sides.palmLosses(from, update ? onto.record : nullptr);
+    } else if (action == PlanAction::CreateInOutlook || action == PlanAction::UpdateOutlook) {
+        entry.losses = run.sides.outlookLosses(from);
     }
 }
 
@@ -663,6 +666,37 @@ bool SyncController::palmWritable(Run& run, SyncMode mode, ConflictRule rule) {
     }
     showError(refusal + "\r\n\r\nNothing was synchronized.");
     return false;
+}
+
+// The run's decisions with nothing written, then both sides read again as they are, with the
+// rows checked as they were: the real run then starts from the same records and selection.
+bool SyncController::lossesAccepted(Run& run, SyncMode mode, ConflictRule rule) {
+    const DataKind kind = run.kind;
+    const std::vector<bool> palmChecks = m_ui.checkedRows(kind, ViewSide::Palm);
+    const std::vector<bool> outlookChecks = m_ui.checkedRows(kind, ViewSide::Outlook);
+    Run preview(kind, run.sides, run.palmRows, run.outlookRows);
+    preview.dryRun = true;
+    // What the store says meanwhile belongs to no write of this run; the reload's own problems
+    // were reported when the kind was opened.
+    const outlook::ScopedStoreWarnings notWritten;
+    bool planned = false;
+    {
+        const ScopedWithheldWrites withheld;
+        planned = runMode(preview, mode, rule);
+    }
+    run.sides.takePalmWarnings();
+    outlook::rereadStoreFolders();
+    LoadPalmSide(kind, true);
+    LoadOutlookSide(kind, true);
+    CompareKind(kind);
+    const auto restore = [this, kind](ViewSide side, std::vector<bool> checks) {
+        checks.resize(Rows(kind, side).size(), false);
+        m_ui.setAllChecked(kind, side, checks);
+    };
+    restore(ViewSide::Palm, palmChecks);
+    restore(ViewSide::Outlook, outlookChecks);
+    m_ui.setProgress(0);
+    return planned && (preview.plan.lossCount() == 0 || m_ui.confirmLosses(kind, preview.plan));
 }
 
 void SyncController::savePalm(Run& run) {

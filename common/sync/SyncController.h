@@ -67,6 +67,11 @@ struct SyncRunOptions {
     // With dryRun: the caller is done with the kind, which is closed after the run instead of
     // being read again.
     bool closeAfter = false;
+    // A real run first goes through its decisions with nothing written, as a dry run does; when
+    // that would lose anything the target cannot hold, the list goes to SyncUi::confirmLosses,
+    // and the run stops there, with nothing written, unless the user goes on. The views are read
+    // again between the two, with their check boxes as they were.
+    bool reviewLosses = false;
 };
 
 class SyncController {
@@ -133,6 +138,7 @@ private:
     ConflictChoice resolveConflict(Run& run, void* palmRecord, void* outlookRecord);
     bool readsAllow(Run& run, SyncMode mode, const KindState& kindState);
     bool palmWritable(Run& run, SyncMode mode, ConflictRule rule);
+    bool lossesAccepted(Run& run, SyncMode mode, ConflictRule rule);
     void warnAboutReads(DataKind kind, bool withOutlook);
     void reportMissingFile(DataKind kind);
     void savePalm(Run& run);

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "common/sync/DataKind.h"
+#include "common/sync/SyncPlan.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/win/WinTypes.h"
 
@@ -72,6 +73,15 @@ public:
     virtual bool askReload(const std::string& text) {
         showMessage(text, "Error", win::MB_ICONERROR);
         return false;
+    }
+
+    // The losses a run is about to cause (every entry of `plan` with losses names its record),
+    // shown before anything is written: true to go on with the run, false to leave both sides as
+    // they are. Only a run that asks for the review calls it.
+    virtual bool confirmLosses(DataKind kind, const SyncPlan& plan) {
+        static_cast<void>(kind);
+        static_cast<void>(plan);
+        return true;
     }
 
     // The conflict alert, modal, for one pair of records of the kind (the first the Palm record,

@@ -1,6 +1,7 @@
 #include "cli/CommandLine.h"
 #include "cli/TerminalSyncUi.h"
 #include "common/misc/CommAddr.h"
+#include "common/palm/PalmAddrInfo.h"
 #include "platform/files/AtomicFile.h"
 #include "platform/files/RunLock.h"
 #include "platform/library/UserDataLibrary.h"
@@ -813,11 +814,13 @@ TEST_F(SyncCommandsOnRealSides, DryRunListsEachRecordWithItsActionAndChangedFiel
               "Plan of sync contacts --mode all (nothing was written):\n"
               "  conflict, rule: update Outlook item Ann Smith\n"
               "      Company: \"Initech\" -> \"Acme\"\n"
+              "      loses Custom 1: \"c1\" has no place\n"
               "  create in Outlook             Dora White\n"
               "  create in Outlook             Eve Black\n"
+              "      loses Custom 4: \"c4\" has no place\n"
               "  create in Palm                J\xC3\xB6rg M\xC3\xBCller\n"
               "4 records would be updated: 2 create in Outlook, 1 update Outlook item, 1 create "
-              "in Palm. Losses: 0.\n");
+              "in Palm. Losses: 2.\n");
 
     // Nobody is asked in a dry run: a conflict no rule decides is listed as such.
     result = run({"sync", "contacts", "--mode", "all", "--dry-run", "--json"}, "1\n");
@@ -874,6 +877,53 @@ TEST_F(SyncCommandsOnRealSides, WhatPalmCannotHoldIsPlannedWarnedAndRefusedWhenS
     EXPECT_NE(real.err.find("twinleaf: warning: Kim Lee: HomeFax: \"555-0306\" has no place"),
               std::string::npos)
         << real.err;
+}
+
+// Each kind of loss, each way, as the plan lists it: a text longer than the Outlook property it
+// goes to, a value Outlook has no property for, a text longer than the Palm slot it goes to.
+TEST_F(SyncCommandsOnRealSides, APlanListsWhatEitherTargetCannotHold) {
+    struct LossCase {
+        const char* name;
+        void (*palm)(CommAddrRec&); // the fields of a Palm contact Eve Long, when there is one
+        const char* card;           // an Outlook card, when there is one
+        const char* mode;
+        const char* loss;
+    };
+    const LossCase cases[] = {
+        {"a city longer than Outlook's",
+         [](CommAddrRec& c) { copyToField(c.WorkCity, "Llanfair Pwllgwyngyll Town"); }, nullptr,
+         "p2o", "      loses (Work) City: cut after 23 bytes, losing \"own\"\n"},
+        {"a custom field mapped to no Outlook property",
+         [](CommAddrRec& c) { copyToField(c.Custom1, "blue"); }, nullptr, "p2o",
+         "      loses Custom 1: \"blue\" has no place\n"},
+        {"an e-mail address longer than a Palm slot", nullptr,
+         "N:Long;Eve;;;\r\nFN:Eve Long\r\n"
+         "EMAIL:eve.maria.long-johnson@mail.example.org\r\n",
+         "o2p", "      loses E-Mail: cut after 31 bytes, losing \"mple.org\"\n"},
+    };
+    for (const LossCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        resetHome();
+        if (c.palm != nullptr) {
+            PmAddrInfo palm;
+            ASSERT_TRUE(palm.OpenPath(palmFile().c_str())) << palm.GetLastError();
+            CommAddrRec eve = person("Eve", "");
+            copyToField(eve.LastName, "Long");
+            c.palm(eve);
+            ASSERT_TRUE(palm.AddRecord(&eve));
+            ASSERT_TRUE(palm.Save()) << palm.GetLastError();
+        }
+        if (c.card != nullptr) {
+            writeContact("eve", c.card);
+        }
+        const CommandRun planned = run({"sync", "contacts", "--mode", c.mode, "--dry-run"});
+        ASSERT_EQ(planned.status, kExitOk) << planned.err;
+        const std::size_t eve = planned.out.find("Eve Long\n");
+        ASSERT_NE(eve, std::string::npos) << planned.out;
+        EXPECT_EQ(planned.out.compare(eve + 9, std::string(c.loss).size(), c.loss), 0)
+            << planned.out;
+        EXPECT_EQ(run({"sync", "contacts", "--mode", c.mode, "--strict"}).status, 3);
+    }
 }
 
 // Undo puts every file of both sides back byte for byte, whichever way the run went: cards

@@ -10,16 +10,20 @@
 #include "platform/registry/Registry.h"
 #include "platform/text/FieldText.h"
 #include "platform/ui/MessageBox.h"
+#include "src/LossReview.h"
 #include "src/main.h"
 #include "support/QtTestMain.h"
 #include "support/ScopedProgramFolder.h"
 #include "support/TempDir.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
 #include <functional>
 #include <map>
 #include <memory>
@@ -241,6 +245,67 @@ private slots:
         m_messages.clear();
         undo->trigger();
         QCOMPARE(m_messages, QStringList{"No synchronization can be undone."});
+    }
+
+    // A Palm contact whose city is longer than Outlook's: Start lists the loss before anything is
+    // written; Cancel leaves the cards and the check boxes alone, Continue runs.
+    void lossesAreListedBeforeTheRunWritesAnything() {
+        m_window.reset();
+        QVERIFY(OpenPalmEnvironment());
+        {
+            PmAddrInfo info;
+            QVERIFY(info.Open(static_cast<const PalmUserRec*>(palmUserList().GetAt(0))->id));
+            CommAddrRec grace = contact("Grace", "Hopper", "+1 7", "");
+            copyToField(grace.WorkCity, "Arlington County, Virginia");
+            QVERIFY(info.AddRecord(&grace));
+            QVERIFY(info.Save());
+        }
+        QVERIFY(ClosePalmEnvironment());
+        m_window = std::make_unique<AnsweringMain>();
+        m_window->show();
+        m_window->StartUp();
+        const auto cards = [this] {
+            std::size_t count = 0;
+            for (const auto& entry : std::filesystem::recursive_directory_iterator(home())) {
+                count += entry.path().extension() == ".vcf" ? 1 : 0;
+            }
+            return count;
+        };
+        QCOMPARE(cards(), std::size_t{3});
+
+        QStringList listed;
+        // Pressed once the list is up; the run before it may let events through.
+        std::function<void(const char*)> press = [&](const char* button) {
+            QTimer::singleShot(10, m_window.get(), [&, button] {
+                auto* review = dynamic_cast<TfmLossReview*>(QApplication::activeModalWidget());
+                if (review == nullptr) {
+                    press(button);
+                    return;
+                }
+                for (int row = 0; row < review->list()->topLevelItemCount(); ++row) {
+                    const QTreeWidgetItem* item = review->list()->topLevelItem(row);
+                    listed << item->text(0) + "|" + item->text(1) + "|" + item->text(2) + "|" +
+                                  item->text(3);
+                }
+                review->findChild<QPushButton*>(QString::fromLatin1(button))->click();
+            });
+        };
+        const KindControls& c = m_window->controls(1);
+        QTest::mouseClick(c.btnPDDiff, Qt::LeftButton);
+        const std::vector<bool> checked = m_window->checkedRows(DataKind::Addr, ViewSide::Palm);
+        press("btnCancel");
+        QTest::mouseClick(c.btnStart, Qt::LeftButton);
+        QCOMPARE(listed, QStringList{"Grace Hopper|Outlook|(Work) City|cut after 23 bytes, losing "
+                                     "\"nia\""});
+        QCOMPARE(m_messages, QStringList{});
+        QCOMPARE(cards(), std::size_t{3});
+        QVERIFY(m_window->checkedRows(DataKind::Addr, ViewSide::Palm) == checked);
+
+        press("btnOK");
+        QTest::mouseClick(c.btnStart, Qt::LeftButton);
+        QCOMPARE(m_messages, QStringList{"Contact information synchronized successfully. 3 "
+                                         "records updated."});
+        QCOMPARE(cards(), std::size_t{5});
     }
 
 private:

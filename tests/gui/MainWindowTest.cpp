@@ -4,6 +4,7 @@
 #include "common/misc/CommDate.h"
 #include "common/palm/PalmEnv.h"
 #include "common/sync/Options.h"
+#include "platform/files/AtomicFile.h"
 #include "platform/files/ProgramFolder.h"
 #include "platform/registry/Registry.h"
 #include "platform/text/FieldText.h"
@@ -93,9 +94,12 @@ private:
         }
         return result;
     }
+    // Writes the window's look at its losses makes, withheld, change nothing and are not logged.
     bool log(const char* call, void* record) {
-        calls << QString::fromLatin1(call) + " " +
-                     QString::fromLatin1(static_cast<CommAddrRec*>(record)->FirstName);
+        if (!writesWithheld()) {
+            calls << QString::fromLatin1(call) + " " +
+                         QString::fromLatin1(static_cast<CommAddrRec*>(record)->FirstName);
+        }
         return true;
     }
 };

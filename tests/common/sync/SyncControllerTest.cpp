@@ -154,6 +154,60 @@ TEST_F(SyncControllerTest, OutlookToPalmWritesTheCheckedRowsAndSavesOnce) {
     EXPECT_EQ(row(ViewSide::Palm, 0).value, "Initech");
 }
 
+// A run that reviews its losses goes through its decisions first with nothing written; the user
+// sees the losses before anything changes, Cancel leaves both sides and the selection as they
+// were, and Continue writes exactly what was selected. A run without losses asks nothing.
+TEST_F(SyncControllerTest, LossesAreShownBeforeAnythingIsWrittenAndCancelChangesNothing) {
+    const SyncRunOptions review{false, false, true};
+    struct ReviewCase {
+        const char* name;
+        SyncMode mode;
+        ViewSide from;
+        bool accepted;
+    };
+    const ReviewCase cases[] = {
+        {"to Outlook, cancelled", SyncMode::P2O, ViewSide::Palm, false},
+        {"to Outlook, continued", SyncMode::P2O, ViewSide::Palm, true},
+        {"to Palm, cancelled", SyncMode::O2P, ViewSide::Outlook, false},
+        {"to Palm, continued", SyncMode::O2P, ViewSide::Outlook, true},
+    };
+    for (const ReviewCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        ui = RecordingUi{};
+        ui.lossesAccepted = c.accepted;
+        const bool toOutlook = c.mode == SyncMode::P2O;
+        palmData = toOutlook ? std::vector<FakeRecord>{record("Ann", "x"), record("Bob", "y")}
+                             : std::vector<FakeRecord>{};
+        outlookData = toOutlook ? std::vector<FakeRecord>{}
+                                : std::vector<FakeRecord>{record("Ann", "x"), record("Bob", "y")};
+        open();
+        sides->losses["Ann"] = "cut";
+        ui.check(kind, c.from, {true, false});
+
+        const SyncRunResult result = controller->RunSync(kind, c.mode, ConflictRule::Ask, review);
+        EXPECT_EQ(ui.reviewedLosses, std::vector<std::size_t>{1});
+        const std::size_t written = c.accepted ? 1 : 0;
+        EXPECT_EQ(toOutlook ? sides->folder.size() : sides->users[kUser].size(), written);
+        EXPECT_EQ(sides->saves, c.accepted && !toOutlook ? 1 : 0);
+        if (c.accepted) {
+            EXPECT_EQ(result.outcome, SyncOutcome::Done);
+            EXPECT_EQ(result.updated, 1);
+        } else {
+            EXPECT_EQ(result.outcome, SyncOutcome::Refused);
+            EXPECT_EQ(ui.view(kind, c.from).checked, (std::vector<bool>{true, false}));
+        }
+    }
+
+    ui = RecordingUi{};
+    palmData = {record("Bob", "y")};
+    outlookData = {};
+    open();
+    ui.check(kind, ViewSide::Palm, {true});
+    EXPECT_EQ(controller->RunSync(kind, SyncMode::P2O, ConflictRule::Ask, review).updated, 1);
+    EXPECT_TRUE(ui.reviewedLosses.empty());
+    EXPECT_EQ(sides->folder.size(), 1u);
+}
+
 TEST_F(SyncControllerTest, RecordsWrittenWithoutWhatPalmCannotHoldAreNamedInAWarning) {
     palmData = {record("Carla", "Acme")};
     outlookData = {record("Carla", "Initech"), record("Dora"), record("Eve")};

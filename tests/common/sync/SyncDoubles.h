@@ -8,6 +8,7 @@
 #include "common/sync/KindTable.h"
 #include "common/sync/Options.h"
 #include "common/sync/SyncUi.h"
+#include "platform/files/AtomicFile.h"
 
 #include <deque>
 #include <map>
@@ -56,6 +57,8 @@ public:
     std::string outlookSkipped;
     // Records of these names are written to Palm without part of what they hold, and reported.
     std::set<std::string> unheld;
+    // Records of these names lose this much of their value on either side, as the plan lists it.
+    std::map<std::string, std::string> losses;
     // What the Palm side says when it may only be read (empty: it may be written).
     std::string writeRefusal;
 
@@ -123,12 +126,15 @@ public:
         }
         outlookWrites.push_back("create " + typed(rec).name);
         m_outlook.push_back(typed(rec));
-        folder.push_back(typed(rec));
+        if (!writesWithheld()) {
+            folder.push_back(typed(rec));
+        }
         return true;
     }
     bool updateItem(void* rec, int position) override {
         outlookWrites.push_back("update " + std::to_string(position) + " " + typed(rec).name);
-        if (position >= 0 && static_cast<std::size_t>(position) < folder.size()) {
+        if (position >= 0 && static_cast<std::size_t>(position) < folder.size() &&
+            !writesWithheld()) {
             folder[static_cast<std::size_t>(position)].value = typed(rec).value;
         }
         return true;
@@ -161,6 +167,10 @@ public:
         return true;
     }
     std::vector<std::string> takePalmWarnings() override { return std::exchange(m_unheld, {}); }
+    std::vector<FieldLoss> palmLosses(const void* from, const void*) override {
+        return lossesOf(from);
+    }
+    std::vector<FieldLoss> outlookLosses(const void* from) override { return lossesOf(from); }
     std::string palmWriteRefusal() override { return writeRefusal; }
     PalmSaveResult savePalm() override {
         ++saves;
@@ -176,6 +186,11 @@ public:
     const std::deque<FakeRecord>& outlookList() const { return m_outlook; }
 
 private:
+    std::vector<FieldLoss> lossesOf(const void* from) const {
+        const auto found = losses.find(static_cast<const FakeRecord*>(from)->name);
+        return found == losses.end() ? std::vector<FieldLoss>{}
+                                     : std::vector<FieldLoss>{{"value", found->second}};
+    }
     static FakeRecord& typed(void* rec) { return *static_cast<FakeRecord*>(rec); }
     void noteUnheld(const FakeRecord& rec) {
         if (unheld.count(rec.name) != 0) {
@@ -240,6 +255,8 @@ public:
     std::vector<std::string> confirmQuestions;
     std::vector<std::string> reloadQuestions;
     bool reloadAnswer = false;
+    std::vector<std::size_t> reviewedLosses; // the losses each review listed
+    bool lossesAccepted = false;
     std::vector<AskedConflict> asked;
     std::vector<ShownMessage> messages;
     std::vector<int> progress;
@@ -294,6 +311,11 @@ public:
         const bool yes = confirmations.front();
         confirmations.pop_front();
         return yes;
+    }
+    bool confirmLosses(DataKind, const SyncPlan& plan) override {
+        reviewedLosses.push_back(plan.lossCount());
+        events.push_back("losses shown");
+        return lossesAccepted;
     }
     ConflictAnswer askConflict(DataKind kind, void* palmRecord, void* outlookRecord) override {
         asked.push_back({kind, palmRecord, outlookRecord});
