@@ -5,7 +5,9 @@
 #                     Alice and Bob, each with address, datebook, todo and memopad folders;
 #                     their address books and the Outlook store (DIR/Outlook/) hold demo contacts,
 #                     Alice's date book, to-do list and memo pad and the store's calendar, tasks
-#                     and notes overlapping
+#                     and notes overlapping; Alice's files are classic Palm Desktop 4.x files,
+#                     Bob's the extended ones of later 4.x releases, his date book, to-do list
+#                     and memo pad holding what Alice's hold
 # An existing DIR is filled in; files already there are left alone.
 set -euo pipefail
 if [ $# -ne 1 ]; then

@@ -2,11 +2,11 @@
 // and Outlook writers:
 //   twinleaf_demo_data HOME
 // HOME is a demo home as scripts/make-demo-home.sh makes it (settings naming a Palm Desktop
-// folder with the users Alice and Bob). Alice's address book and the Outlook store overlap so that
-// every colour of the contacts tab shows: some contacts are the same on both sides, some differ,
-// some are on one side only; Alice's date book, to-do list and memo pad overlap with the Outlook
-// calendar, tasks and notes in the same way. A Palm file or Outlook store that already holds
-// records of its kind is left alone.
+// folder with the users Alice and Bob). Alice's files are classic, Bob's extended. Alice's address
+// book and the Outlook store overlap so that every colour of the contacts tab shows: some contacts
+// are the same on both sides, some differ, some are on one side only; Alice's date book, to-do list
+// and memo pad overlap with the Outlook calendar, tasks and notes in the same way. A Palm file or
+// Outlook store that already holds records of its kind is left alone.
 #include "common/misc/CommAddr.h"
 #include "common/misc/CommDate.h"
 #include "common/misc/CommNote.h"
@@ -16,9 +16,11 @@
 #include "common/outlook/OlNote.h"
 #include "common/outlook/OlTask.h"
 #include "common/palm/PalmAddr.h"
+#include "common/palm/PalmAddrEx.h"
 #include "common/palm/PalmAddrInfo.h"
 #include "common/palm/PalmDatabase.h"
 #include "common/palm/PalmDate.h"
+#include "common/palm/PalmDateEx.h"
 #include "common/palm/PalmDateInfo.h"
 #include "common/palm/PalmEnv.h"
 #include "common/palm/PalmMemoInfo.h"
@@ -134,7 +136,9 @@ const PalmUserRec* findUser(const char* name) {
     return nullptr;
 }
 
-// Writes the user's Palm contacts into a new address book; false on a failure, which is printed.
+// Writes the user's Palm contacts into a new address book of the form File writes; false on a
+// failure, which is printed.
+template <class File>
 bool writePalmContacts(const PalmUserRec& user, std::span<const DemoContact> contacts) {
     char folder[win::MAX_PATH];
     if (!GetUserDataFolder(user.id, folder)) {
@@ -148,8 +152,8 @@ bool writePalmContacts(const PalmUserRec& user, std::span<const DemoContact> con
         std::cout << "  " << user.name << ": " << file.string() << " is there already\n";
         return true;
     }
-    // An address book with no records yet, as the classic writer makes it.
-    if (PmAddrUtil empty; !empty.Save(file.c_str())) {
+    // An address book with no records yet, as the writer of its form makes it.
+    if (File empty; !empty.Save(file.c_str())) {
         std::cerr << "twinleaf_demo_data: " << empty.GetLastError() << "\n";
         return false;
     }
@@ -321,8 +325,8 @@ bool writeKind(const PalmUserRec& user, std::span<const Demo> items, const char*
     return true;
 }
 
-bool writeTasks(const PalmUserRec& user, std::span<const DemoTask> tasks) {
-    return writeKind<PmTodoInfo, PmTodoUtil, OlTaskUtil>(
+template <class File> bool writeTasks(const PalmUserRec& user, std::span<const DemoTask> tasks) {
+    return writeKind<PmTodoInfo, File, OlTaskUtil>(
         user, tasks, "todo", "todo.dat", "Palm to-dos", "tasks",
         [](const DemoTask& task, bool outlookSide) {
             CommTaskRec record = toTask(task);
@@ -437,10 +441,11 @@ CommDateRec toAppointment(const DemoAppointment& item, bool outlookSide) {
     return record;
 }
 
+template <class File>
 bool writeAppointments(const PalmUserRec& user, std::span<const DemoAppointment> items) {
-    return writeKind<PmDateInfo, PmDateUtil, OlDateUtil>(user, items, "datebook", "datebook.dat",
-                                                         "Palm appointments", "appointments",
-                                                         toAppointment);
+    return writeKind<PmDateInfo, File, OlDateUtil>(user, items, "datebook", "datebook.dat",
+                                                   "Palm appointments", "appointments",
+                                                   toAppointment);
 }
 
 // Alice's memo pad and the Outlook notes overlap as the contacts do; some memos run over several
@@ -511,10 +516,11 @@ CommNoteRec toMemo(const DemoMemo& memo, bool outlookSide) {
     return record;
 }
 
-bool writeMemos(const PalmUserRec& user, std::span<const DemoMemo> memos) {
-    return writeKind<PmMemoInfo, PmMemoUtil, OlNoteUtil>(user, memos, "memopad", "memopad.dat",
-                                                         "Palm memos besides a long one", "notes",
-                                                         toMemo, addLongMemo);
+template <class File>
+bool writeMemos(const PalmUserRec& user, std::span<const DemoMemo> memos,
+                bool (*prepare)(const std::filesystem::path&)) {
+    return writeKind<PmMemoInfo, File, OlNoteUtil>(user, memos, "memopad", "memopad.dat",
+                                                   "Palm memos", "notes", toMemo, prepare);
 }
 
 // What the contacts tab will show for the user: counts of the same, different and new records.
@@ -616,10 +622,18 @@ int main(int argc, char** argv) {
         ClosePalmEnvironment();
         return 1;
     }
-    bool ok = writePalmContacts(*alice, kAliceContacts) && writePalmContacts(*bob, kBobContacts) &&
+    // Alice keeps the classic files, Bob the extended ones of later Palm Desktop 4.x releases.
+    // Bob's date book, to-do list and memo pad hold what Alice's do (the Outlook side is written
+    // once, from Alice's), so his tabs compare with the Outlook store as hers do.
+    bool ok = writePalmContacts<PmAddrUtil>(*alice, kAliceContacts) &&
+              writePalmContacts<PmAddrExUtil>(*bob, kBobContacts) &&
               writeOutlookContacts(*alice, kAliceContacts) &&
-              writeAppointments(*alice, kAliceAppointments) && writeTasks(*alice, kAliceTasks) &&
-              writeMemos(*alice, kAliceMemos);
+              writeAppointments<PmDateUtil>(*alice, kAliceAppointments) &&
+              writeTasks<PmTodoUtil>(*alice, kAliceTasks) &&
+              writeMemos<PmMemoUtil>(*alice, kAliceMemos, addLongMemo) &&
+              writeAppointments<PmDateExUtil>(*bob, kAliceAppointments) &&
+              writeTasks<PmTodoExUtil>(*bob, kAliceTasks) &&
+              writeMemos<PmMemoExUtil>(*bob, kAliceMemos, nullptr);
     if (ok) {
         report(*alice);
     }

@@ -49,6 +49,18 @@ template <class Rec> std::array<PhoneSlot<Rec>, palm::kAddrPhoneSlots> classicSl
     }};
 }
 
+template <class Rec> std::array<PhoneSlot<Rec>, palm::kAddrExPhoneSlots> extendedSlots(Rec& r) {
+    return {{
+        {&r.PhoneLabel1, r.Phone1, sizeof r.Phone1},
+        {&r.PhoneLabel2, r.Phone2, sizeof r.Phone2},
+        {&r.PhoneLabel3, r.Phone3, sizeof r.Phone3},
+        {&r.PhoneLabel4, r.Phone4, sizeof r.Phone4},
+        {&r.PhoneLabel5, r.Phone5, sizeof r.Phone5},
+        {&r.PhoneLabel6, r.Phone6, sizeof r.Phone6},
+        {&r.PhoneLabel7, r.Phone7, sizeof r.Phone7},
+    }};
+}
+
 std::string_view phoneValue(const CommAddrRec& c, std::int32_t label) {
     switch (label) {
     case kPhoneWork:
@@ -142,43 +154,12 @@ void copyIfSet(char (&to)[To], const char (&from)[From]) {
     }
 }
 
-} // namespace
-
-PmAddrInfo::PmAddrInfo() {
-    auto desktop6 = std::make_unique<PmDatabaseForm<PmAddrKind>>();
-    m_pDesktop6 = &desktop6->GetUtil();
-    AddForm(std::move(desktop6));
-    AddForm(std::make_unique<PmRecognisedForm<PmAddrKind>>(
-        PalmFormat::Extended, PmAddrKind::kClassicFile, HasExtendedSignature,
-        PmAddrKind::kExtendedNote));
-    auto classic = std::make_unique<PmClassicForm<PmAddrKind>>();
-    m_pClassic = &classic->GetFile();
-    AddForm(std::move(classic));
-}
-
-void PmAddrInfo::SetSwapName(bool swap) {
-    m_pClassic->SetSwapName(swap);
-    m_pDesktop6->SetSwapName(swap);
-}
-
-PalmFormat PmAddrInfo::DetectFileFormat(const char* path) {
-    if (path == nullptr || path[0] == '\0') {
-        return PalmFormat::Invalid;
-    }
-    PmAddrInfo probe;
-    return probe.DetectFormat(path);
-}
-
-void PmAddrKind::ClassicToCommon(const PmAddrRec& palmRec, CommAddrRec& common) {
+// What the classic and the extended record both hold, under the same names.
+template <class Rec> void sharedToCommon(const Rec& palmRec, CommAddrRec& common) {
     copyToField(common.LastName, fieldText(palmRec.LastName));
     copyToField(common.FirstName, fieldText(palmRec.FirstName));
     copyToField(common.Title, fieldText(palmRec.Title));
     copyToField(common.Company, fieldText(palmRec.Company));
-    copyToField(common.WorkStreet, fieldText(palmRec.Address));
-    copyToField(common.WorkCity, fieldText(palmRec.City));
-    copyToField(common.WorkState, fieldText(palmRec.State));
-    copyToField(common.WorkPostal, fieldText(palmRec.Zip));
-    copyToField(common.WorkCountry, fieldText(palmRec.Country));
     copyToField(common.Note, fieldText(palmRec.Note));
     copyToField(common.Custom1, fieldText(palmRec.Custom1));
     copyToField(common.Custom2, fieldText(palmRec.Custom2));
@@ -186,21 +167,13 @@ void PmAddrKind::ClassicToCommon(const PmAddrRec& palmRec, CommAddrRec& common) 
     copyToField(common.Custom4, fieldText(palmRec.Custom4));
     copyToField(common.Category, fieldText(palmRec.CategoryName));
     common.Private = palmRec.Private != 0 ? 1 : 0;
-    phonesToCommon(classicSlots(palmRec), common);
 }
 
-void PmAddrKind::CommonToClassic(const CommAddrRec& common, PmAddrRec& palmRec) {
-    auto phones = classicSlots(palmRec);
-    phonesToPalm(phones, common);
+template <class Rec> void sharedToPalm(const CommAddrRec& common, Rec& palmRec) {
     copyIfSet(palmRec.LastName, common.LastName);
     copyIfSet(palmRec.FirstName, common.FirstName);
     copyIfSet(palmRec.Title, common.Title);
     copyIfSet(palmRec.Company, common.Company);
-    copyIfSet(palmRec.Address, common.WorkStreet);
-    copyIfSet(palmRec.City, common.WorkCity);
-    copyIfSet(palmRec.State, common.WorkState);
-    copyIfSet(palmRec.Zip, common.WorkPostal);
-    copyIfSet(palmRec.Country, common.WorkCountry);
     copyIfSet(palmRec.Note, common.Note);
     copyIfSet(palmRec.Custom1, common.Custom1);
     copyIfSet(palmRec.Custom2, common.Custom2);
@@ -214,7 +187,38 @@ void PmAddrKind::CommonToClassic(const CommAddrRec& common, PmAddrRec& palmRec) 
     }
 }
 
-namespace {
+template <std::size_t S, std::size_t C, std::size_t T, std::size_t Z, std::size_t N>
+void addressToCommon(const PmAddrExAddress& from, char (&street)[S], char (&city)[C],
+                     char (&state)[T], char (&zip)[Z], char (&country)[N]) {
+    copyToField(street, fieldText(from.Street));
+    copyToField(city, fieldText(from.City));
+    copyToField(state, fieldText(from.State));
+    copyToField(zip, fieldText(from.Zip));
+    copyToField(country, fieldText(from.Country));
+}
+
+template <std::size_t S, std::size_t C, std::size_t T, std::size_t Z, std::size_t N>
+void addressToPalm(const char (&street)[S], const char (&city)[C], const char (&state)[T],
+                   const char (&zip)[Z], const char (&country)[N], PmAddrExAddress& to) {
+    copyIfSet(to.Street, street);
+    copyIfSet(to.City, city);
+    copyIfSet(to.State, state);
+    copyIfSet(to.Zip, zip);
+    copyIfSet(to.Country, country);
+}
+
+template <class Rec> bool resolveCategory(PmDBUtil& file, Rec& palmRec) {
+    std::int32_t id = 0;
+    if (file.GetCategoryIdByName(palmRec.CategoryName, &id, true)) {
+        palmRec.Category = id;
+        return true;
+    }
+    // The table is full: the record keeps the category it had (Unfiled for a new one) rather than
+    // pointing at an id no category carries.
+    std::memset(palmRec.CategoryName, 0, sizeof palmRec.CategoryName);
+    file.GetCategoryName(palmRec.Category, palmRec.CategoryName);
+    return false;
+}
 
 // The dates count days shifted against the common record's day numbers. A stored 0 is no date at
 // all, not one three hundred thousand years before Christ.
@@ -226,6 +230,101 @@ win::DATE commonDateOf(std::int32_t value) {
 }
 
 } // namespace
+
+PmAddrInfo::PmAddrInfo() {
+    auto desktop6 = std::make_unique<PmDatabaseForm<PmAddrKind>>();
+    m_pDesktop6 = &desktop6->GetUtil();
+    AddForm(std::move(desktop6));
+    auto extended = std::make_unique<PmExtendedForm<PmAddrKind>>();
+    m_pExtended = &extended->GetFile();
+    AddForm(std::move(extended));
+    auto classic = std::make_unique<PmClassicForm<PmAddrKind>>();
+    m_pClassic = &classic->GetFile();
+    AddForm(std::move(classic));
+}
+
+void PmAddrInfo::SetSwapName(bool swap) {
+    m_pClassic->SetSwapName(swap);
+    m_pDesktop6->SetSwapName(swap);
+    m_pExtended->SetSwapName(swap);
+}
+
+PalmFormat PmAddrInfo::DetectFileFormat(const char* path) {
+    if (path == nullptr || path[0] == '\0') {
+        return PalmFormat::Invalid;
+    }
+    PmAddrInfo probe;
+    return probe.DetectFormat(path);
+}
+
+void PmAddrKind::ClassicToCommon(const PmAddrRec& palmRec, CommAddrRec& common) {
+    sharedToCommon(palmRec, common);
+    copyToField(common.WorkStreet, fieldText(palmRec.Address));
+    copyToField(common.WorkCity, fieldText(palmRec.City));
+    copyToField(common.WorkState, fieldText(palmRec.State));
+    copyToField(common.WorkPostal, fieldText(palmRec.Zip));
+    copyToField(common.WorkCountry, fieldText(palmRec.Country));
+    phonesToCommon(classicSlots(palmRec), common);
+}
+
+void PmAddrKind::CommonToClassic(const CommAddrRec& common, PmAddrRec& palmRec) {
+    auto phones = classicSlots(palmRec);
+    phonesToPalm(phones, common);
+    sharedToPalm(common, palmRec);
+    copyIfSet(palmRec.Address, common.WorkStreet);
+    copyIfSet(palmRec.City, common.WorkCity);
+    copyIfSet(palmRec.State, common.WorkState);
+    copyIfSet(palmRec.Zip, common.WorkPostal);
+    copyIfSet(palmRec.Country, common.WorkCountry);
+}
+
+// The three addresses are Work, Home and Other by their place, whatever their types say.
+void PmAddrKind::ExtendedToCommon(const PmAddrExRec& palmRec, CommAddrRec& common) {
+    sharedToCommon(palmRec, common);
+    addressToCommon(palmRec.Address1, common.WorkStreet, common.WorkCity, common.WorkState,
+                    common.WorkPostal, common.WorkCountry);
+    addressToCommon(palmRec.Address2, common.HomeStreet, common.HomeCity, common.HomeState,
+                    common.HomePostal, common.HomeCountry);
+    addressToCommon(palmRec.Address3, common.OtherStreet, common.OtherCity, common.OtherState,
+                    common.OtherPostal, common.OtherCountry);
+    copyToField(common.Custom5, fieldText(palmRec.Custom5));
+    copyToField(common.Custom6, fieldText(palmRec.Custom6));
+    copyToField(common.Custom7, fieldText(palmRec.Custom7));
+    copyToField(common.Custom8, fieldText(palmRec.Custom8));
+    copyToField(common.Custom9, fieldText(palmRec.Custom9));
+    // A row that never had a birthday holds 0, which shifted back would be a day some 350 000
+    // years ago; it means no birthday.
+    common.Birthday = palmRec.BirthdayValue == 0 ? 0 : palmRec.BirthdayValue - kPalmDateOffset;
+    phonesToCommon(extendedSlots(palmRec), common);
+}
+
+void PmAddrKind::CommonToExtended(const CommAddrRec& common, PmAddrExRec& palmRec) {
+    auto phones = extendedSlots(palmRec);
+    phonesToPalm(phones, common);
+    sharedToPalm(common, palmRec);
+    addressToPalm(common.WorkStreet, common.WorkCity, common.WorkState, common.WorkPostal,
+                  common.WorkCountry, palmRec.Address1);
+    addressToPalm(common.HomeStreet, common.HomeCity, common.HomeState, common.HomePostal,
+                  common.HomeCountry, palmRec.Address2);
+    addressToPalm(common.OtherStreet, common.OtherCity, common.OtherState, common.OtherPostal,
+                  common.OtherCountry, palmRec.Address3);
+    palmRec.AddressType1 = 0;
+    palmRec.AddressType2 = 1;
+    palmRec.AddressType3 = 2;
+    copyIfSet(palmRec.Custom5, common.Custom5);
+    copyIfSet(palmRec.Custom6, common.Custom6);
+    copyIfSet(palmRec.Custom7, common.Custom7);
+    copyIfSet(palmRec.Custom8, common.Custom8);
+    copyIfSet(palmRec.Custom9, common.Custom9);
+    copyIfSet(palmRec.IM1Text, common.IMAddress);
+    copyIfSet(palmRec.IM2Text, common.IMAddress2);
+    // A record without a birthday leaves the one the row has: Outlook contacts often carry none,
+    // and an update from one must not erase the Palm birthday. A row without one gets the
+    // shifted zero Palm Desktop writes.
+    if (common.Birthday != 0 || palmRec.BirthdayValue == 0) {
+        palmRec.BirthdayValue = common.Birthday + kPalmDateOffset;
+    }
+}
 
 void PmAddrKind::DatabaseToCommon(const PmAddrEx2Rec& row, CommAddrRec& common) {
     copyToField(common.LastName, fieldText(row.LastName));
@@ -300,16 +399,11 @@ void PmAddrKind::CommonToDatabase(const CommAddrRec& common, PmAddrEx2Rec& row) 
 }
 
 bool PmAddrKind::ResolveCategory(PmAddrUtil& file, PmAddrRec& palmRec) {
-    std::int32_t id = 0;
-    if (file.GetCategoryIdByName(palmRec.CategoryName, &id, true)) {
-        palmRec.Category = id;
-        return true;
-    }
-    // The table is full: the record keeps the category it had (Unfiled for a new one) rather than
-    // pointing at an id no category carries.
-    std::memset(palmRec.CategoryName, 0, sizeof palmRec.CategoryName);
-    file.GetCategoryName(palmRec.Category, palmRec.CategoryName);
-    return false;
+    return resolveCategory(file, palmRec);
+}
+
+bool PmAddrKind::ResolveCategory(PmAddrExUtil& file, PmAddrExRec& palmRec) {
+    return resolveCategory(file, palmRec);
 }
 
 } // namespace twinleaf

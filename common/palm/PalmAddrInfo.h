@@ -6,6 +6,7 @@
 #include "common/misc/CommAddr.h"
 #include "common/palm/PalmAddr.h"
 #include "common/palm/PalmAddrDb.h"
+#include "common/palm/PalmAddrEx.h"
 #include "common/palm/PalmInfo.h"
 
 #include <cstdint>
@@ -37,6 +38,7 @@ struct PmAddrItem {
     union {
         PmAddrRec classic;
         PmAddrEx2Rec desktop6;
+        PmAddrExRec extended;
     } record;
 };
 
@@ -72,6 +74,16 @@ struct PmAddrKind {
     static void CommonToClassic(const CommAddrRec& common, PmAddrRec& palmRec);
     // The record's category id from its name, created in the file's table when missing.
     static bool ResolveCategory(PmAddrUtil& file, PmAddrRec& palmRec);
+
+    using ExtendedFile = PmAddrExUtil;
+    using ExtendedRec = PmAddrExRec;
+    static inline const ExtendedFileKind& kExtendedFileKind = kAddrExtendedFile;
+    static PmAddrExRec& Extended(PmAddrItem& item) { return item.record.extended; }
+    static const PmAddrExRec& Extended(const PmAddrItem& item) { return item.record.extended; }
+    static void ExtendedToCommon(const PmAddrExRec& palmRec, CommAddrRec& common);
+    // On top of the record's current values: only non-empty texts are copied.
+    static void CommonToExtended(const CommAddrRec& common, PmAddrExRec& palmRec);
+    static bool ResolveCategory(PmAddrExUtil& file, PmAddrExRec& palmRec);
 };
 
 class PmAddrInfo : public PmInfo<PmAddrKind> {
@@ -83,6 +95,7 @@ public:
     static PalmFormat DetectFileFormat(const char* path);
     PmAddrUtil* GetClassic() { return m_pClassic; }
     PmAddrEx2Util* GetDesktop6() { return m_pDesktop6; }
+    PmAddrExUtil* GetExtended() { return m_pExtended; }
 
     // The conversions between a classic record and a common record.
     static void ClassicToCommon(const PmAddrRec& palmRec, CommAddrRec& common) {
@@ -97,6 +110,7 @@ public:
 private:
     PmAddrUtil* m_pClassic;     // owned by its form
     PmAddrEx2Util* m_pDesktop6; // owned by its form
+    PmAddrExUtil* m_pExtended;  // owned by its form
 };
 
 } // namespace twinleaf

@@ -115,21 +115,61 @@ void toCommonRepeat(const RepeatValue& from, CommDateRepeat& to) {
     to.RepeatHasEnd = PalmRepeatHasEnd(from.EndDate) ? 1 : 0;
 }
 
-// What a date book row of either form gives the common record; the forms name the description
-// differently and only the database keeps a location.
+// What a date book row of any form gives the common record; the forms name the description and
+// the all-day flag differently, and the classic row keeps no location.
 template <class Row>
 void rowToCommon(const Row& row, std::string_view description, std::string_view location,
-                 CommDateRec& common) {
+                 std::int32_t untimed, CommDateRec& common) {
     copyIfSet(common.Description, sizeof common.Description, description, 255);
     copyIfSet(common.Note, sizeof common.Note, fieldText(row.Note), 8191);
     copyIfSet(common.Location, sizeof common.Location, location, 255);
     toLocalTime(row.StartTime, common.StartDateTime);
     toLocalTime(row.EndTime, common.EndDateTime);
-    common.AllDayEvent = row.Untimed != 0 ? 1 : 0;
+    common.AllDayEvent = untimed != 0 ? 1 : 0;
     ClearAllDayTimes(common);
     common.Duration = MinutesBetween(common.EndDateTime, common.StartDateTime);
     common.Private = row.Private != 0 ? 1 : 0;
     toCommonRepeat(row.Repeat, common.Repeat);
+}
+
+// The times and marks every form keeps. Outlook's records carry no privacy: taking their "not
+// private" over would make every private appointment they update public.
+template <class Row, class Flag>
+void timesToPalm(const CommDateRec& common, Row& row, Flag& untimed) {
+    PmTime start(row.StartTime);
+    if (start.FromSystemTime(&common.StartDateTime)) {
+        row.StartTime = start.GetValue();
+    }
+    PmTime end(row.EndTime);
+    if (end.FromSystemTime(&common.EndDateTime)) {
+        row.EndTime = end.GetValue();
+    }
+    if (common.SourceType != kSourceOutlook) {
+        row.Private = common.Private != 0 ? 1 : 0;
+    }
+    untimed = static_cast<Flag>(common.AllDayEvent != 0 ? 1 : 0);
+}
+
+// How many characters of a text the row takes.
+struct TextLimits {
+    std::size_t description;
+    std::size_t note;
+};
+
+// The classic and the extended row: the same names but the all-day flag, and a repeat.
+template <class Rec>
+void appointmentToPalm(const CommDateRec& common, Rec& palmRec, std::int32_t& untimed,
+                       TextLimits limits) {
+    copyIfSet(palmRec.Description, sizeof palmRec.Description, fieldText(common.Description),
+              limits.description);
+    copyIfSet(palmRec.Note, sizeof palmRec.Note, fieldText(common.Note), limits.note);
+    timesToPalm(common, palmRec, untimed);
+    // A repeat the common record has no words for (yearly by day) reads as none; writing "none"
+    // back would drop it from an appointment whose other fields changed.
+    const bool rowRepeatUnread = palmRec.Repeat.RepeatType >= palm::kRepeatYearlyByDay;
+    if (common.Repeat.RepeatType != kCommRepeatNone || !rowRepeatUnread) {
+        toPalmRepeat(common.Repeat, palmRec.Repeat);
+    }
 }
 
 } // namespace
@@ -143,9 +183,9 @@ PmDateInfo::PmDateInfo() {
     auto desktop6 = std::make_unique<PmDatabaseForm<PmDateKind>>();
     m_pDesktop6 = &desktop6->GetUtil();
     AddForm(std::move(desktop6));
-    AddForm(std::make_unique<PmRecognisedForm<PmDateKind>>(
-        PalmFormat::Extended, PmDateKind::kClassicFile, HasExtendedSignature,
-        PmDateKind::kExtendedNote));
+    auto extended = std::make_unique<PmExtendedForm<PmDateKind>>();
+    m_pExtended = &extended->GetFile();
+    AddForm(std::move(extended));
     auto classic = std::make_unique<PmClassicForm<PmDateKind>>();
     m_pClassic = &classic->GetFile();
     AddForm(std::move(classic));
@@ -160,55 +200,32 @@ PalmFormat PmDateInfo::DetectFileFormat(const char* path) {
 }
 
 void PmDateKind::ClassicToCommon(const PmDateRec& palmRec, CommDateRec& common) {
-    rowToCommon(palmRec, fieldText(palmRec.Description), {}, common);
+    rowToCommon(palmRec, fieldText(palmRec.Description), {}, palmRec.Untimed, common);
 }
 
-// Outlook's records carry no privacy: taking their "not private" over would make every private
-// appointment they update public.
 void PmDateKind::CommonToClassic(const CommDateRec& common, PmDateRec& palmRec) {
-    copyIfSet(palmRec.Description, sizeof palmRec.Description, fieldText(common.Description), 511);
-    copyIfSet(palmRec.Note, sizeof palmRec.Note, fieldText(common.Note), 511);
-    PmTime start(palmRec.StartTime);
-    if (start.FromSystemTime(&common.StartDateTime)) {
-        palmRec.StartTime = start.GetValue();
-    }
-    PmTime end(palmRec.EndTime);
-    if (end.FromSystemTime(&common.EndDateTime)) {
-        palmRec.EndTime = end.GetValue();
-    }
-    if (common.SourceType != kSourceOutlook) {
-        palmRec.Private = common.Private;
-    }
-    palmRec.Untimed = common.AllDayEvent;
-    // A repeat the common record has no words for (yearly by day) reads as none; writing "none"
-    // back would drop it from an appointment whose other fields changed.
-    const bool rowRepeatUnread = palmRec.Repeat.RepeatType >= palm::kRepeatYearlyByDay;
-    if (common.Repeat.RepeatType != kCommRepeatNone || !rowRepeatUnread) {
-        toPalmRepeat(common.Repeat, palmRec.Repeat);
-    }
+    appointmentToPalm(common, palmRec, palmRec.Untimed, {511, 511});
+}
+
+void PmDateKind::ExtendedToCommon(const PmDateExRec& palmRec, CommDateRec& common) {
+    rowToCommon(palmRec, fieldText(palmRec.Description), fieldText(palmRec.Location),
+                palmRec.AllDayEvent, common);
+}
+
+void PmDateKind::CommonToExtended(const CommDateRec& common, PmDateExRec& palmRec) {
+    appointmentToPalm(common, palmRec, palmRec.AllDayEvent, {255, 8191});
+    copyIfSet(palmRec.Location, sizeof palmRec.Location, fieldText(common.Location), 255);
 }
 
 void PmDateKind::DatabaseToCommon(const PmDateEx2Rec& row, CommDateRec& common) {
-    rowToCommon(row, fieldText(row.Summary), fieldText(row.Location), common);
+    rowToCommon(row, fieldText(row.Summary), fieldText(row.Location), row.Untimed, common);
 }
 
-// As for the classic row, an Outlook record's "not private" does not make a private event public.
 void PmDateKind::CommonToDatabase(const CommDateRec& common, PmDateEx2Rec& row) {
     copyIfSet(row.Summary, sizeof row.Summary, fieldText(common.Description), 255);
     copyIfSet(row.Note, sizeof row.Note, fieldText(common.Note), 2047);
     copyIfSet(row.Location, sizeof row.Location, fieldText(common.Location), 255);
-    PmTime start(row.StartTime);
-    if (start.FromSystemTime(&common.StartDateTime)) {
-        row.StartTime = start.GetValue();
-    }
-    PmTime end(row.EndTime);
-    if (end.FromSystemTime(&common.EndDateTime)) {
-        row.EndTime = end.GetValue();
-    }
-    if (common.SourceType != kSourceOutlook) {
-        row.Private = common.Private != 0 ? 1 : 0;
-    }
-    row.Untimed = common.AllDayEvent != 0 ? 1 : 0;
+    timesToPalm(common, row, row.Untimed);
     // The database has no place for a repeat: the row keeps none, so that the pair compares as
     // what was stored, and the write is reported (Unheld).
 }

@@ -6,6 +6,7 @@
 
 #include "common/misc/CommDate.h"
 #include "common/palm/PalmDate.h"
+#include "common/palm/PalmDateEx.h"
 #include "common/palm/PalmInfo.h"
 #include "common/palm/PalmKindsDb.h"
 
@@ -23,6 +24,7 @@ struct PmDateItem {
     union {
         PmDateRec classic;
         PmDateEx2Rec desktop6;
+        PmDateExRec extended;
     } record;
 };
 
@@ -63,6 +65,16 @@ struct PmDateKind {
     static void CommonToClassic(const CommDateRec& common, PmDateRec& palmRec);
     // Appointments keep their category; the common record's is not exchanged.
     static bool ResolveCategory(PmDateUtil&, PmDateRec&) { return true; }
+
+    using ExtendedFile = PmDateExUtil;
+    using ExtendedRec = PmDateExRec;
+    static inline const ExtendedFileKind& kExtendedFileKind = kDateExtendedFile;
+    static PmDateExRec& Extended(PmDateItem& item) { return item.record.extended; }
+    static const PmDateExRec& Extended(const PmDateItem& item) { return item.record.extended; }
+    // Unlike the classic file's, rows without a start or an end are listed.
+    static void ExtendedToCommon(const PmDateExRec& palmRec, CommDateRec& common);
+    static void CommonToExtended(const CommDateRec& common, PmDateExRec& palmRec);
+    static bool ResolveCategory(PmDateExUtil&, PmDateExRec&) { return true; }
     // What of the record a date book row cannot hold and a write leaves out, naming the record
     // (Windows-1252); empty when the row holds all of it.
     static std::string Unheld(const CommDateRec& common, PalmFormat format);
@@ -75,10 +87,12 @@ public:
     static PalmFormat DetectFileFormat(const char* path);
     PmDateUtil* GetClassic() { return m_pClassic; }
     PmDateEx2Util* GetDesktop6() { return m_pDesktop6; }
+    PmDateExUtil* GetExtended() { return m_pExtended; }
 
 private:
     PmDateUtil* m_pClassic;     // owned by its form
     PmDateEx2Util* m_pDesktop6; // owned by its form
+    PmDateExUtil* m_pExtended;  // owned by its form
 };
 
 } // namespace twinleaf

@@ -1,4 +1,5 @@
 #include "cli/CommandLine.h"
+#include "common/palm/ContactsDateBookBuilder.h"
 #include "common/palm/PalmEnv.h"
 #include "platform/registry/Registry.h"
 #include "support/ScopedProgramFolder.h"
@@ -65,10 +66,16 @@ TEST_F(UsersCommand, ListsTheDemoHomeFromTheBuiltProgram) {
                                   "\n"
                                   "Palm Desktop version: 40102 (4.1.2)\n"
                                   "\n"
-                                  "ID          Name   Data folder\n"
-                                  "752715143   Alice  " +
-                                  palm + "/Alice/\n" + "3955990900  Bob    " + palm + "/Bob/\n" +
-                                  "255748530   Carol  " + palm + "/Carol/\n");
+                                  "ID          Name   Contacts  Calendar  Tasks     Memos     "
+                                  "Data folder\n"
+                                  "752715143   Alice  classic   classic   classic   classic   " +
+                                  palm +
+                                  "/Alice/\n"
+                                  "3955990900  Bob    extended  extended  extended  extended  " +
+                                  palm +
+                                  "/Bob/\n"
+                                  "255748530   Carol  desktop6  desktop6  desktop6  desktop6  " +
+                                  palm + "/Carol/\n");
     EXPECT_EQ(readBytes(err), "");
 }
 
@@ -78,8 +85,8 @@ TEST_F(UsersCommand, NamesOutsideAsciiComeOutAsUtf8) {
     const CommandRun result = run({"users", "--home", home().string()});
     EXPECT_EQ(result.status, kExitOk) << result.err;
     // Padded by characters, not bytes, so the folder column stays in line.
-    EXPECT_NE(result.out.find("\n3265445340  Zo\xC3\xAB   " + (m_dir.path() / "Palm").string() +
-                              "/Zo\xC3\xAB/\n"),
+    EXPECT_NE(result.out.find("\n3265445340  Zo\xC3\xAB   -         -         -      -      " +
+                              (m_dir.path() / "Palm").string() + "/Zo\xC3\xAB/\n"),
               std::string::npos)
         << result.out;
     EXPECT_NE(result.out.find("-1 (unknown"), std::string::npos) << "no palm.exe";
@@ -173,7 +180,9 @@ TEST_F(UsersCommand, JsonHoldsTheFolderVersionAndUsers) {
               "{\n  \"palmDesktopFolder\": \"" + palm +
                   "\",\n  \"palmDesktopVersion\": -1,\n  \"users\": [\n"
                   "    {\"id\": 3265445340, \"name\": \"Zo\xC3\xAB\", \"dataFolder\": \"" +
-                  palm + "/Zo\xC3\xAB/\"}\n  ]\n}\n");
+                  palm +
+                  "/Zo\xC3\xAB/\", \"forms\": {\"contacts\": null, \"calendar\": null, "
+                  "\"tasks\": null, \"memos\": null}}\n  ]\n}\n");
 
     std::filesystem::remove(home() / "corvane.ini");
     result = run({"users", "--json", "--home", home().string()});
@@ -181,6 +190,34 @@ TEST_F(UsersCommand, JsonHoldsTheFolderVersionAndUsers) {
     EXPECT_EQ(
         result.out,
         "{\n  \"palmDesktopFolder\": null,\n  \"palmDesktopVersion\": -1,\n  \"users\": []\n}\n");
+}
+
+TEST_F(UsersCommand, SaysWhichFormEachKindOfDataIsIn) {
+    const auto user = m_dir.path() / "Palm" / "Kim";
+    writeBytes(user / "address" / "address.dat",
+               readBytes(test::testData() / "palm" / "address-classic.dat"));
+    writeBytes(user / "datebook" / "datebook.dat",
+               test::dateExHeader("C:\\datebook.dat", 0x1000) + test::le32(0));
+    writeBytes(user / "todo" / "todo.dat", "not a to-do list");
+    // A database no form can read: the facade falls back to the .dat file beside it.
+    writeBytes(user / "address" / "Address.mdb", "not a database");
+    writeBytes(home() / "corvane.ini", "[Path]\nPDPath=" + (m_dir.path() / "Palm").string() + "\n");
+
+    CommandRun result = run({"users", "--home", home().string()});
+    EXPECT_EQ(result.status, kExitOk) << result.err;
+    EXPECT_NE(result.out.find("Name  Contacts  Calendar  Tasks       Memos  Data folder\n"),
+              std::string::npos)
+        << result.out;
+    EXPECT_NE(result.out.find("Kim   classic   extended  unreadable  -      " + user.string()),
+              std::string::npos)
+        << result.out;
+
+    result = run({"users", "--json", "--home", home().string()});
+    EXPECT_EQ(result.status, kExitOk) << result.err;
+    EXPECT_NE(result.out.find("\"forms\": {\"contacts\": \"classic\", \"calendar\": \"extended\", "
+                              "\"tasks\": \"unreadable\", \"memos\": null}"),
+              std::string::npos)
+        << result.out;
 }
 
 TEST_F(UsersCommand, HelpAndUsageErrors) {

@@ -1,6 +1,8 @@
-// Any bytes as an extended to-do list and as an extended memo pad: the reader must answer without
+// Any bytes as each extended kind (address book, date book, to-do list, memo pad): the reader must answer without
 // reading outside them, a file it read completely must be written back as it was, and a changed
 // and an added record must give a file that reads back whole.
+#include "common/palm/PalmAddrEx.h"
+#include "common/palm/PalmDateEx.h"
 #include "common/palm/PalmMemoEx.h"
 #include "common/palm/PalmTodoEx.h"
 
@@ -60,6 +62,8 @@ template <class File, class Rec> void roundTrip(const std::uint8_t* data, std::s
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    roundTrip<twinleaf::PmAddrExUtil, twinleaf::PmAddrExRec>(data, size);
+    roundTrip<twinleaf::PmDateExUtil, twinleaf::PmDateExRec>(data, size);
     roundTrip<twinleaf::PmTodoExUtil, twinleaf::PmTodoExRec>(data, size);
     roundTrip<twinleaf::PmMemoExUtil, twinleaf::PmMemoExRec>(data, size);
     return 0;

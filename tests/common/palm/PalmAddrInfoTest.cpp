@@ -333,7 +333,7 @@ TEST(PmAddrInfo, FilesNoReaderTakesLeaveNothingOpen) {
          std::string("\xbe\xba\xfe\xca\x0f"
                      "PalmSG Database00RV") +
              std::string("\x00\x02\x42\x41", 4),
-         "extended"},
+         "the header block ends early"},
         {"database", std::string("\x00\x01\x00\x00Standard Jet DB\x00", 20), "Palm Desktop 6"},
         {"to-do file", std::string("\x00\x01\x44\x54", 4) + test::cstring("x"),
          "not a classic Palm address book"},
