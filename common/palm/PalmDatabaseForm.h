@@ -68,7 +68,6 @@ public:
     std::uint32_t RowRecordId(const void* row) const override {
         return static_cast<std::uint32_t>(static_cast<const Rec*>(row)->RecordId);
     }
-    std::size_t ItemSize() const override { return ItemSizeFor<Item, Rec>(); }
     void TakeRow(void* row, Item& item) override {
         item.format = PalmFormat::Desktop6;
         item.source = row;
@@ -154,7 +153,7 @@ private:
     }
     static const Rec* RowOf(const CommRec& rec) {
         if (rec.SourceType != kSourcePalmDesktop6 || rec.Native == nullptr ||
-            rec.NativeSize < ItemSizeFor<Item, Rec>()) {
+            rec.NativeSize != sizeof(Item)) {
             return nullptr;
         }
         const Item& item = *static_cast<const Item*>(rec.Native);

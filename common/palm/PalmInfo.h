@@ -17,7 +17,6 @@
 #include "common/palm/PalmExtended.h"
 #include "platform/Assert.h"
 
-#include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -32,13 +31,6 @@ namespace twinleaf {
 // Records marked deleted or archived stay in the file but are neither listed nor synchronised.
 inline bool IsListedStatus(std::int32_t status) {
     return ((status & 0xFF) & (palm::kStatusDeleted | palm::kStatusArchived)) == 0;
-}
-
-// The size of an item holding a record of type Rec in its union `record`, and nothing of the
-// larger forms: the item is only ever reached through the member of its own form.
-template <class Item, class Rec> constexpr std::size_t ItemSizeFor() {
-    static_assert(sizeof(Rec) <= sizeof(Item::record));
-    return offsetof(Item, record) + sizeof(Rec);
 }
 
 // One storage form of one kind, as the facade sees it. File forms keep the changes in memory
@@ -71,10 +63,6 @@ public:
         return true;
     }
     virtual std::uint32_t RowRecordId(const void* row) const = 0;
-    // The bytes an item of this form takes: its header and the one record form it holds. The
-    // item's union is as large as the largest form (a Desktop 6 contact is four times a classic
-    // one), and every listed record keeps its item twice, so items are cut to their own form.
-    virtual std::size_t ItemSize() const { return sizeof(Item); }
     // Makes `item` stand for `row`: format, source and its own copy of the record.
     virtual void TakeRow(void* row, Item& item) = 0;
     // The Palm-to-common mapping of the item's record.
@@ -163,7 +151,6 @@ public:
             return true;
         }
     }
-    std::size_t ItemSize() const override { return ItemSizeFor<Item, Rec>(); }
     void TakeRow(void* row, Item& item) override {
         item.format = kFormat;
         item.source = row;
@@ -261,7 +248,7 @@ private:
     }
     static const Rec* RowOf(const CommRec& rec) {
         if (rec.SourceType != kSourcePalm || rec.Native == nullptr ||
-            rec.NativeSize < ItemSizeFor<Item, Rec>()) {
+            rec.NativeSize != sizeof(Item)) {
             return nullptr;
         }
         const Item& item = *static_cast<const Item*>(rec.Native);
@@ -437,7 +424,7 @@ public:
         if (pRec == nullptr || form == nullptr) {
             return false;
         }
-        auto* item = static_cast<Item*>(std::calloc(1, form->ItemSize()));
+        auto* item = static_cast<Item*>(std::calloc(1, sizeof(Item)));
         if (item == nullptr) {
             return false;
         }
@@ -582,14 +569,14 @@ private:
         // its Native block is added, then filled, which spares a second copy of every record.
         CommRec blank{};
         blank.SourceType = SourceTypeOf(m_format);
-        blank.NativeSize = static_cast<std::uint32_t>(form.ItemSize());
+        blank.NativeSize = sizeof(Item);
         // Both lists grow in step: entry n of the common list is item n.
         for (void* row = form.FirstRow(); row != nullptr; row = form.NextRow()) {
             const std::int32_t status = form.RowStatus(row);
             if (!Kind::Listed(status) || !form.RowShown(row)) {
                 continue;
             }
-            auto* item = static_cast<Item*>(std::malloc(form.ItemSize()));
+            auto* item = static_cast<Item*>(std::malloc(sizeof(Item)));
             if (item == nullptr) {
                 continue;
             }

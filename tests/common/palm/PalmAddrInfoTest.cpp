@@ -70,9 +70,7 @@ TEST_F(PmAddrInfoOnFixture, ListsLiveRecordsAndConvertsThemToCommonRecords) {
     EXPECT_EQ(ann.SourceRecordId, 101u);
     EXPECT_EQ(ann.CompareStatus, 0);
     ASSERT_NE(ann.Native, nullptr);
-    // The item holds the classic record only, not room for the larger forms.
-    EXPECT_EQ(ann.NativeSize, (ItemSizeFor<PmAddrItem, PmAddrRec>()));
-    EXPECT_LT(ann.NativeSize, sizeof(PmAddrItem) / 2);
+    EXPECT_EQ(ann.NativeSize, sizeof(PmAddrItem));
     EXPECT_EQ(static_cast<const PmAddrItem*>(ann.Native)->record.classic.RecordId, 101);
 
     EXPECT_EQ(fieldText(common(1)->Fax), "555-0400");
