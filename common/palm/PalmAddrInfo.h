@@ -28,19 +28,7 @@ enum PalmPhoneLabel : std::int32_t {
 // The extended birthday and the Desktop 6 dates count days shifted by this against OLE dates.
 inline constexpr std::int32_t kPalmDateOffset = 0x07B20101 - 25569;
 
-// One listed Palm record: the facade's own copy of it, the record in the format object's list it
-// stands for, and the common record made from it. One malloc'ed block; the common record carries
-// a copy of it as its Native block.
-struct PmAddrItem {
-    PalmFormat format;
-    void* source;
-    CommAddrRec* commEntry;
-    union {
-        PmAddrRec classic;
-        PmAddrEx2Rec desktop6;
-        PmAddrExRec extended;
-    } record;
-};
+using PmAddrItem = PmItem<CommAddrRec>;
 
 // The contacts as the generic Palm facade sees them.
 struct PmAddrKind {
@@ -60,11 +48,13 @@ struct PmAddrKind {
     static constexpr const char* kExtendedNote = "an extended Palm Desktop address book";
     static inline const ClassicFileKind& kClassicFileKind = kAddrClassicFile;
 
-    static PmAddrRec& Classic(PmAddrItem& item) { return item.record.classic; }
-    static const PmAddrRec& Classic(const PmAddrItem& item) { return item.record.classic; }
+    static PmAddrRec& Classic(PmAddrItem& item) { return RowIn<PmAddrRec>(item); }
+    static const PmAddrRec& Classic(const PmAddrItem& item) { return RowIn<PmAddrRec>(item); }
     static bool Listed(std::int32_t status) { return IsListedStatus(status); }
-    static PmAddrEx2Rec& Database(PmAddrItem& item) { return item.record.desktop6; }
-    static const PmAddrEx2Rec& Database(const PmAddrItem& item) { return item.record.desktop6; }
+    static PmAddrEx2Rec& Database(PmAddrItem& item) { return RowIn<PmAddrEx2Rec>(item); }
+    static const PmAddrEx2Rec& Database(const PmAddrItem& item) {
+        return RowIn<PmAddrEx2Rec>(item);
+    }
     static void DatabaseToCommon(const PmAddrEx2Rec& row, CommAddrRec& common);
     // On top of the row's current values: only non-empty texts are copied; the category name is
     // kept in the record but the row keeps its category id.
@@ -78,8 +68,8 @@ struct PmAddrKind {
     using ExtendedFile = PmAddrExUtil;
     using ExtendedRec = PmAddrExRec;
     static inline const ExtendedFileKind& kExtendedFileKind = kAddrExtendedFile;
-    static PmAddrExRec& Extended(PmAddrItem& item) { return item.record.extended; }
-    static const PmAddrExRec& Extended(const PmAddrItem& item) { return item.record.extended; }
+    static PmAddrExRec& Extended(PmAddrItem& item) { return RowIn<PmAddrExRec>(item); }
+    static const PmAddrExRec& Extended(const PmAddrItem& item) { return RowIn<PmAddrExRec>(item); }
     static void ExtendedToCommon(const PmAddrExRec& palmRec, CommAddrRec& common);
     // On top of the record's current values: only non-empty texts are copied.
     static void CommonToExtended(const CommAddrRec& common, PmAddrExRec& palmRec);

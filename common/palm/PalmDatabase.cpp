@@ -134,9 +134,17 @@ bool ValueToText(const win::VARIANT& value, char* buffer, std::size_t capacity) 
     }
     // Only as much is converted as can be kept: a huge memo is not copied whole to be cut.
     const std::u16string_view wide = win::bstrView(value.bstrVal).substr(0, capacity);
-    const std::string text = utf16ToAnsi(wide);
-    const std::size_t length = std::min(text.size(), capacity - 1);
-    std::memcpy(buffer, text.data(), length);
+    std::size_t length = std::min(wide.size(), capacity - 1);
+    // Plain ASCII, nearly every text a database holds, is narrowed in place; anything else takes
+    // the full conversion.
+    if (std::all_of(wide.begin(), wide.end(), [](char16_t c) { return c < 0x80; })) {
+        std::transform(wide.begin(), wide.begin() + static_cast<std::ptrdiff_t>(length), buffer,
+                       [](char16_t c) { return static_cast<char>(c); });
+    } else {
+        const std::string text = utf16ToAnsi(wide);
+        length = std::min(text.size(), capacity - 1);
+        std::memcpy(buffer, text.data(), length);
+    }
     buffer[length] = '\0';
     return true;
 }

@@ -303,12 +303,12 @@ public:
             return Fail(m_pAccessor->LastError());
         }
         while (more) {
-            Rec record{};
-            ReadColumns(m_layout.columns, row, &record);
-            Completed(record);
-            if (!m_list.Add(&record)) {
+            Rec* record = m_list.AddBlank();
+            if (record == nullptr) {
                 return Fail(GetPath() + ": out of memory");
             }
+            ReadColumns(m_layout.columns, row, record);
+            Completed(*record);
             more = m_pAccessor->SelectNext("Main", m_names, row);
         }
         if (!m_pAccessor->LastError().empty()) {

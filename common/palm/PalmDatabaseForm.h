@@ -49,7 +49,12 @@ public:
             return true;
         }
         m_util.GetList()->Clear();
-        m_lastError = path + ": not " + Kind::kDatabaseNote + " (" + m_util.GetLastError() + ")";
+        // The reason names the file too; once is enough.
+        std::string reason = m_util.GetLastError();
+        if (reason.starts_with(path + ": ")) {
+            reason.erase(0, path.size() + 2);
+        }
+        m_lastError = path + ": not " + Kind::kDatabaseNote + " (" + reason + ")";
         return false;
     }
     void Unload() override {
@@ -71,22 +76,24 @@ public:
     void TakeRow(void* row, Item& item) override {
         item.format = PalmFormat::Desktop6;
         item.source = row;
-        Kind::Database(item) = *static_cast<const Rec*>(row);
     }
     void ToCommon(const Item& item, CommRec& common) const override {
         Kind::DatabaseToCommon(Kind::Database(item), common);
     }
     HeldAs HeldAsCommon() const override { return &Held; }
+    // A new record is made in the form's staging row and copied into the list by AppendRow.
     void PrepareRow(const CommRec& common, Item& item) override {
+        m_staged = Rec{};
         item.format = PalmFormat::Desktop6;
-        Rec& record = Kind::Database(item);
+        item.source = &m_staged;
+        Rec& record = m_staged;
         Kind::CommonToDatabase(common, record);
         record.Status |= palm::kStatusAdded;
         record.Placement = palm::kNewRecordPosition;
     }
     bool AppendRow(Item& item) override {
         auto& records = *m_util.GetList();
-        if (!records.Add(&Kind::Database(item))) {
+        if (item.source != &m_staged || !records.Add(&m_staged)) {
             return false;
         }
         item.source = records.At(records.Count() - 1);
@@ -99,7 +106,6 @@ public:
         Rec& record = Kind::Database(item);
         Kind::CommonToDatabase(common, record);
         record.Status |= palm::kStatusChanged;
-        std::memcpy(item.source, &record, sizeof record);
         return true;
     }
 
@@ -117,8 +123,6 @@ public:
                           std::to_string(record.RecordId) + ": " + m_util.GetLastError();
             return false;
         }
-        // A new row's id is known only now; the list's copy needs it to be found again.
-        static_cast<Rec*>(item.source)->RecordId = record.RecordId;
         return true;
     }
     bool Save() override {
@@ -161,6 +165,7 @@ private:
     }
 
     Util m_util;
+    Rec m_staged{};
     std::string m_lastError;
     std::string m_failures;
 };

@@ -15,18 +15,7 @@
 
 namespace twinleaf {
 
-// One listed Palm appointment: the facade's own copy of it, the record in the format object's list
-// it stands for, and the common record made from it.
-struct PmDateItem {
-    PalmFormat format;
-    void* source;
-    CommDateRec* commEntry;
-    union {
-        PmDateRec classic;
-        PmDateEx2Rec desktop6;
-        PmDateExRec extended;
-    } record;
-};
+using PmDateItem = PmItem<CommDateRec>;
 
 // Whether a Palm repeat ends: not when its end date is the no-end date (or later) or -1.
 bool PalmRepeatHasEnd(std::int32_t endDate);
@@ -48,11 +37,13 @@ struct PmDateKind {
     static constexpr const char* kExtendedNote = "an extended Palm Desktop date book";
     static inline const ClassicFileKind& kClassicFileKind = kDateClassicFile;
 
-    static PmDateRec& Classic(PmDateItem& item) { return item.record.classic; }
-    static const PmDateRec& Classic(const PmDateItem& item) { return item.record.classic; }
+    static PmDateRec& Classic(PmDateItem& item) { return RowIn<PmDateRec>(item); }
+    static const PmDateRec& Classic(const PmDateItem& item) { return RowIn<PmDateRec>(item); }
     static bool Listed(std::int32_t status) { return IsListedStatus(status); }
-    static PmDateEx2Rec& Database(PmDateItem& item) { return item.record.desktop6; }
-    static const PmDateEx2Rec& Database(const PmDateItem& item) { return item.record.desktop6; }
+    static PmDateEx2Rec& Database(PmDateItem& item) { return RowIn<PmDateEx2Rec>(item); }
+    static const PmDateEx2Rec& Database(const PmDateItem& item) {
+        return RowIn<PmDateEx2Rec>(item);
+    }
     static void DatabaseToCommon(const PmDateEx2Rec& row, CommDateRec& common);
     // On top of the row's current values; the row's own "Repeated Event" text is left alone.
     static void CommonToDatabase(const CommDateRec& common, PmDateEx2Rec& row);
@@ -69,8 +60,8 @@ struct PmDateKind {
     using ExtendedFile = PmDateExUtil;
     using ExtendedRec = PmDateExRec;
     static inline const ExtendedFileKind& kExtendedFileKind = kDateExtendedFile;
-    static PmDateExRec& Extended(PmDateItem& item) { return item.record.extended; }
-    static const PmDateExRec& Extended(const PmDateItem& item) { return item.record.extended; }
+    static PmDateExRec& Extended(PmDateItem& item) { return RowIn<PmDateExRec>(item); }
+    static const PmDateExRec& Extended(const PmDateItem& item) { return RowIn<PmDateExRec>(item); }
     // Unlike the classic file's, rows without a start or an end are listed.
     static void ExtendedToCommon(const PmDateExRec& palmRec, CommDateRec& common);
     static void CommonToExtended(const CommDateRec& common, PmDateExRec& palmRec);

@@ -3,7 +3,8 @@
 // made from it, and writes common records back; and the storage forms it asks in turn.
 //
 // A kind is described by a struct. The facade needs its common record and list (CommRec, CommMgr),
-// its item (Item: format, source, commEntry and a union of the forms' records) and which status
+// its item (Item: a PmItem over its common record; Classic(item) and the other forms' accessors
+// give the item's row as that form's record, RowIn) and which status
 // words are listed (Listed). The classic form adds the classic file and record (ClassicFile,
 // ClassicRec, kClassicFileKind, Classic(item)), the two mappings (ClassicToCommon,
 // CommonToClassic), the category resolution (ResolveCategory) and the kind's folder (kFolder).
@@ -27,6 +28,25 @@
 #include <vector>
 
 namespace twinleaf {
+
+// One listed Palm record: the row it stands for in the loaded form's own list, which owns it and
+// keeps it in place until the form is unloaded; the form it came from; and the common record made
+// from it. The row is not copied: the item is a handle, so a listed record costs its row and its
+// common record and nothing more. The common record carries a copy of the item as its Native
+// block, which is valid while the form that made it stays loaded.
+template <class CommRec> struct PmItem {
+    PalmFormat format;
+    void* source;
+    CommRec* commEntry;
+};
+
+// The item's row as the record of the form it came from.
+template <class Rec, class CommRec> Rec& RowIn(PmItem<CommRec>& item) {
+    return *static_cast<Rec*>(item.source);
+}
+template <class Rec, class CommRec> const Rec& RowIn(const PmItem<CommRec>& item) {
+    return *static_cast<const Rec*>(item.source);
+}
 
 // Records marked deleted or archived stay in the file but are neither listed nor synchronised.
 inline bool IsListedStatus(std::int32_t status) {
@@ -154,15 +174,17 @@ public:
     void TakeRow(void* row, Item& item) override {
         item.format = kFormat;
         item.source = row;
-        Kind::Classic(item) = *static_cast<const Rec*>(row);
     }
     void ToCommon(const Item& item, CommRec& common) const override {
         Kind::ClassicToCommon(Kind::Classic(item), common);
     }
     HeldAs HeldAsCommon() const override { return &Held; }
+    // A new record is made in the form's staging row and copied into the list by AppendRow.
     void PrepareRow(const CommRec& common, Item& item) override {
+        m_staged = Rec{};
         item.format = kFormat;
-        Rec& record = Kind::Classic(item);
+        item.source = &m_staged;
+        Rec& record = m_staged;
         Kind::CommonToClassic(common, record);
         Kind::ResolveCategory(m_file, record);
         record.Status |= palm::kStatusAdded;
@@ -173,7 +195,7 @@ public:
     }
     bool AppendRow(Item& item) override {
         auto& records = *m_file.GetRecords();
-        if (!records.Add(&Kind::Classic(item))) {
+        if (item.source != &m_staged || !records.Add(&m_staged)) {
             return false;
         }
         item.source = records.At(records.Count() - 1);
@@ -187,7 +209,6 @@ public:
         MapOnto(common, item.commEntry, record);
         Kind::ResolveCategory(m_file, record);
         record.Status |= palm::kStatusChanged;
-        std::memcpy(item.source, &record, sizeof record);
         return true;
     }
     bool Save() override { return m_file.SaveInPlace(); }
@@ -256,6 +277,7 @@ private:
     }
 
     File m_file;
+    Rec m_staged{};
 };
 
 // A kind's extended file as the file form sees it. The kind names its extended file and record

@@ -14,18 +14,7 @@
 
 namespace twinleaf {
 
-// One listed Palm memo: the facade's own copy of it, the record in the format object's list it
-// stands for, and the common record made from it.
-struct PmMemoItem {
-    PalmFormat format;
-    void* source;
-    CommNoteRec* commEntry;
-    union {
-        PmMemoRec classic;
-        PmMemoEx2Rec desktop6;
-        PmMemoExRec extended;
-    } record;
-};
+using PmMemoItem = PmItem<CommNoteRec>;
 
 // The first line of a memo's text: up to the first line break (CR, LF or both), at most 255
 // characters.
@@ -51,11 +40,13 @@ struct PmMemoKind {
     static inline const ClassicFileKind& kClassicFileKind = kMemoClassicFile;
     static inline const ExtendedFileKind& kExtendedFileKind = kMemoExtendedFile;
 
-    static PmMemoRec& Classic(PmMemoItem& item) { return item.record.classic; }
-    static const PmMemoRec& Classic(const PmMemoItem& item) { return item.record.classic; }
+    static PmMemoRec& Classic(PmMemoItem& item) { return RowIn<PmMemoRec>(item); }
+    static const PmMemoRec& Classic(const PmMemoItem& item) { return RowIn<PmMemoRec>(item); }
     static bool Listed(std::int32_t status) { return IsListedStatus(status); }
-    static PmMemoEx2Rec& Database(PmMemoItem& item) { return item.record.desktop6; }
-    static const PmMemoEx2Rec& Database(const PmMemoItem& item) { return item.record.desktop6; }
+    static PmMemoEx2Rec& Database(PmMemoItem& item) { return RowIn<PmMemoEx2Rec>(item); }
+    static const PmMemoEx2Rec& Database(const PmMemoItem& item) {
+        return RowIn<PmMemoEx2Rec>(item);
+    }
     static void DatabaseToCommon(const PmMemoEx2Rec& row, CommNoteRec& common);
     // On top of the row's current values: an empty text leaves the memo's text as it was.
     static void CommonToDatabase(const CommNoteRec& common, PmMemoEx2Rec& row);
@@ -65,8 +56,8 @@ struct PmMemoKind {
     // Memos keep their category; the common record carries none.
     static bool ResolveCategory(PmMemoUtil&, PmMemoRec&) { return true; }
 
-    static PmMemoExRec& Extended(PmMemoItem& item) { return item.record.extended; }
-    static const PmMemoExRec& Extended(const PmMemoItem& item) { return item.record.extended; }
+    static PmMemoExRec& Extended(PmMemoItem& item) { return RowIn<PmMemoExRec>(item); }
+    static const PmMemoExRec& Extended(const PmMemoItem& item) { return RowIn<PmMemoExRec>(item); }
     static void ExtendedToCommon(const PmMemoExRec& palmRec, CommNoteRec& common);
     static void CommonToExtended(const CommNoteRec& common, PmMemoExRec& palmRec);
     static bool ResolveCategory(PmMemoExUtil&, PmMemoExRec&) { return true; }

@@ -101,6 +101,16 @@ public:
         }
         return true;
     }
+    // Appends a zeroed record to be filled in place, which spares the copy Add makes of a
+    // record built elsewhere; null when memory runs out.
+    Rec* AddBlank() {
+        auto* record = static_cast<Rec*>(std::calloc(1, sizeof(Rec)));
+        if (record != nullptr && !m_Recs.Add(record)) {
+            std::free(record);
+            record = nullptr;
+        }
+        return record;
+    }
     Rec* First() { return static_cast<Rec*>(m_Recs.First()); }
     Rec* Next() { return static_cast<Rec*>(m_Recs.Next()); }
     Rec* At(std::uint32_t index) { return static_cast<Rec*>(m_Recs.GetAt(index)); }

@@ -13,18 +13,7 @@
 
 namespace twinleaf {
 
-// One listed Palm to-do: the facade's own copy of it, the record in the format object's list it
-// stands for, and the common record made from it.
-struct PmTodoItem {
-    PalmFormat format;
-    void* source;
-    CommTaskRec* commEntry;
-    union {
-        PmTodoRec classic;
-        PmTodoEx2Rec desktop6;
-        PmTodoExRec extended;
-    } record;
-};
+using PmTodoItem = PmItem<CommTaskRec>;
 
 // Palm priorities run from 1 (highest) to 5 (lowest); the common record knows high, normal, low.
 std::int32_t PalmPriorityOf(std::int32_t commonPriority);
@@ -50,11 +39,13 @@ struct PmTodoKind {
     static inline const ClassicFileKind& kClassicFileKind = kTodoClassicFile;
     static inline const ExtendedFileKind& kExtendedFileKind = kTodoExtendedFile;
 
-    static PmTodoRec& Classic(PmTodoItem& item) { return item.record.classic; }
-    static const PmTodoRec& Classic(const PmTodoItem& item) { return item.record.classic; }
+    static PmTodoRec& Classic(PmTodoItem& item) { return RowIn<PmTodoRec>(item); }
+    static const PmTodoRec& Classic(const PmTodoItem& item) { return RowIn<PmTodoRec>(item); }
     static bool Listed(std::int32_t status) { return IsListedStatus(status); }
-    static PmTodoEx2Rec& Database(PmTodoItem& item) { return item.record.desktop6; }
-    static const PmTodoEx2Rec& Database(const PmTodoItem& item) { return item.record.desktop6; }
+    static PmTodoEx2Rec& Database(PmTodoItem& item) { return RowIn<PmTodoEx2Rec>(item); }
+    static const PmTodoEx2Rec& Database(const PmTodoItem& item) {
+        return RowIn<PmTodoEx2Rec>(item);
+    }
     static void DatabaseToCommon(const PmTodoEx2Rec& row, CommTaskRec& common);
     static void CommonToDatabase(const CommTaskRec& common, PmTodoEx2Rec& row);
     static void ClassicToCommon(const PmTodoRec& palmRec, CommTaskRec& common);
@@ -63,8 +54,8 @@ struct PmTodoKind {
     // To-dos keep their category; the common record carries none.
     static bool ResolveCategory(PmTodoUtil&, PmTodoRec&) { return true; }
 
-    static PmTodoExRec& Extended(PmTodoItem& item) { return item.record.extended; }
-    static const PmTodoExRec& Extended(const PmTodoItem& item) { return item.record.extended; }
+    static PmTodoExRec& Extended(PmTodoItem& item) { return RowIn<PmTodoExRec>(item); }
+    static const PmTodoExRec& Extended(const PmTodoItem& item) { return RowIn<PmTodoExRec>(item); }
     static void ExtendedToCommon(const PmTodoExRec& palmRec, CommTaskRec& common);
     static void CommonToExtended(const CommTaskRec& common, PmTodoExRec& palmRec);
     static bool ResolveCategory(PmTodoExUtil&, PmTodoExRec&) { return true; }

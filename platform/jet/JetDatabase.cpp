@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <fstream>
 #include <mdbtools.h>
 #include <poll.h>
@@ -74,6 +75,22 @@ bool isYesNo(const char* declared) {
     }
     return upper.find("BOOL") != std::string::npos || upper.find("BIT") != std::string::npos ||
            upper.find("YESNO") != std::string::npos;
+}
+
+// Nearly every text in a Palm database is plain ASCII: it is widened straight into the string
+// handed out, without the UTF-16 copy a general conversion makes first.
+win::BSTR utf8ToBstr(std::string_view text) {
+    const bool ascii = std::all_of(text.begin(), text.end(),
+                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    if (!ascii) {
+        const std::u16string wide = utf8ToUtf16(text);
+        return win::SysAllocStringLen(wide.data(), static_cast<win::UINT>(wide.size()));
+    }
+    win::BSTR bstr = win::SysAllocStringLen(nullptr, static_cast<win::UINT>(text.size()));
+    if (bstr != nullptr) {
+        std::copy(text.begin(), text.end(), bstr);
+    }
+    return bstr;
 }
 
 std::string dataSourceOf(const std::string& connection) {
@@ -249,6 +266,12 @@ bool Connection::OpenAccess() {
     }
     if (child == 0) {
         ::close(pipeEnds[0]);
+        // libmdb prints its own diagnostics ("offset ... is beyond EOF") for a damaged file; the
+        // user gets one message naming the file instead.
+        if (const int null = ::open("/dev/null", O_WRONLY); null >= 0) {
+            ::dup2(null, STDERR_FILENO);
+            ::close(null);
+        }
         std::string payload;
         if (CopyAccessTables()) {
             sqlite3_int64 size = 0;
@@ -518,6 +541,11 @@ bool Query::Prepare() {
         Close();
         return false;
     }
+    // The declared types are the statement's, not the row's: read once, not for every value.
+    m_yesNo.resize(static_cast<std::size_t>(sqlite3_column_count(m_statement)));
+    for (std::size_t i = 0; i < m_yesNo.size(); ++i) {
+        m_yesNo[i] = isYesNo(sqlite3_column_decltype(m_statement, static_cast<int>(i)));
+    }
     return true;
 }
 
@@ -572,7 +600,7 @@ void Query::FieldValue(int i, win::VARIANT* value) const {
     switch (sqlite3_column_type(m_statement, i)) {
     case SQLITE_INTEGER: {
         const sqlite3_int64 number = sqlite3_column_int64(m_statement, i);
-        if (isYesNo(sqlite3_column_decltype(m_statement, i))) {
+        if (m_yesNo[static_cast<std::size_t>(i)]) {
             value->vt = win::VT_BOOL;
             value->boolVal = number != 0 ? win::VARIANT_TRUE : win::VARIANT_FALSE;
         } else if (number >= INT_MIN && number <= INT_MAX) {
@@ -586,12 +614,8 @@ void Query::FieldValue(int i, win::VARIANT* value) const {
         const auto length =
             std::min(static_cast<std::size_t>(sqlite3_column_bytes(m_statement, i)), kLongestText);
         value->vt = win::VT_BSTR;
-        if (length == 0) { // most columns of a row are empty: no string to make
-            value->bstrVal = nullptr;
-            break;
-        }
-        const std::u16string wide = utf8ToUtf16(std::string_view(text, length));
-        value->bstrVal = win::SysAllocStringLen(wide.data(), static_cast<win::UINT>(wide.size()));
+        // Most columns of a row are empty: no string to make.
+        value->bstrVal = length == 0 ? nullptr : utf8ToBstr(std::string_view(text, length));
         break;
     }
     default: // NULL, floating point and blobs reach the caller empty

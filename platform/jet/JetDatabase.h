@@ -104,6 +104,7 @@ private:
     std::string m_sql;
     std::string m_lastError;
     sqlite3_stmt* m_statement = nullptr;
+    std::vector<bool> m_yesNo; // by column of the prepared statement
     bool m_eof = true;
 };
 

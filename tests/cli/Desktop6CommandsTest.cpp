@@ -9,8 +9,11 @@
 #include "support/SqliteFile.h"
 #include "support/TempDir.h"
 
+#include <algorithm>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
+#include <vector>
 
 namespace twinleaf::cli {
 namespace {
@@ -127,6 +130,48 @@ TEST_F(Desktop6Commands, PlannedRunLeavesTheDatabaseAndUndoPutsItBack) {
     const test::CommandRun undone = run({"undo"});
     ASSERT_EQ(undone.status, kExitOk) << undone.err;
     EXPECT_EQ(test::readBytes(database), before);
+}
+
+// Every file of a folder, names and bytes, as one text: equal only when nothing was added,
+// removed or changed.
+std::string folderBytes(const std::filesystem::path& folder) {
+    std::vector<std::filesystem::path> files;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+        files.push_back(entry.path());
+    }
+    std::sort(files.begin(), files.end());
+    std::string all;
+    for (const auto& file : files) {
+        all += file.string() + "\n" +
+               (std::filesystem::is_regular_file(file) ? test::readBytes(file) : "") + "\n";
+    }
+    return all;
+}
+
+// A user whose address book is a genuine Access file: a run that would write to it stops with
+// a message naming it, and neither side changes.
+TEST_F(Desktop6Commands, SyncIntoAGenuineAccessFileIsRefusedAndChangesNothing) {
+    const auto access = test::realData() / "jackcess" / "V2003" / "testV2003.mdb";
+    if (!std::filesystem::exists(access)) {
+        GTEST_SKIP() << access << " is absent";
+    }
+    // Linked, not copied: the file itself is what must stay as it was.
+    const auto database = m_dir.path() / "Palm" / "Alice" / "address" / "Address.mdb";
+    std::filesystem::remove(database);
+    std::filesystem::create_symlink(access, database);
+    const auto outlook = m_dir.path() / "Outlook" / "Contacts";
+    test::writeBytes(outlook / "bo.vcf", "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:bo\r\nFN:Bo Lind\r\n"
+                                         "N:Lind;Bo;;;\r\nEND:VCARD\r\n");
+    const std::string accessBefore = test::readBytes(access);
+    const std::string outlookBefore = folderBytes(outlook);
+
+    const test::CommandRun result =
+        run({"sync", "contacts", "--user", "752715143", "--mode", "o2p", "--select", "all"});
+    EXPECT_NE(result.status, kExitOk);
+    EXPECT_NE(result.err.find(database.string()), std::string::npos) << result.err;
+    EXPECT_EQ(test::readBytes(access), accessBefore);
+    EXPECT_TRUE(std::filesystem::is_symlink(database));
+    EXPECT_EQ(folderBytes(outlook), outlookBefore);
 }
 
 } // namespace

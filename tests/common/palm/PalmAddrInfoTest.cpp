@@ -71,7 +71,7 @@ TEST_F(PmAddrInfoOnFixture, ListsLiveRecordsAndConvertsThemToCommonRecords) {
     EXPECT_EQ(ann.CompareStatus, 0);
     ASSERT_NE(ann.Native, nullptr);
     EXPECT_EQ(ann.NativeSize, sizeof(PmAddrItem));
-    EXPECT_EQ(static_cast<const PmAddrItem*>(ann.Native)->record.classic.RecordId, 101);
+    EXPECT_EQ(PmAddrKind::Classic(*static_cast<const PmAddrItem*>(ann.Native)).RecordId, 101);
 
     EXPECT_EQ(fieldText(common(1)->Fax), "555-0400");
     EXPECT_EQ(common(1)->Private, 1);

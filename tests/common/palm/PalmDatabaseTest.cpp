@@ -174,6 +174,31 @@ TEST_F(PmDatabaseFile, FailedStatementIsReportedAndRunsNothing) {
     EXPECT_EQ(count, 1);
 }
 
+// Texts are kept as UTF-8 by the database and read into fixed fields in the ANSI code page,
+// whole or cut to the field, whether they are plain ASCII or not.
+TEST_F(PmDatabaseFile, TextsReachFixedFieldsInTheAnsiCodePage) {
+    struct Case {
+        const char* stored; // UTF-8
+        std::size_t width;
+        const char* read; // Windows-1252
+    };
+    const Case cases[] = {
+        {"plain", 256, "plain"},    {"M\xC3\xBCller \xE2\x82\xAC", 256, "M\xFCller \x80"},
+        {"\xD0\x96uk", 256, "?uk"}, // no ANSI form
+        {"abcdef", 4, "abc"},       {"\xC3\xA4\xC3\xB6\xC3\xBC\xC3\x9F", 4, "\xE4\xF6\xFC"},
+    };
+    PmMDBAccessor accessor(PmDataKind::Addr, file.string());
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.read);
+        sql(file, std::string("UPDATE Main SET [Note] = '") + c.stored + "' WHERE [Record ID] = 3");
+        PmValues row;
+        ASSERT_TRUE(accessor.RunSelect("SELECT [Note] FROM Main WHERE [Record ID] = 3", row));
+        std::vector<char> field(c.width, 'x');
+        ASSERT_TRUE(ValueToText(row[0], field.data(), field.size()));
+        EXPECT_STREQ(field.data(), c.read);
+    }
+}
+
 TEST_F(PmDatabaseFile, ReadsInformationAndCategoriesAndHandsOutFreshIds) {
     PmAddrEx2Util contacts;
     ASSERT_TRUE(contacts.OpenDatabase(PmDataKind::Addr, file.string()));
