@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <malloc.h>
 #include <string>
 
 namespace twinleaf::bench {
@@ -38,6 +40,30 @@ public:
 private:
     std::filesystem::path m_path;
 };
+
+// Starts a new peak of the process's resident memory at what it holds now, so that the next
+// peakMegabytes() reports the most it held since; the kernel keeps one high-water mark per process,
+// which would otherwise carry the largest earlier benchmark into every later one.
+inline void resetPeakMemory() {
+    // What earlier work freed goes back to the system first, or it would count as this peak.
+    ::malloc_trim(0);
+    std::ofstream("/proc/self/clear_refs") << "5";
+}
+
+// The peak resident memory of the process in MB since the last resetPeakMemory(), 0 when the
+// system does not say.
+inline double peakMegabytes() {
+    std::ifstream status("/proc/self/status");
+    std::string word;
+    while (status >> word) {
+        if (word == "VmHWM:") {
+            double kilobytes = 0;
+            status >> kilobytes;
+            return kilobytes / 1024.0;
+        }
+    }
+    return 0;
+}
 
 // Lists a store folder of `count` items, already written, through a fresh access object per
 // iteration, as a sync's start does.

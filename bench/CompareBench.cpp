@@ -1,5 +1,6 @@
 // How long comparing the two sides of the contacts tab takes: both directions, as after every
 // load and every run that changed something. Items are FindMatch look-ups.
+#include "BenchHome.h"
 #include "common/misc/CommAddr.h"
 #include "common/sync/ContactKind.h"
 #include "common/sync/Options.h"
@@ -119,11 +120,14 @@ void CompareKindContacts(benchmark::State& state) {
             return std::make_unique<KindSidesOf<ContactKindOf<ListOnlyFacade, ListOnlyAccess>>>(
                 std::move(facade), std::move(access), block);
         });
+    bench::resetPeakMemory();
     controller.OpenKind(DataKind::Addr);
     makeSides(static_cast<int>(state.range(0)), *palm, *outlook);
     for (auto _ : state) {
         controller.CompareKind(DataKind::Addr);
     }
+    // Both lists and the comparison: what holding the sides of that many contacts costs.
+    state.counters["peak_MB"] = bench::peakMegabytes();
     state.SetItemsProcessed(state.iterations() * (palm->GetCount() + outlook->GetCount()));
 }
 BENCHMARK(CompareKindContacts)

@@ -13,11 +13,13 @@
 #include <algorithm>
 #include <benchmark/benchmark.h>
 #include <chrono>
+#include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -96,6 +98,75 @@ void SyncRunContacts(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * count);
 }
 BENCHMARK(SyncRunContacts)->Arg(1000)->Arg(10000)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// The other side of a whole run: empty, holding the same contacts, or holding them all changed.
+enum class Other { Empty, Same, Different };
+
+// One whole run of `mode` ("p2o", "o2p" or "all") with every row selected, timed on the wall
+// clock with the peak memory it reached, over sides of `count` contacts set up untimed. "Onto an
+// empty side" is the Outlook store for p2o and the address book otherwise. Two-way runs let Palm
+// win, so that with changed cards every Outlook item is rewritten.
+void WholeRun(benchmark::State& state, const std::string& mode, Other other) {
+    const int count = static_cast<int>(state.range(0));
+    for (auto _ : state) {
+        state.PauseTiming();
+        bench::BenchHome home;
+        const ScopedRegistryPrefix registry(home.path() / "wine");
+        fillHome(home.path(), count);
+        bool ready = true;
+        if (other != Other::Empty || mode == "p2o") {
+            ready = sync(home.path(), {"--mode", "o2p", "--select", "all"});
+        }
+        if (other == Other::Empty && mode == "p2o") {
+            const std::filesystem::path cards = home.path() / "Outlook" / "Contacts";
+            std::filesystem::remove_all(cards);
+            std::filesystem::create_directories(cards);
+        }
+        if (other == Other::Different) {
+            writeCards(home.path(), count, "Other");
+        }
+        const std::vector<std::string> args =
+            mode == "all" ? std::vector<std::string>{"--mode", "all",         "--select",
+                                                     "all",    "--conflicts", "palm"}
+                          : std::vector<std::string>{"--mode", mode, "--select", "all"};
+        bench::resetPeakMemory();
+        state.ResumeTiming();
+        const auto start = std::chrono::steady_clock::now();
+        // A run that finds nothing to do may say so by its exit code: only the time counts.
+        sync(home.path(), args);
+        const auto end = std::chrono::steady_clock::now();
+        state.PauseTiming();
+        state.counters["wall_s"] = std::chrono::duration<double>(end - start).count();
+        state.counters["peak_MB"] = bench::peakMegabytes();
+        if (!ready) {
+            state.SkipWithError("the sides could not be set up");
+        }
+        state.ResumeTiming();
+    }
+    state.SetItemsProcessed(state.iterations() * count);
+}
+
+// 10 000 contacts always; 100 000 when TWINLEAF_BENCH_LARGE is set, since setting up and running
+// a hundred thousand files per case takes minutes.
+const bool kWholeRunsRegistered = [] {
+    const bool large = std::getenv("TWINLEAF_BENCH_LARGE") != nullptr;
+    for (const char* mode : {"p2o", "o2p", "all"}) {
+        for (const auto& [other, word] :
+             {std::pair{Other::Empty, "empty"}, std::pair{Other::Same, "same"},
+              std::pair{Other::Different, "different"}}) {
+            auto* run = benchmark::RegisterBenchmark(
+                (std::string("WholeRun/") + mode + "/" + word).c_str(),
+                [mode = std::string(mode), other = other](benchmark::State& state) {
+                    WholeRun(state, mode, other);
+                });
+            run->Arg(10000)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+            if (large) {
+                run->Arg(100000);
+            }
+        }
+    }
+    return true;
+}();
 
 // Seconds of processor time (user and system) the process has used.
 double cpuNow() {
