@@ -5,6 +5,7 @@
 #include "common/sync/SyncHistory.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <ostream>
 
 namespace twinleaf::cli {
@@ -31,9 +32,11 @@ int runHistory(const std::vector<std::string>& args, CommandContext& context, co
         return kExitOk;
     }
     for (const HistoryRun& run : runs) {
-        context.out << run.id << "  " << run.time << "  " << run.kind << " " << run.mode
-                    << "  user " << run.user << "  " << run.count << " records, "
-                    << run.files.size() << " files  " << stateWord(run) << "\n";
+        context.out << run.id << "  " << run.time << "  " << run.kind << " "
+                    << run.mode
+                    // As `twinleaf users` lists it and `--user` takes it: unsigned.
+                    << "  user " << static_cast<std::uint32_t>(run.user) << "  " << run.count
+                    << " records, " << run.files.size() << " files  " << stateWord(run) << "\n";
     }
     return kExitOk;
 }
