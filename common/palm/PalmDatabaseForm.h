@@ -140,28 +140,9 @@ public:
     }
 
 private:
-    // Through a row and back, as an update would write the record; a text the record leaves
-    // empty stays empty, so that a text one side lacks is still carried across.
     static void Held(const CommRec& rec, const CommRec& counterpart, CommRec& held) {
-        const Rec* row = RowOf(rec);
-        if (row == nullptr) {
-            row = RowOf(counterpart);
-        }
-        Rec record{};
-        if (row != nullptr) {
-            record = *row;
-        }
-        Kind::CommonToDatabase(rec, record);
-        Kind::DatabaseToCommon(record, held);
-        ClearTextsEmptyIn(Kind::CommMgr::Fields(), &held, &rec);
-    }
-    static const Rec* RowOf(const CommRec& rec) {
-        if (rec.SourceType != kSourcePalmDesktop6 || rec.Native == nullptr ||
-            rec.NativeSize != sizeof(Item)) {
-            return nullptr;
-        }
-        const Item& item = *static_cast<const Item*>(rec.Native);
-        return item.format == PalmFormat::Desktop6 ? &Kind::Database(item) : nullptr;
+        HeldThroughRow<Item, Rec>(PalmFormat::Desktop6, rec, counterpart, &Kind::CommonToDatabase,
+                                  &Kind::DatabaseToCommon, Kind::CommMgr::Fields(), held);
     }
 
     Util m_util;

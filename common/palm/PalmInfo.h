@@ -3,11 +3,11 @@
 // made from it, and writes common records back; and the storage forms it asks in turn.
 //
 // A kind is described by a struct. The facade needs its common record and list (CommRec, CommMgr),
-// its item (Item: a PmItem over its common record; Classic(item) and the other forms' accessors
-// give the item's row as that form's record, RowIn) and which status
-// words are listed (Listed). The classic form adds the classic file and record (ClassicFile,
-// ClassicRec, kClassicFileKind, Classic(item)), the two mappings (ClassicToCommon,
-// CommonToClassic), the category resolution (ResolveCategory) and the kind's folder (kFolder).
+// its item (Item: a PmItem over its common record, whose row Classic(item) and the other forms'
+// accessors give as that form's record through RowIn) and which status words are listed (Listed).
+// The classic form adds the classic file and record (ClassicFile, ClassicRec, kClassicFileKind,
+// Classic(item)), the two mappings (ClassicToCommon, CommonToClassic), the category resolution
+// (ResolveCategory) and the kind's folder (kFolder).
 #pragma once
 
 // FindMatch results and source types, shared by every kind, are declared with the contacts.
@@ -23,6 +23,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -46,6 +47,55 @@ template <class Rec, class CommRec> Rec& RowIn(PmItem<CommRec>& item) {
 }
 template <class Rec, class CommRec> const Rec& RowIn(const PmItem<CommRec>& item) {
     return *static_cast<const Rec*>(item.source);
+}
+
+// What a common record made from a row of that form says it came from.
+inline std::int32_t PalmSourceTypeOf(PalmFormat format) {
+    switch (format) {
+    case PalmFormat::Extended:
+        return kSourcePalmExtended;
+    case PalmFormat::Desktop6:
+        return kSourcePalmDesktop6;
+    default:
+        return kSourcePalm;
+    }
+}
+
+// The item a common record carries as its Native block when it was made from a row of that form;
+// null for any other record.
+template <class Item, class CommRec>
+const Item* ListedItemOf(const CommRec& rec, PalmFormat format) {
+    if (rec.SourceType != PalmSourceTypeOf(format) || rec.Native == nullptr ||
+        rec.NativeSize != sizeof(Item)) {
+        return nullptr;
+    }
+    const Item* item = static_cast<const Item*>(rec.Native);
+    return item->format == format ? item : nullptr;
+}
+
+// A record through a row of a form and back, as an update would write it: fields the row has no
+// place for come back as the row has them, texts cut to the row's fields and the common record's.
+// The row is the Palm record of the pair (`rec` or `counterpart`, where one of the two came from
+// the form), so that what the row has beside the record's values (a pager number taking a phone
+// slot) stays as the update would leave it; a blank row when neither did. A text the record leaves
+// empty stays empty, though an update would keep the row's: a text one side has and the other
+// lacks may be new on the side that has it, and a pair that compared the same would never carry
+// it across.
+template <class Item, class Rec, class CommRec>
+void HeldThroughRow(PalmFormat format, const CommRec& rec, const CommRec& counterpart,
+                    void (*toRow)(const CommRec&, Rec&), void (*toCommon)(const Rec&, CommRec&),
+                    std::span<const CommField> fields, CommRec& held) {
+    const Item* item = ListedItemOf<Item>(rec, format);
+    if (item == nullptr) {
+        item = ListedItemOf<Item>(counterpart, format);
+    }
+    Rec record{};
+    if (item != nullptr) {
+        record = RowIn<Rec>(*item);
+    }
+    toRow(rec, record);
+    toCommon(record, held);
+    ClearTextsEmptyIn(fields, &held, &rec);
 }
 
 // Records marked deleted or archived stay in the file but are neither listed nor synchronised.
@@ -214,25 +264,9 @@ public:
     bool Save() override { return m_file.SaveInPlace(); }
 
 private:
-    // Through a row and back, as an update would write the record: fields the row has no place
-    // for come back as the row has them, texts cut to the row's fields and the common record's.
-    // The row is the Palm record of the pair, where one of the two is this form's, so that what
-    // the row has beside the record's values (a pager number taking a phone slot) stays as the
-    // update would leave it. A text the record leaves empty stays empty, though an update would
-    // keep the row's: a text one side has and the other lacks may be new on the side that has
-    // it, and a pair that compared the same would never carry it across.
     static void Held(const CommRec& rec, const CommRec& counterpart, CommRec& held) {
-        const Rec* row = RowOf(rec);
-        if (row == nullptr) {
-            row = RowOf(counterpart);
-        }
-        Rec record{};
-        if (row != nullptr) {
-            record = *row;
-        }
-        Kind::CommonToClassic(rec, record);
-        Kind::ClassicToCommon(record, held);
-        ClearTextsEmptyIn(Kind::CommMgr::Fields(), &held, &rec);
+        HeldThroughRow<Item, Rec>(kFormat, rec, counterpart, &Kind::CommonToClassic,
+                                  &Kind::ClassicToCommon, Kind::CommMgr::Fields(), held);
     }
     // The mapping of `common` onto the row, leaving out the texts that equal those of the row's
     // own common record: they bring nothing new, and written, they would put the common record's
@@ -267,15 +301,6 @@ private:
         }
         return true;
     }
-    static const Rec* RowOf(const CommRec& rec) {
-        if (rec.SourceType != kSourcePalm || rec.Native == nullptr ||
-            rec.NativeSize != sizeof(Item)) {
-            return nullptr;
-        }
-        const Item& item = *static_cast<const Item*>(rec.Native);
-        return item.format == kFormat ? &Kind::Classic(item) : nullptr;
-    }
-
     File m_file;
     Rec m_staged{};
 };
@@ -590,7 +615,7 @@ private:
         // The common record is made in place in the list: an empty record carrying the item as
         // its Native block is added, then filled, which spares a second copy of every record.
         CommRec blank{};
-        blank.SourceType = SourceTypeOf(m_format);
+        blank.SourceType = PalmSourceTypeOf(m_format);
         blank.NativeSize = sizeof(Item);
         // Both lists grow in step: entry n of the common list is item n.
         for (void* row = form.FirstRow(); row != nullptr; row = form.NextRow()) {
@@ -634,17 +659,6 @@ private:
             rec.IDInteger = static_cast<std::int32_t>(id);
         } else {
             rec.SourceRecordId = id;
-        }
-    }
-
-    static std::int32_t SourceTypeOf(PalmFormat format) {
-        switch (format) {
-        case PalmFormat::Extended:
-            return kSourcePalmExtended;
-        case PalmFormat::Desktop6:
-            return kSourcePalmDesktop6;
-        default:
-            return kSourcePalm;
         }
     }
 

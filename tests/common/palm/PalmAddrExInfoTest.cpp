@@ -219,5 +219,47 @@ TEST_F(PmAddrInfoOnExtendedBook, ANewRecordWithoutABirthdayGetsTheShiftedZero) {
     EXPECT_FALSE(m_info.WriteRecord(&added)) << "the same record again changes nothing";
 }
 
+// A pager number takes one of the row's seven slots, so an Outlook contact with seven numbers
+// loses one when written. The pair is compared through the extended row itself, as it was
+// written, so once synchronised it compares the same instead of different on every run.
+TEST(PmAddrInfoExtended, ComparesThroughItsOwnRowSoAPagerSlotIsCounted) {
+    TempDir dir;
+    ScopedProgramFolder home{dir.path()};
+    const std::filesystem::path file = dir.path() / "address.dat";
+    std::vector<std::string> ann = addrExRow(3, 5000);
+    ann[13] = textField("Ann");
+    ann[14] = textField("Smith");
+    ann[19] = textField("555-0100");
+    ann[20] = textField("555-0199");
+    ann[27] = intField(kPhonePager);
+    writeBytes(file, addrExHeader(file.string(), 0x2000, labelBlock({"Birthday"}),
+                                  {{1, 1, "Business", "Business"}}) +
+                         rows(73, {ann}));
+
+    PmAddrInfo info;
+    ASSERT_TRUE(info.OpenPath(file.c_str())) << info.GetLastError();
+    CommAddrRec outlook = *info.GetCommMgr()->GetAt(0);
+    outlook.Native = nullptr;
+    outlook.NativeSize = 0;
+    outlook.SourceType = kSourceOutlook;
+    copyToField(outlook.HomePhone, "555-0101");
+    copyToField(outlook.Fax, "555-0102");
+    copyToField(outlook.OtherPhone, "555-0103");
+    copyToField(outlook.EMail, "ann@example.org");
+    copyToField(outlook.MainPhone, "555-0104");
+    copyToField(outlook.MobilePhone, "555-0105");
+    ASSERT_TRUE(info.WriteRecord(&outlook));
+    ASSERT_TRUE(info.Save()) << info.GetLastError();
+
+    ASSERT_TRUE(info.OpenPath(file.c_str())) << info.GetLastError();
+    EXPECT_EQ(fieldText(info.GetCommMgr()->GetAt(0)->MobilePhone), "") << "no slot was left";
+    EXPECT_EQ(info.GetCommMgr()->FindMatch(&outlook), kMatchSame);
+    CommAddrMgr outlookList;
+    outlookList.SetHeldAs(info.GetCommMgr()->GetHeldAs());
+    outlookList.AddCopy(&outlook);
+    EXPECT_EQ(outlookList.FindMatch(info.GetCommMgr()->GetAt(0)), kMatchSame);
+    EXPECT_FALSE(info.WriteRecord(&outlook)) << "nothing left to write";
+}
+
 } // namespace
 } // namespace twinleaf
