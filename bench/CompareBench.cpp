@@ -189,7 +189,7 @@ template <bool Walk> void SyncRunLookups(benchmark::State& state) {
                 Walk ? outlook.FindMatchByWalking(rec, &match) : outlook.FindMatch(rec, &match);
             if (result == kMatchDifferent) {
                 void* native = match->Native;
-                std::memcpy(match, rec, sizeof *match);
+                *match = *rec;
                 match->Native = native;
             }
         }

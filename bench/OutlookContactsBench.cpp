@@ -55,7 +55,7 @@ void fillStore(const std::filesystem::path& folder, int count) {
         item.value("EntryID").text = item.id;
         item.value("FirstName").text = rec.FirstName;
         item.value("LastName").text = rec.LastName;
-        item.value("FullName").text = std::string(rec.FirstName) + " " + rec.LastName;
+        item.value("FullName").text = std::string(rec.FirstName) + " " + rec.LastName.c_str();
         item.value("CompanyName").text = "Company " + std::to_string(n) + ", Inc.";
         item.value("JobTitle").text = rec.Title;
         item.value("BusinessTelephoneNumber").text = rec.WorkPhone;

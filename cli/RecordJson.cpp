@@ -73,7 +73,7 @@ std::string recordJson(std::span<const CommField> fields, const void* rec) {
         out += ": ";
         switch (field.kind) {
         case FieldType::Text:
-            out += jsonString(ansiToUtf8(fieldText(bytes + field.offset, field.width)));
+            out += jsonString(ansiToUtf8(TextAt(field, rec).view()));
             break;
         case FieldType::Date: {
             double value = 0;

@@ -159,13 +159,13 @@ void printTable(std::ostream& out, const std::vector<Column<Record>>& columns,
 
 // ---- palm contacts ----
 
-std::string text(const char* field, std::size_t width) {
-    return ansiToUtf8(fieldText(field, width));
+std::string text(std::string_view field) {
+    return ansiToUtf8(field);
 }
 
 #define TL_COLUMN(title, member)                                                                   \
     Column<CommAddrRec> {                                                                          \
-        title, [](const CommAddrRec& r, std::size_t) { return text(r.member, sizeof r.member); }   \
+        title, [](const CommAddrRec& r, std::size_t) { return text(r.member); }                    \
     }
 
 void printContacts(std::ostream& out, CommAddrMgr& list) {

@@ -40,13 +40,12 @@ namespace {
 struct AddrText {
     const char* name;
     const char* label;
-    std::size_t offset;
-    std::size_t width;
+    std::size_t offset; // of a text member
 };
 
 #define TL_ADDR(name, label, member)                                                               \
     AddrText {                                                                                     \
-        name, label, offsetof(CommAddrRec, member), sizeof(CommAddrRec::member)                    \
+        name, label, offsetof(CommAddrRec, member)                                                 \
     }
 
 const AddrText kNameTexts[] = {
@@ -233,8 +232,8 @@ QRadioButton* TfmDetail::radio(QWidget* parent, const char* name, const QString&
     return button;
 }
 
-QString TfmDetail::text(const char* field, std::size_t width) {
-    QString shown = QString::fromStdString(ansiToUtf8(std::string(fieldText(field, width))));
+QString TfmDetail::text(std::string_view field) {
+    QString shown = QString::fromStdString(ansiToUtf8(std::string(field)));
     // Outlook ends lines the Windows way, Palm with a bare line feed; both show as one break.
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     return shown;
@@ -339,15 +338,17 @@ QWidget* TfmAddrDetail::otherPage() {
 void TfmAddrDetail::Fill(const void* record) {
     const auto* rec = static_cast<const CommAddrRec*>(record);
     const auto* bytes = reinterpret_cast<const char*>(rec);
+    const auto member = [bytes](const AddrText& entry) {
+        return reinterpret_cast<const TextValue*>(bytes + entry.offset)->view();
+    };
     for (std::span<const AddrText> table : kEditTables) {
         for (const AddrText& entry : table) {
-            findChild<QLineEdit*>(QString::fromLatin1(entry.name))
-                ->setText(text(bytes + entry.offset, entry.width));
+            findChild<QLineEdit*>(QString::fromLatin1(entry.name))->setText(text(member(entry)));
         }
     }
     for (const AddrText& entry : kStreetTexts) {
         findChild<QPlainTextEdit*>(QString::fromLatin1(entry.name))
-            ->setPlainText(text(bytes + entry.offset, entry.width));
+            ->setPlainText(text(member(entry)));
     }
     findChild<QPlainTextEdit*>(QString::fromLatin1(kNoteText.name))->setPlainText(text(rec->Note));
     findChild<QLineEdit*>(QStringLiteral("edtBirthday"))->setText(localDate(rec->Birthday));

@@ -49,10 +49,7 @@ protected:
     static QRadioButton* radio(QWidget* parent, const char* name, const QString& caption);
 
     // A record's 8-bit text (Windows-1252) read within its field.
-    static QString text(const char* field, std::size_t width);
-    template <std::size_t Width> static QString text(const char (&field)[Width]) {
-        return text(field, Width);
-    }
+    static QString text(std::string_view field);
 
 private:
     const void* m_pRecord = nullptr;

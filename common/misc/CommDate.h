@@ -39,17 +39,17 @@ enum CommRepeatType : std::int32_t {
 
 // Times are local SYSTEMTIME values.
 struct CommDateRec {
-    char Description[256];
+    TextField<256> Description;
     std::int32_t AllDayEvent;
     win::SYSTEMTIME StartDateTime;
     win::SYSTEMTIME EndDateTime;
     std::int32_t Alarm;
     std::int32_t Duration; // minutes from the start's time of day to the end's
-    char Note[8192];
-    char Location[256];
+    TextField<8192> Note;
+    TextField<256> Location;
     CommDateRepeat Repeat;
     std::int32_t Private;
-    char Category[64];
+    TextField<64> Category;
     win::DATE CreationTime;
     win::DATE LastModificationTime;
     std::int32_t SourceType;

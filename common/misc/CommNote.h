@@ -16,15 +16,15 @@ namespace twinleaf {
 struct CommNoteRec {
     std::int32_t Color; // as Outlook numbers it
     std::int32_t Private;
-    char Subject[256]; // the first line of the text
-    char Note[8192];   // the whole text
-    char Category[64];
+    TextField<256> Subject; // the first line of the text
+    TextField<8192> Note;   // the whole text
+    TextField<64> Category;
     win::DATE CreationTime;
     win::DATE LastModificationTime;
     std::int32_t SourceType;
     std::int32_t CompareStatus; // 0 same, 1 new, 2 different; the loader's status word before that
     std::int32_t IDInteger;     // the Palm record's id
-    char IDString[32];          // the Outlook entry id
+    TextField<32> IDString;     // the Outlook entry id
     void* Native;               // owned, from malloc; copied with the record
     std::uint32_t NativeSize;
 };

@@ -21,14 +21,15 @@ bool FieldsEqual(std::span<const CommField> fields, const void* a, const void* b
         if (!field.compared) {
             continue;
         }
-        const char* left = member(a, field);
-        const char* right = member(b, field);
         if (field.kind == FieldType::Text) {
-            // One pass that stops at the first difference or terminator: no length is measured.
-            if (std::strncmp(left, right, field.width) != 0) {
+            if (TextAt(field, a).view() != TextAt(field, b).view()) {
                 return false;
             }
-        } else if (field.kind == FieldType::Date) {
+            continue;
+        }
+        const char* left = member(a, field);
+        const char* right = member(b, field);
+        if (field.kind == FieldType::Date) {
             double x = 0;
             double y = 0;
             std::memcpy(&x, left, sizeof x);
@@ -55,44 +56,41 @@ bool FieldsEqual(std::span<const CommField> fields, const void* a, const void* b
 
 void LeaveUnchangedTexts(std::span<const CommField> fields, void* incoming, const void* stored) {
     for (const CommField& field : fields) {
-        char* text = static_cast<char*>(incoming) + field.offset;
         if (field.kind == FieldType::Text && field.merge == FieldMerge::IfNotEmpty &&
-            std::strncmp(text, member(stored, field), field.width) == 0) {
-            std::memset(text, 0, field.width);
+            TextAt(field, incoming).view() == TextAt(field, stored).view()) {
+            TextAt(field, incoming).clear();
         }
     }
 }
 
 void ClearTextsEmptyIn(std::span<const CommField> fields, void* held, const void* given) {
     for (const CommField& field : fields) {
-        if (field.kind == FieldType::Text && member(given, field)[0] == '\0') {
-            std::memset(static_cast<char*>(held) + field.offset, 0, field.width);
+        if (field.kind == FieldType::Text && TextAt(field, given).empty()) {
+            TextAt(field, held).clear();
         }
     }
 }
 
 void MergeFields(std::span<const CommField> fields, void* stored, const void* incoming) {
     for (const CommField& field : fields) {
+        if (field.merge == FieldMerge::Keep) {
+            continue;
+        }
+        if (field.kind == FieldType::Text) {
+            const TextValue& source = TextAt(field, incoming);
+            TextValue& target = TextAt(field, stored);
+            if (field.merge == FieldMerge::Clear) {
+                target.clear();
+            } else if (field.merge == FieldMerge::Always || !source.empty()) {
+                target = source;
+            }
+            continue;
+        }
         char* target = static_cast<char*>(stored) + field.offset;
-        const char* source = member(incoming, field);
-        switch (field.merge) {
-        case FieldMerge::Keep:
-            break;
-        case FieldMerge::IfNotEmpty:
-            if (source[0] != '\0') {
-                copyToField(target, field.width, fieldText(source, field.width));
-            }
-            break;
-        case FieldMerge::Always:
-            if (field.kind == FieldType::Text) {
-                copyToField(target, field.width, fieldText(source, field.width));
-            } else {
-                std::memmove(target, source, field.width);
-            }
-            break;
-        case FieldMerge::Clear:
+        if (field.merge == FieldMerge::Clear) {
             std::memset(target, 0, field.width);
-            break;
+        } else if (field.merge == FieldMerge::Always) {
+            std::memmove(target, member(incoming, field), field.width);
         }
     }
 }
@@ -107,7 +105,7 @@ bool FormatField(const CommField& field, const void* rec, char* szBuf, std::uint
     }
     switch (field.kind) {
     case FieldType::Text:
-        copyToField(szBuf, nBufLen, fieldText(value, field.width));
+        copyToField(szBuf, nBufLen, TextAt(field, rec).view());
         return true;
     case FieldType::Date: {
         double date = 0;

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "platform/Assert.h"
+#include "platform/text/FieldText.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -46,7 +47,15 @@ struct CommField {
     bool (*format)(const void* member, char* szBuf, std::uint32_t nBufLen);
 };
 
-// True when every compared member of the two records is equal (texts up to their terminator).
+// The text member a Text row places in a record.
+inline const TextValue& TextAt(const CommField& field, const void* rec) {
+    return *reinterpret_cast<const TextValue*>(static_cast<const char*>(rec) + field.offset);
+}
+inline TextValue& TextAt(const CommField& field, void* rec) {
+    return *reinterpret_cast<TextValue*>(static_cast<char*>(rec) + field.offset);
+}
+
+// True when every compared member of the two records is equal.
 bool FieldsEqual(std::span<const CommField> fields, const void* a, const void* b);
 // Applies each member's merge rule from `incoming` to `stored`.
 void MergeFields(std::span<const CommField> fields, void* stored, const void* incoming);
@@ -83,8 +92,8 @@ struct MatchKey {
     Part part[3];
 };
 
-template <std::size_t Width> MatchKey::Part KeyPart(const char (&member)[Width]) {
-    return MatchKey::Part{member, static_cast<std::uint32_t>(Width)};
+template <std::size_t Width> MatchKey::Part KeyPart(const TextField<Width>& member) {
+    return MatchKey::Part{member.c_str(), static_cast<std::uint32_t>(Width)};
 }
 
 bool SameKey(const MatchKey& a, const MatchKey& b);
@@ -157,8 +166,8 @@ private:
     std::size_t m_used = 0;
 };
 
-// The list of one side's common records of one kind. Records are malloc'ed blocks owned by the
-// list, each owning its Native block; a record's position is the index both sides use to address
+// The list of one side's common records of one kind. Records are owned by the list, each owning
+// its Native block (from malloc); a record's position is the index both sides use to address
 // it. Traits gives:
 //   Record                        the record, with CompareStatus, Native and NativeSize
 //   Fields()                      the record's field table
@@ -190,7 +199,7 @@ public:
     void RemoveAll() {
         for (Record* rec : m_Recs) {
             std::free(rec->Native);
-            std::free(rec);
+            delete rec;
         }
         m_Recs.clear();
         m_nFindIndex = 0;
@@ -209,11 +218,10 @@ public:
         if (pRec == nullptr) {
             return nullptr;
         }
-        auto* copy = static_cast<Record*>(std::malloc(sizeof(Record)));
+        auto* copy = new (std::nothrow) Record(*pRec);
         if (copy == nullptr) {
             return nullptr;
         }
-        std::memcpy(copy, pRec, sizeof(Record));
         copy->Native = nullptr;
         copy->NativeSize = 0;
         if (pRec->Native != nullptr && pRec->NativeSize != 0) {
@@ -336,14 +344,21 @@ public:
                                                   field.merge != FieldMerge::IfNotEmpty)) {
                 continue;
             }
+            if (text) {
+                const auto at = [&field](const Record& r) -> const TextValue& {
+                    return TextAt(field, &r);
+                };
+                if (at(rec).view() != at(stored).view() &&
+                    at(heldRec).view() == at(heldStored).view()) {
+                    TextAt(field, &rec) = at(stored);
+                }
+                continue;
+            }
             const auto at = [&field](const Record& r) {
                 return reinterpret_cast<const char*>(&r) + field.offset;
             };
-            const auto same = [&field, text](const char* a, const char* b) {
-                return text ? std::strncmp(a, b, field.width) == 0
-                            : std::memcmp(a, b, field.width) == 0;
-            };
-            if (!same(at(rec), at(stored)) && same(at(heldRec), at(heldStored))) {
+            if (std::memcmp(at(rec), at(stored), field.width) != 0 &&
+                std::memcmp(at(heldRec), at(heldStored), field.width) == 0) {
                 std::memcpy(reinterpret_cast<char*>(&rec) + field.offset, at(stored), field.width);
             }
         }

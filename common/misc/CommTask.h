@@ -16,8 +16,8 @@ namespace twinleaf {
 // Flags are kept as 32-bit numbers, 0 or 1, so that every member is one of the field table's
 // types. Time values are seconds since 1970, local time; 0 is "no date".
 struct CommTaskRec {
-    char Subject[256];
-    char Note[8192];
+    TextField<256> Subject;
+    TextField<8192> Note;
     std::int32_t Priority; // 0 normal, 1 high, 2 low
     std::int32_t Completed;
     std::int32_t DueDate;
@@ -26,12 +26,12 @@ struct CommTaskRec {
     std::int32_t ReminderSet;
     std::int32_t ReminderOverrideDefault;
     std::int32_t ReminderPlaySound;
-    char ReminderSoundFile[260];
+    TextField<260> ReminderSoundFile;
     std::int32_t ReminderTime;
-    char Role[32];
-    char EntryID[32];
-    char Mileage[32];
-    char CardData[255];
+    TextField<32> Role;
+    TextField<32> EntryID;
+    TextField<32> Mileage;
+    TextField<255> CardData;
     std::int32_t Ordinal;
     std::int32_t TeamTask;
     std::int32_t TotalWork;

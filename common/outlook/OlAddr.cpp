@@ -221,11 +221,12 @@ const char* imageField(const OlContactImage* pImage, std::size_t offset) {
     return reinterpret_cast<const char*>(pImage) + offset;
 }
 // Custom1 to Custom9 of a record, in order.
-char* customField(CommAddrRec* pRec, int n) {
-    char* const fields[] = {pRec->Custom1, pRec->Custom2, pRec->Custom3,
-                            pRec->Custom4, pRec->Custom5, pRec->Custom6,
-                            pRec->Custom7, pRec->Custom8, pRec->Custom9};
-    return fields[n - 1];
+using CustomText = decltype(CommAddrRec::Custom1);
+template <class Rec> auto& customField(Rec& rec, int n) {
+    decltype(&rec.Custom1)
+        const fields[] = {&rec.Custom1, &rec.Custom2, &rec.Custom3, &rec.Custom4, &rec.Custom5,
+                          &rec.Custom6, &rec.Custom7, &rec.Custom8, &rec.Custom9};
+    return *fields[n - 1];
 }
 
 // The source of custom field n (1 to 9) when the map gives it one that stands for a field.
@@ -260,16 +261,17 @@ void OlAddrUtil::ImageToRecord(const OlContactImage* pImage, CommAddrRec* pRec) 
         if (source == nullptr) {
             continue;
         }
-        char* custom = customField(pRec, n);
+        auto& custom = customField(*pRec, n);
         if (source->kind == SourceKind::Date) {
             double date = 0;
             std::memcpy(&date, imageField(pImage, source->offset), sizeof date);
             CxDateTime when;
             when.SetVariantTime(date);
-            when.DateText(custom, sizeof pRec->Custom1);
+            char text[CustomText::kWidth]{};
+            when.DateText(text, sizeof text);
+            copyToField(custom, text);
         } else {
-            copyToField(custom, sizeof pRec->Custom1,
-                        fieldText(imageField(pImage, source->offset), source->width));
+            copyToField(custom, fieldText(imageField(pImage, source->offset), source->width));
         }
     }
     copyToField(pRec->Note, fieldText(pImage->Body));
@@ -284,9 +286,8 @@ void OlAddrUtil::RecordToImage(const CommAddrRec* pRec, OlContactImage* pImage) 
         if (source == nullptr || source->kind != SourceKind::Text) {
             continue;
         }
-        copyToField(
-            imageField(pImage, source->offset), source->width,
-            fieldText(customField(const_cast<CommAddrRec*>(pRec), n), sizeof pRec->Custom1));
+        copyToField(imageField(pImage, source->offset), source->width,
+                    customField(*pRec, n).view());
     }
     copyToField(pImage->Body, fieldText(pRec->Note));
     copyToField(pImage->FolderName, fieldText(pRec->Category));

@@ -110,12 +110,19 @@ double loadDate(const char* field) {
     return value;
 }
 
+// Which way a value goes: an image keeps its texts in fixed fields, a record as TextValues.
+enum class Toward : std::uint8_t { Record, Image };
+
 // One value from a field of one struct into its field of the other.
-void copyValue(const OlProperty& property, const char* from, std::size_t fromWidth, char* to,
-               std::size_t toWidth) {
+void copyValue(const OlProperty& property, Toward toward, const char* from, std::size_t fromWidth,
+               char* to, std::size_t toWidth) {
     switch (property.value) {
     case OlValue::Text:
-        copyToField(to, toWidth, fieldText(from, fromWidth));
+        if (toward == Toward::Record) {
+            reinterpret_cast<TextValue*>(to)->assign(fieldText(from, fromWidth), toWidth);
+        } else {
+            copyToField(to, toWidth, reinterpret_cast<const TextValue*>(from)->view());
+        }
         break;
     case OlValue::Long:
         storeInteger(to, toWidth, loadInteger(from, fromWidth));
@@ -309,7 +316,8 @@ bool OlFolderUtil::WriteProperties(CDispCmd& item, const void* pImage) {
 void OlFolderUtil::PropertiesToRecord(const void* pImage, void* pRec) const {
     for (const OlProperty& property : m_kind.properties) {
         if (property.recordOffset >= 0) {
-            copyValue(property, fieldAt(pImage, property.imageOffset), property.imageWidth,
+            copyValue(property, Toward::Record, fieldAt(pImage, property.imageOffset),
+                      property.imageWidth,
                       fieldAt(pRec, static_cast<std::size_t>(property.recordOffset)),
                       property.recordWidth);
         }
@@ -334,7 +342,8 @@ void OlFolderUtil::KeepUnchangedProperties(void* pImage, const void* pStored,
 void OlFolderUtil::RecordToProperties(const void* pRec, void* pImage) const {
     for (const OlProperty& property : m_kind.properties) {
         if (property.recordOffset >= 0 && (property.flags & kOlReadOnly) == 0) {
-            copyValue(property, fieldAt(pRec, static_cast<std::size_t>(property.recordOffset)),
+            copyValue(property, Toward::Image,
+                      fieldAt(pRec, static_cast<std::size_t>(property.recordOffset)),
                       property.recordWidth, fieldAt(pImage, property.imageOffset),
                       property.imageWidth);
         }

@@ -48,7 +48,8 @@ struct OlProperty {
 // Offset and width of a field, as the table's columns want them.
 #define OL_FIELD(Struct, field) offsetof(Struct, field), sizeof(Struct::field)
 #define OL_RECORD(Struct, field)                                                                   \
-    static_cast<std::ptrdiff_t>(offsetof(Struct, field)), sizeof(Struct::field)
+    static_cast<std::ptrdiff_t>(offsetof(Struct, field)),                                          \
+        MemberWidth<decltype(Struct::field)>::value
 #define OL_IMAGE_ONLY -1, 0
 
 // What the untyped part needs of a kind. The two log texts are written with WriteStamped after
@@ -260,8 +261,7 @@ template <class Kind> bool OlItemUtil<Kind>::CreateAndAdd(const Record* pRec) {
     }
     // A flat copy: CreateItem replaces its Native pointer with the new image without freeing the
     // block it shared with pRec, so a failed creation leaves nothing to free.
-    Record copy;
-    std::memcpy(&copy, pRec, sizeof copy);
+    Record copy = *pRec;
     if (!CreateItem(&copy)) {
         return false;
     }
@@ -284,7 +284,7 @@ template <class Kind> bool OlItemUtil<Kind>::SaveRecord(const Record* pRec) {
         }
         void* native = match->Native;
         const std::uint32_t nativeSize = match->NativeSize;
-        std::memcpy(match, pRec, sizeof(Record));
+        *match = *pRec;
         match->Native = native;
         match->NativeSize = nativeSize;
         return true;

@@ -146,11 +146,9 @@ template <class Slots> void phonesToCommon(const Slots& slots, CommAddrRec& c) {
     }
 }
 
-template <std::size_t To, std::size_t From>
-void copyIfSet(char (&to)[To], const char (&from)[From]) {
-    const std::string_view text = fieldText(from);
-    if (!text.empty()) {
-        copyToField(to, text);
+template <class To> void copyIfSet(To& to, const TextValue& from) {
+    if (!from.empty()) {
+        copyToField(to, from.view());
     }
 }
 
@@ -188,8 +186,8 @@ template <class Rec> void sharedToPalm(const CommAddrRec& common, Rec& palmRec) 
 }
 
 template <std::size_t S, std::size_t C, std::size_t T, std::size_t Z, std::size_t N>
-void addressToCommon(const PmAddrExAddress& from, char (&street)[S], char (&city)[C],
-                     char (&state)[T], char (&zip)[Z], char (&country)[N]) {
+void addressToCommon(const PmAddrExAddress& from, TextField<S>& street, TextField<C>& city,
+                     TextField<T>& state, TextField<Z>& zip, TextField<N>& country) {
     copyToField(street, fieldText(from.Street));
     copyToField(city, fieldText(from.City));
     copyToField(state, fieldText(from.State));
@@ -198,8 +196,8 @@ void addressToCommon(const PmAddrExAddress& from, char (&street)[S], char (&city
 }
 
 template <std::size_t S, std::size_t C, std::size_t T, std::size_t Z, std::size_t N>
-void addressToPalm(const char (&street)[S], const char (&city)[C], const char (&state)[T],
-                   const char (&zip)[Z], const char (&country)[N], PmAddrExAddress& to) {
+void addressToPalm(const TextField<S>& street, const TextField<C>& city, const TextField<T>& state,
+                   const TextField<Z>& zip, const TextField<N>& country, PmAddrExAddress& to) {
     copyIfSet(to.Street, street);
     copyIfSet(to.City, city);
     copyIfSet(to.State, state);

@@ -13,13 +13,6 @@
 namespace twinleaf {
 namespace {
 
-// Copies a text that is set, cut to `limit` characters.
-void copyIfSet(char* to, std::size_t width, std::string_view text, std::size_t limit) {
-    if (!text.empty()) {
-        copyToField(to, std::min(width, limit + 1), text);
-    }
-}
-
 // A time of the file as local time; PmTime's constructor would take 0 for "now", a row's 0 is 1970.
 void toLocalTime(std::int32_t value, win::SYSTEMTIME& local) {
     PmTime time(1);
@@ -120,9 +113,9 @@ void toCommonRepeat(const RepeatValue& from, CommDateRepeat& to) {
 template <class Row>
 void rowToCommon(const Row& row, std::string_view description, std::string_view location,
                  std::int32_t untimed, CommDateRec& common) {
-    copyIfSet(common.Description, sizeof common.Description, description, 255);
-    copyIfSet(common.Note, sizeof common.Note, fieldText(row.Note), 8191);
-    copyIfSet(common.Location, sizeof common.Location, location, 255);
+    copyIfSetWithin(common.Description, description, 255);
+    copyIfSetWithin(common.Note, fieldText(row.Note), 8191);
+    copyIfSetWithin(common.Location, location, 255);
     toLocalTime(row.StartTime, common.StartDateTime);
     toLocalTime(row.EndTime, common.EndDateTime);
     common.AllDayEvent = untimed != 0 ? 1 : 0;
@@ -160,9 +153,8 @@ struct TextLimits {
 template <class Rec>
 void appointmentToPalm(const CommDateRec& common, Rec& palmRec, std::int32_t& untimed,
                        TextLimits limits) {
-    copyIfSet(palmRec.Description, sizeof palmRec.Description, fieldText(common.Description),
-              limits.description);
-    copyIfSet(palmRec.Note, sizeof palmRec.Note, fieldText(common.Note), limits.note);
+    copyIfSetWithin(palmRec.Description, fieldText(common.Description), limits.description);
+    copyIfSetWithin(palmRec.Note, fieldText(common.Note), limits.note);
     timesToPalm(common, palmRec, untimed);
     // A repeat the common record has no words for (yearly by day) reads as none; writing "none"
     // back would drop it from an appointment whose other fields changed.
@@ -214,7 +206,7 @@ void PmDateKind::ExtendedToCommon(const PmDateExRec& palmRec, CommDateRec& commo
 
 void PmDateKind::CommonToExtended(const CommDateRec& common, PmDateExRec& palmRec) {
     appointmentToPalm(common, palmRec, palmRec.AllDayEvent, {255, 8191});
-    copyIfSet(palmRec.Location, sizeof palmRec.Location, fieldText(common.Location), 255);
+    copyIfSetWithin(palmRec.Location, fieldText(common.Location), 255);
 }
 
 void PmDateKind::DatabaseToCommon(const PmDateEx2Rec& row, CommDateRec& common) {
@@ -222,9 +214,9 @@ void PmDateKind::DatabaseToCommon(const PmDateEx2Rec& row, CommDateRec& common) 
 }
 
 void PmDateKind::CommonToDatabase(const CommDateRec& common, PmDateEx2Rec& row) {
-    copyIfSet(row.Summary, sizeof row.Summary, fieldText(common.Description), 255);
-    copyIfSet(row.Note, sizeof row.Note, fieldText(common.Note), 2047);
-    copyIfSet(row.Location, sizeof row.Location, fieldText(common.Location), 255);
+    copyIfSetWithin(row.Summary, fieldText(common.Description), 255);
+    copyIfSetWithin(row.Note, fieldText(common.Note), 2047);
+    copyIfSetWithin(row.Location, fieldText(common.Location), 255);
     timesToPalm(common, row, row.Untimed);
     // The database has no place for a repeat: the row keeps none, so that the pair compares as
     // what was stored, and the write is reported (Unheld).

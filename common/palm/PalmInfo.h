@@ -290,12 +290,12 @@ private:
     static bool TextsLeftAsTheyWere(const CommRec& common, const CommRec& update,
                                     const CommRec& back, const CommRec& own) {
         for (const CommField& field : Kind::CommMgr::Fields()) {
-            const auto at = [&field](const CommRec& rec) {
-                return reinterpret_cast<const char*>(&rec) + field.offset;
+            const auto at = [&field](const CommRec& rec) -> const TextValue& {
+                return TextAt(field, &rec);
             };
             const bool leftOut =
-                field.kind == FieldType::Text && *at(update) == '\0' && *at(common) != '\0';
-            if (leftOut && std::strncmp(at(back), at(own), field.width) != 0) {
+                field.kind == FieldType::Text && at(update).empty() && !at(common).empty();
+            if (leftOut && at(back).view() != at(own).view()) {
                 return false;
             }
         }

@@ -10,17 +10,6 @@
 #include <utility>
 
 namespace twinleaf {
-namespace {
-
-// Copies a text that is set, cut to `limit` characters.
-void copyIfSet(char* to, std::size_t width, std::string_view text, std::size_t limit) {
-    if (!text.empty()) {
-        copyToField(to, std::min(width, limit + 1), text);
-    }
-}
-
-} // namespace
-
 std::int32_t PalmPriorityOf(std::int32_t commonPriority) {
     return commonPriority == kTaskHigh ? 1 : commonPriority == kTaskLow ? 5 : 3;
 }
@@ -56,8 +45,8 @@ namespace {
 // Palm's "no due date" is a date of its own; the common record says it with 0.
 template <class Rec>
 void todoToCommon(const Rec& palmRec, std::int32_t alarm, CommTaskRec& common) {
-    copyIfSet(common.Subject, sizeof common.Subject, fieldText(palmRec.Description), 254);
-    copyIfSet(common.Note, sizeof common.Note, fieldText(palmRec.Note), 8190);
+    copyIfSetWithin(common.Subject, fieldText(palmRec.Description), 254);
+    copyIfSetWithin(common.Note, fieldText(palmRec.Note), 8190);
     common.Completed = palmRec.Completed != 0 ? 1 : 0;
     common.Alarm = alarm != 0 ? 1 : 0;
     common.ReminderSet = common.Alarm;
@@ -71,9 +60,8 @@ void todoToCommon(const Rec& palmRec, std::int32_t alarm, CommTaskRec& common) {
 
 template <class Rec>
 void commonToTodo(const CommTaskRec& common, std::size_t descriptionLimit, Rec& palmRec) {
-    copyIfSet(palmRec.Description, sizeof palmRec.Description, fieldText(common.Subject),
-              descriptionLimit);
-    copyIfSet(palmRec.Note, sizeof palmRec.Note, fieldText(common.Note), 8190);
+    copyIfSetWithin(palmRec.Description, fieldText(common.Subject), descriptionLimit);
+    copyIfSetWithin(palmRec.Note, fieldText(common.Note), 8190);
     palmRec.Completed = common.Completed != 0 ? 1 : 0;
     // A task without due date must not become one due on 1 January 1970.
     palmRec.DueDate = common.DueDate == 0 ? palm::kTodoNoDueDate : common.DueDate;
@@ -84,8 +72,8 @@ void commonToTodo(const CommTaskRec& common, std::size_t descriptionLimit, Rec& 
 } // namespace
 
 void PmTodoKind::DatabaseToCommon(const PmTodoEx2Rec& row, CommTaskRec& common) {
-    copyIfSet(common.Subject, sizeof common.Subject, fieldText(row.Description), 254);
-    copyIfSet(common.Note, sizeof common.Note, fieldText(row.Note), 8190);
+    copyIfSetWithin(common.Subject, fieldText(row.Description), 254);
+    copyIfSetWithin(common.Note, fieldText(row.Note), 8190);
     common.Completed = row.Completed;
     common.Alarm = row.AlarmSet;
     common.ReminderSet = row.AlarmSet;
@@ -98,8 +86,8 @@ void PmTodoKind::DatabaseToCommon(const PmTodoEx2Rec& row, CommTaskRec& common) 
 }
 
 void PmTodoKind::CommonToDatabase(const CommTaskRec& common, PmTodoEx2Rec& row) {
-    copyIfSet(row.Description, sizeof row.Description, fieldText(common.Subject), 254);
-    copyIfSet(row.Note, sizeof row.Note, fieldText(common.Note), 2046);
+    copyIfSetWithin(row.Description, fieldText(common.Subject), 254);
+    copyIfSetWithin(row.Note, fieldText(common.Note), 2046);
     row.Completed = common.Completed != 0 ? 1 : 0;
     row.DueDate = common.DueDate;
     row.Priority = PalmPriorityOf(common.Priority);

@@ -389,12 +389,14 @@ private:
         }
         return false;
     }
-    // The same bytes (a text up to its terminator): shown the same, whatever the field's format.
+    // The same text or the same bytes: shown the same, whatever the field's format.
     static bool sameValue(const CommField& field, const Record& a, const Record& b) {
+        if (field.kind == FieldType::Text) {
+            return TextAt(field, &a).view() == TextAt(field, &b).view();
+        }
         const char* left = reinterpret_cast<const char*>(&a) + field.offset;
         const char* right = reinterpret_cast<const char*>(&b) + field.offset;
-        return field.kind == FieldType::Text ? std::strncmp(left, right, field.width) == 0
-                                             : std::memcmp(left, right, field.width) == 0;
+        return std::memcmp(left, right, field.width) == 0;
     }
     static bool described(const CommField& field) {
         return field.descName != nullptr && *field.descName != '\0';

@@ -49,7 +49,7 @@ public:
     QStringList asked;
     std::function<void()> meanwhile; // what another program does while the question is open
     ConflictAnswer askConflict(DataKind, void* palm, void*) override {
-        asked << QString::fromLatin1(static_cast<CommAddrRec*>(palm)->FirstName);
+        asked << QString::fromLatin1(static_cast<CommAddrRec*>(palm)->FirstName.c_str());
         if (meanwhile) {
             std::exchange(meanwhile, nullptr)();
         }
@@ -62,7 +62,7 @@ QStringList statuses(TfmMain& window, ViewSide side) {
     RecordListModel* model = window.view(DataKind::Addr, side)->records();
     for (int row = 0; row < model->rows(); ++row) {
         const auto* record = static_cast<const CommAddrRec*>(model->recordAt(row));
-        result << QString::fromLatin1(record->FirstName) + "=" +
+        result << QString::fromLatin1(record->FirstName.c_str()) + "=" +
                       QString::number(record->CompareStatus);
     }
     return result;
@@ -174,7 +174,7 @@ private slots:
         // Outlook's mobile number won on the Palm side.
         const auto* margaret = static_cast<const CommAddrRec*>(
             m_window->view(DataKind::Addr, ViewSide::Palm)->records()->recordAt(1));
-        QCOMPARE(QString::fromLatin1(margaret->MobilePhone), QStringLiteral("+1 999"));
+        QCOMPARE(QString::fromLatin1(margaret->MobilePhone.c_str()), QStringLiteral("+1 999"));
     }
 
     // Another program changes Margaret's card while the conflict question is open: the card is
@@ -207,7 +207,7 @@ private slots:
         QCOMPARE(test::readBytes(card), theirs);
         const auto* margaret = static_cast<const CommAddrRec*>(
             m_window->view(DataKind::Addr, ViewSide::Outlook)->records()->recordAt(1));
-        QCOMPARE(QString::fromLatin1(margaret->MobilePhone), QStringLiteral("+1 777"));
+        QCOMPARE(QString::fromLatin1(margaret->MobilePhone.c_str()), QStringLiteral("+1 777"));
     }
 
     // The menu names the run before it puts both sides back; the lists then show the old state.

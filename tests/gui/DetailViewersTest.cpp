@@ -29,7 +29,7 @@ namespace {
 
 // Fills a text field to its full width with its tag repeated, so that a box showing the wrong
 // field, or cutting the text, shows.
-template <std::size_t Width> void fillField(char (&field)[Width], const std::string& tag) {
+template <std::size_t Width> void fillField(TextField<Width>& field, const std::string& tag) {
     std::string text;
     while (text.size() < Width - 1) {
         text += tag;
@@ -37,8 +37,8 @@ template <std::size_t Width> void fillField(char (&field)[Width], const std::str
     copyToField(field, text.substr(0, Width - 1));
 }
 
-template <std::size_t Width> QString shown(const char (&field)[Width]) {
-    return QString::fromLatin1(field, static_cast<int>(fieldText(field).size()));
+QString shown(const TextValue& field) {
+    return QString::fromLatin1(field.c_str(), static_cast<int>(field.view().size()));
 }
 
 QString lineText(const QDialog& viewer, const char* name) {
@@ -115,11 +115,11 @@ private slots:
         fillField(rec.OtherState, "OState");
         fillField(rec.OtherPostal, "OPostal");
         fillField(rec.OtherCountry, "OCountry");
-        char* const customs[] = {rec.Custom1, rec.Custom2, rec.Custom3, rec.Custom4, rec.Custom5,
-                                 rec.Custom6, rec.Custom7, rec.Custom8, rec.Custom9};
+        decltype(&rec.Custom1)
+            const customs[] = {&rec.Custom1, &rec.Custom2, &rec.Custom3, &rec.Custom4, &rec.Custom5,
+                               &rec.Custom6, &rec.Custom7, &rec.Custom8, &rec.Custom9};
         for (int i = 0; i < 9; ++i) {
-            copyToField(customs[i], sizeof rec.Custom1,
-                        std::string(63, static_cast<char>('1' + i)));
+            copyToField(*customs[i], std::string(63, static_cast<char>('1' + i)));
         }
         fillField(rec.IMAddress, "IM1");
         fillField(rec.IMAddress2, "IM2");

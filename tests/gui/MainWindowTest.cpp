@@ -98,7 +98,7 @@ private:
     bool log(const char* call, void* record) {
         if (!writesWithheld()) {
             calls << QString::fromLatin1(call) + " " +
-                         QString::fromLatin1(static_cast<CommAddrRec*>(record)->FirstName);
+                         QString::fromLatin1(static_cast<CommAddrRec*>(record)->FirstName.c_str());
         }
         return true;
     }
@@ -124,8 +124,9 @@ public:
 
     ConflictAnswer askConflict(DataKind kind, void* palm, void* outlook) override {
         conflicts << QString::number(static_cast<int>(kind)) + " " +
-                         QString::fromLatin1(static_cast<CommAddrRec*>(palm)->FirstName) + "/" +
-                         QString::fromLatin1(static_cast<CommAddrRec*>(outlook)->FirstName);
+                         QString::fromLatin1(static_cast<CommAddrRec*>(palm)->FirstName.c_str()) +
+                         "/" +
+                         QString::fromLatin1(static_cast<CommAddrRec*>(outlook)->FirstName.c_str());
         return answer;
     }
 
@@ -137,7 +138,7 @@ protected:
     }
     void openDetailViewer(DataKind kind, void* record) override {
         details << QString::number(static_cast<int>(kind)) + " " +
-                       QString::fromLatin1(static_cast<CommAddrRec*>(record)->FirstName);
+                       QString::fromLatin1(static_cast<CommAddrRec*>(record)->FirstName.c_str());
     }
 };
 
@@ -567,9 +568,9 @@ private slots:
         QCOMPARE(view->shownRows(), (std::vector<int>{3, 2, 1, 0}));
         // The controller's rows are the list's: Byron is still row 0, and ticking the row shown
         // first ticks Eck.
-        QCOMPARE(
-            QString::fromLatin1(static_cast<CommAddrRec*>(view->records()->recordAt(0))->LastName),
-            QStringLiteral("Byron"));
+        QCOMPARE(QString::fromLatin1(
+                     static_cast<CommAddrRec*>(view->records()->recordAt(0))->LastName.c_str()),
+                 QStringLiteral("Byron"));
         view->setFocus();
         view->setCurrentIndex(view->model()->index(0, 0));
         QCOMPARE(view->selectedRow(), 3);

@@ -20,7 +20,8 @@ CommAddrRec person(const char* first, const char* last) {
 }
 
 TEST(CommAddrRec, KeepsTheDeclaredWidthsAndOrder) {
-    static_assert(sizeof(CommAddrRec::Suffix) == 8 && sizeof(CommAddrRec::Note) == 2048);
+    static_assert(decltype(CommAddrRec::Suffix)::kWidth == 8 &&
+                  decltype(CommAddrRec::Note)::kWidth == 2048);
     static_assert(offsetof(CommAddrRec, Anniversary) > offsetof(CommAddrRec, Account));
     static_assert(offsetof(CommAddrRec, Initials) > offsetof(CommAddrRec, Anniversary));
     static_assert(offsetof(CommAddrRec, Native) > offsetof(CommAddrRec, Private));
@@ -44,7 +45,8 @@ TEST(CommAddrRec, FieldTableDescribesEveryMemberOnceAsLaidOut) {
     };
 #define TL_MEMBER(member, type)                                                                    \
     MemberCase {                                                                                   \
-#member, offsetof(CommAddrRec, member), sizeof(CommAddrRec::member), FieldType::type       \
+#member, offsetof(CommAddrRec, member),                                                    \
+            MemberWidth < decltype(CommAddrRec::member)> ::value, FieldType::type                  \
     }
     const MemberCase members[] = {
         TL_MEMBER(FirstName, Text),

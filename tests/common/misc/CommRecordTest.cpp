@@ -55,7 +55,11 @@ private:
         case 0:
             break; // an exact duplicate
         case 1:
-            rec.FirstName[0] = static_cast<char>(rec.FirstName[0] ^ 0x20);
+            if (!rec.FirstName.empty()) {
+                std::string name(rec.FirstName.view());
+                name[0] = static_cast<char>(name[0] ^ 0x20);
+                copyToField(rec.FirstName, name);
+            }
             break;
         case 2:
             copyToField(rec.MobilePhone, phoneNumber());
@@ -146,7 +150,7 @@ TEST(CommRecordMgr, IndexedFindMatchAgreesWithTheWalkedRule) {
                         lookups.GetAt(static_cast<std::uint32_t>(pick(400)));
                     if (list.FindMatch(incoming, &match) == kMatchDifferent) {
                         void* native = match->Native;
-                        std::memcpy(match, incoming, sizeof *match);
+                        *match = *incoming;
                         match->Native = native;
                     }
                     break;

@@ -83,8 +83,7 @@ TEST_F(OlAddrTest, CreatesComparesAndRewritesContacts) {
             continue;
         }
         SCOPED_TRACE(name);
-        EXPECT_STREQ(reinterpret_cast<const char*>(read) + field.offset,
-                     reinterpret_cast<const char*>(&anna) + field.offset);
+        EXPECT_EQ(TextAt(field, read).view(), TextAt(field, &anna).view());
     }
     EXPECT_STREQ(read->Pager, "");  // pagers do not travel
     EXPECT_STREQ(read->Suffix, ""); // nor does the suffix

@@ -31,7 +31,7 @@ struct TinyImage {
 
 // Fields of other widths than the image's, so the loops have to cut and convert.
 struct TinyRecord {
-    char Title[32];
+    TextField<32> Title;
     std::int16_t Minutes;
     win::DATE When;
     std::int32_t AllDay;

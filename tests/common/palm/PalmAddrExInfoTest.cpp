@@ -36,10 +36,10 @@ CommAddrRec everything() {
     copyToField(c.HomePostal, "12345");
     copyToField(c.OtherStreet, "3 Other Way");
     copyToField(c.OtherCountry, "Norway");
-    const std::array<char*, 9> customs = {c.Custom1, c.Custom2, c.Custom3, c.Custom4, c.Custom5,
-                                          c.Custom6, c.Custom7, c.Custom8, c.Custom9};
+    const std::array customs = {&c.Custom1, &c.Custom2, &c.Custom3, &c.Custom4, &c.Custom5,
+                                &c.Custom6, &c.Custom7, &c.Custom8, &c.Custom9};
     for (std::size_t i = 0; i < customs.size(); ++i) {
-        copyToField(customs[i], sizeof c.Custom1, "custom " + std::to_string(i + 1));
+        copyToField(*customs[i], "custom " + std::to_string(i + 1));
     }
     copyToField(c.IMAddress, "ann-im");
     copyToField(c.IMAddress2, "ann-im2");

@@ -173,8 +173,8 @@ TEST_F(PmAddrInfoOnFixture, ComparesAsTheClassicRowHoldsTheRecord) {
          [](CommAddrRec& c) { copyToField(c.WorkCity, "Salem"); }, false, kMatchDifferent},
         // A value one side lacks may be new on the side that has it: the pair has to be offered.
         {"a held field emptied, which a sync cannot empty in the row",
-         [](CommAddrRec& c) { c.WorkStreet[0] = '\0'; }, true, kMatchDifferent},
-        {"a phone the record lacks", [](CommAddrRec& c) { c.MobilePhone[0] = '\0'; }, false,
+         [](CommAddrRec& c) { c.WorkStreet.clear(); }, true, kMatchDifferent},
+        {"a phone the record lacks", [](CommAddrRec& c) { c.MobilePhone.clear(); }, false,
          kMatchDifferent},
     };
     for (const HeldCase& c : kCases) {

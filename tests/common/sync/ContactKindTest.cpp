@@ -84,8 +84,8 @@ void heldWithoutHome(const CommAddrRec& rec, const CommAddrRec&, CommAddrRec& he
     held = rec;
     held.Native = nullptr;
     held.NativeSize = 0;
-    std::memset(held.HomeStreet, 0, sizeof held.HomeStreet);
-    held.EMail[11] = '\0';
+    held.HomeStreet.clear();
+    copyToField(held.EMail, held.EMail.view().substr(0, 11));
 }
 
 using ContactSidesOverDoubles = KindSidesOf<ContactKindOf<SwapRecordingFacade, MapRecordingAccess>>;
