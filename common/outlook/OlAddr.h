@@ -1,8 +1,8 @@
 // OlAddrUtil: the Outlook side of the contacts tab. It reads every item of Outlook's default
 // contacts folder into common contact records, creates contacts from common records and
 // rewrites existing ones. Between an item and a record stands OlContactImage, the in-memory copy
-// of the item's properties; the image travels with its record as the record's Native block, so
-// properties the record lacks are written back as they were read.
+// of the item's properties; an update starts from the item's own image, so properties the record
+// lacks are written back as they were read.
 //
 // Nine user-mappable custom fields connect the Palm custom fields with any of the Outlook
 // contact properties listed in the CustomFieldSource table.
@@ -95,8 +95,7 @@ struct OlContactImage {
     char FolderName[32]; // the folder's "Name"; never written
     win::DATE CreationTime;
     win::DATE LastModificationTime;
-    // Always null in images kept with records: records and their Native blocks are copied byte
-    // for byte, so they cannot own an automation reference. Items are found again by position.
+    // Always null: an image holds no automation reference. Items are found again by position.
     win::IDispatch* pItem;
 };
 

@@ -1,8 +1,8 @@
 // OlDateUtil: the Outlook side of the calendar tab. It reads every appointment of Outlook's
 // default calendar folder into common calendar records, creates appointments from common records
 // and rewrites existing ones, their recurrence patterns included. Between an item and a record
-// stands OlAppointmentImage, the in-memory copy of the appointment's properties, carried by its
-// record as the Native block.
+// stands OlAppointmentImage, the in-memory copy of the appointment's properties while it is read
+// or written.
 #pragma once
 
 #include "common/misc/CommDate.h"

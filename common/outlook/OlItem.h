@@ -112,9 +112,12 @@ private:
 //   Record, List, Image        the common record, its list and the item image; the image has a
 //                              FolderName text field and an IDispatch* pItem, kept null
 //   Description()              its OlItemKind, table included
-//   kUpdateFromStoredImage     whether UpdateItem starts from the image stored with the Outlook-
-//                              side record at that position (properties the record lacks are
-//                              written back as read) or from a cleared image
+//   kUpdateFromStoredImage     whether UpdateItem starts from the item's own image (properties
+//                              the record lacks are written back as read) or from a cleared one
+//
+// Records carry no image: an image is as large as every property's widest text, so keeping one
+// per item would cost several kilobytes per item for what an update can read again from the
+// one item it rewrites.
 template <class Kind> class OlItemUtil : public OlFolderUtil {
 public:
     using Record = typename Kind::Record;
@@ -155,12 +158,11 @@ public:
     // Writes one record to Outlook: creates the item when the list has no counterpart, rewrites
     // it when the counterpart differs. True when an item was created or rewritten.
     bool SaveRecord(const Record* pRec);
-    // Creates an item from a copy of the record and appends the copy, carrying the new item's
-    // image, to the list. The record passed in, its Native block included, is not touched.
+    // Creates an item from the record and appends a copy of the record, without Native block,
+    // to the list. The record passed in, its Native block included, is not touched.
     bool CreateAndAdd(const Record* pRec);
-    // Makes a new item from the record; the record's Native becomes the new image (whatever it
-    // held is not freed: it may be a Palm record's block, still owned by that record).
-    // Virtual, as UpdateItem, for kinds that also mark the record or merge it into the list.
+    // Makes a new item from the record. Virtual, as UpdateItem, for kinds that also mark the
+    // record or merge it into the list.
     virtual bool CreateItem(Record* pRec);
     // Rewrites the item at that list position (from 0) with the record.
     virtual bool UpdateItem(const Record* pRec, int nIndex);
@@ -168,6 +170,16 @@ public:
     virtual void ReadItem(CDispCmd& item, Image* pImage) {
         ReadProperties(item, pImage);
         pImage->pItem = nullptr;
+    }
+    // The image of the item at that list position (from 0), as a load reads it; false when there
+    // is no such item.
+    bool ReadItemAt(int nIndex, Image* pImage) {
+        const std::unique_ptr<CDispCmd> item = nIndex >= 0 ? ItemAt(nIndex) : nullptr;
+        if (item == nullptr) {
+            return false;
+        }
+        ReadItem(*item, pImage);
+        return true;
     }
     // False when the item could not be stored.
     bool WriteItem(CDispCmd& item, const Image* pImage) { return WriteProperties(item, pImage); }
@@ -192,14 +204,8 @@ void OlItemUtil<Kind>::AddFolderItem(CDispCmd& item, const char* szFolderName) {
     ReadItem(item, &image);
     Record record{};
     ImageToRecord(&image, &record);
-    record.Native = std::malloc(sizeof image);
-    if (record.Native != nullptr) {
-        std::memcpy(record.Native, &image, sizeof image);
-        record.NativeSize = sizeof image;
-    }
     record.SourceType = kSourceOutlook;
     m_pRecs->AddCopy(&record);
-    std::free(record.Native);
 }
 
 template <class Kind> bool OlItemUtil<Kind>::CreateItem(Record* pRec) {
@@ -210,20 +216,11 @@ template <class Kind> bool OlItemUtil<Kind>::CreateItem(Record* pRec) {
     if (item == nullptr) {
         return false;
     }
-    auto* image = static_cast<Image*>(std::calloc(1, sizeof(Image)));
-    if (image == nullptr) {
-        return false;
-    }
-    RecordToImage(pRec, image);
+    const auto image = std::make_unique<Image>();
+    RecordToImage(pRec, image.get());
     // An item that could not be stored is not in the folder: reporting it as created would put
     // a record into the list that no item stands behind.
-    if (!WriteItem(*item, image)) {
-        std::free(image);
-        return false;
-    }
-    pRec->Native = image;
-    pRec->NativeSize = sizeof(Image);
-    return true;
+    return WriteItem(*item, image.get());
 }
 
 template <class Kind> bool OlItemUtil<Kind>::UpdateItem(const Record* pRec, int nIndex) {
@@ -234,39 +231,38 @@ template <class Kind> bool OlItemUtil<Kind>::UpdateItem(const Record* pRec, int 
     if (item == nullptr) {
         return false;
     }
-    Image image{};
+    const auto image = std::make_unique<Image>();
     if constexpr (Kind::kUpdateFromStoredImage) {
-        // The image of the Outlook-side record at that place, not that of the record passed in,
-        // which may be a Palm record.
+        // The item as it stands, with the Outlook-side record at that place, not the record
+        // passed in, which may be a Palm record.
         const Record* stored =
             m_pRecs != nullptr ? m_pRecs->GetAt(static_cast<std::uint32_t>(nIndex)) : nullptr;
-        if (stored != nullptr && stored->Native != nullptr) {
-            std::memcpy(&image, stored->Native,
-                        stored->NativeSize < sizeof image ? stored->NativeSize : sizeof image);
-            const auto kept = std::make_unique<Image>(image);
-            const auto rewritten = std::make_unique<Image>(image);
+        if (stored != nullptr) {
+            ReadItem(*item, image.get());
+            const auto kept = std::make_unique<Image>(*image);
+            const auto rewritten = std::make_unique<Image>(*image);
             RecordToImage(stored, rewritten.get());
-            RecordToImage(pRec, &image);
-            KeepUnchangedProperties(&image, kept.get(), rewritten.get());
-            return WriteItem(*item, &image);
+            RecordToImage(pRec, image.get());
+            KeepUnchangedProperties(image.get(), kept.get(), rewritten.get());
+            return WriteItem(*item, image.get());
         }
     }
-    RecordToImage(pRec, &image);
-    return WriteItem(*item, &image);
+    RecordToImage(pRec, image.get());
+    return WriteItem(*item, image.get());
 }
 
 template <class Kind> bool OlItemUtil<Kind>::CreateAndAdd(const Record* pRec) {
     if (pRec == nullptr || m_pRecs == nullptr) {
         return false;
     }
-    // A flat copy: CreateItem replaces its Native pointer with the new image without freeing the
-    // block it shared with pRec, so a failed creation leaves nothing to free.
+    // The list's entry is an Outlook record: the Native block of a Palm record stays with it.
     Record copy = *pRec;
+    copy.Native = nullptr;
+    copy.NativeSize = 0;
     if (!CreateItem(&copy)) {
         return false;
     }
-    m_pRecs->AddCopy(&copy); // copies the image; the copy's own is freed here
-    std::free(copy.Native);
+    m_pRecs->AddCopy(&copy);
     return true;
 }
 

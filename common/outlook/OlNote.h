@@ -1,7 +1,8 @@
 // OlNoteUtil: the Outlook side of the memos tab. It reads every item of Outlook's default notes
 // folder into common memo records, creates notes from common records and rewrites existing ones.
-// Between an item and a record stands OlNoteImage, the in-memory copy of the note's properties,
-// carried by its record as the Native block. Outlook derives a note's subject from the first line
+// Between an item and a record stands OlNoteImage, the in-memory copy of the note's properties;
+// an update starts from the item's own image, so properties the record lacks are written back as
+// they were read. Outlook derives a note's subject from the first line
 // of its body, so the subject is only ever read.
 #pragma once
 

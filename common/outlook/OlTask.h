@@ -1,8 +1,8 @@
 // OlTaskUtil: the Outlook side of the tasks tab. It reads every item of Outlook's default tasks
 // folder into common task records, creates tasks from common records and rewrites existing ones.
 // Between an item and a record stands OlTaskImage, the in-memory copy of the item's properties;
-// it travels with its record as the record's Native block, so properties the record lacks are
-// written back as they were read.
+// an update starts from the item's own image, so properties the record lacks are written back as
+// they were read.
 #pragma once
 
 #include "common/misc/CommTask.h"

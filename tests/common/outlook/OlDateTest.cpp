@@ -129,8 +129,11 @@ protected:
         ASSERT_TRUE(m_dates->Reload());
     }
     CommDateRec* at(std::uint32_t index) { return m_dates->GetRecords()->GetAt(index); }
-    const OlAppointmentImage& imageAt(std::uint32_t index) {
-        return *static_cast<const OlAppointmentImage*>(at(index)->Native);
+    // The item at that position as Outlook holds it.
+    OlAppointmentImage imageAt(int index) {
+        OlAppointmentImage image{};
+        EXPECT_TRUE(m_dates->ReadItemAt(index, &image));
+        return image;
     }
     std::filesystem::path folder() const { return m_home.path() / "Outlook" / "Calendar"; }
     std::string eventFile() {
