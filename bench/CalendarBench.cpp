@@ -51,8 +51,8 @@ void EnumerateTenThousandAppointments(benchmark::State& state) {
         item.values = outlook::initialValues(outlook::appointmentKind());
         item.id = "bench" + std::to_string(1000000 + n);
         const CommDateRec rec = appointment(n);
-        item.value("Subject").text = rec.Description;
-        item.value("Body").text = rec.Note;
+        item.value("Subject").text = rec.Description.view();
+        item.value("Body").text = rec.Note.view();
         const double start =
             outlook::civilToOleDate({rec.StartDateTime.wYear, rec.StartDateTime.wMonth,
                                      rec.StartDateTime.wDay, rec.StartDateTime.wHour, 0, 0});

@@ -53,21 +53,21 @@ void fillStore(const std::filesystem::path& folder, int count) {
         item.values = outlook::initialValues(outlook::contactKind());
         item.id = "bench" + std::to_string(1000000 + n);
         item.value("EntryID").text = item.id;
-        item.value("FirstName").text = rec.FirstName;
-        item.value("LastName").text = rec.LastName;
+        item.value("FirstName").text = rec.FirstName.view();
+        item.value("LastName").text = rec.LastName.view();
         item.value("FullName").text = std::string(rec.FirstName) + " " + rec.LastName.c_str();
         item.value("CompanyName").text = "Company " + std::to_string(n) + ", Inc.";
-        item.value("JobTitle").text = rec.Title;
-        item.value("BusinessTelephoneNumber").text = rec.WorkPhone;
-        item.value("HomeTelephoneNumber").text = rec.HomePhone;
-        item.value("MobileTelephoneNumber").text = rec.MobilePhone;
-        item.value("Email1Address").text = rec.EMail;
+        item.value("JobTitle").text = rec.Title.view();
+        item.value("BusinessTelephoneNumber").text = rec.WorkPhone.view();
+        item.value("HomeTelephoneNumber").text = rec.HomePhone.view();
+        item.value("MobileTelephoneNumber").text = rec.MobilePhone.view();
+        item.value("Email1Address").text = rec.EMail.view();
         item.value("BusinessAddressStreet").text = "Hauptstra\xC3\x9F"
                                                    "e " +
                                                    std::to_string(n);
-        item.value("BusinessAddressCity").text = rec.WorkCity;
-        item.value("BusinessAddressPostalCode").text = rec.WorkPostal;
-        item.value("BusinessAddressCountry").text = rec.WorkCountry;
+        item.value("BusinessAddressCity").text = rec.WorkCity.view();
+        item.value("BusinessAddressPostalCode").text = rec.WorkPostal.view();
+        item.value("BusinessAddressCountry").text = rec.WorkCountry.view();
         item.value("Body").text = "Met at the fair; likes tea.\r\nCall after 10.";
         item.value("Birthday").number = rec.Birthday;
         item.value("CreationTime").number = 39000 + n / 86400.0;

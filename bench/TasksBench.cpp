@@ -72,8 +72,8 @@ void EnumerateTenThousandTasks(benchmark::State& state) {
         item.values = outlook::initialValues(outlook::taskKind());
         item.id = "bench" + std::to_string(1000000 + n);
         const CommTaskRec rec = task(n);
-        item.value("Subject").text = rec.Subject;
-        item.value("Body").text = rec.Note;
+        item.value("Subject").text = rec.Subject.view();
+        item.value("Body").text = rec.Note.view();
         item.value("DueDate").number = 46000 + n / 24.0;
         item.value("Importance").number = n % 3;
         item.value("Complete").number = rec.Completed;

@@ -637,8 +637,8 @@ private:
             return; // the id is the UID
         }
         switch (def.type) {
-        case PropertyType::Text:
-            value.text = withCrlf(text);
+        case PropertyType::Text: {
+            std::string held = withCrlf(text);
             for (icalparameter* param =
                      icalproperty_get_first_parameter(property, ICAL_X_PARAMETER);
                  param != nullptr;
@@ -647,10 +647,12 @@ private:
                 if (equalsAsciiNoCase(icalparameter_get_xname(param), kTrailingBlanksParam) &&
                     tail != nullptr &&
                     std::string_view(tail).find_first_not_of(" \t") == std::string_view::npos) {
-                    value.text += tail;
+                    held += tail;
                 }
             }
+            value.text = held;
             break;
+        }
         case PropertyType::Long:
         case PropertyType::Bool: {
             char* end = nullptr;
@@ -780,7 +782,7 @@ private:
         // Outlook lists categories as "a, b"; iCalendar as "a,b".
         std::string list;
         std::size_t start = 0;
-        const std::string& text = value->text;
+        const std::string_view text = value->text;
         while (start <= text.size()) {
             std::size_t end = text.find(',', start);
             end = end == std::string::npos ? text.size() : end;
@@ -940,13 +942,14 @@ std::string reminderAlarm(const StoredItem& item) {
 std::string extensionLine(const PropertyDef& def, const PropertyValue& value) {
     std::string text = std::string(kExtensionPrefix) + upperAscii(def.name);
     if (def.type == PropertyType::Text) {
-        const std::size_t end = value.text.find_last_not_of(" \t");
+        const std::string_view held = value.text;
+        const std::size_t end = held.find_last_not_of(" \t");
         const std::size_t tail = end == std::string::npos ? 0 : end + 1;
-        if (tail < value.text.size()) {
-            text +=
-                std::string(";") + kTrailingBlanksParam + "=\"" + value.text.substr(tail) + "\"";
+        if (tail < held.size()) {
+            text += std::string(";") + kTrailingBlanksParam + "=\"" +
+                    std::string(held.substr(tail)) + "\"";
         }
-        text += ":" + escapeText(value.text.substr(0, tail));
+        text += ":" + escapeText(held.substr(0, tail));
         return foldLine(text);
     }
     text += ":";
@@ -1202,7 +1205,7 @@ void completeCalendarItemForSave(StoredItem& item) {
         }
     }
     if (item.kind->type == ItemType::Note) {
-        const std::string& body = item.value("Body").text;
+        const std::string_view body = item.value("Body").text;
         item.value("Subject").text = body.substr(0, body.find_first_of("\r\n"));
     }
 }

@@ -574,7 +574,7 @@ void readContactCard(const std::vector<ContentLine>& lines, StoredItem& item) {
 
 std::string writeContactCard(const StoredItem& item) {
     const ContactMap& map = contactMap();
-    auto text = [&](int index) -> const std::string& {
+    auto text = [&](int index) -> std::string_view {
         return item.values[static_cast<std::size_t>(index)].text;
     };
     auto number = [&](int index) { return item.values[static_cast<std::size_t>(index)].number; };
@@ -719,16 +719,18 @@ std::string writeContactCard(const StoredItem& item) {
 
 void completeContactForSave(StoredItem& item) {
     const ContactMap& map = contactMap();
-    std::string& fullName = item.values[static_cast<std::size_t>(map.fullName)].text;
-    if (!fullName.empty()) {
+    PropertyText& held = item.values[static_cast<std::size_t>(map.fullName)].text;
+    if (!held.empty()) {
         return;
     }
+    std::string fullName;
     for (int index : {map.title, map.firstName, map.middleName, map.lastName, map.suffix}) {
-        const std::string& part = item.values[static_cast<std::size_t>(index)].text;
+        const std::string_view part = item.values[static_cast<std::size_t>(index)].text;
         if (!part.empty()) {
-            fullName += (fullName.empty() ? "" : " ") + part;
+            fullName += (fullName.empty() ? "" : " ") + std::string(part);
         }
     }
+    held = fullName;
 }
 
 } // namespace twinleaf::outlook

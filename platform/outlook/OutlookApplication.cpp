@@ -139,7 +139,7 @@ private:
         }
         if (kind().type == ItemType::Note && name == "Subject") {
             // Outlook titles a note with the first line of its text.
-            const std::string& body = current().value("Body").text;
+            const std::string_view body = current().value("Body").text;
             return returnText(result, utf8ToUtf16(body.substr(0, body.find_first_of("\r\n"))));
         }
         const PropertyValue& value = current().values[index];

@@ -11,6 +11,8 @@
 #include "platform/win/WinTypes.h"
 
 #include <cstddef>
+#include <cstring>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -54,9 +56,59 @@ const ItemKind& noteKind();
 const ItemKind* kindForFolder(win::LONG folderNumber);
 const ItemKind* kindForItemType(win::LONG itemType);
 
+// A property's text, UTF-8, held by length. A store holds every property of every item, most of
+// them empty: an empty text costs one pointer, where a string would cost four.
+class PropertyText {
+public:
+    PropertyText() = default;
+    PropertyText(std::string_view text) { set(text); } // NOLINT(google-explicit-constructor)
+    PropertyText(const std::string& text) : PropertyText(std::string_view(text)) {} // NOLINT
+    PropertyText(const char* text) : PropertyText(std::string_view(text)) {}        // NOLINT
+    PropertyText(const PropertyText& other) { set(other.view()); }
+    PropertyText(PropertyText&& other) noexcept = default;
+    PropertyText& operator=(const PropertyText& other) {
+        if (this != &other) {
+            set(other.view());
+        }
+        return *this;
+    }
+    PropertyText& operator=(PropertyText&& other) noexcept = default;
+    ~PropertyText() = default;
+
+    std::string_view view() const {
+        return m_bytes == nullptr ? std::string_view()
+                                  : std::string_view(m_bytes.get() + sizeof(std::size_t), size());
+    }
+    operator std::string_view() const { return view(); } // NOLINT(google-explicit-constructor)
+    std::string str() const { return std::string(view()); }
+    std::size_t size() const {
+        std::size_t length = 0;
+        if (m_bytes != nullptr) {
+            std::memcpy(&length, m_bytes.get(), sizeof length);
+        }
+        return length;
+    }
+    bool empty() const { return m_bytes == nullptr; }
+    friend bool operator==(const PropertyText& a, std::string_view b) { return a.view() == b; }
+
+private:
+    // The length, then the bytes; nothing for an empty text.
+    void set(std::string_view text) {
+        std::unique_ptr<char[]> bytes;
+        if (!text.empty()) {
+            const std::size_t length = text.size();
+            bytes = std::make_unique_for_overwrite<char[]>(sizeof length + length);
+            std::memcpy(bytes.get(), &length, sizeof length);
+            std::memcpy(bytes.get() + sizeof length, text.data(), length);
+        }
+        m_bytes = std::move(bytes);
+    }
+    std::unique_ptr<char[]> m_bytes;
+};
+
 // One property's value. Texts are UTF-8; numbers, booleans and dates live in `number`.
 struct PropertyValue {
-    std::string text;
+    PropertyText text;
     double number = 0;
     friend bool operator==(const PropertyValue&, const PropertyValue&) = default;
 };
