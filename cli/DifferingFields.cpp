@@ -5,6 +5,7 @@
 #include "common/misc/CommAddr.h"
 #include "common/misc/CommRecord.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <unordered_map>
 
@@ -15,22 +16,33 @@ template <class Traits>
 std::vector<DifferingPair> pairsOf(const std::vector<void*>& palm,
                                    const std::vector<void*>& outlook) {
     using Record = typename Traits::Record;
+    const auto isDifferent = [](const void* row) {
+        return static_cast<const Record*>(row)->CompareStatus == 2;
+    };
+    if (std::none_of(palm.begin(), palm.end(), isDifferent)) {
+        return {};
+    }
     // Outlook rows under the hashes of their keys, in row order, so the first that shares a key
-    // is the one the comparison matched.
+    // is the one the comparison matched. A candidate's keys are made again when it is checked:
+    // holding every row's keys would cost more than the rows' own texts.
     std::unordered_multimap<std::uint64_t, std::size_t> byKey;
-    std::vector<std::vector<MatchKey>> outlookKeys(outlook.size());
     for (std::size_t i = 0; i < outlook.size(); ++i) {
         MatchKey keys[Traits::kMaxKeys];
         const std::size_t count = Traits::Keys(*static_cast<const Record*>(outlook[i]), keys);
-        outlookKeys[i].assign(keys, keys + count);
-        for (const MatchKey& key : outlookKeys[i]) {
-            byKey.emplace(KeyHash(key), i);
+        for (std::size_t k = 0; k < count; ++k) {
+            byKey.emplace(KeyHash(keys[k]), i);
         }
     }
+    const auto hasKey = [&outlook](std::size_t row, const MatchKey& key) {
+        MatchKey keys[Traits::kMaxKeys];
+        const std::size_t count = Traits::Keys(*static_cast<const Record*>(outlook[row]), keys);
+        return std::any_of(keys, keys + count,
+                           [&key](const MatchKey& other) { return SameKey(key, other); });
+    };
     std::vector<DifferingPair> pairs;
     for (void* row : palm) {
         const auto* rec = static_cast<const Record*>(row);
-        if (rec->CompareStatus != 2) {
+        if (!isDifferent(row)) {
             continue;
         }
         MatchKey keys[Traits::kMaxKeys];
@@ -39,10 +51,8 @@ std::vector<DifferingPair> pairsOf(const std::vector<void*>& palm,
         for (std::size_t k = 0; k < count; ++k) {
             const auto [first, last] = byKey.equal_range(KeyHash(keys[k]));
             for (auto it = first; it != last; ++it) {
-                for (const MatchKey& other : outlookKeys[it->second]) {
-                    if (it->second < best && SameKey(keys[k], other)) {
-                        best = it->second;
-                    }
+                if (it->second < best && hasKey(it->second, keys[k])) {
+                    best = it->second;
                 }
             }
         }

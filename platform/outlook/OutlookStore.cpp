@@ -234,7 +234,7 @@ bool StoreFolder::load(std::string& error) {
                  claim->second.filename().string() + "; skipped, not merged");
             continue;
         }
-        item->file = file;
+        item->file = file.string();
         item->fileStamp = stampOf(file, bytes);
         item->values[static_cast<std::size_t>(entryId)].text = item->id;
         // Cards from other programs rarely say when they were made; the file's time is the best
@@ -290,7 +290,7 @@ std::shared_ptr<const StoredItem> StoreFolder::save(const StoredItem& item, std:
     if (isNew) {
         // A new id every time: an id the folder does not know may be that of a file it skipped.
         saved.id = newId();
-        saved.file = m_path / (saved.id + m_kind.fileExtension);
+        saved.file = (m_path / (saved.id + m_kind.fileExtension)).string();
         saved.value("CreationTime").number = now;
     }
     saved.value("LastModificationTime").number = now;
@@ -309,7 +309,7 @@ std::shared_ptr<const StoredItem> StoreFolder::save(const StoredItem& item, std:
     }
     // A file another program changed since it was loaded keeps that change: nothing is written.
     if (!isNew && changedSince(saved.file, m_items[known->second]->fileStamp)) {
-        error = saved.file.string() + std::string(kChangedSinceLoaded);
+        error = saved.file + std::string(kChangedSinceLoaded);
         return nullptr;
     }
     const std::string bytes = codec.write(saved);

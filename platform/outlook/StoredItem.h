@@ -25,7 +25,9 @@ struct LineOrigin {
 struct StoredItem {
     const ItemKind* kind = nullptr;
     std::string id; // the vCard UID or iCalendar UID; also the item's EntryID
-    std::filesystem::path file;
+    // The item's file. Held as a plain string: a path object also keeps each of its components,
+    // which would cost more than most items' values.
+    std::string file;
     FileStamp
         fileStamp; // the file as loaded or last saved, to see whether another program changed it
     PropertyValues values;
