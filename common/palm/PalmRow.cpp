@@ -693,15 +693,18 @@ bool PmDBUtil::WriteRow(const RowCodec& codec, const void* record) {
     // Rows in another order than the file's are a change even when each is as it was.
     m_saveChanges = m_saveChanges || fileRow != ++m_rowsWritten;
     if (haveOriginal) {
-        // Decode the row as the file held it, to tell which fields the program changed.
+        // Decode the row as the file held it, to tell which fields the program changed. Without
+        // it the row would be encoded whole, and texts held cut would lose what the file had.
+        original.emplace(codec);
+        if (original->data() == nullptr) {
+            return FailSave("out of memory for row " + std::to_string(fileRow));
+        }
         const palm::ByteReader saved = m_reader;
         const bool wasReading = m_reading;
         m_reader = palm::ByteReader(m_fileBytes);
         m_reader.seek(m_rowOffsets[fileRow - 1]);
         m_reading = true;
-        original.emplace(codec);
-        haveOriginal = original->data() != nullptr &&
-                       DecodeRow(codec, m_schema.fieldsPerRow, original->data(), &m_fieldStarts);
+        haveOriginal = DecodeRow(codec, m_schema.fieldsPerRow, original->data(), &m_fieldStarts);
         m_reader = saved;
         m_reading = wasReading;
     }
