@@ -82,13 +82,14 @@ std::string book(int count) {
         const int phones = 2 + static_cast<int>(random() % 4);
         std::int32_t* labelSlots[] = {&rec.PhoneLabel1, &rec.PhoneLabel2, &rec.PhoneLabel3,
                                       &rec.PhoneLabel4, &rec.PhoneLabel5};
-        char* textSlots[] = {rec.Phone1, rec.Phone2, rec.Phone3, rec.Phone4, rec.Phone5};
+        TextField<32>* textSlots[] = {&rec.Phone1, &rec.Phone2, &rec.Phone3, &rec.Phone4,
+                                      &rec.Phone5};
         for (int p = 0; p < 5; ++p) {
             *labelSlots[p] = labels[p];
             if (p < phones) {
-                copyToField(textSlots[p], sizeof rec.Phone1,
-                            labels[p] == 4 ? "contact" + std::to_string(i) + "@example.org"
-                                           : phone(random));
+                copyToField(*textSlots[p], labels[p] == 4
+                                               ? "contact" + std::to_string(i) + "@example.org"
+                                               : phone(random));
             }
         }
         copyToField(rec.Address, std::to_string(1 + random() % 200) + " Hauptstra\xDF"
@@ -142,15 +143,15 @@ std::string extendedBook(int count) {
         std::int32_t* labelSlots[] = {&rec.PhoneLabel1, &rec.PhoneLabel2, &rec.PhoneLabel3,
                                       &rec.PhoneLabel4, &rec.PhoneLabel5, &rec.PhoneLabel6,
                                       &rec.PhoneLabel7};
-        char* textSlots[] = {rec.Phone1, rec.Phone2, rec.Phone3, rec.Phone4,
-                             rec.Phone5, rec.Phone6, rec.Phone7};
+        TextField<32>* textSlots[] = {&rec.Phone1, &rec.Phone2, &rec.Phone3, &rec.Phone4,
+                                      &rec.Phone5, &rec.Phone6, &rec.Phone7};
         const int phones = 2 + static_cast<int>(random() % 5);
         for (int p = 0; p < 7; ++p) {
             *labelSlots[p] = labels[p];
             if (p < phones) {
-                copyToField(textSlots[p], sizeof rec.Phone1,
-                            labels[p] == 4 ? "contact" + std::to_string(i) + "@example.org"
-                                           : phone(random));
+                copyToField(*textSlots[p], labels[p] == 4
+                                               ? "contact" + std::to_string(i) + "@example.org"
+                                               : phone(random));
             }
         }
         copyToField(rec.Address1.Street, std::to_string(1 + random() % 200) + " Hauptstra\xDF"

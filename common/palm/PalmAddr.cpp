@@ -20,7 +20,8 @@ namespace {
     }
 #define TL_TEXT(member)                                                                            \
     RowField {                                                                                     \
-        RowValue::Text, offsetof(PmAddrRec, member), sizeof(PmAddrRec::member)                     \
+        RowValue::Text, offsetof(PmAddrRec, member),                                               \
+            MemberWidth<decltype(PmAddrRec::member)>::value                                        \
     }
 
 // Field by field as the row holds them (PalmLayout.h, AddrField); with names swapped fields 3 and
@@ -67,8 +68,8 @@ constexpr std::array<RowField, palm::kAddrFieldCount> makeRow(bool swapNames) {
 constexpr std::array<RowField, palm::kAddrFieldCount> kRow = makeRow(false);
 constexpr std::array<RowField, palm::kAddrFieldCount> kSwappedRow = makeRow(true);
 
-const RowCodec kCodec{kRow, sizeof(PmAddrRec), offsetof(PmAddrRec, FileRow)};
-const RowCodec kSwappedCodec{kSwappedRow, sizeof(PmAddrRec), offsetof(PmAddrRec, FileRow)};
+const RowCodec kCodec = RowCodecOf<PmAddrRec>(kRow);
+const RowCodec kSwappedCodec = RowCodecOf<PmAddrRec>(kSwappedRow);
 
 } // namespace
 

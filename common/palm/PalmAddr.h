@@ -15,35 +15,35 @@ struct PmAddrRec {
     std::int32_t RecordId;
     std::int32_t Status;
     std::int32_t Position;
-    char LastName[32];
-    char FirstName[32];
-    char Title[32];
-    char Company[256];
+    TextField<32> LastName;
+    TextField<32> FirstName;
+    TextField<32> Title;
+    TextField<256> Company;
     std::int32_t PhoneLabel1;
     std::int32_t PhoneLabel2;
     std::int32_t PhoneLabel3;
     std::int32_t PhoneLabel4;
     std::int32_t PhoneLabel5;
-    char Phone1[32];
-    char Phone2[32];
-    char Phone3[32];
-    char Phone4[32];
-    char Phone5[32];
-    char Address[256];
-    char City[32];
-    char State[32];
-    char Zip[32];
-    char Country[32];
-    char Note[2048];
+    TextField<32> Phone1;
+    TextField<32> Phone2;
+    TextField<32> Phone3;
+    TextField<32> Phone4;
+    TextField<32> Phone5;
+    TextField<256> Address;
+    TextField<32> City;
+    TextField<32> State;
+    TextField<32> Zip;
+    TextField<32> Country;
+    TextField<2048> Note;
     std::int32_t Private;
     std::int32_t Category;
-    char Custom1[64];
-    char Custom2[64];
-    char Custom3[64];
-    char Custom4[64];
+    TextField<64> Custom1;
+    TextField<64> Custom2;
+    TextField<64> Custom3;
+    TextField<64> Custom4;
     std::int32_t DisplayPhone;
-    char CategoryName[16]; // not in the file: the name of Category, filled on reading
-    std::uint32_t FileRow; // not in the file: 1-based row it was read from, 0 for a new record
+    TextField<16> CategoryName; // not in the file: the name of Category, filled on reading
+    std::uint32_t FileRow;      // not in the file: 1-based row it was read from, 0 for a new record
 };
 
 // The "SwapName" value of section "Brightcard" in the settings file: names are swapped exactly

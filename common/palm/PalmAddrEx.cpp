@@ -13,7 +13,8 @@ constexpr std::size_t kOwnFields = palm::kAddrExFieldCount - palm::kExtendedPref
 
 #define TL_FIELD(kind, member)                                                                     \
     RowField {                                                                                     \
-        RowValue::kind, offsetof(PmAddrExRec, member), sizeof(PmAddrExRec::member)                 \
+        RowValue::kind, offsetof(PmAddrExRec, member),                                             \
+            MemberWidth<decltype(PmAddrExRec::member)>::value                                      \
     }
 #define TL_ADDRESS(n)                                                                              \
     TL_FIELD(Int, AddressType##n), TL_FIELD(Text, Address##n.Street),                              \
@@ -79,8 +80,8 @@ constexpr std::array<RowField, palm::kAddrExFieldCount> makeRow(bool swapNames) 
 constexpr std::array<RowField, palm::kAddrExFieldCount> kRow = makeRow(false);
 constexpr std::array<RowField, palm::kAddrExFieldCount> kSwappedRow = makeRow(true);
 
-const RowCodec kCodec{kRow, sizeof(PmAddrExRec), offsetof(PmAddrExRec, FileRow)};
-const RowCodec kSwappedCodec{kSwappedRow, sizeof(PmAddrExRec), offsetof(PmAddrExRec, FileRow)};
+const RowCodec kCodec = RowCodecOf<PmAddrExRec>(kRow);
+const RowCodec kSwappedCodec = RowCodecOf<PmAddrExRec>(kSwappedRow);
 
 } // namespace
 

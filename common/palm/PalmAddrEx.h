@@ -43,11 +43,11 @@ inline constexpr std::array<std::int16_t, kAddrExFieldCount> kAddrExFieldTypes =
 
 // One street address of the extended contact.
 struct PmAddrExAddress {
-    char Street[256];
-    char City[32];
-    char State[32];
-    char Zip[32];
-    char Country[32];
+    TextField<256> Street;
+    TextField<32> City;
+    TextField<32> State;
+    TextField<32> Zip;
+    TextField<32> Country;
 };
 
 // One contact row of the extended file. The Carried members are read and written back as they are;
@@ -64,21 +64,21 @@ struct PmAddrExRec {
     BlobValue Blob2;
     BlobValue Blob3;
     BlobValue Blob4;
-    char Carried11[32];
-    char Carried12[32];
-    char FirstName[32]; // file field 13 (14 when names are swapped)
-    char LastName[32];  // file field 14 (13 when names are swapped)
-    char Title[32];
-    char Company[256];
+    TextField<32> Carried11;
+    TextField<32> Carried12;
+    TextField<32> FirstName; // file field 13 (14 when names are swapped)
+    TextField<32> LastName;  // file field 14 (13 when names are swapped)
+    TextField<32> Title;
+    TextField<256> Company;
     std::int32_t Carried17;
-    char Note[2048];
-    char Phone1[32];
-    char Phone2[32];
-    char Phone3[32];
-    char Phone4[32];
-    char Phone5[32];
-    char Phone6[32];
-    char Phone7[32];
+    TextField<2048> Note;
+    TextField<32> Phone1;
+    TextField<32> Phone2;
+    TextField<32> Phone3;
+    TextField<32> Phone4;
+    TextField<32> Phone5;
+    TextField<32> Phone6;
+    TextField<32> Phone7;
     std::int32_t PhoneLabel1;
     std::int32_t PhoneLabel2;
     std::int32_t PhoneLabel3;
@@ -86,36 +86,36 @@ struct PmAddrExRec {
     std::int32_t PhoneLabel5;
     std::int32_t PhoneLabel6;
     std::int32_t PhoneLabel7;
-    char Custom1[256];
-    char Custom2[256];
-    char Custom3[256];
-    char Custom4[256];
-    char Custom5[256];
-    char Custom6[256];
-    char Custom7[256];
-    char Custom8[256];
-    char Custom9[256];
+    TextField<256> Custom1;
+    TextField<256> Custom2;
+    TextField<256> Custom3;
+    TextField<256> Custom4;
+    TextField<256> Custom5;
+    TextField<256> Custom6;
+    TextField<256> Custom7;
+    TextField<256> Custom8;
+    TextField<256> Custom9;
     std::int32_t AddressType1;
     PmAddrExAddress Address1;
     std::int32_t AddressType2;
     PmAddrExAddress Address2;
     std::int32_t AddressType3;
     PmAddrExAddress Address3;
-    char IM1Text[32];
-    char IM2Text[32];
+    TextField<32> IM1Text;
+    TextField<32> IM2Text;
     std::int32_t Carried62;
     std::int32_t Carried63;
-    char Carried64[256];
+    TextField<256> Carried64;
     double BirthdayValue; // a day count, shifted against OLE dates (kPalmDateOffset)
     std::int32_t Carried66;
     std::int32_t Carried67;
     std::int32_t Carried68;
-    char Carried69[32];
-    char Carried70[32];
-    char Carried71[32];
-    char Carried72[32];
-    char CategoryName[20]; // not in the file: the name of Category, filled on reading
-    std::uint32_t FileRow; // not in the file: 1-based row it was read from, 0 for a new record
+    TextField<32> Carried69;
+    TextField<32> Carried70;
+    TextField<32> Carried71;
+    TextField<32> Carried72;
+    TextField<20> CategoryName; // not in the file: the name of Category, filled on reading
+    std::uint32_t FileRow;      // not in the file: 1-based row it was read from, 0 for a new record
 };
 
 // Every row of the file, deleted and archived ones too; each record owns its blobs' data.

@@ -22,42 +22,47 @@ namespace {
 template <class Rec> struct PhoneSlot {
     static constexpr bool kConst = std::is_const_v<Rec>;
     std::conditional_t<kConst, const std::int32_t, std::int32_t>* label;
-    std::conditional_t<kConst, const char, char>* text;
+    std::conditional_t<kConst, const TextValue, TextValue>* text;
     std::size_t width;
 };
 
 // The database's seven slots: the texts of these columns, labelled by "Phone Label1" to "7".
 template <class Rec> std::array<PhoneSlot<Rec>, 7> databaseSlots(Rec& r) {
     return {{
-        {&r.PhoneLabel1, r.WorkPhone, sizeof r.WorkPhone},
-        {&r.PhoneLabel2, r.WorkFax, sizeof r.WorkFax},
-        {&r.PhoneLabel3, r.WorkMobile, sizeof r.WorkMobile},
-        {&r.PhoneLabel4, r.HomePhone, sizeof r.HomePhone},
-        {&r.PhoneLabel5, r.HomeFax, sizeof r.HomeFax},
-        {&r.PhoneLabel6, r.HomeMobile, sizeof r.HomeMobile},
-        {&r.PhoneLabel7, r.OtherPhone, sizeof r.OtherPhone},
+        {&r.PhoneLabel1, &r.WorkPhone,
+         MemberWidth<std::remove_cvref_t<decltype(r.WorkPhone)>>::value},
+        {&r.PhoneLabel2, &r.WorkFax, MemberWidth<std::remove_cvref_t<decltype(r.WorkFax)>>::value},
+        {&r.PhoneLabel3, &r.WorkMobile,
+         MemberWidth<std::remove_cvref_t<decltype(r.WorkMobile)>>::value},
+        {&r.PhoneLabel4, &r.HomePhone,
+         MemberWidth<std::remove_cvref_t<decltype(r.HomePhone)>>::value},
+        {&r.PhoneLabel5, &r.HomeFax, MemberWidth<std::remove_cvref_t<decltype(r.HomeFax)>>::value},
+        {&r.PhoneLabel6, &r.HomeMobile,
+         MemberWidth<std::remove_cvref_t<decltype(r.HomeMobile)>>::value},
+        {&r.PhoneLabel7, &r.OtherPhone,
+         MemberWidth<std::remove_cvref_t<decltype(r.OtherPhone)>>::value},
     }};
 }
 
 template <class Rec> std::array<PhoneSlot<Rec>, palm::kAddrPhoneSlots> classicSlots(Rec& r) {
     return {{
-        {&r.PhoneLabel1, r.Phone1, sizeof r.Phone1},
-        {&r.PhoneLabel2, r.Phone2, sizeof r.Phone2},
-        {&r.PhoneLabel3, r.Phone3, sizeof r.Phone3},
-        {&r.PhoneLabel4, r.Phone4, sizeof r.Phone4},
-        {&r.PhoneLabel5, r.Phone5, sizeof r.Phone5},
+        {&r.PhoneLabel1, &r.Phone1, MemberWidth<std::remove_cvref_t<decltype(r.Phone1)>>::value},
+        {&r.PhoneLabel2, &r.Phone2, MemberWidth<std::remove_cvref_t<decltype(r.Phone2)>>::value},
+        {&r.PhoneLabel3, &r.Phone3, MemberWidth<std::remove_cvref_t<decltype(r.Phone3)>>::value},
+        {&r.PhoneLabel4, &r.Phone4, MemberWidth<std::remove_cvref_t<decltype(r.Phone4)>>::value},
+        {&r.PhoneLabel5, &r.Phone5, MemberWidth<std::remove_cvref_t<decltype(r.Phone5)>>::value},
     }};
 }
 
 template <class Rec> std::array<PhoneSlot<Rec>, palm::kAddrExPhoneSlots> extendedSlots(Rec& r) {
     return {{
-        {&r.PhoneLabel1, r.Phone1, sizeof r.Phone1},
-        {&r.PhoneLabel2, r.Phone2, sizeof r.Phone2},
-        {&r.PhoneLabel3, r.Phone3, sizeof r.Phone3},
-        {&r.PhoneLabel4, r.Phone4, sizeof r.Phone4},
-        {&r.PhoneLabel5, r.Phone5, sizeof r.Phone5},
-        {&r.PhoneLabel6, r.Phone6, sizeof r.Phone6},
-        {&r.PhoneLabel7, r.Phone7, sizeof r.Phone7},
+        {&r.PhoneLabel1, &r.Phone1, MemberWidth<std::remove_cvref_t<decltype(r.Phone1)>>::value},
+        {&r.PhoneLabel2, &r.Phone2, MemberWidth<std::remove_cvref_t<decltype(r.Phone2)>>::value},
+        {&r.PhoneLabel3, &r.Phone3, MemberWidth<std::remove_cvref_t<decltype(r.Phone3)>>::value},
+        {&r.PhoneLabel4, &r.Phone4, MemberWidth<std::remove_cvref_t<decltype(r.Phone4)>>::value},
+        {&r.PhoneLabel5, &r.Phone5, MemberWidth<std::remove_cvref_t<decltype(r.Phone5)>>::value},
+        {&r.PhoneLabel6, &r.Phone6, MemberWidth<std::remove_cvref_t<decltype(r.Phone6)>>::value},
+        {&r.PhoneLabel7, &r.Phone7, MemberWidth<std::remove_cvref_t<decltype(r.Phone7)>>::value},
     }};
 }
 
@@ -99,7 +104,7 @@ template <class Slots> void phonesToPalm(Slots& slots, const CommAddrRec& c) {
         }
         if (target == nullptr) {
             for (auto& slot : slots) {
-                if (fieldText(slot.text, slot.width).empty()) {
+                if (slot.text->empty()) {
                     target = &slot;
                     *slot.label = label;
                     break;
@@ -107,14 +112,14 @@ template <class Slots> void phonesToPalm(Slots& slots, const CommAddrRec& c) {
             }
         }
         if (target != nullptr && !value.empty()) {
-            copyToField(target->text, target->width, value);
+            target->text->assign(value, target->width);
         }
     }
 }
 
 template <class Slots> void phonesToCommon(const Slots& slots, CommAddrRec& c) {
     for (const auto& slot : slots) {
-        const std::string_view text = fieldText(slot.text, slot.width);
+        const std::string_view text = slot.text->view();
         if (text.empty()) {
             continue;
         }
@@ -213,7 +218,7 @@ template <class Rec> bool resolveCategory(PmDBUtil& file, Rec& palmRec) {
     }
     // The table is full: the record keeps the category it had (Unfiled for a new one) rather than
     // pointing at an id no category carries.
-    std::memset(palmRec.CategoryName, 0, sizeof palmRec.CategoryName);
+    palmRec.CategoryName.clear();
     file.GetCategoryName(palmRec.Category, palmRec.CategoryName);
     return false;
 }

@@ -354,6 +354,15 @@ bool PmDBUtil::GetCategoryName(std::int32_t id, char* szCatText) {
     return true;
 }
 
+bool PmDBUtil::GetCategoryName(std::int32_t id, TextValue& text) {
+    char name[palm::kCategoryNameMax + 1] = {};
+    if (!GetCategoryName(id, name)) {
+        return false;
+    }
+    text.assign(name, sizeof name);
+    return true;
+}
+
 bool PmDBUtil::GetCategoryIdByName(const char* name, std::int32_t* id, bool create) {
     if (id == nullptr) {
         return false;

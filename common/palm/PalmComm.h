@@ -101,6 +101,8 @@ public:
     bool ReadIntField(std::int32_t& value);
     // Consumes the whole text; the buffer gets at most min(capacity - 1, 8191) characters.
     bool ReadStringField(char* buffer, std::size_t capacity);
+    // The same into a text held by length, cut as a buffer of `width` bytes would cut it.
+    bool ReadStringField(TextValue& text, std::size_t width);
     bool WriteIntField(std::int32_t value);
     bool WriteDateField(std::int32_t value);
     bool WriteBoolField(std::int32_t value);
@@ -117,6 +119,7 @@ public:
     bool WriteRepeatField(const RepeatValue& value);
 
     bool GetCategoryName(std::int32_t id, char* text);
+    bool GetCategoryName(std::int32_t id, TextValue& text);
     bool GetCategoryIdByName(const char* name, std::int32_t* id, bool create);
     PmCategoryMgr* GetCategories() const { return m_pCatMgr; }
 
@@ -144,8 +147,9 @@ protected:
     bool WriteTableString();
     bool WriteCategoryBlock();
     bool WriteSchemaBlock();
-    // Reads the entry count and the rows; `accept` takes each whole row (a zeroed record filled
-    // by the codec, FileRow set) and copies what it keeps: blob data is released after the call. A
+    // Reads the entry count and the rows; `accept` takes each whole row (an empty record filled
+    // by the codec, FileRow set) and moves or copies what it keeps: blob data is released after
+    // the call, the record dropped. A
     // row that is cut short or damaged ends the reading: the rows before it stay and the load
     // counts as Partial.
     bool ReadRows(const RowCodec& codec, const std::function<bool(void* record)>& accept);
@@ -190,6 +194,8 @@ protected:
 private:
     bool ReadFieldTag(std::int32_t& tag);
     bool ReadCStringLength(std::uint32_t& length);
+    // The bytes of a text field a record may hold (at most 8191); the whole field is consumed.
+    bool ReadStringFieldBytes(std::string_view& held);
     bool SkipField(std::int32_t index);
     bool DecodeRow(const RowCodec& codec, std::int32_t fieldsPerRow, std::uint8_t* record,
                    std::vector<std::size_t>* fieldStarts);
@@ -242,7 +248,6 @@ private:
     std::int32_t m_loadedFieldsPerRow = 0;
     std::int32_t m_loadedEntryCount = 0;
     // Scratch for WriteRow, kept to avoid an allocation per row.
-    std::vector<std::uint8_t> m_original;
     std::vector<std::size_t> m_fieldStarts;
 };
 

@@ -128,24 +128,47 @@ bool ValueToBool(const win::VARIANT& value, std::uint8_t& target) {
     }
 }
 
-bool ValueToText(const win::VARIANT& value, char* buffer, std::size_t capacity) {
-    if (value.vt != win::VT_BSTR || buffer == nullptr || capacity == 0) {
+namespace {
+
+// The text of a value in the ANSI code page, at most capacity - 1 bytes of it; false when the value
+// is no text or nothing can be kept.
+bool valueText(const win::VARIANT& value, std::size_t capacity, std::string& text) {
+    if (value.vt != win::VT_BSTR || capacity == 0) {
         return false;
     }
     // Only as much is converted as can be kept: a huge memo is not copied whole to be cut.
     const std::u16string_view wide = win::bstrView(value.bstrVal).substr(0, capacity);
-    std::size_t length = std::min(wide.size(), capacity - 1);
-    // Plain ASCII, nearly every text a database holds, is narrowed in place; anything else takes
+    // Plain ASCII, nearly every text a database holds, is narrowed as it is; anything else takes
     // the full conversion.
     if (std::all_of(wide.begin(), wide.end(), [](char16_t c) { return c < 0x80; })) {
-        std::transform(wide.begin(), wide.begin() + static_cast<std::ptrdiff_t>(length), buffer,
-                       [](char16_t c) { return static_cast<char>(c); });
+        text.resize(std::min(wide.size(), capacity - 1));
+        std::transform(wide.begin(), wide.begin() + static_cast<std::ptrdiff_t>(text.size()),
+                       text.begin(), [](char16_t c) { return static_cast<char>(c); });
     } else {
-        const std::string text = utf16ToAnsi(wide);
-        length = std::min(text.size(), capacity - 1);
-        std::memcpy(buffer, text.data(), length);
+        text = utf16ToAnsi(wide);
+        text.resize(std::min(text.size(), capacity - 1));
     }
-    buffer[length] = '\0';
+    return true;
+}
+
+} // namespace
+
+bool ValueToText(const win::VARIANT& value, char* buffer, std::size_t capacity) {
+    std::string text;
+    if (buffer == nullptr || !valueText(value, capacity, text)) {
+        return false;
+    }
+    std::memcpy(buffer, text.data(), text.size());
+    buffer[text.size()] = '\0';
+    return true;
+}
+
+bool ValueToText(const win::VARIANT& value, TextValue& target, std::size_t width) {
+    std::string text;
+    if (!valueText(value, width, text)) {
+        return false;
+    }
+    target.assign(text, width);
     return true;
 }
 
@@ -608,7 +631,7 @@ void ReadColumns(std::span<const PmColumn> columns, const PmValues& row, void* r
             ValueToBool(row[i], *field);
             break;
         case ColumnValue::Text:
-            ValueToText(row[i], reinterpret_cast<char*>(field), column.width);
+            ValueToText(row[i], ColumnText(column, record), column.width);
             break;
         }
     }
@@ -631,11 +654,9 @@ PmValues ColumnValues(std::span<const PmColumn> columns, const void* record) {
         case ColumnValue::Bool:
             values.Add(BoolToValue(*field));
             break;
-        case ColumnValue::Text: {
-            const auto* text = reinterpret_cast<const char*>(field);
-            values.Add(TextToValue(std::string(text, strnlen(text, column.width)).c_str()));
+        case ColumnValue::Text:
+            values.Add(TextToValue(ColumnText(column, record).c_str()));
             break;
-        }
         }
     }
     return values;
@@ -674,8 +695,7 @@ bool SameInColumn(const PmColumn& column, const void* a, const void* b) {
     case ColumnValue::Bool:
         return (*left != 0) == (*right != 0);
     case ColumnValue::Text:
-        return std::strncmp(reinterpret_cast<const char*>(left),
-                            reinterpret_cast<const char*>(right), column.width) == 0;
+        return ColumnText(column, a).view() == ColumnText(column, b).view();
     }
     return false;
 }

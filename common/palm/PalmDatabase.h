@@ -56,6 +56,8 @@ bool ValueToInt(const win::VARIANT& value, std::int32_t& target);
 bool ValueToBool(const win::VARIANT& value, std::uint8_t& target);
 // Text only: into the buffer in the ANSI code page, cut to capacity - 1 bytes, always terminated.
 bool ValueToText(const win::VARIANT& value, char* buffer, std::size_t capacity);
+// The same into a text held by length, cut as a field of `width` bytes would cut it.
+bool ValueToText(const win::VARIANT& value, TextValue& target, std::size_t width);
 
 enum class SqlStatement { Select = 1, Insert = 2, Delete = 3, Update = 4 };
 
@@ -231,7 +233,7 @@ protected:
 enum class ColumnValue : std::uint8_t {
     Int,        // 32-bit integer
     Bool,       // byte flag, a Yes/No column
-    Text,       // text field of `width` bytes
+    Text,       // a TextField of `width` bytes
     NumberText, // 32-bit integer, written as its decimal text
 };
 
@@ -239,10 +241,18 @@ struct PmColumn {
     const char* name;
     ColumnValue value;
     std::size_t offset; // in the record
-    std::size_t width;  // of a text field
+    std::size_t width;  // of a text field: the limit a text is cut to, terminator included
     bool compared;      // a difference here makes the record worth writing
     bool updated;       // written by an UPDATE when it differs
 };
+
+// The text member a Text column places in a record.
+inline const TextValue& ColumnText(const PmColumn& column, const void* record) {
+    return *reinterpret_cast<const TextValue*>(static_cast<const char*>(record) + column.offset);
+}
+inline TextValue& ColumnText(const PmColumn& column, void* record) {
+    return *reinterpret_cast<TextValue*>(static_cast<char*>(record) + column.offset);
+}
 
 // Reads a row into a record, makes a statement's values from one, compares two in a column.
 void ReadColumns(std::span<const PmColumn> columns, const PmValues& row, void* record);

@@ -16,9 +16,10 @@ constexpr RowField kRow[palm::kDateFieldCount] = {
     {RowValue::Int, offsetof(PmDateRec, Position), 4},
     {RowValue::Date, offsetof(PmDateRec, StartTime), 4},
     {RowValue::Date, offsetof(PmDateRec, EndTime), 4},
-    {RowValue::Text, offsetof(PmDateRec, Description), sizeof(PmDateRec::Description)},
+    {RowValue::Text, offsetof(PmDateRec, Description),
+     MemberWidth<decltype(PmDateRec::Description)>::value},
     {RowValue::Int, offsetof(PmDateRec, Duration), 4},
-    {RowValue::Text, offsetof(PmDateRec, Note), sizeof(PmDateRec::Note)},
+    {RowValue::Text, offsetof(PmDateRec, Note), MemberWidth<decltype(PmDateRec::Note)>::value},
     {RowValue::Bool, offsetof(PmDateRec, Untimed), 4},
     {RowValue::Bool, offsetof(PmDateRec, Private), 4},
     {RowValue::Int, offsetof(PmDateRec, Category), 4},
@@ -28,7 +29,7 @@ constexpr RowField kRow[palm::kDateFieldCount] = {
     {RowValue::Repeat, offsetof(PmDateRec, Repeat), sizeof(RepeatValue)},
 };
 
-const RowCodec kCodec{kRow, sizeof(PmDateRec), offsetof(PmDateRec, FileRow)};
+const RowCodec kCodec = RowCodecOf<PmDateRec>(kRow);
 
 } // namespace
 

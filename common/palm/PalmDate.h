@@ -32,9 +32,9 @@ struct PmDateRec {
     std::int32_t Position;
     std::int32_t StartTime; // seconds since 1970; -1 in rows Palm Desktop keeps but never shows
     std::int32_t EndTime;
-    char Description[512];
+    TextField<512> Description;
     std::int32_t Duration;
-    char Note[512];
+    TextField<512> Note;
     std::int32_t Untimed;
     std::int32_t Private;
     std::int32_t Category;

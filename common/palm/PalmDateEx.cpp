@@ -12,7 +12,8 @@ constexpr std::size_t kOwnFields = palm::kDateExFieldCount - palm::kExtendedPref
 
 #define TL_FIELD(kind, member)                                                                     \
     RowField {                                                                                     \
-        RowValue::kind, offsetof(PmDateExRec, member), sizeof(PmDateExRec::member)                 \
+        RowValue::kind, offsetof(PmDateExRec, member),                                             \
+            MemberWidth<decltype(PmDateExRec::member)>::value                                      \
     }
 
 // Fields 11 to 26 as the row holds them.
@@ -38,7 +39,7 @@ constexpr std::array<RowField, palm::kDateExFieldCount> kRow =
 
 #undef TL_FIELD
 
-const RowCodec kCodec{kRow, sizeof(PmDateExRec), offsetof(PmDateExRec, FileRow)};
+const RowCodec kCodec = RowCodecOf<PmDateExRec>(kRow);
 
 } // namespace
 

@@ -33,24 +33,24 @@ struct PmDateExRec {
     BlobValue Blob2;
     BlobValue Blob3;
     BlobValue Blob4;
-    char Carried11[32];
-    char Carried12[32];
+    TextField<32> Carried11;
+    TextField<32> Carried12;
     std::int32_t StartTime; // seconds since 1970, local time; -1 is kept and listed
     std::int32_t EndTime;
-    char Description[256];
+    TextField<256> Description;
     std::int32_t Carried16;
-    char Note[8192];
+    TextField<8192> Note;
     std::int32_t AllDayEvent;
     std::int32_t Carried19;
     std::int32_t Carried20;
     std::int32_t Carried21;
     RepeatValue Repeat;
-    char Location[256];
+    TextField<256> Location;
     std::int32_t Carried24;
-    char Carried25[32];
-    char Carried26[32];
-    char CategoryName[32]; // not in the file: the name of Category, filled on reading
-    std::uint32_t FileRow; // not in the file: 1-based row it was read from, 0 for a new record
+    TextField<32> Carried25;
+    TextField<32> Carried26;
+    TextField<32> CategoryName; // not in the file: the name of Category, filled on reading
+    std::uint32_t FileRow;      // not in the file: 1-based row it was read from, 0 for a new record
 };
 
 // Every row of the file, deleted and archived ones too; each record owns its blobs' data.

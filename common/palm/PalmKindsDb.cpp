@@ -13,22 +13,22 @@ const PmColumn kDateColumns[] = {
     {"Placement", ColumnValue::Int, offsetof(PmDateEx2Rec, Placement), 0, false, true},
     {"Private", ColumnValue::Bool, offsetof(PmDateEx2Rec, Private), 0, true, true},
     {"Category", ColumnValue::NumberText, offsetof(PmDateEx2Rec, Category), 0, true, true},
-    {"Note", ColumnValue::Text, offsetof(PmDateEx2Rec, Note), sizeof PmDateEx2Rec{}.Note, true,
-     true},
+    {"Note", ColumnValue::Text, offsetof(PmDateEx2Rec, Note),
+     MemberWidth<decltype(PmDateEx2Rec::Note)>::value, true, true},
     {"Start Time", ColumnValue::NumberText, offsetof(PmDateEx2Rec, StartTime), 0, true, true},
     {"End Time", ColumnValue::NumberText, offsetof(PmDateEx2Rec, EndTime), 0, true, true},
     {"Untimed", ColumnValue::Bool, offsetof(PmDateEx2Rec, Untimed), 0, true, true},
     {"Time Zone", ColumnValue::Text, offsetof(PmDateEx2Rec, TimeZone),
-     sizeof PmDateEx2Rec{}.TimeZone, true, true},
+     MemberWidth<decltype(PmDateEx2Rec::TimeZone)>::value, true, true},
     {"Location", ColumnValue::Text, offsetof(PmDateEx2Rec, Location),
-     sizeof PmDateEx2Rec{}.Location, true, true},
-    {"Summary", ColumnValue::Text, offsetof(PmDateEx2Rec, Summary), sizeof PmDateEx2Rec{}.Summary,
-     true, true},
+     MemberWidth<decltype(PmDateEx2Rec::Location)>::value, true, true},
+    {"Summary", ColumnValue::Text, offsetof(PmDateEx2Rec, Summary),
+     MemberWidth<decltype(PmDateEx2Rec::Summary)>::value, true, true},
     {"Alarm", ColumnValue::Bool, offsetof(PmDateEx2Rec, Alarm), 0, true, true},
     {"Alarm Advance", ColumnValue::Int, offsetof(PmDateEx2Rec, AlarmAdvance), 0, true, true},
     {"Alarm Unit", ColumnValue::Int, offsetof(PmDateEx2Rec, AlarmUnit), 0, true, true},
     {"Repeated Event", ColumnValue::Text, offsetof(PmDateEx2Rec, RepeatedEvent),
-     sizeof PmDateEx2Rec{}.RepeatedEvent, true, true},
+     MemberWidth<decltype(PmDateEx2Rec::RepeatedEvent)>::value, true, true},
 };
 const PmColumn kTodoColumns[] = {
     {"Record ID", ColumnValue::Int, offsetof(PmTodoEx2Rec, RecordId), 0, true, true},
@@ -36,10 +36,10 @@ const PmColumn kTodoColumns[] = {
     {"Placement", ColumnValue::Int, offsetof(PmTodoEx2Rec, Placement), 0, false, true},
     {"Private", ColumnValue::Bool, offsetof(PmTodoEx2Rec, Private), 0, true, true},
     {"Category", ColumnValue::NumberText, offsetof(PmTodoEx2Rec, Category), 0, true, true},
-    {"Note", ColumnValue::Text, offsetof(PmTodoEx2Rec, Note), sizeof PmTodoEx2Rec{}.Note, true,
-     true},
+    {"Note", ColumnValue::Text, offsetof(PmTodoEx2Rec, Note),
+     MemberWidth<decltype(PmTodoEx2Rec::Note)>::value, true, true},
     {"Description", ColumnValue::Text, offsetof(PmTodoEx2Rec, Description),
-     sizeof PmTodoEx2Rec{}.Description, true, true},
+     MemberWidth<decltype(PmTodoEx2Rec::Description)>::value, true, true},
     {"Due Date", ColumnValue::NumberText, offsetof(PmTodoEx2Rec, DueDate), 0, true, true},
     {"Completed", ColumnValue::Bool, offsetof(PmTodoEx2Rec, Completed), 0, true, true},
     {"Priority", ColumnValue::Int, offsetof(PmTodoEx2Rec, Priority), 0, true, true},
@@ -53,7 +53,7 @@ const PmColumn kTodoColumns[] = {
     {"Repeat Start Date", ColumnValue::NumberText, offsetof(PmTodoEx2Rec, RepeatStartDate), 0, true,
      true},
     {"Repeat Info", ColumnValue::Text, offsetof(PmTodoEx2Rec, RepeatInfo),
-     sizeof PmTodoEx2Rec{}.RepeatInfo, true, true},
+     MemberWidth<decltype(PmTodoEx2Rec::RepeatInfo)>::value, true, true},
 };
 const PmColumn kMemoColumns[] = {
     {"Record ID", ColumnValue::Int, offsetof(PmMemoEx2Rec, RecordId), 0, true, true},
@@ -61,8 +61,8 @@ const PmColumn kMemoColumns[] = {
     {"Placement", ColumnValue::Int, offsetof(PmMemoEx2Rec, Placement), 0, false, true},
     {"Private", ColumnValue::Bool, offsetof(PmMemoEx2Rec, Private), 0, true, true},
     {"Category", ColumnValue::NumberText, offsetof(PmMemoEx2Rec, Category), 0, true, true},
-    {"Note", ColumnValue::Text, offsetof(PmMemoEx2Rec, Note), sizeof PmMemoEx2Rec{}.Note, true,
-     true},
+    {"Note", ColumnValue::Text, offsetof(PmMemoEx2Rec, Note),
+     MemberWidth<decltype(PmMemoEx2Rec::Note)>::value, true, true},
 };
 
 // Rows whose "Record ID" is 0 have no identity of their own: they are found by these.
@@ -76,8 +76,10 @@ const PmEx2Layout kTodoLayout = {kTodoColumns, kTodoKeys, PmDataKind::Todo, "tod
 const PmEx2Layout kMemoLayout = {kMemoColumns, kMemoKeys, PmDataKind::Memo, "MemoPad",
                                  "MemoPad.mdb"};
 
-template <std::size_t Width> void decimalText(char (&text)[Width], std::int32_t value) {
-    std::snprintf(text, Width, "%d", static_cast<int>(value));
+template <std::size_t Width> void decimalText(TextField<Width>& text, std::int32_t value) {
+    char digits[16];
+    std::snprintf(digits, sizeof digits, "%d", static_cast<int>(value));
+    copyToField(text, digits);
 }
 
 } // namespace

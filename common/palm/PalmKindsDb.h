@@ -18,21 +18,21 @@ struct PmDateEx2Rec {
     std::int32_t Placement;
     std::uint8_t Private;
     std::int32_t Category;
-    char Note[2048];
+    TextField<2048> Note;
     std::int32_t StartTime;
     std::int32_t EndTime;
     std::uint8_t Untimed;
-    char TimeZone[64];
-    char Location[256];
-    char Summary[256];
+    TextField<64> TimeZone;
+    TextField<256> Location;
+    TextField<256> Summary;
     std::uint8_t Alarm;
     std::int32_t AlarmAdvance;
     std::int32_t AlarmUnit;
-    char RepeatedEvent[256];
+    TextField<256> RepeatedEvent;
     // Not columns: the times as decimal texts, and the repeat block the facade reads and writes,
     // which the database does not hold (its own repeat is the "Repeated Event" text).
-    char StartTimeText[64];
-    char EndTimeText[64];
+    TextField<64> StartTimeText;
+    TextField<64> EndTimeText;
     RepeatValue Repeat;
 };
 
@@ -43,8 +43,8 @@ struct PmTodoEx2Rec {
     std::int32_t Placement;
     std::uint8_t Private;
     std::int32_t Category;
-    char Note[2048];
-    char Description[256];
+    TextField<2048> Note;
+    TextField<256> Description;
     std::int32_t DueDate;
     std::uint8_t Completed;
     std::int32_t Priority;
@@ -54,11 +54,11 @@ struct PmTodoEx2Rec {
     std::int32_t AlarmTime;
     std::int32_t AlarmAdvance;
     std::int32_t RepeatStartDate;
-    char RepeatInfo[256];
+    TextField<256> RepeatInfo;
     // Not columns: the dates as decimal texts, made when the row is read.
-    char DueDateText[32];
-    char CompleteDateText[32];
-    char AlarmTimeText[32];
+    TextField<32> DueDateText;
+    TextField<32> CompleteDateText;
+    TextField<32> AlarmTimeText;
 };
 
 // One memo row.
@@ -68,7 +68,7 @@ struct PmMemoEx2Rec {
     std::int32_t Placement;
     std::uint8_t Private;
     std::int32_t Category;
-    char Note[8196];
+    TextField<8196> Note;
 };
 
 class PmDateEx2DataMgr : public PmRecordList<PmDateEx2Rec> {};

@@ -10,12 +10,12 @@ constexpr RowField kRow[palm::kMemoFieldCount] = {
     {RowValue::Int, offsetof(PmMemoRec, RecordId), 4},
     {RowValue::Int, offsetof(PmMemoRec, Status), 4},
     {RowValue::Int, offsetof(PmMemoRec, Position), 4},
-    {RowValue::Text, offsetof(PmMemoRec, Text), sizeof(PmMemoRec::Text)},
+    {RowValue::Text, offsetof(PmMemoRec, Text), MemberWidth<decltype(PmMemoRec::Text)>::value},
     {RowValue::Bool, offsetof(PmMemoRec, Private), 4},
     {RowValue::Int, offsetof(PmMemoRec, Category), 4},
 };
 
-const RowCodec kCodec{kRow, sizeof(PmMemoRec), offsetof(PmMemoRec, FileRow)};
+const RowCodec kCodec = RowCodecOf<PmMemoRec>(kRow);
 
 } // namespace
 

@@ -22,7 +22,7 @@ struct PmMemoRec {
     std::int32_t RecordId;
     std::int32_t Status;
     std::int32_t Position;
-    char Text[8192];
+    TextField<8192> Text;
     std::int32_t Private;
     std::int32_t Category;
     std::uint32_t FileRow; // not in the file: 1-based row it was read from, 0 for a new record

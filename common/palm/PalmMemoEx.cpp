@@ -9,13 +9,13 @@ namespace {
 using R = PmMemoExRec;
 
 constexpr auto kRow = ExtendedRow<R>(std::array<RowField, 3>{{
-    {RowValue::Text, offsetof(R, Text11), sizeof(R::Text11)},
-    {RowValue::Text, offsetof(R, Text12), sizeof(R::Text12)},
-    {RowValue::Text, offsetof(R, Memo), sizeof(R::Memo)},
+    {RowValue::Text, offsetof(R, Text11), MemberWidth<decltype(R::Text11)>::value},
+    {RowValue::Text, offsetof(R, Text12), MemberWidth<decltype(R::Text12)>::value},
+    {RowValue::Text, offsetof(R, Memo), MemberWidth<decltype(R::Memo)>::value},
 }});
 static_assert(kRow.size() == palm::kMemoExFieldCount);
 
-const RowCodec kCodec{kRow, sizeof(R), offsetof(R, FileRow)};
+const RowCodec kCodec = RowCodecOf<R>(kRow);
 
 } // namespace
 

@@ -33,11 +33,11 @@ struct PmMemoExRec {
     BlobValue Blob2;
     BlobValue Blob3;
     BlobValue Blob4;
-    char Text11[32];
-    char Text12[32];
-    char Memo[8192];
-    char CategoryName[33]; // not in the file
-    std::uint32_t FileRow; // not in the file: 1-based row it was read from, 0 for a new record
+    TextField<32> Text11;
+    TextField<32> Text12;
+    TextField<8192> Memo;
+    TextField<33> CategoryName; // not in the file
+    std::uint32_t FileRow;      // not in the file: 1-based row it was read from, 0 for a new record
 };
 
 // Every row of the file, deleted and archived ones too, each owning its blobs.

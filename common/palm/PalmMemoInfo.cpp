@@ -52,7 +52,7 @@ void memoToCommon(std::string_view text, std::int32_t isPrivate, CommNoteRec& co
 // Outlook notes have no privacy: a note's record always says "not private", and taking that over
 // would make every private memo it updates public.
 template <std::size_t N>
-void commonToMemo(const CommNoteRec& common, char (&memo)[N], std::int32_t& isPrivate) {
+void commonToMemo(const CommNoteRec& common, TextField<N>& memo, std::int32_t& isPrivate) {
     const std::string_view text = fieldText(common.Note);
     if (!text.empty()) {
         copyToField(memo, text);
@@ -69,10 +69,8 @@ void PmMemoKind::DatabaseToCommon(const PmMemoEx2Rec& row, CommNoteRec& common) 
 }
 
 void PmMemoKind::CommonToDatabase(const CommNoteRec& common, PmMemoEx2Rec& row) {
-    const std::string_view text = fieldText(common.Note);
-    if (!text.empty()) {
-        copyToField(row.Note, std::min(sizeof row.Note, std::size_t{8192}), text);
-    }
+    // The column holds more than a memo of the files does; the memo is cut as theirs are.
+    copyIfSetWithin(row.Note, fieldText(common.Note), 8191);
     if (common.SourceType != kSourceOutlook) {
         row.Private = common.Private != 0 ? 1 : 0;
     }

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <optional>
 
 namespace twinleaf {
 
@@ -75,6 +76,25 @@ std::int32_t* wordOf(RepeatValue& value, RepeatWord word) {
 // Texts of 8191 characters and more are never held whole in a record.
 constexpr std::size_t kStringFieldHeld = 8191;
 
+// A record the codec made for the length of one row's decoding.
+class ScratchRecord {
+public:
+    explicit ScratchRecord(const RowCodec& codec)
+        : m_codec(codec), m_record(static_cast<std::uint8_t*>(codec.newRecord())) {}
+    ~ScratchRecord() {
+        if (m_record != nullptr) {
+            m_codec.deleteRecord(m_record);
+        }
+    }
+    ScratchRecord(const ScratchRecord&) = delete;
+    ScratchRecord& operator=(const ScratchRecord&) = delete;
+    std::uint8_t* data() const { return m_record; }
+
+private:
+    const RowCodec& m_codec;
+    std::uint8_t* m_record;
+};
+
 std::int32_t loadInt(const std::uint8_t* record, std::uint32_t offset) {
     std::int32_t value = 0;
     std::memcpy(&value, record + offset, sizeof value);
@@ -104,11 +124,7 @@ bool PmDBUtil::ReadIntField(std::int32_t& value) {
     return true;
 }
 
-bool PmDBUtil::ReadStringField(char* buffer, std::size_t capacity) {
-    if (buffer == nullptr || capacity == 0) {
-        return false;
-    }
-    buffer[0] = '\0';
+bool PmDBUtil::ReadStringFieldBytes(std::string_view& held) {
     std::int32_t tag = 0;
     if (!ReadFieldTag(tag)) {
         return false;
@@ -127,11 +143,35 @@ bool PmDBUtil::ReadStringField(char* buffer, std::size_t capacity) {
         return SetReason("text of " + std::to_string(length) + " bytes runs past the end (" +
                          std::to_string(m_reader.remaining()) + " bytes left)");
     }
-    const std::size_t held =
-        std::min({static_cast<std::size_t>(length), capacity - 1, kStringFieldHeld});
-    m_reader.copy(buffer, held);
+    const std::span<const std::uint8_t> bytes = m_reader.bytes().subspan(
+        m_reader.offset(), std::min(static_cast<std::size_t>(length), kStringFieldHeld));
+    held = {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
+    m_reader.skip(length);
+    return true;
+}
+
+bool PmDBUtil::ReadStringField(char* buffer, std::size_t capacity) {
+    if (buffer == nullptr || capacity == 0) {
+        return false;
+    }
+    buffer[0] = '\0';
+    std::string_view text;
+    if (!ReadStringFieldBytes(text)) {
+        return false;
+    }
+    const std::size_t held = std::min(text.size(), capacity - 1);
+    std::memcpy(buffer, text.data(), held);
     buffer[held] = '\0';
-    m_reader.skip(length - held);
+    return true;
+}
+
+bool PmDBUtil::ReadStringField(TextValue& text, std::size_t width) {
+    text.clear();
+    std::string_view held;
+    if (width == 0 || !ReadStringFieldBytes(held)) {
+        return false;
+    }
+    text.assign(held, width);
     return true;
 }
 
@@ -410,7 +450,7 @@ bool PmDBUtil::DecodeField(const RowField& field, std::size_t index, std::uint8_
     std::uint8_t* at = record + field.offset;
     switch (field.kind) {
     case RowValue::Text:
-        return ReadStringField(reinterpret_cast<char*>(at), field.width);
+        return ReadStringField(RowText(field, record), field.width);
     case RowValue::Int64: {
         std::int64_t value = 0;
         return ReadInt64Field(value) && (std::memcpy(at, &value, sizeof value), true);
@@ -493,10 +533,14 @@ bool PmDBUtil::ReadRows(const RowCodec& codec, const std::function<bool(void*)>&
     m_loadedFieldsPerRow = m_schema.fieldsPerRow;
     m_loadedEntryCount = entryCount;
     const std::int32_t rows = entryCount / m_schema.fieldsPerRow;
-    std::vector<std::uint8_t> record(codec.recordSize);
     for (std::int32_t row = 0; row < rows; ++row) {
         const std::size_t rowStart = m_reader.offset();
-        std::fill(record.begin(), record.end(), 0);
+        const ScratchRecord record(codec);
+        if (record.data() == nullptr) {
+            m_loadResult = LoadResult::Partial;
+            m_lastError = m_path + ": record " + std::to_string(row + 1) + ": out of memory";
+            return true;
+        }
         if (!DecodeRow(codec, m_schema.fieldsPerRow, record.data(), nullptr)) {
             m_loadResult = LoadResult::Partial;
             m_lastError = m_path + ": record " + std::to_string(row + 1) + " of " +
@@ -549,7 +593,7 @@ bool PmDBUtil::EncodeField(const RowField& field, std::size_t index, const std::
         return WriteInt32(NumberTag(index, field.kind)) &&
                WriteInt32(loadInt(record, field.offset));
     case RowValue::Text:
-        return WriteStringField(fieldText(reinterpret_cast<const char*>(at), field.width));
+        return WriteStringField(RowText(field, record).view());
     case RowValue::Int64: {
         std::int64_t value = 0;
         std::memcpy(&value, at, sizeof value);
@@ -600,8 +644,7 @@ bool sameField(const RowField& field, const std::uint8_t* a, const std::uint8_t*
     const std::uint8_t* y = b + field.offset;
     switch (field.kind) {
     case RowValue::Text:
-        return fieldText(reinterpret_cast<const char*>(x), field.width) ==
-               fieldText(reinterpret_cast<const char*>(y), field.width);
+        return RowText(field, a).view() == RowText(field, b).view();
     case RowValue::Int64:
         return std::memcmp(x, y, sizeof(std::int64_t)) == 0;
     case RowValue::Blob: {
@@ -646,17 +689,22 @@ bool PmDBUtil::WriteRow(const RowCodec& codec, const void* record) {
     std::memcpy(&fileRow, bytes + codec.fileRowOffset, sizeof fileRow);
     bool haveOriginal = fileRow != 0 && fileRow <= m_rowOffsets.size() &&
                         m_loadedFieldsPerRow == m_schema.fieldsPerRow;
+    std::optional<ScratchRecord> original;
     // Rows in another order than the file's are a change even when each is as it was.
     m_saveChanges = m_saveChanges || fileRow != ++m_rowsWritten;
     if (haveOriginal) {
-        // Decode the row as the file held it, to tell which fields the program changed.
+        // Decode the row as the file held it, to tell which fields the program changed. Without
+        // it the row would be encoded whole, and texts held cut would lose what the file had.
+        original.emplace(codec);
+        if (original->data() == nullptr) {
+            return FailSave("out of memory for row " + std::to_string(fileRow));
+        }
         const palm::ByteReader saved = m_reader;
         const bool wasReading = m_reading;
         m_reader = palm::ByteReader(m_fileBytes);
         m_reader.seek(m_rowOffsets[fileRow - 1]);
         m_reading = true;
-        m_original.assign(codec.recordSize, 0);
-        haveOriginal = DecodeRow(codec, m_schema.fieldsPerRow, m_original.data(), &m_fieldStarts);
+        haveOriginal = DecodeRow(codec, m_schema.fieldsPerRow, original->data(), &m_fieldStarts);
         m_reader = saved;
         m_reading = wasReading;
     }
@@ -665,7 +713,7 @@ bool PmDBUtil::WriteRow(const RowCodec& codec, const void* record) {
         const auto index = static_cast<std::size_t>(i);
         const bool known = index < codec.fields.size();
         const bool unchanged =
-            haveOriginal && (!known || sameField(codec.fields[index], m_original.data(), bytes));
+            haveOriginal && (!known || sameField(codec.fields[index], original->data(), bytes));
         m_saveChanges = m_saveChanges || !unchanged;
         if (haveOriginal) {
             const std::size_t start = m_fieldStarts[index];
@@ -683,7 +731,7 @@ bool PmDBUtil::WriteRow(const RowCodec& codec, const void* record) {
         ok = known ? EncodeField(codec.fields[index], index, bytes) : EncodeUnknownField(i);
     }
     if (haveOriginal) {
-        ReleaseRow(codec, m_original.data());
+        ReleaseRow(codec, original->data());
     }
     return ok;
 }

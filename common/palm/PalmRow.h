@@ -3,13 +3,13 @@
 #pragma once
 
 #include "common/misc/CxList.h"
+#include "platform/text/FieldText.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
-#include <cstring>
+#include <new>
 #include <span>
-#include <type_traits>
+#include <utility>
 
 namespace twinleaf {
 
@@ -42,19 +42,43 @@ struct RepeatValue {
 };
 
 // How one field of a row is held in the record: the field's index within the row is its position
-// in the table. Text slots are cut to their width on reading; Int64 is an std::int64_t, Blob a
-// BlobValue whose data the decoded record owns, Repeat a RepeatValue.
+// in the table. Text is a TextField whose width is the limit a text is cut to on reading; Int64 is
+// an std::int64_t, Blob a BlobValue whose data the decoded record owns, Repeat a RepeatValue.
 enum class RowValue : std::uint8_t { Int, Bool, Date, Text, Int64, Blob, Repeat };
 struct RowField {
     RowValue kind;
     std::uint32_t offset; // within the record
-    std::uint32_t width;  // bytes of the member
+    std::uint32_t width;  // bytes of the member; of a text, its limit with the terminator
 };
+
+// The text member a Text field places in a record.
+inline const TextValue& RowText(const RowField& field, const void* record) {
+    return *reinterpret_cast<const TextValue*>(static_cast<const char*>(record) + field.offset);
+}
+inline TextValue& RowText(const RowField& field, void* record) {
+    return *reinterpret_cast<TextValue*>(static_cast<char*>(record) + field.offset);
+}
+
+// The row engine sees a record as members at offsets, but records own their texts: it makes and
+// drops them only through these, never as raw bytes.
+template <class Rec> void* NewRowRecord() {
+    return new (std::nothrow) Rec{};
+}
+template <class Rec> void DeleteRowRecord(void* record) {
+    delete static_cast<Rec*>(record);
+}
+
 struct RowCodec {
     std::span<const RowField> fields;
-    std::size_t recordSize;
-    std::size_t fileRowOffset; // the record's FileRow member: 1-based row of the loaded file
+    std::size_t fileRowOffset;   // the record's FileRow member: 1-based row of the loaded file
+    void* (*newRecord)();        // a value-initialised record, null when memory runs out
+    void (*deleteRecord)(void*); // of a record newRecord made
 };
+
+// The codec of a record type whose FileRow member keeps its row.
+template <class Rec> constexpr RowCodec RowCodecOf(std::span<const RowField> fields) {
+    return {fields, offsetof(Rec, FileRow), &NewRowRecord<Rec>, &DeleteRowRecord<Rec>};
+}
 
 // What a record owns beyond its fixed bytes. Records without blobs own nothing; a kind whose
 // records hold blobs names a policy that duplicates and releases them.
@@ -63,10 +87,8 @@ struct NoOwnedData {
     template <class Rec> static void Release(Rec&) {}
 };
 
-// A list of fixed-size records, each a malloc'ed copy owned by the list, in file order.
+// A list of records, each a copy owned by the list, in file order.
 template <class Rec, class Owned = NoOwnedData> class PmRecordList {
-    static_assert(std::is_trivially_copyable_v<Rec>);
-
 public:
     PmRecordList() = default;
     virtual ~PmRecordList() { Clear(); }
@@ -74,39 +96,24 @@ public:
     PmRecordList& operator=(const PmRecordList&) = delete;
 
     void Clear() {
-        if constexpr (!std::is_same_v<Owned, NoOwnedData>) {
-            for (Rec* record = First(); record != nullptr; record = Next()) {
-                Owned::Release(*record);
-            }
+        for (Rec* record = First(); record != nullptr; record = Next()) {
+            Owned::Release(*record);
+            delete record;
         }
-        m_Recs.Clear(true);
+        m_Recs.Clear(false);
     }
     bool Add(const Rec* record) {
-        if (record == nullptr) {
-            return false;
-        }
-        auto* copy = static_cast<Rec*>(std::malloc(sizeof(Rec)));
-        if (copy == nullptr) {
-            return false;
-        }
-        std::memcpy(static_cast<void*>(copy), record, sizeof(Rec));
-        if (!Owned::Duplicate(*copy)) {
-            std::free(copy);
-            return false;
-        }
-        if (!m_Recs.Add(copy)) {
-            Owned::Release(*copy);
-            std::free(copy);
-            return false;
-        }
-        return true;
+        return record != nullptr && Keep(new (std::nothrow) Rec(*record));
     }
-    // Appends a zeroed record to be filled in place, which spares the copy Add makes of a
+    // Takes the record's texts over instead of copying them; what Owned names is still duplicated,
+    // so `record` keeps its own and releases it as before.
+    bool Add(Rec&& record) { return Keep(new (std::nothrow) Rec(std::move(record))); }
+    // Appends an empty record to be filled in place, which spares the copy Add makes of a
     // record built elsewhere; null when memory runs out.
     Rec* AddBlank() {
-        auto* record = static_cast<Rec*>(std::calloc(1, sizeof(Rec)));
+        auto* record = new (std::nothrow) Rec{};
         if (record != nullptr && !m_Recs.Add(record)) {
-            std::free(record);
+            delete record;
             record = nullptr;
         }
         return record;
@@ -117,6 +124,23 @@ public:
     std::uint32_t Count() const { return m_Recs.GetCount(); }
 
 private:
+    // Lists a copy whose owned data is still the original's, or drops it.
+    bool Keep(Rec* copy) {
+        if (copy == nullptr) {
+            return false;
+        }
+        if (!Owned::Duplicate(*copy)) {
+            delete copy;
+            return false;
+        }
+        if (!m_Recs.Add(copy)) {
+            Owned::Release(*copy);
+            delete copy;
+            return false;
+        }
+        return true;
+    }
+
     CxList m_Recs;
 };
 

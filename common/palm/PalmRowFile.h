@@ -95,7 +95,7 @@ protected:
         return this->ReadRows(Codec(), [this](void* row) {
             auto* record = static_cast<Rec*>(row);
             CompleteRow(*record);
-            return m_pDataMgr->Add(record);
+            return m_pDataMgr->Add(std::move(*record));
         });
     }
     virtual bool WriteCategories() { return this->WriteCategoryBlock(); }

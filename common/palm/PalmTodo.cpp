@@ -10,16 +10,17 @@ constexpr RowField kRow[palm::kTodoFieldCount] = {
     {RowValue::Int, offsetof(PmTodoRec, RecordId), 4},
     {RowValue::Int, offsetof(PmTodoRec, Status), 4},
     {RowValue::Int, offsetof(PmTodoRec, Position), 4},
-    {RowValue::Text, offsetof(PmTodoRec, Description), sizeof(PmTodoRec::Description)},
+    {RowValue::Text, offsetof(PmTodoRec, Description),
+     MemberWidth<decltype(PmTodoRec::Description)>::value},
     {RowValue::Date, offsetof(PmTodoRec, DueDate), 4},
     {RowValue::Bool, offsetof(PmTodoRec, Completed), 4},
     {RowValue::Int, offsetof(PmTodoRec, Priority), 4},
     {RowValue::Bool, offsetof(PmTodoRec, Private), 4},
     {RowValue::Int, offsetof(PmTodoRec, Category), 4},
-    {RowValue::Text, offsetof(PmTodoRec, Note), sizeof(PmTodoRec::Note)},
+    {RowValue::Text, offsetof(PmTodoRec, Note), MemberWidth<decltype(PmTodoRec::Note)>::value},
 };
 
-const RowCodec kCodec{kRow, sizeof(PmTodoRec), offsetof(PmTodoRec, FileRow)};
+const RowCodec kCodec = RowCodecOf<PmTodoRec>(kRow);
 
 } // namespace
 

@@ -25,13 +25,13 @@ struct PmTodoRec {
     std::int32_t RecordId;
     std::int32_t Status;
     std::int32_t Position;
-    char Description[8192];
+    TextField<8192> Description;
     std::int32_t DueDate; // seconds since 1970; palm::kTodoNoDueDate for none
     std::int32_t Completed;
     std::int32_t Priority; // 1 highest to 5 lowest
     std::int32_t Private;
     std::int32_t Category;
-    char Note[8192];
+    TextField<8192> Note;
     std::uint32_t FileRow; // not in the file: 1-based row it was read from, 0 for a new record
 };
 

@@ -33,13 +33,13 @@ struct PmTodoExRec {
     BlobValue Blob2;
     BlobValue Blob3;
     BlobValue Blob4;
-    char Text11[32];
-    char Text12[32];
-    char Description[256];
+    TextField<32> Text11;
+    TextField<32> Text12;
+    TextField<256> Description;
     std::int32_t DueDate; // seconds since 1970; palm::kTodoNoDueDate for none
     std::int32_t Completed;
     std::int32_t Priority; // 1 highest to 5 lowest
-    char Note[8192];
+    TextField<8192> Note;
     std::int32_t Flag18;
     std::int32_t Date19;
     std::int32_t Flag20; // the alarm flag
@@ -47,8 +47,8 @@ struct PmTodoExRec {
     std::int32_t Number22;
     std::int32_t Date23;
     RepeatValue Repeat;
-    char CategoryName[32]; // not in the file
-    std::uint32_t FileRow; // not in the file: 1-based row it was read from, 0 for a new record
+    TextField<32> CategoryName; // not in the file
+    std::uint32_t FileRow;      // not in the file: 1-based row it was read from, 0 for a new record
 };
 
 // Every row of the file, deleted and archived ones too, each owning its blobs.

@@ -24,10 +24,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         // A changed record and a new one must still give a file that reads back whole.
         if (twinleaf::PmAddrRec* first = file.GetRecords()->First()) {
             first->Status |= 0x02;
-            std::memcpy(first->Title, "changed", 8);
+            twinleaf::copyToField(first->Title, "changed");
         }
         twinleaf::PmAddrRec added{};
-        std::memcpy(added.LastName, "New", 4);
+        twinleaf::copyToField(added.LastName, "New");
         file.GetRecords()->Add(&added);
         out.clear();
         if (file.SaveToBytes(out)) {

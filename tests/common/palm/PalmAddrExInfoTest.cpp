@@ -52,10 +52,10 @@ TEST(PmAddrKindExtended, MapsThreeAddressesSevenPhonesNineCustomFieldsAndTheBirt
     PmAddrExRec palm{};
     PmAddrKind::CommonToExtended(everything(), palm);
     const std::pair<std::int32_t, std::string> slots[] = {
-        {palm.PhoneLabel1, palm.Phone1}, {palm.PhoneLabel2, palm.Phone2},
-        {palm.PhoneLabel3, palm.Phone3}, {palm.PhoneLabel4, palm.Phone4},
-        {palm.PhoneLabel5, palm.Phone5}, {palm.PhoneLabel6, palm.Phone6},
-        {palm.PhoneLabel7, palm.Phone7}};
+        {palm.PhoneLabel1, palm.Phone1.c_str()}, {palm.PhoneLabel2, palm.Phone2.c_str()},
+        {palm.PhoneLabel3, palm.Phone3.c_str()}, {palm.PhoneLabel4, palm.Phone4.c_str()},
+        {palm.PhoneLabel5, palm.Phone5.c_str()}, {palm.PhoneLabel6, palm.Phone6.c_str()},
+        {palm.PhoneLabel7, palm.Phone7.c_str()}};
     const std::pair<std::int32_t, std::string> expected[] = {{0, "w"}, {1, "h"}, {2, "f"}, {3, "o"},
                                                              {4, "e"}, {5, "m"}, {7, "c"}};
     for (std::size_t i = 0; i < 7; ++i) {

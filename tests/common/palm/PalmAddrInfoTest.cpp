@@ -280,11 +280,12 @@ TEST_F(PmAddrInfoOnFixture, PhoneSlotsFollowTheirLabels) {
         CommAddrRec rec{};
         c.set(rec);
         PmAddrInfo::CommonToClassic(rec, palm);
-        const std::pair<std::int32_t, std::string> actual[] = {{palm.PhoneLabel1, palm.Phone1},
-                                                               {palm.PhoneLabel2, palm.Phone2},
-                                                               {palm.PhoneLabel3, palm.Phone3},
-                                                               {palm.PhoneLabel4, palm.Phone4},
-                                                               {palm.PhoneLabel5, palm.Phone5}};
+        const std::pair<std::int32_t, std::string> actual[] = {
+            {palm.PhoneLabel1, palm.Phone1.c_str()},
+            {palm.PhoneLabel2, palm.Phone2.c_str()},
+            {palm.PhoneLabel3, palm.Phone3.c_str()},
+            {palm.PhoneLabel4, palm.Phone4.c_str()},
+            {palm.PhoneLabel5, palm.Phone5.c_str()}};
         for (std::size_t i = 0; i < 5; ++i) {
             EXPECT_EQ(actual[i], c.slots[i]) << "slot " << i + 1;
         }

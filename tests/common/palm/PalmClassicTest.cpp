@@ -23,7 +23,7 @@ struct FakeRec {
     std::int64_t Big;
     BlobValue Blob;
     RepeatValue Repeat;
-    char Text[16];
+    TextField<16> Text;
     std::uint32_t FileRow;
 };
 
@@ -42,9 +42,9 @@ constexpr RowField kFakeFields[] = {
     {RowValue::Int64, offsetof(FakeRec, Big), 8},
     {RowValue::Blob, offsetof(FakeRec, Blob), sizeof(BlobValue)},
     {RowValue::Repeat, offsetof(FakeRec, Repeat), sizeof(RepeatValue)},
-    {RowValue::Text, offsetof(FakeRec, Text), sizeof(FakeRec::Text)},
+    {RowValue::Text, offsetof(FakeRec, Text), MemberWidth<decltype(FakeRec::Text)>::value},
 };
-const RowCodec kFakeCodec{kFakeFields, sizeof(FakeRec), offsetof(FakeRec, FileRow)};
+const RowCodec kFakeCodec = RowCodecOf<FakeRec>(kFakeFields);
 const std::int16_t kFakeTypes[] = {1, 1, 1, 68, 64, 8, 5};
 const ClassicFileKind kFakeKind = {
     0x58460100, "test file", {9, 7, 0, 1, 2}, kFakeTypes, "fake", "fake.dat",
@@ -140,6 +140,8 @@ TEST(PmClassicFile, AChangedValueIsTheOnlyFieldEncodedAgain) {
         {"a repeat removed goes out without exceptions",
          [](FakeRec& r) { r.Repeat = RepeatValue{}; },
          first.substr(0, 59) + le32(8) + le16(0) + le16(0) + test::textField("one")},
+        {"text", [](FakeRec& r) { copyToField(r.Text, "uno"); },
+         first.substr(0, first.size() - test::textField("one").size()) + test::textField("uno")},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -187,6 +189,39 @@ TEST(PmClassicFile, NewRowsAreEncodedWholeAndBadRepeatTypesRefuseTheSave) {
     std::vector<std::uint8_t> out;
     EXPECT_FALSE(fake.SaveToBytes(out));
     EXPECT_NE(fake.GetLastError().find("repeat type 9"), std::string::npos) << fake.GetLastError();
+}
+
+// The list holds records of its own: what the caller does with the record it gave afterwards,
+// changing or releasing it, never reaches the listed copy.
+TEST(PmRecordList, KeepsCopiesThatOwnTheirTextsAndBlobs) {
+    std::uint8_t data[] = {'x', 'y', 'z'};
+    FakeRec given{};
+    given.RecordId = 1;
+    copyToField(given.Text, "copied");
+    given.Blob = {64, 1, 0, 0, 3, data};
+    PmRecordList<FakeRec, FakeBlobs> list;
+    ASSERT_TRUE(list.Add(&given));
+    FakeRec moved{};
+    moved.RecordId = 2;
+    copyToField(moved.Text, "moved");
+    moved.Blob = {64, 1, 0, 0, 3, data};
+    ASSERT_TRUE(list.Add(std::move(moved)));
+    FakeRec* blank = list.AddBlank();
+    ASSERT_NE(blank, nullptr);
+
+    copyToField(given.Text, "changed");
+    data[0] = 'Q';
+    ASSERT_EQ(list.Count(), 3u);
+    for (std::uint32_t i = 0; i < 2; ++i) {
+        SCOPED_TRACE(i);
+        const FakeRec& kept = *list.At(i);
+        EXPECT_EQ(fieldText(kept.Text), i == 0 ? "copied" : "moved");
+        ASSERT_NE(kept.Blob.Data, data);
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(kept.Blob.Data), 3), "xyz");
+    }
+    EXPECT_EQ(blank->RecordId, 0);
+    EXPECT_TRUE(blank->Text.empty());
+    EXPECT_EQ(blank->Blob.Data, nullptr);
 }
 
 TEST(PmClassicFile, EveryPrefixLoadsCleanly) {

@@ -282,6 +282,42 @@ TEST(PmDBUtil, ReadStringFieldCutsToTheSlotAndConsumesTheWholeText) {
     EXPECT_EQ(std::string(big.c_str()).size(), 8191u);
 }
 
+TEST(PmDBUtil, ReadStringFieldIntoATextCutsAsItsWidthWouldAndConsumesTheWholeText) {
+    struct Case {
+        const char* name;
+        std::string text;
+        std::size_t width;
+        std::string held;
+    };
+    const Case cases[] = {
+        {"fits", "Ann", 32, "Ann"},
+        {"one byte too many for the terminator", std::string(32, 'a'), 32, std::string(31, 'a')},
+        {"cut to the width", std::string(9000, 'b'), 256, std::string(255, 'b')},
+        {"never more than 8191 bytes", std::string(9000, 'c'), 8196, std::string(8191, 'c')},
+        {"stops at a NUL inside", std::string("ab\0cd", 5), 32, "ab"},
+        {"empty holds nothing", "", 32, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Reading in(test::textField(c.text) + le32(1) + le32(42));
+        TextValue text;
+        text.assign("before", 32);
+        ASSERT_TRUE(in.file.ReadStringField(text, c.width));
+        EXPECT_EQ(text.view(), c.held);
+        EXPECT_EQ(text.empty(), c.held.empty());
+        std::int32_t next = 0;
+        ASSERT_TRUE(in.file.ReadIntField(next));
+        EXPECT_EQ(next, 42);
+    }
+    // A text that runs past the end fails and leaves nothing of the old value behind.
+    const std::string whole = test::textField("Ann");
+    Reading cut(whole.substr(0, whole.size() - 1));
+    TextValue text;
+    text.assign("before", 32);
+    EXPECT_FALSE(cut.file.ReadStringField(text, 32));
+    EXPECT_TRUE(text.empty());
+}
+
 TEST(PmDBUtil, ReadIntFieldTakesNumberTagsOnly) {
     for (std::int32_t tag : {1, 3, 6}) {
         SCOPED_TRACE(tag);
@@ -470,7 +506,7 @@ public:
         return FinishSave(ok && WriteTrailer());
     }
     std::uint32_t m_rows = 0;
-    RowCodec m_codec{{}, sizeof(std::uint32_t), 0};
+    RowCodec m_codec{{}, 0, &NewRowRecord<std::uint32_t>, &DeleteRowRecord<std::uint32_t>};
 };
 
 TEST(PmDBUtil, ClassicHeaderOfRealToDoFilesReadsAndWritesBackUnchanged) {

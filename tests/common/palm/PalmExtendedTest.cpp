@@ -52,7 +52,7 @@ TEST(PmExtendedFile, NewFileIsWrittenWithTheStandardLayout) {
     record.SequenceNo = file.NextSequenceNo();
     record.Position = 1;
     record.Private = 1;
-    std::snprintf(record.Description, sizeof record.Description, "Call Ann");
+    copyToField(record.Description, "Call Ann");
     record.DueDate = palm::kTodoNoDueDate;
     record.Priority = 1;
     record.Date19 = palm::kTodoNoDueDate;
