@@ -5,12 +5,11 @@
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
-#include <fstream>
 #include <random>
-#include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
+#include <vector>
 
 namespace twinleaf {
 namespace {
@@ -317,12 +316,21 @@ ScopedReplaceObserver::~ScopedReplaceObserver() {
     g_observer = std::move(m_previous);
 }
 
-std::uint64_t checksumOf(std::span<const std::uint8_t> bytes) {
-    std::uint64_t hash = 1469598103934665603ULL; // FNV-1a
+namespace {
+
+constexpr std::uint64_t kChecksumStart = 1469598103934665603ULL; // FNV-1a
+
+std::uint64_t continueChecksum(std::uint64_t hash, std::span<const std::uint8_t> bytes) {
     for (const std::uint8_t byte : bytes) {
         hash = (hash ^ byte) * 1099511628211ULL;
     }
     return hash;
+}
+
+} // namespace
+
+std::uint64_t checksumOf(std::span<const std::uint8_t> bytes) {
+    return continueChecksum(kChecksumStart, bytes);
 }
 
 std::uint64_t checksumOf(std::string_view bytes) {
@@ -352,24 +360,79 @@ bool changedSince(const std::filesystem::path& path, const FileStamp& loaded) {
     if (!loaded.known) {
         return false;
     }
-    std::string now;
-    if (!readWholeFile(path, now)) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
         return true;
     }
-    return stampOf(path, now) != loaded;
+    struct stat info {};
+    FileStamp now;
+    bool readable = ::fstat(fd, &info) == 0;
+    if (readable) {
+        now.known = true;
+        now.size = static_cast<std::uint64_t>(info.st_size);
+        now.mtimeNs =
+            static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+    }
+    // Another size or time is a change already; only a file that agrees in both has its bytes
+    // summed, a piece at a time, as a save checks files of tens of megabytes.
+    if (readable && now.size == loaded.size && now.mtimeNs == loaded.mtimeNs) {
+        std::vector<std::uint8_t> piece(std::size_t{1} << 20);
+        std::uint64_t hash = kChecksumStart;
+        std::uint64_t total = 0;
+        for (;;) {
+            const ssize_t got = ::read(fd, piece.data(), piece.size());
+            if (got < 0 && errno == EINTR) {
+                continue;
+            }
+            if (got <= 0) {
+                readable = got == 0;
+                break;
+            }
+            hash = continueChecksum(hash, std::span(piece.data(), static_cast<std::size_t>(got)));
+            total += static_cast<std::uint64_t>(got);
+        }
+        now.checksum = hash;
+        now.size = total; // what was read, should the file have changed while it was
+    }
+    ::close(fd);
+    return !readable || now != loaded;
 }
 
 bool readWholeFile(const std::filesystem::path& path, std::string& out) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    // One read into a string of the file's size: address books run to tens of megabytes, and
+    // a stream copy would grow and copy its buffer many times over.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
         return false;
     }
-    std::ostringstream buffer;
-    buffer << in.rdbuf();
-    if (in.bad()) {
+    struct stat info {};
+    std::string bytes;
+    bool ok = ::fstat(fd, &info) == 0;
+    if (ok && info.st_size > 0) {
+        bytes.resize(static_cast<std::size_t>(info.st_size));
+    }
+    std::size_t done = 0;
+    while (ok) {
+        if (done == bytes.size()) {
+            // The file may have grown since it was measured: read on until its end.
+            bytes.resize(bytes.size() + 65536);
+        }
+        const ssize_t got = ::read(fd, bytes.data() + done, bytes.size() - done);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            ok = got == 0;
+            break;
+        }
+        done += static_cast<std::size_t>(got);
+    }
+    ::close(fd);
+    if (!ok) {
         return false;
     }
-    out = std::move(buffer).str();
+    bytes.resize(done);
+    out = std::move(bytes);
     return true;
 }
 
