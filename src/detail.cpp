@@ -337,9 +337,8 @@ QWidget* TfmAddrDetail::otherPage() {
 
 void TfmAddrDetail::Fill(const void* record) {
     const auto* rec = static_cast<const CommAddrRec*>(record);
-    const auto* bytes = reinterpret_cast<const char*>(rec);
-    const auto member = [bytes](const AddrText& entry) {
-        return reinterpret_cast<const TextValue*>(bytes + entry.offset)->view();
+    const auto member = [rec](const AddrText& entry) {
+        return TextMemberAt(rec, entry.offset).view();
     };
     for (std::span<const AddrText> table : kEditTables) {
         for (const AddrText& entry : table) {

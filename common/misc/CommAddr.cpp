@@ -40,13 +40,13 @@ bool sourceTypeText(const void* member, char* szBuf, std::uint32_t nBufLen) {
 
 #define TL_ROW(name, kind, compared, merge)                                                        \
     CommField {                                                                                    \
-#name, offsetof(CommAddrRec, name), MemberWidth < decltype(CommAddrRec::name)> ::value,    \
-            FieldType::kind, compared, merge, 0, nullptr, 0, nullptr                               \
+#name, TL_OFFSET_WIDTH(CommAddrRec, name), FieldType::kind, compared, merge, 0, nullptr,   \
+            0, nullptr                                                                             \
     }
 #define TL_DESC(name, kind, compared, merge, id, displayName, guard, format)                       \
     CommField {                                                                                    \
-#name, offsetof(CommAddrRec, name), MemberWidth < decltype(CommAddrRec::name)> ::value,    \
-            FieldType::kind, compared, merge, id, displayName, guard, format                       \
+#name, TL_OFFSET_WIDTH(CommAddrRec, name), FieldType::kind, compared, merge, id,           \
+            displayName, guard, format                                                             \
     }
 
 // Compared: the identity fields that decide between "same" and "different" for two matched

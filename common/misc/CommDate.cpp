@@ -42,19 +42,19 @@ constexpr FieldMerge kAlways = FieldMerge::Always;
 
 #define TL_ROW(name, member, kind, compared, merge)                                                \
     CommField {                                                                                    \
-        name, offsetof(CommDateRec, member), MemberWidth<decltype(CommDateRec::member)>::value,    \
-            FieldType::kind, compared, merge, 0, nullptr, 0, nullptr                               \
+        name, TL_OFFSET_WIDTH(CommDateRec, member), FieldType::kind, compared, merge, 0, nullptr,  \
+            0, nullptr                                                                             \
     }
 #define TL_DESC(name, member, kind, compared, merge, id, label, size, format)                      \
     CommField {                                                                                    \
-        name, offsetof(CommDateRec, member), MemberWidth<decltype(CommDateRec::member)>::value,    \
-            FieldType::kind, compared, merge, id, label, size, format                              \
+        name, TL_OFFSET_WIDTH(CommDateRec, member), FieldType::kind, compared, merge, id, label,   \
+            size, format                                                                           \
     }
 // A second way of showing a member: no member of its own, so neither compared, merged nor listed.
 #define TL_VIEW(member, id, label, size, format)                                                   \
     CommField {                                                                                    \
-        "", offsetof(CommDateRec, member), MemberWidth<decltype(CommDateRec::member)>::value,      \
-            FieldType::None, kIgnored, kKeep, id, label, size, format                              \
+        "", TL_OFFSET_WIDTH(CommDateRec, member), FieldType::None, kIgnored, kKeep, id, label,     \
+            size, format                                                                           \
     }
 
 // A merge takes the incoming texts only when they are set, so it never erases a stored text; the

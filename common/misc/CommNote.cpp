@@ -41,8 +41,8 @@ constexpr bool kIgnored = false;
 
 #define TL_DESC(name, kind, compared, merge, id, label, size, format)                              \
     CommField {                                                                                    \
-#name, offsetof(CommNoteRec, name), MemberWidth < decltype(CommNoteRec::name)> ::value,    \
-            FieldType::kind, compared, merge, id, label, size, format                              \
+#name, TL_OFFSET_WIDTH(CommNoteRec, name), FieldType::kind, compared, merge, id, label,    \
+            size, format                                                                           \
     }
 
 // A merge takes the incoming colour and privacy as they come and the texts only when they are

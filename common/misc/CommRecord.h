@@ -49,10 +49,10 @@ struct CommField {
 
 // The text member a Text row places in a record.
 inline const TextValue& TextAt(const CommField& field, const void* rec) {
-    return *reinterpret_cast<const TextValue*>(static_cast<const char*>(rec) + field.offset);
+    return TextMemberAt(rec, field.offset);
 }
 inline TextValue& TextAt(const CommField& field, void* rec) {
-    return *reinterpret_cast<TextValue*>(static_cast<char*>(rec) + field.offset);
+    return TextMemberAt(rec, field.offset);
 }
 
 // True when every compared member of the two records is equal.

@@ -52,13 +52,13 @@ constexpr bool kIgnored = false;
 
 #define TL_ROW(name, kind, compared, merge)                                                        \
     CommField {                                                                                    \
-#name, offsetof(CommTaskRec, name), MemberWidth < decltype(CommTaskRec::name)> ::value,    \
-            FieldType::kind, compared, merge, 0, nullptr, 0, nullptr                               \
+#name, TL_OFFSET_WIDTH(CommTaskRec, name), FieldType::kind, compared, merge, 0, nullptr,   \
+            0, nullptr                                                                             \
     }
 #define TL_DESC(name, kind, compared, merge, id, size, format)                                     \
     CommField {                                                                                    \
-#name, offsetof(CommTaskRec, name), MemberWidth < decltype(CommTaskRec::name)> ::value,    \
-            FieldType::kind, compared, merge, id, #name, size, format                              \
+#name, TL_OFFSET_WIDTH(CommTaskRec, name), FieldType::kind, compared, merge, id, #name,    \
+            size, format                                                                           \
     }
 
 // A merge takes the incoming subject and note only when they are set, so it never erases a text;

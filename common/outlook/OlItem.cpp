@@ -119,9 +119,9 @@ void copyValue(const OlProperty& property, Toward toward, const char* from, std:
     switch (property.value) {
     case OlValue::Text:
         if (toward == Toward::Record) {
-            reinterpret_cast<TextValue*>(to)->assign(fieldText(from, fromWidth), toWidth);
+            TextMemberAt(to, 0).assign(fieldText(from, fromWidth), toWidth);
         } else {
-            copyToField(to, toWidth, reinterpret_cast<const TextValue*>(from)->view());
+            copyToField(to, toWidth, TextMemberAt(from, 0).view());
         }
         break;
     case OlValue::Long:

@@ -46,7 +46,7 @@ struct OlProperty {
 };
 
 // Offset and width of a field, as the table's columns want them.
-#define OL_FIELD(Struct, field) offsetof(Struct, field), sizeof(Struct::field)
+#define OL_FIELD(Struct, field) TL_OFFSET_WIDTH(Struct, field)
 #define OL_RECORD(Struct, field)                                                                   \
     static_cast<std::ptrdiff_t>(offsetof(Struct, field)),                                          \
         MemberWidth<decltype(Struct::field)>::value

@@ -20,8 +20,7 @@ namespace {
     }
 #define TL_TEXT(member)                                                                            \
     RowField {                                                                                     \
-        RowValue::Text, offsetof(PmAddrRec, member),                                               \
-            MemberWidth<decltype(PmAddrRec::member)>::value                                        \
+        RowValue::Text, TL_OFFSET_WIDTH(PmAddrRec, member)                                         \
     }
 
 // Field by field as the row holds them (PalmLayout.h, AddrField); with names swapped fields 3 and

@@ -13,8 +13,7 @@ constexpr std::size_t kOwnFields = palm::kAddrExFieldCount - palm::kExtendedPref
 
 #define TL_FIELD(kind, member)                                                                     \
     RowField {                                                                                     \
-        RowValue::kind, offsetof(PmAddrExRec, member),                                             \
-            MemberWidth<decltype(PmAddrExRec::member)>::value                                      \
+        RowValue::kind, TL_OFFSET_WIDTH(PmAddrExRec, member)                                       \
     }
 #define TL_ADDRESS(n)                                                                              \
     TL_FIELD(Int, AddressType##n), TL_FIELD(Text, Address##n.Street),                              \

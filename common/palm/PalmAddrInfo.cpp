@@ -21,48 +21,46 @@ namespace {
 // The phone slots of a record: label and text side by side, const when the record is.
 template <class Rec> struct PhoneSlot {
     static constexpr bool kConst = std::is_const_v<Rec>;
+    template <class Label, class Text>
+    PhoneSlot(Label* slotLabel, Text* slotText)
+        : label(slotLabel), text(slotText), width(MemberWidth<std::remove_cv_t<Text>>::value) {}
     std::conditional_t<kConst, const std::int32_t, std::int32_t>* label;
     std::conditional_t<kConst, const TextValue, TextValue>* text;
-    std::size_t width;
+    std::size_t width; // the text's limit
 };
 
 // The database's seven slots: the texts of these columns, labelled by "Phone Label1" to "7".
 template <class Rec> std::array<PhoneSlot<Rec>, 7> databaseSlots(Rec& r) {
     return {{
-        {&r.PhoneLabel1, &r.WorkPhone,
-         MemberWidth<std::remove_cvref_t<decltype(r.WorkPhone)>>::value},
-        {&r.PhoneLabel2, &r.WorkFax, MemberWidth<std::remove_cvref_t<decltype(r.WorkFax)>>::value},
-        {&r.PhoneLabel3, &r.WorkMobile,
-         MemberWidth<std::remove_cvref_t<decltype(r.WorkMobile)>>::value},
-        {&r.PhoneLabel4, &r.HomePhone,
-         MemberWidth<std::remove_cvref_t<decltype(r.HomePhone)>>::value},
-        {&r.PhoneLabel5, &r.HomeFax, MemberWidth<std::remove_cvref_t<decltype(r.HomeFax)>>::value},
-        {&r.PhoneLabel6, &r.HomeMobile,
-         MemberWidth<std::remove_cvref_t<decltype(r.HomeMobile)>>::value},
-        {&r.PhoneLabel7, &r.OtherPhone,
-         MemberWidth<std::remove_cvref_t<decltype(r.OtherPhone)>>::value},
+        {&r.PhoneLabel1, &r.WorkPhone},
+        {&r.PhoneLabel2, &r.WorkFax},
+        {&r.PhoneLabel3, &r.WorkMobile},
+        {&r.PhoneLabel4, &r.HomePhone},
+        {&r.PhoneLabel5, &r.HomeFax},
+        {&r.PhoneLabel6, &r.HomeMobile},
+        {&r.PhoneLabel7, &r.OtherPhone},
     }};
 }
 
 template <class Rec> std::array<PhoneSlot<Rec>, palm::kAddrPhoneSlots> classicSlots(Rec& r) {
     return {{
-        {&r.PhoneLabel1, &r.Phone1, MemberWidth<std::remove_cvref_t<decltype(r.Phone1)>>::value},
-        {&r.PhoneLabel2, &r.Phone2, MemberWidth<std::remove_cvref_t<decltype(r.Phone2)>>::value},
-        {&r.PhoneLabel3, &r.Phone3, MemberWidth<std::remove_cvref_t<decltype(r.Phone3)>>::value},
-        {&r.PhoneLabel4, &r.Phone4, MemberWidth<std::remove_cvref_t<decltype(r.Phone4)>>::value},
-        {&r.PhoneLabel5, &r.Phone5, MemberWidth<std::remove_cvref_t<decltype(r.Phone5)>>::value},
+        {&r.PhoneLabel1, &r.Phone1},
+        {&r.PhoneLabel2, &r.Phone2},
+        {&r.PhoneLabel3, &r.Phone3},
+        {&r.PhoneLabel4, &r.Phone4},
+        {&r.PhoneLabel5, &r.Phone5},
     }};
 }
 
 template <class Rec> std::array<PhoneSlot<Rec>, palm::kAddrExPhoneSlots> extendedSlots(Rec& r) {
     return {{
-        {&r.PhoneLabel1, &r.Phone1, MemberWidth<std::remove_cvref_t<decltype(r.Phone1)>>::value},
-        {&r.PhoneLabel2, &r.Phone2, MemberWidth<std::remove_cvref_t<decltype(r.Phone2)>>::value},
-        {&r.PhoneLabel3, &r.Phone3, MemberWidth<std::remove_cvref_t<decltype(r.Phone3)>>::value},
-        {&r.PhoneLabel4, &r.Phone4, MemberWidth<std::remove_cvref_t<decltype(r.Phone4)>>::value},
-        {&r.PhoneLabel5, &r.Phone5, MemberWidth<std::remove_cvref_t<decltype(r.Phone5)>>::value},
-        {&r.PhoneLabel6, &r.Phone6, MemberWidth<std::remove_cvref_t<decltype(r.Phone6)>>::value},
-        {&r.PhoneLabel7, &r.Phone7, MemberWidth<std::remove_cvref_t<decltype(r.Phone7)>>::value},
+        {&r.PhoneLabel1, &r.Phone1},
+        {&r.PhoneLabel2, &r.Phone2},
+        {&r.PhoneLabel3, &r.Phone3},
+        {&r.PhoneLabel4, &r.Phone4},
+        {&r.PhoneLabel5, &r.Phone5},
+        {&r.PhoneLabel6, &r.Phone6},
+        {&r.PhoneLabel7, &r.Phone7},
     }};
 }
 

@@ -248,10 +248,10 @@ struct PmColumn {
 
 // The text member a Text column places in a record.
 inline const TextValue& ColumnText(const PmColumn& column, const void* record) {
-    return *reinterpret_cast<const TextValue*>(static_cast<const char*>(record) + column.offset);
+    return TextMemberAt(record, column.offset);
 }
 inline TextValue& ColumnText(const PmColumn& column, void* record) {
-    return *reinterpret_cast<TextValue*>(static_cast<char*>(record) + column.offset);
+    return TextMemberAt(record, column.offset);
 }
 
 // Reads a row into a record, makes a statement's values from one, compares two in a column.

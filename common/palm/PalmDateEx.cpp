@@ -12,8 +12,7 @@ constexpr std::size_t kOwnFields = palm::kDateExFieldCount - palm::kExtendedPref
 
 #define TL_FIELD(kind, member)                                                                     \
     RowField {                                                                                     \
-        RowValue::kind, offsetof(PmDateExRec, member),                                             \
-            MemberWidth<decltype(PmDateExRec::member)>::value                                      \
+        RowValue::kind, TL_OFFSET_WIDTH(PmDateExRec, member)                                       \
     }
 
 // Fields 11 to 26 as the row holds them.

@@ -10,7 +10,7 @@ constexpr RowField kRow[palm::kMemoFieldCount] = {
     {RowValue::Int, offsetof(PmMemoRec, RecordId), 4},
     {RowValue::Int, offsetof(PmMemoRec, Status), 4},
     {RowValue::Int, offsetof(PmMemoRec, Position), 4},
-    {RowValue::Text, offsetof(PmMemoRec, Text), MemberWidth<decltype(PmMemoRec::Text)>::value},
+    {RowValue::Text, TL_OFFSET_WIDTH(PmMemoRec, Text)},
     {RowValue::Bool, offsetof(PmMemoRec, Private), 4},
     {RowValue::Int, offsetof(PmMemoRec, Category), 4},
 };

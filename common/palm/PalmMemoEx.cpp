@@ -9,9 +9,9 @@ namespace {
 using R = PmMemoExRec;
 
 constexpr auto kRow = ExtendedRow<R>(std::array<RowField, 3>{{
-    {RowValue::Text, offsetof(R, Text11), MemberWidth<decltype(R::Text11)>::value},
-    {RowValue::Text, offsetof(R, Text12), MemberWidth<decltype(R::Text12)>::value},
-    {RowValue::Text, offsetof(R, Memo), MemberWidth<decltype(R::Memo)>::value},
+    {RowValue::Text, TL_OFFSET_WIDTH(R, Text11)},
+    {RowValue::Text, TL_OFFSET_WIDTH(R, Text12)},
+    {RowValue::Text, TL_OFFSET_WIDTH(R, Memo)},
 }});
 static_assert(kRow.size() == palm::kMemoExFieldCount);
 

@@ -53,10 +53,10 @@ struct RowField {
 
 // The text member a Text field places in a record.
 inline const TextValue& RowText(const RowField& field, const void* record) {
-    return *reinterpret_cast<const TextValue*>(static_cast<const char*>(record) + field.offset);
+    return TextMemberAt(record, field.offset);
 }
 inline TextValue& RowText(const RowField& field, void* record) {
-    return *reinterpret_cast<TextValue*>(static_cast<char*>(record) + field.offset);
+    return TextMemberAt(record, field.offset);
 }
 
 // The row engine sees a record as members at offsets, but records own their texts: it makes and

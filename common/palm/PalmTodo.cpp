@@ -10,14 +10,13 @@ constexpr RowField kRow[palm::kTodoFieldCount] = {
     {RowValue::Int, offsetof(PmTodoRec, RecordId), 4},
     {RowValue::Int, offsetof(PmTodoRec, Status), 4},
     {RowValue::Int, offsetof(PmTodoRec, Position), 4},
-    {RowValue::Text, offsetof(PmTodoRec, Description),
-     MemberWidth<decltype(PmTodoRec::Description)>::value},
+    {RowValue::Text, TL_OFFSET_WIDTH(PmTodoRec, Description)},
     {RowValue::Date, offsetof(PmTodoRec, DueDate), 4},
     {RowValue::Bool, offsetof(PmTodoRec, Completed), 4},
     {RowValue::Int, offsetof(PmTodoRec, Priority), 4},
     {RowValue::Bool, offsetof(PmTodoRec, Private), 4},
     {RowValue::Int, offsetof(PmTodoRec, Category), 4},
-    {RowValue::Text, offsetof(PmTodoRec, Note), MemberWidth<decltype(PmTodoRec::Note)>::value},
+    {RowValue::Text, TL_OFFSET_WIDTH(PmTodoRec, Note)},
 };
 
 const RowCodec kCodec = RowCodecOf<PmTodoRec>(kRow);

@@ -9,13 +9,13 @@ namespace {
 using R = PmTodoExRec;
 
 constexpr auto kRow = ExtendedRow<R>(std::array<RowField, 14>{{
-    {RowValue::Text, offsetof(R, Text11), MemberWidth<decltype(R::Text11)>::value},
-    {RowValue::Text, offsetof(R, Text12), MemberWidth<decltype(R::Text12)>::value},
-    {RowValue::Text, offsetof(R, Description), MemberWidth<decltype(R::Description)>::value},
+    {RowValue::Text, TL_OFFSET_WIDTH(R, Text11)},
+    {RowValue::Text, TL_OFFSET_WIDTH(R, Text12)},
+    {RowValue::Text, TL_OFFSET_WIDTH(R, Description)},
     {RowValue::Date, offsetof(R, DueDate), 4},
     {RowValue::Bool, offsetof(R, Completed), 4},
     {RowValue::Int, offsetof(R, Priority), 4},
-    {RowValue::Text, offsetof(R, Note), MemberWidth<decltype(R::Note)>::value},
+    {RowValue::Text, TL_OFFSET_WIDTH(R, Note)},
     {RowValue::Bool, offsetof(R, Flag18), 4},
     {RowValue::Date, offsetof(R, Date19), 4},
     {RowValue::Bool, offsetof(R, Flag20), 4},

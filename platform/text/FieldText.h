@@ -82,6 +82,19 @@ template <std::size_t Width> struct MemberWidth<TextField<Width>> {
     static constexpr std::size_t value = Width;
 };
 
+// The text member at `offset` within a record: how tables that place members by offset (field
+// tables, row codecs, database columns) reach a text.
+inline const TextValue& TextMemberAt(const void* record, std::size_t offset) {
+    return *reinterpret_cast<const TextValue*>(static_cast<const char*>(record) + offset);
+}
+inline TextValue& TextMemberAt(void* record, std::size_t offset) {
+    return *reinterpret_cast<TextValue*>(static_cast<char*>(record) + offset);
+}
+
+// Where a member lies in its struct and the bytes it stands for, as such tables list them.
+#define TL_OFFSET_WIDTH(Struct, member)                                                            \
+    offsetof(Struct, member), ::twinleaf::MemberWidth<decltype(Struct::member)>::value
+
 // Copies text into a field of `width` bytes, cutting it to fit; the field is always terminated.
 // Width 0 writes nothing.
 inline void copyToField(char* field, std::size_t width, std::string_view text) {

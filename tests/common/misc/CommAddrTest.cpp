@@ -45,8 +45,7 @@ TEST(CommAddrRec, FieldTableDescribesEveryMemberOnceAsLaidOut) {
     };
 #define TL_MEMBER(member, type)                                                                    \
     MemberCase {                                                                                   \
-#member, offsetof(CommAddrRec, member),                                                    \
-            MemberWidth < decltype(CommAddrRec::member)> ::value, FieldType::type                  \
+#member, TL_OFFSET_WIDTH(CommAddrRec, member), FieldType::type                             \
     }
     const MemberCase members[] = {
         TL_MEMBER(FirstName, Text),

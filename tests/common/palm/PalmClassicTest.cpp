@@ -42,7 +42,7 @@ constexpr RowField kFakeFields[] = {
     {RowValue::Int64, offsetof(FakeRec, Big), 8},
     {RowValue::Blob, offsetof(FakeRec, Blob), sizeof(BlobValue)},
     {RowValue::Repeat, offsetof(FakeRec, Repeat), sizeof(RepeatValue)},
-    {RowValue::Text, offsetof(FakeRec, Text), MemberWidth<decltype(FakeRec::Text)>::value},
+    {RowValue::Text, TL_OFFSET_WIDTH(FakeRec, Text)},
 };
 const RowCodec kFakeCodec = RowCodecOf<FakeRec>(kFakeFields);
 const std::int16_t kFakeTypes[] = {1, 1, 1, 68, 64, 8, 5};
