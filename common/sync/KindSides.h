@@ -155,6 +155,17 @@ public:
 // AddRecord, UpdateRecord, Reload, SaveRecord, CreateAndAdd, UpdateItem; how the facade's last
 // Open went comes from its IsOpen and GetLastError (which, after an Open that succeeded, says
 // what part of the file was left out).
+// An Outlook access that puts a record into an item's image and reads one back. The image type
+// is asked for first: an access without one is no such access, not an error.
+template <class Access, class Record>
+concept ImageRoundTrip = requires {
+    typename Access::Image;
+}
+&&requires(Access& access, const Record* rec, Record* back, typename Access::Image* image) {
+    access.RecordToImage(rec, image);
+    access.ImageToRecord(image, back);
+};
+
 template <class Kind> class KindSidesOf final : public KindSides {
 public:
     using Record = typename Kind::Record;
@@ -303,11 +314,7 @@ public:
     // reads an item. An update starts from the stored item, but keeps of it only what the record
     // does not carry, so a new item shows the same cuts.
     std::vector<FieldLoss> outlookLosses(const void* from) override {
-        if constexpr (requires(Outlook & access, const Record* rec, Record* back,
-                               typename Outlook::Image* image) {
-                          access.RecordToImage(rec, image);
-                          access.ImageToRecord(image, back);
-                      }) {
+        if constexpr (ImageRoundTrip<Outlook, Record>) {
             const auto& rec = *static_cast<const Record*>(from);
             const auto image = std::make_unique<typename Outlook::Image>();
             const auto held = std::make_unique<Record>();
