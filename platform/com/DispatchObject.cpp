@@ -222,11 +222,18 @@ HRESULT returnText(VARIANT* result, std::u16string_view text) {
     if (result == nullptr) {
         return S_OK;
     }
+    // A null BSTR is the empty string by automation's convention; most properties of an item
+    // are empty, and a load reads every one of them.
+    result->vt = VT_BSTR;
+    result->bstrVal = nullptr;
+    if (text.empty()) {
+        return S_OK;
+    }
     result->bstrVal = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
     if (result->bstrVal == nullptr) {
+        result->vt = VT_EMPTY;
         return E_OUTOFMEMORY;
     }
-    result->vt = VT_BSTR;
     return S_OK;
 }
 

@@ -337,18 +337,23 @@ std::uint64_t checksumOf(std::string_view bytes) {
     return checksumOf(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
 }
 
-FileStamp stampOf(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
+FileStamp stampOf(const struct stat& info, std::string_view bytes) {
     FileStamp stamp;
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) {
-        return stamp;
-    }
     stamp.known = true;
     stamp.size = static_cast<std::uint64_t>(info.st_size);
     stamp.mtimeNs =
         static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
     stamp.checksum = checksumOf(bytes);
     return stamp;
+}
+
+FileStamp stampOf(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        return {};
+    }
+    return stampOf(info,
+                   std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
 
 FileStamp stampOf(const std::filesystem::path& path, std::string_view bytes) {

@@ -14,6 +14,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <sys/stat.h>
 
 namespace twinleaf {
 
@@ -123,6 +124,8 @@ struct FileStamp {
 // The stamp of `path` holding `bytes` (as just read or written); unknown when it cannot be seen.
 FileStamp stampOf(const std::filesystem::path& path, std::span<const std::uint8_t> bytes);
 FileStamp stampOf(const std::filesystem::path& path, std::string_view bytes);
+// The stamp of a file whose status was taken when `bytes` were read from it.
+FileStamp stampOf(const struct stat& info, std::string_view bytes);
 // True when `path` is no longer what `loaded` says (changed, gone); false for an unknown stamp.
 bool changedSince(const std::filesystem::path& path, const FileStamp& loaded);
 

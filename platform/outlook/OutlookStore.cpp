@@ -9,16 +9,21 @@
 #include "platform/text/NoCase.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <exception>
 #include <fcntl.h>
 #include <iostream>
+#include <mutex>
 #include <random>
 #include <sys/stat.h>
+#include <system_error>
+#include <thread>
 #include <unistd.h>
 
 namespace twinleaf::outlook {
@@ -45,8 +50,11 @@ bool readContact(std::string_view bytes, StoredItem& item, std::string& error) {
     return true;
 }
 
-const ItemCodec kContactCodec = {readContact, writeContactCard, completeContactForSave};
-const ItemCodec kCalendarCodec = {readCalendarItem, writeCalendarItem, completeCalendarItemForSave};
+// Cards are read by our own parser, which keeps nothing between cards; calendar items go through
+// libical and the local zone's cache, which are shared, so they are read one at a time.
+const ItemCodec kContactCodec = {readContact, writeContactCard, completeContactForSave, true};
+const ItemCodec kCalendarCodec = {readCalendarItem, writeCalendarItem, completeCalendarItemForSave,
+                                  false};
 
 std::uint64_t g_itemFileLimit = kDefaultItemFileLimit;
 std::uint64_t g_readRound = 0;
@@ -92,6 +100,88 @@ double fileTimeAsOleDate(const struct stat& info) {
 
 bool hasExtension(const std::filesystem::path& path, std::string_view extension) {
     return equalsAsciiNoCase(path.extension().string(), extension);
+}
+
+// One item file as read: the item, or why it is skipped.
+struct FileRead {
+    std::shared_ptr<StoredItem> item;
+    std::string problem; // why a file that was read is skipped
+    int readError = 0;   // the errno of a file that could not be read
+    double fileTime = 0; // the file's time, for an item that does not say when it was made
+};
+
+FileRead readItemFile(const std::string& file, const ItemKind& kind, const ItemCodec& codec,
+                      std::string& bytes) {
+    FileRead read;
+    struct stat info {};
+    if (!readFile(file, bytes, info)) {
+        read.readError = errno; // put into words by the caller: strerror is not for threads
+        return read;
+    }
+    auto item = std::make_shared<StoredItem>();
+    item->kind = &kind;
+    item->values = initialValues(kind);
+    std::string reason;
+    if (!codec.read(bytes, *item, reason)) {
+        read.problem = reason + "; skipped and left as it is";
+        return read;
+    }
+    if (item->id.empty()) {
+        item->id = std::filesystem::path(file).stem().string();
+    }
+    item->file = file;
+    item->fileStamp = stampOf(info, bytes);
+    read.fileTime = fileTimeAsOleDate(info);
+    read.item = std::move(item);
+    return read;
+}
+
+// Reads and decodes every file, in as many threads as the machine has cores when the kind's
+// reader shares nothing between items (a large folder is mostly this work); the results stand in
+// the files' order whatever thread read them.
+std::vector<FileRead> readItemFiles(const std::vector<std::string>& files, const ItemKind& kind) {
+    const ItemCodec& codec = codecFor(kind);
+    std::vector<FileRead> reads(files.size());
+    constexpr std::size_t kFilesPerThread = 256;
+    const std::size_t wanted = codec.readsInParallel ? files.size() / kFilesPerThread : 0;
+    const std::size_t threads =
+        std::min<std::size_t>({wanted, std::max(1u, std::thread::hardware_concurrency()), 16});
+    std::atomic<std::size_t> next{0};
+    std::mutex failureLock;
+    std::exception_ptr failure;
+    const auto work = [&] {
+        try {
+            std::string bytes;
+            constexpr std::size_t kBatch = 64;
+            for (std::size_t from = next.fetch_add(kBatch); from < files.size();
+                 from = next.fetch_add(kBatch)) {
+                for (std::size_t at = from; at < std::min(from + kBatch, files.size()); ++at) {
+                    reads[at] = readItemFile(files[at], kind, codec, bytes);
+                }
+            }
+        } catch (...) {
+            const std::lock_guard<std::mutex> hold(failureLock);
+            failure = std::current_exception();
+            next = files.size(); // the others stop at their next batch
+        }
+    };
+    std::vector<std::thread> helpers;
+    helpers.reserve(threads);
+    for (std::size_t i = 1; i < threads; ++i) {
+        try {
+            helpers.emplace_back(work);
+        } catch (const std::system_error&) {
+            break; // the threads there are share the work
+        }
+    }
+    work();
+    for (std::thread& helper : helpers) {
+        helper.join();
+    }
+    if (failure) {
+        std::rethrow_exception(failure);
+    }
+    return reads;
 }
 
 std::string describe(const std::filesystem::path& path, const std::error_code& error) {
@@ -176,7 +266,7 @@ bool StoreFolder::load(std::string& error) {
         return false;
     }
     removeStaleTemporaryFiles(m_path);
-    std::vector<std::filesystem::path> files;
+    std::vector<std::string> files;
     std::filesystem::directory_iterator entries(m_path, ec);
     for (; !ec && entries != std::filesystem::directory_iterator(); entries.increment(ec)) {
         const std::filesystem::path& file = entries->path();
@@ -187,64 +277,57 @@ bool StoreFolder::load(std::string& error) {
         }
         std::error_code typeError;
         if (entries->is_regular_file(typeError)) {
-            files.push_back(file);
+            files.push_back(file.string());
         }
     }
     if (ec) {
         error = describe(m_path, ec);
         return false;
     }
-    const ItemCodec& codec = codecFor(m_kind);
     // In name order, so which of two files claiming one id is loaded does not depend on the
     // file system's order.
     std::sort(files.begin(), files.end());
-    std::unordered_map<std::string, std::filesystem::path> claimedBy;
-    std::vector<std::shared_ptr<StoredItem>> loaded;
-    loaded.reserve(files.size());
     const int creationTime = m_kind.require("CreationTime");
     const int modificationTime = m_kind.require("LastModificationTime");
     const int entryId = m_kind.require("EntryID");
-    std::string bytes;
+    std::vector<FileRead> reads = readItemFiles(files, m_kind);
+    std::unordered_map<std::string_view, std::size_t> claimedBy;
+    claimedBy.reserve(reads.size());
+    std::vector<std::shared_ptr<StoredItem>> loaded;
+    loaded.reserve(reads.size());
     m_skipped.clear();
     const auto skip = [this](std::string message) {
         storeWarning(message);
         m_skipped.push_back(std::move(message));
     };
-    for (const std::filesystem::path& file : files) {
-        struct stat info {};
-        if (!readFile(file, bytes, info)) {
-            skip("Outlook store: " + file.string() + ": cannot be read (" + std::strerror(errno) +
-                 "); skipped");
+    for (std::size_t at = 0; at < reads.size(); ++at) {
+        FileRead& read = reads[at];
+        if (read.readError != 0) {
+            skip("Outlook store: " + files[at] + ": cannot be read (" +
+                 std::strerror(read.readError) + "); skipped");
             continue;
         }
-        auto item = std::make_shared<StoredItem>();
-        item->kind = &m_kind;
-        item->values = initialValues(m_kind);
-        std::string reason;
-        if (!codec.read(bytes, *item, reason)) {
-            skip("Outlook store: " + file.string() + ": " + reason + "; skipped and left as it is");
+        if (read.item == nullptr) {
+            skip("Outlook store: " + files[at] + ": " + read.problem);
             continue;
         }
-        if (item->id.empty()) {
-            item->id = file.stem().string();
-        }
-        const auto [claim, first] = claimedBy.emplace(item->id, file);
+        StoredItem& item = *read.item;
+        const auto [claim, first] = claimedBy.emplace(item.id, at);
         if (!first) {
-            skip("Outlook store: " + file.string() + ": has the id \"" + item->id + "\" of " +
-                 claim->second.filename().string() + "; skipped, not merged");
+            skip("Outlook store: " + files[at] + ": has the id \"" + item.id + "\" of " +
+                 std::filesystem::path(files[claim->second]).filename().string() +
+                 "; skipped, not merged");
             continue;
         }
-        item->file = file.string();
-        item->fileStamp = stampOf(file, bytes);
-        item->values[static_cast<std::size_t>(entryId)].text = item->id;
+        item.values[static_cast<std::size_t>(entryId)].text = item.id;
         // Cards from other programs rarely say when they were made; the file's time is the best
         // there is, and it keeps the order stable from one run to the next.
         for (const int stamp : {creationTime, modificationTime}) {
-            if (item->values[static_cast<std::size_t>(stamp)].number == 0) {
-                item->values[static_cast<std::size_t>(stamp)].number = fileTimeAsOleDate(info);
+            if (item.values[static_cast<std::size_t>(stamp)].number == 0) {
+                item.values[static_cast<std::size_t>(stamp)].number = read.fileTime;
             }
         }
-        loaded.push_back(std::move(item));
+        loaded.push_back(std::move(read.item));
     }
     std::stable_sort(loaded.begin(), loaded.end(), [&](const auto& left, const auto& right) {
         const double leftTime = left->values[static_cast<std::size_t>(creationTime)].number;

@@ -67,6 +67,8 @@ struct ItemCodec {
     bool (*read)(std::string_view bytes, StoredItem& item, std::string& error);
     std::string (*write)(const StoredItem& item);
     void (*completeForSave)(StoredItem& item);
+    // Whether `read` may decode several files at once, in different threads.
+    bool readsInParallel = false;
 };
 const ItemCodec& codecFor(const ItemKind& kind);
 

@@ -10,6 +10,7 @@
 #include "support/Bytes.h"
 #include "support/TempDir.h"
 
+#include <cstdio>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <map>
@@ -283,6 +284,48 @@ TEST_F(OutlookTest, SkipsFilesItCannotReadAndNeverTouchesThem) {
         EXPECT_EQ(test::readBytes(contacts() / file.name), file.bytes) << file.name;
     }
     EXPECT_EQ(test::readBytes(contacts() / "a-good.vcf"), good);
+    list->Release();
+    contactsFolder->Release();
+    nameSpace->Release();
+}
+
+// A large folder is read by several threads; which file claims an id, what is skipped and the
+// order of the items must still follow the files' names alone.
+TEST_F(OutlookTest, AFolderOfManyFilesLoadsAsItsNamesSayWhateverThreadReadsIt) {
+    const auto card = [](const std::string& id, const std::string& name) {
+        return "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:" + id + "\r\nN:" + name + ";;;;\r\nFN:" + name +
+               "\r\nEND:VCARD\r\n";
+    };
+    constexpr int kCards = 3000;
+    std::vector<std::u16string> expected;
+    for (int i = 0; i < kCards; ++i) {
+        char id[16];
+        std::snprintf(id, sizeof id, "c%04d", i);
+        // c0100 cannot be read; c2999's id is claimed first by a file whose name sorts earlier.
+        test::writeBytes(contacts() / (std::string(id) + ".vcf"),
+                         i == 100 ? std::string("BEGIN:VCARD\r\nFN:cut") : card(id, id));
+        if (i != 100 && i != kCards - 1) {
+            expected.push_back(utf8ToUtf16(id));
+        }
+    }
+    test::writeBytes(contacts() / "c1500-copy.vcf", card("c2999", "Copy"));
+    expected.push_back(u"Copy");
+    // One time for every file, so that the items come in the order of their ids.
+    const auto time = std::filesystem::last_write_time(contacts() / "c0000.vcf");
+    for (const auto& entry : std::filesystem::directory_iterator(contacts())) {
+        std::filesystem::last_write_time(entry.path(), time);
+    }
+    ScopedStoreWarnings warnings;
+    IDispatch* nameSpace = start();
+    IDispatch* contactsFolder = folder(nameSpace, 10);
+    IDispatch* list = items(contactsFolder);
+    EXPECT_EQ(enumerate(list, u"FullName"), expected);
+    ASSERT_EQ(warnings.messages().size(), 2U);
+    EXPECT_NE(warnings.messages()[0].find("c0100.vcf: ends before END:VCARD"), std::string::npos)
+        << warnings.messages()[0];
+    EXPECT_NE(warnings.messages()[1].find("c2999.vcf: has the id \"c2999\" of c1500-copy.vcf"),
+              std::string::npos)
+        << warnings.messages()[1];
     list->Release();
     contactsFolder->Release();
     nameSpace->Release();
