@@ -231,15 +231,15 @@ public:
                 copy->NativeSize = pRec->NativeSize;
             }
         }
-        m_Recs.push_back(copy);
-        // As with an append to the ordered list, the cursor moves to the new last record.
-        m_nFindIndex = static_cast<std::uint32_t>(m_Recs.size() - 1);
-        m_generation.push_back(0);
-        m_keyCount.push_back(0);
-        m_hashes.resize(m_hashes.size() + Traits::kMaxKeys);
-        m_isDirty.push_back(false);
-        m_positionOf.emplace(copy, m_nFindIndex);
-        return copy;
+        return append(copy);
+    }
+
+    // Appends the record itself, its texts taken over rather than copied; it must carry no
+    // Native block. Null for a failed allocation, the record then left as it was.
+    Record* Add(Record&& rec) {
+        TL_ASSERT(rec.Native == nullptr);
+        auto* added = new (std::nothrow) Record(std::move(rec));
+        return added == nullptr ? nullptr : append(added);
     }
 
     // Merges pRec into the stored record at nIndex by the field table's merge rules.
@@ -437,6 +437,19 @@ private:
             }
         }
         return false;
+    }
+
+    // Puts a record the list now owns last, with its bookkeeping.
+    Record* append(Record* copy) {
+        m_Recs.push_back(copy);
+        // As with an append to the ordered list, the cursor moves to the new last record.
+        m_nFindIndex = static_cast<std::uint32_t>(m_Recs.size() - 1);
+        m_generation.push_back(0);
+        m_keyCount.push_back(0);
+        m_hashes.resize(m_hashes.size() + Traits::kMaxKeys);
+        m_isDirty.push_back(false);
+        m_positionOf.emplace(copy, m_nFindIndex);
+        return copy;
     }
 
     Record* handOut(std::uint32_t position) {

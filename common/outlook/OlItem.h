@@ -205,7 +205,7 @@ void OlItemUtil<Kind>::AddFolderItem(CDispCmd& item, const char* szFolderName) {
     Record record{};
     ImageToRecord(&image, &record);
     record.SourceType = kSourceOutlook;
-    m_pRecs->AddCopy(&record);
+    m_pRecs->Add(std::move(record));
 }
 
 template <class Kind> bool OlItemUtil<Kind>::CreateItem(Record* pRec) {
@@ -262,7 +262,7 @@ template <class Kind> bool OlItemUtil<Kind>::CreateAndAdd(const Record* pRec) {
     if (!CreateItem(&copy)) {
         return false;
     }
-    m_pRecs->AddCopy(&copy);
+    m_pRecs->Add(std::move(copy));
     return true;
 }
 

@@ -57,6 +57,7 @@ public:
         std::memcpy(copy.Native, rec->Native, rec->NativeSize);
         return &m_records.emplace_back(copy);
     }
+    TinyRecord* Add(TinyRecord&& rec) { return &m_records.emplace_back(std::move(rec)); }
 
 private:
     std::vector<TinyRecord> m_records;
