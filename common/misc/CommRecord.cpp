@@ -5,6 +5,7 @@
 #include "common/misc/CxDateTime.h"
 #include "platform/text/FieldText.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace twinleaf {
@@ -200,6 +201,16 @@ void MatchIndex::clear() {
     m_used = 0;
 }
 
+namespace {
+
+// At most four slots in five are used, so a probe always ends at a free slot. A list's keys are
+// many (eight for a contact with an address), and the table is the larger part of the index.
+bool fits(std::size_t used, std::size_t slots) {
+    return used * 5 <= slots * 4;
+}
+
+} // namespace
+
 std::size_t MatchIndex::slotOf(std::uint64_t hash) const {
     const std::size_t mask = m_slots.size() - 1;
     std::size_t slot = static_cast<std::size_t>(hash) & mask;
@@ -209,9 +220,9 @@ std::size_t MatchIndex::slotOf(std::uint64_t hash) const {
     return slot;
 }
 
-void MatchIndex::grow() {
+void MatchIndex::rehash(std::size_t slots) {
     std::vector<Slot> old = std::move(m_slots);
-    m_slots.assign(old.empty() ? 64 : old.size() * 2, Slot{0, kNone, kNone});
+    m_slots.assign(slots, Slot{0, kNone, kNone});
     for (const Slot& slot : old) {
         if (slot.head != kNone) {
             m_slots[slotOf(slot.hash)] = slot;
@@ -219,10 +230,24 @@ void MatchIndex::grow() {
     }
 }
 
+void MatchIndex::reserve(std::size_t keys) {
+    // Records added one at a time between lookups reserve a few keys each: the room still grows
+    // by doubling then, or every addition would copy the whole chain store.
+    if (m_links.size() + keys > m_links.capacity()) {
+        m_links.reserve(std::max(m_links.size() + keys, 2 * m_links.capacity()));
+    }
+    std::size_t slots = m_slots.empty() ? 64 : m_slots.size();
+    while (!fits(m_used + keys, slots)) {
+        slots *= 2;
+    }
+    if (slots != m_slots.size()) {
+        rehash(slots);
+    }
+}
+
 void MatchIndex::add(std::uint64_t hash, std::uint32_t position, std::uint32_t generation) {
-    // At most half the slots are used, so a probe always ends at a free slot.
-    if ((m_used + 1) * 2 > m_slots.size()) {
-        grow();
+    if (m_slots.empty() || !fits(m_used + 1, m_slots.size())) {
+        rehash(m_slots.empty() ? 64 : m_slots.size() * 2);
     }
     const auto link = static_cast<std::uint32_t>(m_links.size());
     m_links.push_back(Link{position, generation, kNone});

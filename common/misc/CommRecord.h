@@ -8,6 +8,7 @@
 #include "platform/Assert.h"
 #include "platform/text/FieldText.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -127,6 +128,8 @@ public:
     static constexpr std::uint32_t kNone = std::numeric_limits<std::uint32_t>::max();
 
     void clear();
+    // Room for `keys` more keys, so that filing a whole list sizes the table once.
+    void reserve(std::size_t keys);
     void add(std::uint64_t hash, std::uint32_t position, std::uint32_t generation);
     // The first position of the hash's chain below `limit` that `agrees(position, generation)`
     // accepts, or kNone.
@@ -160,7 +163,8 @@ private:
         std::uint32_t next;
     };
     std::size_t slotOf(std::uint64_t hash) const;
-    void grow();
+    // Moves every chain into a table of `slots` slots, a power of two.
+    void rehash(std::size_t slots);
     std::vector<Slot> m_slots;
     std::vector<Link> m_links;
     std::size_t m_used = 0;
@@ -468,36 +472,56 @@ private:
     void updateIndex() {
         for (std::uint32_t position : m_dirty) {
             m_isDirty[position] = false;
-            file(position, true);
+            refile(position);
         }
         m_dirty.clear();
-        for (; m_nIndexed < m_Recs.size(); ++m_nIndexed) {
-            file(m_nIndexed, false);
+        // New records are hashed first, so that the index is sized once for all their keys.
+        if (m_nIndexed < m_Recs.size()) {
+            std::size_t keys = 0;
+            for (auto position = m_nIndexed; position < m_Recs.size(); ++position) {
+                keys += hashKeys(position);
+            }
+            m_index.reserve(keys);
+            for (; m_nIndexed < m_Recs.size(); ++m_nIndexed) {
+                enter(m_nIndexed);
+            }
         }
     }
 
-    // Enters the record's keys; a record filed before is re-filed only when a key hash changed.
-    void file(std::uint32_t position, bool filedBefore) {
+    std::uint64_t* hashesOf(std::uint32_t position) {
+        return &m_hashes[static_cast<std::size_t>(position) * Traits::kMaxKeys];
+    }
+
+    // Keeps the hashes of the record's keys as they are now; returns how many it has.
+    std::size_t hashKeys(std::uint32_t position) {
         MatchKey keys[Traits::kMaxKeys];
         const std::size_t count = Traits::Keys(*m_Recs[position], keys);
-        std::uint64_t* hashes = &m_hashes[static_cast<std::size_t>(position) * Traits::kMaxKeys];
-        std::uint64_t fresh[Traits::kMaxKeys];
-        bool changed = !filedBefore || count != m_keyCount[position];
+        std::uint64_t* hashes = hashesOf(position);
         for (std::size_t k = 0; k < count; ++k) {
-            fresh[k] = KeyHash(keys[k]);
-            changed = changed || fresh[k] != hashes[k];
-        }
-        if (!changed) {
-            return;
-        }
-        if (filedBefore) {
-            ++m_generation[position];
+            hashes[k] = KeyHash(keys[k]);
         }
         m_keyCount[position] = static_cast<std::uint8_t>(count);
-        for (std::size_t k = 0; k < count; ++k) {
-            hashes[k] = fresh[k];
-            m_index.add(fresh[k], position, m_generation[position]);
+        return count;
+    }
+
+    void enter(std::uint32_t position) {
+        const std::uint64_t* hashes = hashesOf(position);
+        for (std::size_t k = 0; k < m_keyCount[position]; ++k) {
+            m_index.add(hashes[k], position, m_generation[position]);
         }
+    }
+
+    // Files a changed record again, under a new generation, only when a key hash changed.
+    void refile(std::uint32_t position) {
+        std::uint64_t before[Traits::kMaxKeys];
+        const std::size_t countBefore = m_keyCount[position];
+        std::copy_n(hashesOf(position), countBefore, before);
+        const std::size_t count = hashKeys(position);
+        if (count == countBefore && std::equal(before, before + count, hashesOf(position))) {
+            return;
+        }
+        ++m_generation[position];
+        enter(position);
     }
 
     std::vector<std::uint32_t> m_generation;
