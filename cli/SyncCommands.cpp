@@ -525,8 +525,10 @@ int runSync(const std::vector<std::string>& args, CommandContext& context) {
                 controller.SelectDiff(kind, from);
             }
         }
-        // A plan that only prints leaves the kind to be closed; before a real run it is read again.
-        return controller.RunSync(kind, syncMode, rule, SyncRunOptions{withheld, dryRun});
+        // The command ends with a plan it only prints, or with the real run: the kind is closed
+        // then. A plan made before a real run leaves the kind read again for it.
+        return controller.RunSync(kind, syncMode, rule,
+                                  SyncRunOptions{withheld, dryRun || !withheld});
     };
     const auto succeeded = [&session](const SyncRunResult& result) {
         return result.outcome == SyncOutcome::Done && !session.ui().errorShown();

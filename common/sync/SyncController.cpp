@@ -369,9 +369,9 @@ SyncRunResult SyncController::RunSync(DataKind kind, SyncMode mode, ConflictRule
     // what the lists in memory came to. A cancelled run or a failed save leaves Palm changes in
     // memory that never reached the file; kept, the next run would save choices the user
     // cancelled, or find nothing left to write. An Outlook list may also differ from the stored
-    // items where an access does not merge what it wrote. A dry run whose caller is done with
-    // the kind closes it instead: reading ten thousand records again would double its time.
-    if (options.dryRun && options.closeAfter) {
+    // items where an access does not merge what it wrote. A caller done with the kind closes it
+    // instead: reading a hundred thousand records again would double the run's time.
+    if (options.closeAfter) {
         CloseKind(kind);
     } else {
         LoadPalmSide(kind, true);
@@ -398,7 +398,7 @@ SyncRunResult SyncController::RunSync(DataKind kind, SyncMode mode, ConflictRule
         if (std::none_of(unwritten.begin(), unwritten.end(), changedElsewhere) &&
             !changedElsewhere(run.unsaved.reason)) {
             showError(text);
-        } else if (m_ui.askReload(text)) {
+        } else if (m_ui.askReload(text) && !options.closeAfter) {
             // Both sides were read again above, but the store reads a folder's files once
             // unless told to read them again.
             outlook::rereadStoreFolders();
