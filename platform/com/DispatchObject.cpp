@@ -1,6 +1,8 @@
 // Reference counting, name lookup and argument checks shared by our automation objects.
 #include "platform/com/DispatchObject.h"
 
+#include <algorithm>
+
 namespace twinleaf::win {
 namespace {
 
@@ -24,7 +26,7 @@ bool equalNamesIgnoringCase(std::u16string_view left, std::u16string_view right)
     return true;
 }
 
-std::size_t MemberTable::NameHash::operator()(std::u16string_view name) const {
+std::size_t MemberTable::hashOf(std::u16string_view name) {
     std::size_t hash = 14695981039346656037ull; // FNV-1a
     for (const char16_t c : name) {
         hash = (hash ^ lowerAscii(c)) * 1099511628211ull;
@@ -32,13 +34,45 @@ std::size_t MemberTable::NameHash::operator()(std::u16string_view name) const {
     return hash;
 }
 
+std::size_t MemberTable::slotOf(std::u16string_view name, std::size_t hash) const {
+    const std::size_t mask = m_slots.size() - 1;
+    std::size_t slot = hash & mask;
+    while (m_slots[slot] != 0) {
+        const Member& member = m_members[m_slots[slot] - 1];
+        if (member.hash == hash && equalNamesIgnoringCase(member.name, name)) {
+            break;
+        }
+        slot = (slot + 1) & mask;
+    }
+    return slot;
+}
+
 void MemberTable::add(std::u16string_view name, DISPID id) {
-    m_ids.insert_or_assign(std::u16string(name), id);
+    const std::size_t hash = hashOf(name);
+    if (!m_slots.empty()) {
+        if (const std::uint32_t known = m_slots[slotOf(name, hash)]; known != 0) {
+            m_members[known - 1].id = id;
+            return;
+        }
+    }
+    m_members.push_back({std::u16string(name), hash, id});
+    if (m_members.size() * 2 > m_slots.size()) {
+        m_slots.assign(std::max<std::size_t>(16, m_slots.size() * 2), 0);
+        for (std::size_t i = 0; i < m_members.size(); ++i) {
+            m_slots[slotOf(m_members[i].name, m_members[i].hash)] =
+                static_cast<std::uint32_t>(i + 1);
+        }
+        return;
+    }
+    m_slots[slotOf(name, hash)] = static_cast<std::uint32_t>(m_members.size());
 }
 
 DISPID MemberTable::find(std::u16string_view name) const {
-    const auto entry = m_ids.find(name);
-    return entry == m_ids.end() ? DISPID_UNKNOWN : entry->second;
+    if (m_slots.empty()) {
+        return DISPID_UNKNOWN;
+    }
+    const std::uint32_t member = m_slots[slotOf(name, hashOf(name))];
+    return member == 0 ? DISPID_UNKNOWN : m_members[member - 1].id;
 }
 
 DispatchObject::DispatchObject() {

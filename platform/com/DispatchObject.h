@@ -10,15 +10,17 @@
 
 #include "platform/com/Com.h"
 
+#include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_map>
+#include <vector>
 
 namespace twinleaf::win {
 
 bool equalNamesIgnoringCase(std::u16string_view left, std::u16string_view right);
 
-// Member names and their ids, looked up without regard to case.
+// Member names and their ids, looked up without regard to case. A load asks for every property
+// of every item by name, so a lookup is one hash of the name and, as a rule, one comparison.
 class MemberTable {
 public:
     MemberTable() = default;
@@ -26,18 +28,17 @@ public:
     DISPID find(std::u16string_view name) const; // DISPID_UNKNOWN when absent
 
 private:
-    // Hashing and comparing without regard to case, so a lookup needs no copy of the name.
-    struct NameHash {
-        using is_transparent = void;
-        std::size_t operator()(std::u16string_view name) const;
+    struct Member {
+        std::u16string name;
+        std::size_t hash;
+        DISPID id;
     };
-    struct NameEqual {
-        using is_transparent = void;
-        bool operator()(std::u16string_view left, std::u16string_view right) const {
-            return equalNamesIgnoringCase(left, right);
-        }
-    };
-    std::unordered_map<std::u16string, DISPID, NameHash, NameEqual> m_ids;
+    static std::size_t hashOf(std::u16string_view name);
+    // The slot of `name`: the one holding it, or the free one where it would go.
+    std::size_t slotOf(std::u16string_view name, std::size_t hash) const;
+    std::vector<Member> m_members;
+    // Open addressing over m_members, at most half full: an index plus one, 0 for a free slot.
+    std::vector<std::uint32_t> m_slots;
 };
 
 class DispatchObject : public IDispatch {

@@ -3,6 +3,8 @@
 
 #include "platform/text/NoCase.h"
 
+#include <algorithm>
+
 namespace twinleaf::outlook {
 namespace {
 
@@ -40,6 +42,7 @@ std::string_view nextPhysicalLine(std::string_view bytes, std::size_t& at) {
 // A line starting with a blank or a tab continues the one before.
 std::vector<LogicalLine> unfold(std::string_view bytes) {
     std::vector<LogicalLine> lines;
+    lines.reserve(static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n')) + 1);
     std::size_t at = 0;
     int number = 0;
     while (at < bytes.size()) {
@@ -73,7 +76,8 @@ std::vector<std::string> splitParamValues(std::string_view text) {
     return values;
 }
 
-bool parseContentLine(const LogicalLine& logical, ContentLine& line) {
+// Takes the line's raw text from `logical`.
+bool parseContentLine(LogicalLine& logical, ContentLine& line) {
     const std::string_view text = logical.text;
     std::size_t at = 0;
     while (at < text.size() && (isNameCharacter(text[at]) || text[at] == '.')) {
@@ -122,7 +126,7 @@ bool parseContentLine(const LogicalLine& logical, ContentLine& line) {
         }
     }
     line.value = std::string(text.substr(at + 1));
-    line.raw = logical.raw;
+    line.raw = std::move(logical.raw);
     return true;
 }
 
@@ -263,7 +267,9 @@ bool parseCard(std::string_view bytes, std::vector<ContentLine>& lines, std::str
     }
     enum class State { Before, Inside, After } state = State::Before;
     int cards = 0;
-    for (const LogicalLine& logical : unfold(bytes)) {
+    std::vector<LogicalLine> logicalLines = unfold(bytes);
+    lines.reserve(logicalLines.size());
+    for (LogicalLine& logical : logicalLines) {
         if (isBlank(logical.text)) {
             continue;
         }
@@ -397,9 +403,9 @@ std::vector<std::string> splitComponents(std::string_view value, std::string_vie
 }
 
 bool paramsReadBack(const std::vector<ContentParam>& params) {
-    const std::string text = "X" + formatParams(params) + ":";
+    LogicalLine logical{"X" + formatParams(params) + ":", {}, 0};
     ContentLine line;
-    if (!parseContentLine({text, text, 0}, line) || line.params.size() != params.size()) {
+    if (!parseContentLine(logical, line) || line.params.size() != params.size()) {
         return false;
     }
     for (std::size_t i = 0; i < params.size(); ++i) {
