@@ -389,7 +389,7 @@ private:
         if (line.group.empty() && extra.empty() && sameTypes(params, types)) {
             return;
         }
-        m_item.origins[key] = {line.group, std::move(params), std::move(extra)};
+        m_item.origins[key] = {line.group, formatParams(params), std::move(extra)};
     }
 
     bool consume(const ContentLine& line) {
@@ -600,12 +600,12 @@ std::string writeContactCard(const StoredItem& item) {
             }
         }
         return writer.line(from ? from->group : std::string(), name,
-                           from ? from->params : std::vector<ContentParam>{}, value);
+                           from ? parseParams(from->params) : std::vector<ContentParam>{}, value);
     };
     auto simple = [&](const char* name, const std::string& value) {
         const LineOrigin* from = origin(name);
         return writer.line(from ? from->group : std::string(), name,
-                           from ? from->params : std::vector<ContentParam>{}, value);
+                           from ? parseParams(from->params) : std::vector<ContentParam>{}, value);
     };
 
     out += structured("N", {map.lastName, map.firstName, map.middleName, map.title, map.suffix});
@@ -643,8 +643,8 @@ std::string writeContactCard(const StoredItem& item) {
             const int slotIndex = static_cast<int>(slot);
             const LineOrigin* from = origin(slotKey(family, slotIndex));
             ContentLine probe;
-            probe.params =
-                from ? from->params : std::vector<ContentParam>{{"TYPE", family.slots[slot].types}};
+            probe.params = from ? parseParams(from->params)
+                                : std::vector<ContentParam>{{"TYPE", family.slots[slot].types}};
             if (probe.params.size() == 1 && probe.params[0].values.empty()) {
                 probe.params.clear();
             }

@@ -402,18 +402,21 @@ std::vector<std::string> splitComponents(std::string_view value, std::string_vie
     return parts;
 }
 
-bool paramsReadBack(const std::vector<ContentParam>& params) {
-    LogicalLine logical{"X" + formatParams(params) + ":", {}, 0};
+std::vector<ContentParam> parseParams(std::string_view formatted) {
+    LogicalLine logical{"X" + std::string(formatted) + ":", {}, 0};
     ContentLine line;
-    if (!parseContentLine(logical, line) || line.params.size() != params.size()) {
-        return false;
+    if (!parseContentLine(logical, line)) {
+        return {};
     }
-    for (std::size_t i = 0; i < params.size(); ++i) {
-        if (line.params[i].name != params[i].name || line.params[i].values != params[i].values) {
-            return false;
-        }
-    }
-    return true;
+    return std::move(line.params);
+}
+
+bool paramsReadBack(const std::vector<ContentParam>& params) {
+    const std::vector<ContentParam> read = parseParams(formatParams(params));
+    return std::equal(read.begin(), read.end(), params.begin(), params.end(),
+                      [](const ContentParam& a, const ContentParam& b) {
+                          return a.name == b.name && a.values == b.values;
+                      });
 }
 
 std::string formatParams(const std::vector<ContentParam>& params) {

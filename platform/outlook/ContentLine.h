@@ -58,6 +58,8 @@ std::string unescapeText(std::string_view value, std::string_view lineBreak = "\
 std::vector<std::string> splitComponents(std::string_view value, std::string_view lineBreak = "\n");
 
 std::string formatParams(const std::vector<ContentParam>& params);
+// The parameters formatParams wrote ("" for none); what is not a parameter list reads as none.
+std::vector<ContentParam> parseParams(std::string_view formatted);
 // Whether the parameters, written by formatParams, read back as they are. A parameter name may
 // hold what no written form carries back (a quote, a colon); such a line is kept as it was read.
 bool paramsReadBack(const std::vector<ContentParam>& params);

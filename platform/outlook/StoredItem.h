@@ -18,7 +18,9 @@ namespace twinleaf::outlook {
 // no property for (ORG's units after the department).
 struct LineOrigin {
     std::string group;
-    std::vector<ContentParam> params;
+    // As formatParams writes them (";TYPE=WORK"), read back with parseParams: a store keeps an
+    // origin for most lines of a card, and a text is a fraction of a list of parameters.
+    std::string params;
     std::vector<std::string> extraComponents;
 };
 
