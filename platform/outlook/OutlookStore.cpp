@@ -80,11 +80,16 @@ bool readFile(const std::filesystem::path& path, std::string& bytes, struct stat
             if (got < 0 && errno == EINTR) {
                 continue;
             }
+            if (got == 0) {
+                errno = EIO; // the file ended before its size: another program is writing it
+            }
             ok = got > 0;
             done += ok ? static_cast<std::size_t>(got) : 0;
         }
     }
+    const int readErrno = errno;
     ::close(fd);
+    errno = readErrno;
     return ok;
 }
 
