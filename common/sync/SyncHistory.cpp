@@ -230,7 +230,12 @@ const std::string& RunJournal::runId() const {
     return m_state->id;
 }
 
-bool readHistoryRun(const std::filesystem::path& runFolder, HistoryRun& run, std::string& error) {
+namespace {
+
+// Reads a run's manifest; without `withFiles` the file lines are checked but not kept, which is
+// all a count of the runs needs (a run that changed 100 000 files lists 100 000 of them).
+bool readRun(const std::filesystem::path& runFolder, HistoryRun& run, std::string& error,
+             bool withFiles) {
     std::string text;
     if (!readWholeFile(runFolder / kManifest, text)) {
         error = (runFolder / kManifest).string() + ": cannot be read";
@@ -239,6 +244,7 @@ bool readHistoryRun(const std::filesystem::path& runFolder, HistoryRun& run, std
     run = HistoryRun{};
     run.id = runFolder.filename().string();
     run.folder = runFolder;
+    std::size_t fileCount = 0;
     std::istringstream lines(text);
     std::string line;
     std::getline(lines, line);
@@ -266,17 +272,21 @@ bool readHistoryRun(const std::filesystem::path& runFolder, HistoryRun& run, std
             }
             file.beforeKnown = parts[3] != "-";
             if ((file.beforeKnown && !parseHex(parts[3], file.before)) ||
-                !parseHex(parts[4], file.after) || parts[1] != std::to_string(run.files.size())) {
+                !parseHex(parts[4], file.after) || parts[1] != std::to_string(fileCount)) {
                 error = (runFolder / kManifest).string() + ": damaged line: " + line;
                 return false;
             }
-            run.files.push_back(std::move(file));
+            ++fileCount;
+            if (withFiles) {
+                run.files.push_back(std::move(file));
+            }
         } else if (tag == "after" && parts.size() == 3) {
             std::size_t number = 0;
             const auto [end, problem] =
                 std::from_chars(parts[1].data(), parts[1].data() + parts[1].size(), number);
-            if (problem != std::errc() || number >= run.files.size() ||
-                !parseHex(parts[2], run.files[number].after)) {
+            std::uint64_t after = 0;
+            if (problem != std::errc() || number >= fileCount ||
+                !parseHex(parts[2], withFiles ? run.files[number].after : after)) {
                 error = (runFolder / kManifest).string() + ": damaged line: " + line;
                 return false;
             }
@@ -292,7 +302,7 @@ bool readHistoryRun(const std::filesystem::path& runFolder, HistoryRun& run, std
     return true;
 }
 
-std::vector<HistoryRun> listHistory(const std::filesystem::path& folder) {
+std::vector<HistoryRun> listRuns(const std::filesystem::path& folder, bool withFiles) {
     std::vector<std::filesystem::path> folders;
     std::error_code ec;
     for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
@@ -305,11 +315,21 @@ std::vector<HistoryRun> listHistory(const std::filesystem::path& folder) {
     std::vector<HistoryRun> runs;
     for (const auto& runFolder : folders) {
         HistoryRun run;
-        if (std::string error; readHistoryRun(runFolder, run, error)) {
+        if (std::string error; readRun(runFolder, run, error, withFiles)) {
             runs.push_back(std::move(run));
         }
     }
     return runs;
+}
+
+} // namespace
+
+bool readHistoryRun(const std::filesystem::path& runFolder, HistoryRun& run, std::string& error) {
+    return readRun(runFolder, run, error, true);
+}
+
+std::vector<HistoryRun> listHistory(const std::filesystem::path& folder) {
+    return listRuns(folder, true);
 }
 
 UndoResult undoRun(HistoryRun& run, bool force) {
@@ -397,7 +417,9 @@ UndoResult undoRun(HistoryRun& run, bool force) {
 }
 
 void pruneHistory(const std::filesystem::path& folder, int keep) {
-    const std::vector<HistoryRun> runs = listHistory(folder);
+    // Pruning ends every run that changed files, while both sides are still in memory: the
+    // runs' lists of files are not read into memory for it.
+    const std::vector<HistoryRun> runs = listRuns(folder, false);
     const std::size_t kept = static_cast<std::size_t>(std::max(keep, 1));
     for (std::size_t i = 0; i + kept < runs.size(); ++i) {
         std::error_code ec;
