@@ -25,8 +25,8 @@ struct OwnedVariant {
 
 // Reads a property into `value` and checks its type: the call's own failure, kNoValue for a value
 // of another type, S_OK when `value` holds one of `type`.
-HRESULT getTyped(CDispCmd& command, LPCOLESTR szName, VARTYPE type, VARIANT* value) {
-    const HRESULT hr = command.GetProperty(szName, value);
+HRESULT getTyped(CDispCmd& command, DispMember member, VARTYPE type, VARIANT* value) {
+    const HRESULT hr = command.GetProperty(member, value);
     if (FAILED(hr)) {
         return hr;
     }
@@ -50,14 +50,27 @@ CDispCmd::~CDispCmd() {
 
 HRESULT CDispCmd::InvokeByName(LPCOLESTR szName, WORD wFlags, DISPPARAMS* pParams,
                                VARIANT* pResult) {
+    DISPID id = DISPID_UNKNOWN;
+    const HRESULT hr = GetMemberId(szName, &id);
+    return FAILED(hr) ? hr : InvokeById(id, wFlags, pParams, pResult);
+}
+
+HRESULT CDispCmd::GetMemberId(LPCOLESTR szName, DISPID* pId) {
+    *pId = DISPID_UNKNOWN;
     if (m_pDisp == nullptr) {
         return E_INVALIDARG;
     }
-    DISPID id = DISPID_UNKNOWN;
     auto* name = const_cast<LPOLESTR>(szName);
-    HRESULT hr = m_pDisp->GetIDsOfNames(IID_NULL, &name, 1, LOCALE_USER_DEFAULT, &id);
+    const HRESULT hr = m_pDisp->GetIDsOfNames(IID_NULL, &name, 1, LOCALE_USER_DEFAULT, pId);
     if (FAILED(hr)) {
-        return hr;
+        *pId = DISPID_UNKNOWN;
+    }
+    return hr;
+}
+
+HRESULT CDispCmd::InvokeById(DISPID id, WORD wFlags, DISPPARAMS* pParams, VARIANT* pResult) {
+    if (m_pDisp == nullptr) {
+        return E_INVALIDARG;
     }
     // The lookup runs in the user's locale, the call in the system's, as Outlook expects.
     return m_pDisp->Invoke(id, IID_NULL, LOCALE_SYSTEM_DEFAULT, wFlags, pParams, pResult, nullptr,
@@ -70,9 +83,10 @@ HRESULT CDispCmd::CallMethod(LPCOLESTR szName, VARIANT* pArgs, UINT nArgs, VARIA
     return InvokeByName(szName, wFlags, &params, pResult);
 }
 
-HRESULT CDispCmd::GetProperty(LPCOLESTR szName, VARIANT* pResult) {
+HRESULT CDispCmd::GetProperty(DispMember member, VARIANT* pResult) {
     DISPPARAMS none{nullptr, nullptr, 0, 0};
-    return InvokeByName(szName, DISPATCH_PROPERTYGET, &none, pResult);
+    return member.name != nullptr ? InvokeByName(member.name, DISPATCH_PROPERTYGET, &none, pResult)
+                                  : InvokeById(member.id, DISPATCH_PROPERTYGET, &none, pResult);
 }
 
 HRESULT CDispCmd::PutProperty(LPCOLESTR szName, VARIANT* pValue) {
@@ -81,13 +95,13 @@ HRESULT CDispCmd::PutProperty(LPCOLESTR szName, VARIANT* pValue) {
     return InvokeByName(szName, DISPATCH_PROPERTYPUT, &params, nullptr);
 }
 
-HRESULT CDispCmd::GetText(LPCOLESTR szName, char* szBuf, int nSize) {
+HRESULT CDispCmd::GetText(DispMember member, char* szBuf, int nSize) {
     // A buffer without room for the terminator cannot take a text either.
     if (szBuf == nullptr || nSize <= 0) {
         return kNoValue;
     }
     OwnedVariant value;
-    if (const HRESULT hr = getTyped(*this, szName, VT_BSTR, &value.v); hr != S_OK) {
+    if (const HRESULT hr = getTyped(*this, member, VT_BSTR, &value.v); hr != S_OK) {
         return hr;
     }
     if (value.v.bstrVal == nullptr) {
@@ -98,36 +112,36 @@ HRESULT CDispCmd::GetText(LPCOLESTR szName, char* szBuf, int nSize) {
     return S_OK;
 }
 
-HRESULT CDispCmd::GetLong(LPCOLESTR szName, LONG* pValue) {
+HRESULT CDispCmd::GetLong(DispMember member, LONG* pValue) {
     if (pValue == nullptr) {
         return kNoValue;
     }
     OwnedVariant value;
-    if (const HRESULT hr = getTyped(*this, szName, VT_I4, &value.v); hr != S_OK) {
+    if (const HRESULT hr = getTyped(*this, member, VT_I4, &value.v); hr != S_OK) {
         return hr;
     }
     *pValue = value.v.lVal;
     return S_OK;
 }
 
-HRESULT CDispCmd::GetBool(LPCOLESTR szName, BYTE* pValue) {
+HRESULT CDispCmd::GetBool(DispMember member, BYTE* pValue) {
     if (pValue == nullptr) {
         return kNoValue;
     }
     OwnedVariant value;
-    if (const HRESULT hr = getTyped(*this, szName, VT_BOOL, &value.v); hr != S_OK) {
+    if (const HRESULT hr = getTyped(*this, member, VT_BOOL, &value.v); hr != S_OK) {
         return hr;
     }
     *pValue = value.v.boolVal != 0 ? 1 : 0;
     return S_OK;
 }
 
-HRESULT CDispCmd::GetDate(LPCOLESTR szName, double* pValue) {
+HRESULT CDispCmd::GetDate(DispMember member, double* pValue) {
     if (pValue == nullptr) {
         return kNoValue;
     }
     OwnedVariant value;
-    if (const HRESULT hr = getTyped(*this, szName, VT_DATE, &value.v); hr != S_OK) {
+    if (const HRESULT hr = getTyped(*this, member, VT_DATE, &value.v); hr != S_OK) {
         return hr;
     }
     *pValue = value.v.date;

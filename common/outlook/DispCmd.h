@@ -13,6 +13,16 @@
 
 namespace twinleaf {
 
+// A member of an automation object: by name, looked up on every call, or by the id a lookup gave
+// before (an object's ids stay the same for every object of its class).
+struct DispMember {
+    DispMember(win::LPCOLESTR memberName)
+        : name(memberName) {}                          // NOLINT(google-explicit-constructor)
+    DispMember(win::DISPID memberId) : id(memberId) {} // NOLINT(google-explicit-constructor)
+    win::LPCOLESTR name = nullptr;
+    win::DISPID id = win::DISPID_UNKNOWN;
+};
+
 class CDispCmd {
 public:
     // Adds a reference to pDisp (which may be null); the caller keeps its own.
@@ -23,20 +33,24 @@ public:
 
     win::HRESULT InvokeByName(win::LPCOLESTR szName, win::WORD wFlags, win::DISPPARAMS* pParams,
                               win::VARIANT* pResult);
+    win::HRESULT InvokeById(win::DISPID id, win::WORD wFlags, win::DISPPARAMS* pParams,
+                            win::VARIANT* pResult);
+    // The id of a member, for calls by id; DISPID_UNKNOWN and the failure when there is none.
+    win::HRESULT GetMemberId(win::LPCOLESTR szName, win::DISPID* pId);
     // Arguments are given last first, as DISPPARAMS keeps them. The program always calls with
     // DISPATCH_METHOD and no named arguments.
     win::HRESULT CallMethod(win::LPCOLESTR szName, win::VARIANT* pArgs, win::UINT nArgs,
                             win::VARIANT* pResult, win::WORD wFlags = win::DISPATCH_METHOD,
                             win::DISPID* pNamedArgs = nullptr, win::UINT nNamedArgs = 0);
-    win::HRESULT GetProperty(win::LPCOLESTR szName, win::VARIANT* pResult);
+    win::HRESULT GetProperty(DispMember member, win::VARIANT* pResult);
     win::HRESULT PutProperty(win::LPCOLESTR szName, win::VARIANT* pValue);
 
     // Reads a string property into szBuf, cut to nSize - 1 bytes and always terminated.
-    win::HRESULT GetText(win::LPCOLESTR szName, char* szBuf, int nSize);
-    win::HRESULT GetLong(win::LPCOLESTR szName, win::LONG* pValue);
+    win::HRESULT GetText(DispMember member, char* szBuf, int nSize);
+    win::HRESULT GetLong(DispMember member, win::LONG* pValue);
     // Stores 1 for a true boolean, 0 for false.
-    win::HRESULT GetBool(win::LPCOLESTR szName, win::BYTE* pValue);
-    win::HRESULT GetDate(win::LPCOLESTR szName, double* pValue);
+    win::HRESULT GetBool(DispMember member, win::BYTE* pValue);
+    win::HRESULT GetDate(DispMember member, double* pValue);
     // Clears *ppDisp first; on success the caller owns the reference it receives.
     win::HRESULT GetObject(win::LPCOLESTR szName, win::IDispatch** ppDisp);
 

@@ -190,6 +190,7 @@ bool OlFolderUtil::Connect() {
 }
 
 void OlFolderUtil::Disconnect() {
+    m_memberIds.clear(); // another Outlook may give other ids
     m_pFolder.reset();
     m_bFolderOpen = false;
     OlBaseUtil::Disconnect();
@@ -246,29 +247,54 @@ std::unique_ptr<CDispCmd> OlFolderUtil::ItemAt(int nIndex) {
     return callForObject(*items, u"Item", &argument, 1);
 }
 
+const std::vector<DISPID>* OlFolderUtil::MemberIdsOf(CDispCmd& item) {
+    LONG objectClass = 0;
+    if (item.GetLong(u"Class", &objectClass) != S_OK) {
+        return nullptr;
+    }
+    const auto [entry, isNew] = m_memberIds.try_emplace(objectClass);
+    std::vector<DISPID>& ids = entry->second;
+    if (isNew) {
+        ids.assign(m_kind.properties.size(), DISPID_UNKNOWN);
+        for (std::size_t i = 0; i < ids.size(); ++i) {
+            const OlProperty& property = m_kind.properties[i];
+            if (property.name != nullptr && property.scope == OlScope::Item) {
+                item.GetMemberId(property.name, &ids[i]);
+            }
+        }
+    }
+    return &ids;
+}
+
 void OlFolderUtil::ReadProperties(CDispCmd& item, void* pImage) {
     PatternObject pattern(item);
-    for (const OlProperty& property : m_kind.properties) {
+    const std::vector<DISPID>* ids = MemberIdsOf(item);
+    for (std::size_t i = 0; i < m_kind.properties.size(); ++i) {
+        const OlProperty& property = m_kind.properties[i];
         if (property.name == nullptr || !UsesProperty(property, pImage, OlDirection::Read)) {
             continue;
         }
-        CDispCmd* source = property.scope == OlScope::Item ? &item : pattern.get();
+        const bool onItem = property.scope == OlScope::Item;
+        CDispCmd* source = onItem ? &item : pattern.get();
         if (source == nullptr) {
             continue;
         }
+        // A name the item's class does not have fails by id as it would by name.
+        const DispMember member =
+            onItem && ids != nullptr ? DispMember((*ids)[i]) : DispMember(property.name);
         char* field = fieldAt(pImage, property.imageOffset);
         switch (property.value) {
         case OlValue::Text:
-            source->GetText(property.name, field, static_cast<int>(property.imageWidth));
+            source->GetText(member, field, static_cast<int>(property.imageWidth));
             break;
         case OlValue::Long:
-            source->GetLong(property.name, reinterpret_cast<LONG*>(field));
+            source->GetLong(member, reinterpret_cast<LONG*>(field));
             break;
         case OlValue::Bool:
-            source->GetBool(property.name, reinterpret_cast<BYTE*>(field));
+            source->GetBool(member, reinterpret_cast<BYTE*>(field));
             break;
         case OlValue::Date:
-            source->GetDate(property.name, reinterpret_cast<double*>(field));
+            source->GetDate(member, reinterpret_cast<double*>(field));
             break;
         }
     }

@@ -14,8 +14,10 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <memory>
 #include <span>
+#include <vector>
 
 namespace twinleaf {
 
@@ -104,8 +106,14 @@ protected:
 
 private:
     std::unique_ptr<CDispCmd> OpenItems();
+    // The ids of the kind's item properties (DISPID_UNKNOWN where the item has none) for the
+    // class the item says it is of; null for an item that does not say.
+    const std::vector<win::DISPID>* MemberIdsOf(CDispCmd& item);
 
     const OlItemKind& m_kind;
+    // By OlObjectClass: Outlook gives every item of a class the same member ids, so a folder walk
+    // looks each name up once per class rather than once per item.
+    std::map<win::LONG, std::vector<win::DISPID>> m_memberIds;
 };
 
 // The access over one kind. `Kind` gives:

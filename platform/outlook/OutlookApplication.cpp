@@ -31,6 +31,22 @@ class OutlookItem;
 // table, methods ids of their own.
 constexpr DISPID kSave = 0x10000;
 constexpr DISPID kGetRecurrencePattern = 0x10001;
+constexpr DISPID kClass = 0x10002;
+
+// OlObjectClass: what "Class" answers for an item of the kind.
+LONG objectClassOf(ItemType type) {
+    switch (type) {
+    case ItemType::Appointment:
+        return 26;
+    case ItemType::Contact:
+        return 40;
+    case ItemType::Task:
+        return 48;
+    case ItemType::Note:
+        return 44;
+    }
+    return 0;
+}
 
 const MemberTable& membersOf(const ItemKind& kind, PropertyScope scope) {
     static std::map<std::pair<const ItemKind*, PropertyScope>, MemberTable> tables;
@@ -44,6 +60,7 @@ const MemberTable& membersOf(const ItemKind& kind, PropertyScope scope) {
         }
         if (scope == PropertyScope::Item) {
             table.add(u"Save", kSave);
+            table.add(u"Class", kClass);
             if (kind.type == ItemType::Appointment) {
                 table.add(u"GetRecurrencePattern", kGetRecurrencePattern);
             }
@@ -118,6 +135,11 @@ protected:
         if (member == kGetRecurrencePattern && kind().type == ItemType::Appointment) {
             const HRESULT hr = checkMethodCall(flags, params, 0);
             return FAILED(hr) ? hr : returnObject(result, new RecurrencePattern(this));
+        }
+        if (member == kClass) {
+            // Read-only, as Outlook's is.
+            return isPropertyGet(flags, params) ? returnLong(result, objectClassOf(kind().type))
+                                                : DISP_E_MEMBERNOTFOUND;
         }
         return property(member, PropertyScope::Item, flags, params, result);
     }

@@ -94,6 +94,21 @@ TEST_F(DispCmdTest, LongTextsAreSentWhole) {
     EXPECT_EQ(SysStringLen(m_bag->value(kText).bstrVal), 5000u);
 }
 
+// A reader given an id looked up before reads and checks as one given the name does.
+TEST_F(DispCmdTest, ReadersTakeAMemberIdLookedUpBefore) {
+    m_cmd->PutLong(u"Number", 7);
+    DISPID id = 0;
+    EXPECT_EQ(m_cmd->GetMemberId(u"number", &id), S_OK);
+    LONG number = -1;
+    EXPECT_EQ(m_cmd->GetLong(id, &number), S_OK);
+    EXPECT_EQ(number, 7);
+    char buffer[8] = "kept";
+    EXPECT_EQ(m_cmd->GetText(id, buffer, sizeof buffer), 1);
+    EXPECT_STREQ(buffer, "kept");
+    EXPECT_EQ(m_cmd->GetMemberId(u"Missing", &id), DISP_E_UNKNOWNNAME);
+    EXPECT_EQ(id, DISPID_UNKNOWN);
+}
+
 TEST_F(DispCmdTest, ReadersCheckTheTypeAndLeaveTheOutputOtherwise) {
     m_cmd->PutText(u"Text", "abcdefghijklmnopqrstuvwxyz0123456789ABCD"); // 40 characters
     m_cmd->PutLong(u"Number", 7);

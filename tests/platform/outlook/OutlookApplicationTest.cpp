@@ -183,6 +183,12 @@ TEST_F(OutlookTest, AnswersByNameAndRefusesWhatOutlookWouldRefuse) {
     EXPECT_EQ(putProperty(item, u"Gender", Value::textValue(u"male")), DISP_E_TYPEMISMATCH);
     EXPECT_EQ(putProperty(item, u"EntryID", Value::textValue(u"mine")), DISP_E_MEMBERNOTFOUND);
     EXPECT_EQ(putProperty(item, u"CreationTime", Value::dateValue(1.0)), DISP_E_MEMBERNOTFOUND);
+    // Its class, as Outlook numbers them (olContact), which readers go by to reuse member ids.
+    Value objectClass;
+    EXPECT_EQ(getProperty(item, u"Class", objectClass), S_OK);
+    EXPECT_EQ(objectClass.v.vt, VT_I4);
+    EXPECT_EQ(objectClass.v.lVal, 40);
+    EXPECT_EQ(putProperty(item, u"Class", Value::longValue(26)), DISP_E_MEMBERNOTFOUND);
     Value nothing;
     EXPECT_EQ(callMethod(list, u"Add", {Value::longValue(1)}, &nothing), E_INVALIDARG);
     EXPECT_EQ(callMethod(list, u"Item", {Value::longValue(1)}, &nothing), DISP_E_BADINDEX);
