@@ -337,12 +337,22 @@ std::uint64_t checksumOf(std::string_view bytes) {
     return checksumOf(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
 }
 
-FileStamp stampOf(const struct stat& info, std::string_view bytes) {
+namespace {
+
+// What a file's status says of it: its size and time, the checksum still to be taken.
+FileStamp statusStamp(const struct stat& info) {
     FileStamp stamp;
     stamp.known = true;
     stamp.size = static_cast<std::uint64_t>(info.st_size);
     stamp.mtimeNs =
         static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+    return stamp;
+}
+
+} // namespace
+
+FileStamp stampOf(const struct stat& info, std::string_view bytes) {
+    FileStamp stamp = statusStamp(info);
     stamp.checksum = checksumOf(bytes);
     return stamp;
 }
@@ -373,10 +383,7 @@ bool changedSince(const std::filesystem::path& path, const FileStamp& loaded) {
     FileStamp now;
     bool readable = ::fstat(fd, &info) == 0;
     if (readable) {
-        now.known = true;
-        now.size = static_cast<std::uint64_t>(info.st_size);
-        now.mtimeNs =
-            static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+        now = statusStamp(info);
     }
     // Another size or time is a change already; only a file that agrees in both has its bytes
     // summed, a piece at a time, as a save checks files of tens of megabytes.
